@@ -1,0 +1,24 @@
+# The commands of the README. Build trees: build/ (release with debug info) and
+# build-sanitize/ (AddressSanitizer + UndefinedBehaviorSanitizer).
+JOBS ?= $(shell nproc)
+CMAKE ?= cmake
+
+.PHONY: all build test sanitize demo bench clean
+
+all: build
+
+build:
+	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CMAKE) --build build -j $(JOBS)
+
+test: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+sanitize:
+	$(CMAKE) -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DIDUT_SANITIZE=ON
+	$(CMAKE) --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build build-sanitize
