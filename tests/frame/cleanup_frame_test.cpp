@@ -1,0 +1,104 @@
+// The cleanup frame: temporaries released on every exit, outputs only on failure, and a
+// function driven through each of its failure exits without a leak.
+#include <gtest/gtest.h>
+
+#include "ci_id/priv/ci_idut/frame.h"
+#include "id/idut/frame/cleanup_frame.h"
+#include "support/hooks.h"
+
+namespace {
+
+// An output record owning a block, as library outputs do.
+struct ownedBuffer {
+  int* data = nullptr;
+};
+int32_t ownedBuffer_destruct(ownedBuffer* b) {
+  void* p = b->data;
+  b->data = nullptr;
+  return csys_memory_free_internal(&p);
+}
+
+// A function in the library's style: two temporaries, one output, an attention poll in
+// its loop, and an early release before its last allocation.
+int32_t sumOfSquares(int n, ownedBuffer* out, int* sum) {
+  ccCleanupFrame<3> frame;
+  int* squares = nullptr;
+  if (frame.failed(csys_memory_alloc_internal(n * sizeof(int), (void**)&squares)))
+    return frame.exit();
+  frame.holdBlock(&squares);
+  int* scratch = nullptr;
+  if (frame.failed(csys_memory_alloc_internal(16, (void**)&scratch))) return frame.exit();
+  frame.holdBlock(&scratch);
+  frame.releaseNewest();  // scratch not needed any more
+  EXPECT_EQ(scratch, nullptr);
+
+  if (frame.failed(csys_memory_alloc_internal(n * sizeof(int), (void**)&out->data)))
+    return frame.exit();
+  frame.holdOutput<ownedBuffer_destruct>(out);
+  int total = 0;
+  for (int i = 0; i < n; ++i) {
+    if (frame.failed(csys_attention_check())) return frame.exit();
+    squares[i] = i * i;
+    out->data[i] = squares[i];
+    total += squares[i];
+  }
+  if (total > 1000) return frame.fail(CIDUT_ERR_BAD_PARAMETER);
+  *sum = total;
+  return frame.exit();
+}
+
+TEST(CleanupFrame, OutputSurvivesSuccessAndTemporariesDoNot) {
+  leakGuard guard;
+  ownedBuffer out;
+  int sum = 0;
+  const int64_t live = csys_memory_getLiveBlocks();
+  ASSERT_EQ(sumOfSquares(4, &out, &sum), 0);
+  EXPECT_EQ(sum, 0 + 1 + 4 + 9);
+  EXPECT_EQ(csys_memory_getLiveBlocks(), live + 1);  // only the output is left
+  EXPECT_EQ(out.data[3], 9);
+  ownedBuffer_destruct(&out);
+}
+
+TEST(CleanupFrame, OwnFailureReleasesTheOutputToo) {
+  leakGuard guard;
+  ownedBuffer out;
+  int sum = -1;
+  EXPECT_EQ(sumOfSquares(20, &out, &sum), CIDUT_ERR_BAD_PARAMETER);
+  EXPECT_EQ(out.data, nullptr);
+  EXPECT_EQ(sum, -1);
+}
+
+TEST(CleanupFrame, EveryAllocationFailureAndPollFailureLeavesNoLeak) {
+  ownedBuffer out;
+  int sum = 0;
+  auto attempt = [&] {
+    const int32_t status = sumOfSquares(5, &out, &sum);
+    if (status >= 0) ownedBuffer_destruct(&out);
+    else EXPECT_EQ(out.data, nullptr);
+    return status;
+  };
+  EXPECT_EQ(driveAllocationFailures(attempt), 3);
+  EXPECT_EQ(driveAttentionFailures(attempt), 5);
+}
+
+TEST(CleanupFrame, UnwindingReleasesAndCapacityIsChecked) {
+  leakGuard guard;
+  int* a = nullptr;
+  int* b = nullptr;
+  auto overfill = [&] {
+    ccCleanupFrame<1> frame;
+    csys_memory_alloc_internal(4, (void**)&a);
+    frame.holdBlock(&a);
+    csys_memory_alloc_internal(4, (void**)&b);
+    frame.holdBlock(&b);  // beyond capacity: the check throws and the frame unwinds
+  };
+  EXPECT_CHECK_FAILS(overfill());
+  EXPECT_EQ(a, nullptr);  // released by the unwinding frame
+  EXPECT_NE(b, nullptr);  // never registered
+  csys_memory_free_internal((void**)&b);
+
+  ccCleanupFrame<1> empty;
+  EXPECT_CHECK_FAILS(empty.releaseNewest());
+}
+
+}  // namespace
