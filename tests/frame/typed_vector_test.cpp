@@ -1,0 +1,192 @@
+// Typed vectors over three test element types: a plain record, a record with an init
+// callback, and a vector of vectors of the latter (deep copy, destroy on removal).
+#include "id/idut/frame/typed_vector.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "support/hooks.h"
+
+struct testPoint {
+  int32_t x;
+  int32_t y;
+};
+
+struct testTagged {
+  int32_t value;
+  int32_t tag;
+};
+
+extern "C" {
+CIDUT_DECLARE_TYPED_VECTOR(testPoint)
+CIDUT_DECLARE_TYPED_VECTOR(testTagged)
+}
+typedef cstd_vector_testTagged vector_testTagged;
+extern "C" {
+CIDUT_DECLARE_TYPED_VECTOR(vector_testTagged)
+}
+
+namespace {
+
+constexpr int32_t initialTag = 0x5A;
+
+int32_t testTagged_init(testTagged* t) {
+  *t = testTagged{0, initialTag};
+  return 0;
+}
+
+constexpr cstd_vectorElementOps taggedOps = cidut_elementOps<testTagged, testTagged_init>();
+constexpr cstd_vectorElementOps taggedListOps =
+    cidut_elementOps<vector_testTagged, cstd_vector_testTagged_constructEmpty,
+                     cstd_vector_testTagged_constructCopy, cstd_vector_testTagged_assign,
+                     cstd_vector_testTagged_destruct>();
+
+}  // namespace
+
+CIDUT_DEFINE_TYPED_VECTOR(testPoint, nullptr)
+CIDUT_DEFINE_TYPED_VECTOR(testTagged, &taggedOps)
+CIDUT_DEFINE_TYPED_VECTOR(vector_testTagged, &taggedListOps)
+
+namespace {
+
+using lists = std::vector<std::vector<int32_t>>;
+
+// The values of every inner vector.
+lists valuesOf(const cstd_vector_vector_testTagged& outer) {
+  const vector_testTagged* inner = nullptr;
+  int32_t count = 0;
+  EXPECT_EQ(cstd_vector_vector_testTagged_getBeginSizeConst(&outer, &inner, &count), 0);
+  lists values;
+  for (int32_t i = 0; i < count; ++i) {
+    const testTagged* e = nullptr;
+    int32_t n = 0;
+    EXPECT_EQ(cstd_vector_testTagged_getBeginSize32Const(&inner[i], &e, &n), 0);
+    values.emplace_back();
+    for (int32_t k = 0; k < n; ++k) values.back().push_back(e[k].value);
+  }
+  return values;
+}
+
+// An outer vector holding inner vectors of 1, 2, ... n values.
+cstd_vector_vector_testTagged makeLists(int32_t n) {
+  cstd_vector_vector_testTagged outer;
+  EXPECT_EQ(cstd_vector_vector_testTagged_constructEmpty(&outer), 0);
+  vector_testTagged inner;
+  EXPECT_EQ(cstd_vector_testTagged_constructEmpty(&inner), 0);
+  for (int32_t i = 1; i <= n; ++i) {
+    const testTagged e{i, 0};
+    EXPECT_EQ(cstd_vector_testTagged_pushBack(&inner, &e), 0);
+    EXPECT_EQ(cstd_vector_vector_testTagged_pushBack(&outer, &inner), 0);
+  }
+  EXPECT_EQ(cstd_vector_testTagged_destruct(&inner), 0);
+  return outer;
+}
+
+TEST(typedVector, plainRecordsAreCopiedBitwise) {
+  leakGuard guard;
+  cstd_vector_testPoint v;
+  ASSERT_EQ(cstd_vector_testPoint_constructEmpty(&v), 0);
+  const testPoint p{-3, 70000};
+  ASSERT_EQ(cstd_vector_testPoint_pushBack(&v, &p), 0);
+  ASSERT_EQ(cstd_vector_testPoint_insert(&v, 0, 2, &p), 0);
+  int32_t size = 0, size32 = 0, elementSize = 0;
+  EXPECT_EQ(cstd_vector_testPoint_getSize(&v, &size), 0);
+  EXPECT_EQ(cstd_vector_testPoint_getSize32(&v, &size32), 0);
+  EXPECT_EQ(cstd_vector_testPoint_getElementSize(&v, &elementSize), 0);
+  EXPECT_EQ(size, 3);
+  EXPECT_EQ(size32, 3);
+  EXPECT_EQ(elementSize, static_cast<int32_t>(sizeof(testPoint)));
+  testPoint* begin = nullptr;
+  testPoint* end = nullptr;
+  ASSERT_EQ(cstd_vector_testPoint_getBeginEnd(&v, &begin, &end), 0);
+  ASSERT_EQ(end - begin, 3);
+  for (const testPoint* q = begin; q != end; ++q) EXPECT_EQ(std::memcmp(q, &p, sizeof p), 0);
+  EXPECT_CHECK_FAILS(cstd_vector_testPoint_getElement(&v, 3, &begin));
+  EXPECT_EQ(cstd_vector_testPoint_destruct(&v), 0);
+}
+
+TEST(typedVector, initCallbackRunsForEveryNewElement) {
+  leakGuard guard;
+  cstd_vector_testTagged v;
+  ASSERT_EQ(cstd_vector_testTagged_construct(&v, 3, 0), 0);
+  ASSERT_EQ(cstd_vector_testTagged_resize(&v, 6, 0), 0);
+  const testTagged marked{9, 1};
+  ASSERT_EQ(cstd_vector_testTagged_insertElement(&v, 1, &marked), 0);
+  const testTagged* e = nullptr;
+  int32_t n = 0;
+  ASSERT_EQ(cstd_vector_testTagged_getBeginSizeConst(&v, &e, &n), 0);
+  ASSERT_EQ(n, 7);
+  for (int32_t i = 0; i < n; ++i) EXPECT_EQ(e[i].tag, i == 1 ? 1 : initialTag) << i;
+  EXPECT_EQ(cstd_vector_testTagged_destruct(&v), 0);
+}
+
+TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {
+  leakGuard guard;
+  cstd_vector_vector_testTagged outer = makeLists(3);
+  const int64_t liveWithOuter = csys_memory_getLiveBlocks();
+  cstd_vector_vector_testTagged copy, assigned;
+  ASSERT_EQ(cstd_vector_vector_testTagged_constructCopy(&copy, &outer), 0);
+  ASSERT_EQ(cstd_vector_vector_testTagged_constructEmpty(&assigned), 0);
+  ASSERT_EQ(cstd_vector_vector_testTagged_assign(&assigned, &outer), 0);
+  vector_testTagged* first = nullptr;
+  ASSERT_EQ(cstd_vector_vector_testTagged_getElement(&outer, 0, &first), 0);
+  const testTagged changed{100, 0};
+  ASSERT_EQ(cstd_vector_testTagged_pushBack(first, &changed), 0);
+  EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}}));
+  EXPECT_EQ(valuesOf(copy), (lists{{1}, {1, 2}, {1, 2, 3}}));
+  EXPECT_EQ(valuesOf(assigned), valuesOf(copy));
+  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&copy), 0);
+  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&assigned), 0);
+  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter);
+
+  // Each removal destroys the removed inner vectors (one block each).
+  ASSERT_EQ(cstd_vector_vector_testTagged_resize(&outer, 5, 0), 0);  // two empty inner vectors
+  EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}, {}, {}}));
+  ASSERT_EQ(cstd_vector_vector_testTagged_eraseElement(&outer, 1), 0);
+  ASSERT_EQ(cstd_vector_vector_testTagged_popBack(&outer), 0);
+  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 1);
+  ASSERT_EQ(cstd_vector_vector_testTagged_resize(&outer, 1, 0), 0);
+  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 2);
+  ASSERT_EQ(cstd_vector_vector_testTagged_clear(&outer), 0);
+  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 3);
+  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&outer), 0);
+}
+
+TEST(typedVector, failingInnerAllocationLeavesVectorOfVectorsUnchanged) {
+  leakGuard guard;
+  cstd_vector_vector_testTagged outer = makeLists(3);
+  cstd_vector_vector_testTagged other = makeLists(2);
+  const lists before = valuesOf(outer);
+  using vectorOfVectors = cstd_vector_vector_testTagged;
+  const std::vector<int32_t (*)(vectorOfVectors*, const vectorOfVectors*)> operations{
+      cstd_vector_vector_testTagged_assign,
+      cstd_vector_vector_testTagged_append,
+      [](vectorOfVectors* v, const vectorOfVectors*) {
+        vector_testTagged* last = nullptr;
+        cstd_vector_vector_testTagged_getElement(v, 2, &last);
+        return cstd_vector_vector_testTagged_insert(v, 0, 2, last);
+      },
+  };
+  // Each run deep-copies outer (its failures included) and applies the operation to the
+  // copy, which must be unchanged when the operation fails.
+  for (const auto& operation : operations) {
+    const int failures = driveAllocationFailures([&] {
+      vectorOfVectors v;
+      int32_t status = cstd_vector_vector_testTagged_constructCopy(&v, &outer);
+      if (status < 0) return status;
+      status = operation(&v, &other);
+      if (status < 0) {
+        EXPECT_EQ(valuesOf(v), before);
+      }
+      cstd_vector_vector_testTagged_destruct(&v);
+      return status;
+    });
+    EXPECT_EQ(failures, 4 + 3);  // the copy: 1 + 3 blocks; the operation: 1 + 2 blocks
+  }
+  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&other), 0);
+  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&outer), 0);
+}
+
+}  // namespace
