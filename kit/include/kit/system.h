@@ -49,14 +49,14 @@ CKIT_API int64_t csys_attention_getPollCount(void);
 // ---------------------------------------------------------------------------------------
 // Memory. Blocks come from the C heap; fast memory is aligned to 64 bytes. A zero-byte
 // request still yields a distinct block. Freeing sets the caller's pointer to null and
-// accepts a null pointer.
+// accepts a null pointer. Fill and copy (overlap allowed) cannot fail and return 0.
 
 CKIT_API int32_t csys_memory_alloc_internal(size_t bytes, void** block);
 CKIT_API int32_t csys_memory_allocClear_internal(size_t bytes, void** block);
 CKIT_API int32_t csys_memory_allocFastMem_internal(size_t bytes, void** block);
 CKIT_API int32_t csys_memory_free_internal(void** block);
-CKIT_API void csys_memory_fill(int32_t value, size_t bytes, void* destination);
-CKIT_API void csys_memory_copy(size_t bytes, const void* source, void* destination);
+CKIT_API int32_t csys_memory_fill(int32_t value, size_t bytes, void* destination);
+CKIT_API int32_t csys_memory_copy(size_t bytes, const void* source, void* destination);
 
 // A memory table lets a container take its blocks from a caller's allocator.
 typedef struct csys_memoryTable {

@@ -60,12 +60,14 @@ extern "C" int32_t csys_memory_free_internal(void** block) {
   return 0;
 }
 
-extern "C" void csys_memory_fill(int32_t value, size_t bytes, void* destination) {
+extern "C" int32_t csys_memory_fill(int32_t value, size_t bytes, void* destination) {
   std::memset(destination, value, bytes);
+  return 0;
 }
 
-extern "C" void csys_memory_copy(size_t bytes, const void* source, void* destination) {
+extern "C" int32_t csys_memory_copy(size_t bytes, const void* source, void* destination) {
   std::memmove(destination, source, bytes);
+  return 0;
 }
 
 extern "C" void csys_memory_failAllocation(int64_t n) {
