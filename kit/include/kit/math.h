@@ -66,6 +66,11 @@ typedef struct cmath_xformLinear {
 
 CKIT_API int32_t cmath_matrix_init(cmath_matrix* m, double xx, double xy, double yx, double yy);
 CKIT_API int32_t cmath_matrix_getDeterminant(const cmath_matrix* m, double* determinant);
+// m = scale * rotation by angle (radians, from the x axis towards the y axis):
+//   xx = scale cos, xy = -scale sin, yx = scale sin, yy = scale cos.
+CKIT_API int32_t cmath_matrix_initRotationScale(cmath_matrix* m, double angle, double scale);
+// out = m p; p and out may alias.
+CKIT_API int32_t cmath_matrix_mapPoint(const cmath_matrix* m, const cmath_vect* p, cmath_vect* out);
 
 CKIT_API int32_t cmath_xformLinear_initIdentity(cmath_xformLinear* x);
 CKIT_API int32_t cmath_xformLinear_initMatrixTrans(cmath_xformLinear* x, const cmath_matrix* m,

@@ -3,3 +3,4 @@
 #pragma once
 
 #include "ci_id/priv/ci_idut/geometry/line.h"
+#include "ci_id/priv/ci_idut/geometry/region.h"

@@ -1,0 +1,250 @@
+// Symbol regions in perspective, checked against homographies that map true rectangles:
+// the image of a rectangle's centre lines are the region's centre segments, the image of
+// its grid lines give the local directions, and re-drawn or dilated regions keep the
+// vanishing points.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ci_id/priv/ci_idut/geometry.h"
+#include "support/hooks.h"
+
+namespace {
+
+struct homography {
+  double h[3][3];
+
+  cmath_vect operator()(double x, double y) const {
+    const double w = h[2][0] * x + h[2][1] * y + h[2][2];
+    return {(h[0][0] * x + h[0][1] * y + h[0][2]) / w, (h[1][0] * x + h[1][1] * y + h[1][2]) / w};
+  }
+  // Where the images of lines along x (xFamily) or along y meet.
+  cmath_vect vanishingPoint(bool xFamily) const {
+    const int c = xFamily ? 0 : 1;
+    return {h[0][c] / h[2][c], h[1][c] / h[2][c]};
+  }
+  // The region of the rectangle [x0, x1] x [y0, y1].
+  cid_region region(double x0, double y0, double x1, double y1) const {
+    const cmath_vect po = (*this)(x0, y0), px = (*this)(x1, y0), py = (*this)(x0, y1),
+                     popp = (*this)(x1, y1);
+    cid_region r;
+    cid_region_initPoPxPyPopp(&r, &po, &px, &py, &popp);
+    return r;
+  }
+};
+
+// Vanishing points on both sides, a mild and a strong view.
+const homography views[] = {
+    {{{1.2, 0.1, 30}, {0.05, 0.9, 20}, {0.002, 0.001, 1}}},
+    {{{0.8, -0.2, 200}, {0.3, 1.1, 50}, {-0.0015, 0.0008, 1}}},
+};
+
+cmath_vect unit(const cmath_vect& from, const cmath_vect& to) {
+  const double length = std::hypot(to.x - from.x, to.y - from.y);
+  return {(to.x - from.x) / length, (to.y - from.y) / length};
+}
+
+void expectNear(const cmath_vect& a, const cmath_vect& b, double tolerance = 1e-9) {
+  EXPECT_NEAR(a.x, b.x, tolerance);
+  EXPECT_NEAR(a.y, b.y, tolerance);
+}
+
+// The distance of p from the line through a and b, relative to the distance of p from a.
+double offLine(const cmath_vect& a, const cmath_vect& b, const cmath_vect& p) {
+  const cmath_vect d = unit(a, b);
+  return std::fabs((p.x - a.x) * d.y - (p.y - a.y) * d.x) / (1 + std::hypot(p.x - a.x, p.y - a.y));
+}
+
+// Every side of r lies on a line through the vanishing point of its family.
+void expectVanishingPoints(const cid_region& r, const homography& view) {
+  const cmath_vect vx = view.vanishingPoint(true), vy = view.vanishingPoint(false);
+  EXPECT_NEAR(offLine(r.Po, r.Px, vx), 0, 1e-9);
+  EXPECT_NEAR(offLine(r.Py, r.Popp, vx), 0, 1e-9);
+  EXPECT_NEAR(offLine(r.Po, r.Py, vy), 0, 1e-9);
+  EXPECT_NEAR(offLine(r.Px, r.Popp, vy), 0, 1e-9);
+}
+
+TEST(RegionPerspective, CentreSegmentsAreImagesOfTheCentreLines) {
+  for (const homography& view : views) {
+    const cid_region r = view.region(0, 0, 100, 60);
+    cmath_vect center;
+    cidut_lineSeg x, y;
+    ASSERT_EQ(cid_region_getCenterSegments(&r, &center, &x, &y), 0);
+    expectNear(center, view(50, 30));
+    expectNear(x.p1, view(0, 30));
+    expectNear(x.p2, view(100, 30));
+    expectNear(y.p1, view(50, 0));
+    expectNear(y.p2, view(50, 60));
+
+    cmath_vect average;
+    double length, angle;
+    cid_region_getAvXUnitDir(&r, &average);
+    expectNear(average, unit(view(0, 30), view(100, 30)));
+    cid_region_getAvYAngle(&r, &angle);
+    const cmath_vect yDir = unit(view(50, 0), view(50, 60));
+    EXPECT_NEAR(angle, std::atan2(yDir.y, yDir.x), 1e-12);
+    cid_region_getAvXLength(&r, &length);
+    EXPECT_NEAR(length, std::hypot(x.p2.x - x.p1.x, x.p2.y - x.p1.y), 1e-9);
+
+    // Foreshortening: the two halves of the centre line as seen.
+    const double a = std::hypot(x.p1.x - center.x, x.p1.y - center.y);
+    const double b = std::hypot(x.p2.x - center.x, x.p2.y - center.y);
+    double ratio;
+    cid_region_getXForshortening(&r, &ratio);
+    EXPECT_NEAR(ratio, std::min(a, b) / std::max(a, b), 1e-12);
+    EXPECT_LT(ratio, 0.95);
+    cid_region_getYForshortening(&r, &ratio);
+    EXPECT_LT(ratio, 1.0);
+  }
+}
+
+TEST(RegionPerspective, LocalDirectionsFollowTheGridLines) {
+  for (const homography& view : views) {
+    const cid_region r = view.region(0, 0, 100, 60);
+    for (double qx : {-20.0, 10.0, 50.0, 90.0}) {
+      for (double qy : {5.0, 30.0, 70.0}) {
+        const cmath_vect p = view(qx, qy);
+        cmath_vect dir;
+        double angle;
+        ASSERT_EQ(cid_region_getXDirAtPoint(&r, &p, &dir), 0);
+        const cmath_vect along = unit(p, view(qx + 10, qy));
+        expectNear(dir, along);
+        cid_region_getXAngleAtPoint(&r, &p, &angle);
+        EXPECT_NEAR(angle, std::atan2(along.y, along.x), 1e-9);
+        ASSERT_EQ(cid_region_getYDirAtPoint(&r, &p, &dir), 0);
+        expectNear(dir, unit(p, view(qx, qy + 10)));
+      }
+    }
+  }
+  // At the vanishing point the direction vanishes: here the Y sides meet at (2, 4).
+  cid_region trapezoid;
+  const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2}, apex{2, 4};
+  cid_region_initPoPxPyPopp(&trapezoid, &po, &px, &py, &popp);
+  cmath_vect dir{9, 9};
+  ASSERT_EQ(cid_region_getYDirAtPoint(&trapezoid, &apex, &dir), 0);
+  EXPECT_EQ(dir.x, 0);
+  EXPECT_EQ(dir.y, 0);
+}
+
+TEST(RegionPerspective, ParallelOppositeSidesGiveMidpointSegments) {
+  // A parallelogram stored as a general region behaves like the affine one.
+  cid_region r;
+  const cmath_vect po{3, 1}, px{9, 3}, py{1, 6}, popp{7, 8};
+  cid_region_initPoPxPyPopp(&r, &po, &px, &py, &popp);
+  cidut_lineSeg x, y;
+  cmath_vect center, dir;
+  cid_region_getCenterSegments(&r, &center, &x, &y);
+  expectNear(x.p1, {2, 3.5});
+  expectNear(x.p2, {8, 5.5});
+  expectNear(y.p1, {6, 2});
+  expectNear(y.p2, {4, 7});
+  const cmath_vect anywhere{-50, 70};
+  cid_region_getXDirAtPoint(&r, &anywhere, &dir);
+  expectNear(dir, unit(po, px));
+  double ratio;
+  cid_region_getYForshortening(&r, &ratio);
+  EXPECT_NEAR(ratio, 1, 1e-12);
+
+  // The affine region's local direction is its first side wherever asked.
+  r.affine = 1;
+  double angle;
+  cid_region_getYDirAtPoint(&r, &anywhere, &dir);
+  expectNear(dir, unit(po, py));
+  cid_region_getYAngleAtPoint(&r, &anywhere, &angle);
+  EXPECT_DOUBLE_EQ(angle, std::atan2(5.0, -2.0));
+}
+
+TEST(RegionPerspective, ChangeOfPerspectiveKeepsTheVanishingPoints) {
+  for (const homography& view : views) {
+    const cid_region r = view.region(0, 0, 100, 60);
+    const cid_region reference = view.region(20, 10, 70, 40);
+    cid_region out;
+    // A region already in the reference's perspective is kept, whatever is kept.
+    for (int keep = 0; keep < 4; ++keep) {
+      ASSERT_EQ(cid_region_initChangePersp(&out, &r, &reference, keep & 1, keep & 2), 0);
+      expectNear(out.Po, r.Po, 1e-8);
+      expectNear(out.Popp, r.Popp, 1e-8);
+    }
+
+    // A parallelogram re-drawn in the view keeps its centre segments' ends on its sides.
+    cid_region square;
+    const cmath_vect po{80, 60}, px{130, 65}, py{78, 110};
+    cid_region_initPoPxPyPopp(&square, &po, &px, &py, nullptr);
+    square.tightness[3] = 0;
+    ASSERT_EQ(cid_region_initChangePersp(&out, &square, &reference, 1, 1), 0);
+    EXPECT_EQ(out.affine, 0);
+    EXPECT_EQ(out.tightness[3], 0);
+    expectVanishingPoints(out, view);
+    cidut_lineSeg x, y;
+    cid_region_getXCenterSegment(&square, &x);
+    cid_region_getYCenterSegment(&square, &y);
+    EXPECT_NEAR(offLine(out.Po, out.Py, x.p1), 0, 1e-9);
+    EXPECT_NEAR(offLine(out.Px, out.Popp, x.p2), 0, 1e-9);
+    EXPECT_NEAR(offLine(out.Po, out.Px, y.p1), 0, 1e-9);
+    EXPECT_NEAR(offLine(out.Py, out.Popp, y.p2), 0, 1e-9);
+
+    // An affine reference changes nothing.
+    cid_region affineReference;
+    cid_region_init(&affineReference);
+    ASSERT_EQ(cid_region_initChangePersp(&out, &r, &affineReference, 1, 1), 0);
+    EXPECT_EQ(out.Po.x, r.Po.x);
+    EXPECT_EQ(out.affine, 0);
+  }
+}
+
+TEST(RegionPerspective, DilationKeepsTheVanishingPoints) {
+  for (const homography& view : views) {
+    cid_region r = view.region(0, 0, 100, 60);
+    r.tightness[0] = 0;
+    cid_region out;
+    const double scale[2] = {1.5, 0.8}, distance[2] = {4, 2};
+    ASSERT_EQ(cid_region_initDilate(&out, scale, distance, &r), 0);
+    expectVanishingPoints(out, view);
+    EXPECT_EQ(out.tightness[0], 0);
+    // The extended centre segment ends on the new Y sides.
+    cidut_lineSeg x;
+    cid_region_getXCenterSegment(&r, &x);
+    const cmath_vect v{x.p2.x - x.p1.x, x.p2.y - x.p1.y};
+    const double k = 0.25 + 4 / std::hypot(v.x, v.y);
+    EXPECT_NEAR(offLine(out.Po, out.Py, {x.p1.x - k * v.x, x.p1.y - k * v.y}), 0, 1e-9);
+    EXPECT_NEAR(offLine(out.Px, out.Popp, {x.p2.x + k * v.x, x.p2.y + k * v.y}), 0, 1e-9);
+
+    // One end only: the first Y side stays where it was.
+    const double grow = 10;
+    ASSERT_EQ(cid_region_initDilateDim(&out, 1, 0, 1, nullptr, &grow, &r), 0);
+    expectNear(out.Po, r.Po, 1e-9);
+    expectNear(out.Py, r.Py, 1e-9);
+    EXPECT_NEAR(offLine(r.Po, r.Px, out.Px), 0, 1e-9);
+    EXPECT_GT(std::hypot(out.Px.x - r.Po.x, out.Px.y - r.Po.y),
+              std::hypot(r.Px.x - r.Po.x, r.Px.y - r.Po.y) + 5);
+    ASSERT_EQ(cid_region_initDilateDim(&out, 0, 1, 0, &scale[0], nullptr, &r), 0);
+    expectNear(out.Popp, r.Popp, 1e-9);
+    expectVanishingPoints(out, view);
+  }
+}
+
+TEST(RegionPerspective, LinesThatCannotMeetFailTheConstruction) {
+  const homography& view = views[0];
+  const cid_region r = view.region(0, 0, 100, 60);
+  // A flat general region: no vanishing direction anywhere.
+  cid_region flat;
+  const cmath_vect a{0, 0}, b{1, 0}, c{2, 0}, d{3, 0};
+  cid_region_initPoPxPyPopp(&flat, &a, &b, &c, &d);
+  cid_region out;
+  const double one[2] = {1, 1};
+  const double two = 2;
+  EXPECT_EQ(cid_region_initDilate(&out, one, nullptr, &flat), CMATH_STATUS_PARALLEL_LINES);
+  EXPECT_EQ(cid_region_initDilateX(&out, 2, 0, &flat), CMATH_STATUS_PARALLEL_LINES);
+  EXPECT_EQ(cid_region_initDilateDim(&out, 1, 1, 1, &two, nullptr, &flat),
+            CMATH_STATUS_PARALLEL_LINES);
+  EXPECT_EQ(cid_region_initChangePersp(&out, &r, &flat, 1, 0), CMATH_STATUS_PARALLEL_LINES);
+  // A Y side through the Y vanishing point has no direction: here the Y sides meet at (2, 4).
+  cid_region trapezoid;
+  const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2};
+  cid_region_initPoPxPyPopp(&trapezoid, &po, &px, &py, &popp);
+  const cidut_lineSeg x{{2, 4}, {5, 1}};
+  EXPECT_EQ(cid_region_initBoundPoints(&out, &x, nullptr, &trapezoid, &trapezoid),
+            CMATH_STATUS_PARALLEL_LINES);
+}
+
+}  // namespace
