@@ -1,0 +1,79 @@
+// Synthetic grey images for tests.
+#include "support/synthetic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+void greyScene::paint(const std::function<bool(double, double)>& inside, double value,
+                      int supersample) {
+  const double step = 1.0 / supersample;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      int covered = 0;
+      for (int sy = 0; sy < supersample; ++sy)
+        for (int sx = 0; sx < supersample; ++sx)
+          covered += inside(x + (sx + 0.5) * step, y + (sy + 0.5) * step);
+      if (covered == 0) continue;
+      const double f = double(covered) / (supersample * supersample);
+      at(x, y) = at(x, y) * (1 - f) + value * f;
+    }
+  }
+}
+
+void greyScene::gaussianBlur(double sigma) {
+  const int radius = int(std::ceil(3 * sigma));
+  std::vector<double> kernel(2 * radius + 1);
+  double sum = 0;
+  for (int i = -radius; i <= radius; ++i) sum += kernel[i + radius] = std::exp(-i * i / (2 * sigma * sigma));
+  for (double& k : kernel) k /= sum;
+  auto pass = [&](bool horizontal) {
+    std::vector<double> out(grey.size());
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x) {
+        double acc = 0;
+        for (int i = -radius; i <= radius; ++i) {
+          const int32_t sx = horizontal ? std::clamp(x + i, 0, width - 1) : x;
+          const int32_t sy = horizontal ? y : std::clamp(y + i, 0, height - 1);
+          acc += kernel[i + radius] * grey[size_t(sy) * width + sx];
+        }
+        out[size_t(y) * width + x] = acc;
+      }
+    }
+    grey.swap(out);
+  };
+  pass(true);
+  pass(false);
+}
+
+void greyScene::addNoise(double sigma, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<double> noise(0, sigma);
+  for (double& g : grey) g += noise(random);
+}
+
+void greyScene::light(const std::function<double(double, double)>& gain) {
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) at(x, y) *= gain(x + 0.5, y + 0.5);
+}
+
+testImage::testImage(int32_t width, int32_t height, uint8_t fill) {
+  EXPECT_EQ(cimg_image_construct(&image_, CIMG_TYPE_8, width, height), 0);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) at(x, y) = fill;
+}
+
+testImage::testImage(const greyScene& scene) : testImage(scene.width, scene.height, 0) {
+  for (int32_t y = 0; y < scene.height; ++y)
+    for (int32_t x = 0; x < scene.width; ++x)
+      at(x, y) = uint8_t(std::clamp(std::lround(scene.grey[size_t(y) * scene.width + x]), 0L, 255L));
+}
+
+testImage::~testImage() { cimg_image_destruct(&image_); }
+
+uint8_t& testImage::at(int32_t x, int32_t y) {
+  cimg_window window;
+  cimg_window_init(&window, &image_);
+  return static_cast<uint8_t*>(window.pixels)[y * window.stride + x];
+}
