@@ -1,0 +1,94 @@
+// 2-D symbol locating by boundary tracking: tracking seeds found on scan lines, the search
+// parameters and results, and the DataMatrix finders and searches.
+//
+// Units: seed coordinates are pixels relative to the origin of the image window the seed
+// was found in; tracker start and end points are those pixels x 256.
+#pragma once
+
+#include <stdint.h>
+
+#include "ci_id/priv/ci_idut/frame.h"
+#include "kit/bt.h"
+#include "kit/image.h"
+#include "kit/shapes.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// One edge found on a scan line.
+typedef struct cid2d_trackingSeed {
+  int32_t x;          // the pixel just before the edge in scan direction
+  int32_t y;
+  int32_t strength;   // peak of the three-pixel-sum difference (3x the edge contrast)
+  int32_t meanGrey;   // mean of the four pixels straddling the edge: the contour level
+  int32_t scanIndex;  // index of the scan line in the caller's list
+  int32_t polarity;   // 1: the edge pixel is darker than meanGrey (dark to light)
+  int32_t startX;     // tracker start point, pixels x 256 (beyond the edge)
+  int32_t startY;
+  int32_t endX;       // tracker end point, pixels x 256 (before the edge)
+  int32_t endY;
+} cid2d_trackingSeed;
+
+// Search parameters; cid2d_trackingParams_init sets the defaults given in brackets.
+typedef struct cid2d_trackingParams {
+  void* scratch;               // caller's work memory for the boundary analysis [null]
+  uint32_t scratchBytes;       // its size; the finders need CID2D_SCRATCH_BYTES [0]
+  const int32_t* scanPositions;  // rows (or columns) to scan, image pixels [null]
+  int32_t numScanPositions;    // [0]
+  double minSize;              // smallest symbol side, pixels [15]
+  double maxSize;              // largest symbol side, pixels [2000]
+  int32_t symbolRows;          // modules along one side, 0 = unknown [0]
+  int32_t symbolCols;          // modules along the other side [0]
+  int32_t scanRows;            // 1: positions are rows scanned left to right; 0: columns [1]
+  int32_t startScanIndex;      // where a sequential search starts [0]
+  double minSmoothing;         // least contour smoothing span, points [3]
+  int32_t maxBoundaryPoints;   // longest contour, clipped to 16379 by the finders [INT32_MAX]
+  int32_t allowBorderTouch;    // accept open contours and corners off the window [0]
+  int32_t relaxedFit;          // looser L fit and a search for the opposite corner [0]
+  int32_t extraRelaxedFit;     // loosest L fit when the shape is unknown [0]
+  int32_t numFitPasses;        // segment-fitting passes [2]
+} cid2d_trackingParams;
+
+#define CID2D_SCRATCH_BYTES 229320u
+
+// The outcome of a search.
+typedef struct cid2d_trackingResult {
+  cmath_shapeAffineRect rect;    // origin at the L's corner, sides along its legs
+  cmath_vect fourthCorner;       // corner opposite the origin, image pixels
+  int32_t fourthCornerInferred;  // 1: completed as a parallelogram; 0: measured
+  cbt_result boundary;           // contour of the last seed tried
+  int32_t found;
+  int32_t foundScanIndex;        // where the search found the symbol or stopped
+  int32_t score;                 // fit quality 0..1000
+  int32_t scoreRange;            // 1000 once a finder completed its region stage
+  uint8_t threshold;             // grey level the contour was tracked at
+  cid2d_trackingSeed seed;       // the seed that produced boundary
+} cid2d_trackingResult;
+
+CIDUT_API int32_t cid2d_trackingParams_init(cid2d_trackingParams* params);
+CIDUT_API int32_t cid2d_trackingResult_construct(cid2d_trackingResult* result);
+// found = 0 and score = 0; nothing else changes.
+CIDUT_API int32_t cid2d_trackingResult_reset(cid2d_trackingResult* result);
+CIDUT_API int32_t cid2d_trackingResult_destruct(cid2d_trackingResult* result);
+CIDUT_DECLARE_TYPE_CHECKS(cid2d_trackingResult)
+
+// Seeds on the given rows of a constant 8-bit image: edges whose strength is at least
+// minContrast, at most maxSeeds of them; sorted by strength (descending, then scan index)
+// when sort is set. pairFilter keeps runs of closely spaced edges of alternating polarity
+// (spacing below pairSpacing pixels) and lets an isolated edge be replaced by the next.
+CIDUT_API int32_t cid2d_getHorizontalTrackingSeeds(const cimg_imageConst* image,
+                                                   const int32_t* rows, int32_t numRows,
+                                                   int32_t maxSeeds, int32_t minContrast,
+                                                   int32_t sort, cid2d_trackingSeed* seeds,
+                                                   int32_t* numSeeds, int32_t pairFilter,
+                                                   double pairSpacing);
+// Seeds on exactly three rows: the leftmost edge and the 29 strongest others of the first
+// row, the 3 strongest of each other row (at most 36); the third argument is ignored.
+CIDUT_API int32_t cid2d_getHorizontalTrackingSeeds_ThreeScanlines(
+    const cimg_imageConst* image, const int32_t* rows, int32_t ignored, int32_t maxSeeds,
+    int32_t minContrast, cid2d_trackingSeed* seeds, int32_t* numSeeds);
+
+#ifdef __cplusplus
+}
+#endif
