@@ -4,3 +4,5 @@
 
 #include "ci_id/priv/ci_idut/geometry/line.h"
 #include "ci_id/priv/ci_idut/geometry/region.h"
+#include "ci_id/priv/ci_idut/geometry/range.h"
+#include "ci_id/priv/ci_idut/geometry/fixed_shapes.h"
