@@ -1,5 +1,7 @@
 // Symbol regions from other regions: flips, quarter turns, shifts and mapped corners. Flips
 // keep the tightness flags in place; quarter turns carry them with their corners.
+#include <initializer_list>
+
 #include "ci_id/priv/ci_idut/geometry.h"
 #include "id/idut/frame/check.h"
 

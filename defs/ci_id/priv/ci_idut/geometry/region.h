@@ -21,6 +21,7 @@
 
 #include "ci_id/priv/ci_idut/frame.h"
 #include "ci_id/priv/ci_idut/geometry/line.h"
+#include "ci_id/priv/ci_idut/vector.h"
 #include "kit/math.h"
 #include "kit/shapes.h"
 #include "kit/std.h"
@@ -223,6 +224,12 @@ CIDUT_API int32_t cid_fixedRegion_initRegion(cid_fixedRegion* fixed, const cid_r
 // adds to them. n must be at least 1.
 CIDUT_API int32_t cid_fixedRegion_sampleScans(const cid_fixedRegion* fixed, int32_t n,
                                               int32_t starts[4], int32_t steps[4]);
+
+// ---------------------------------------------------------------------------------------
+// Lists of regions: cstd_vector_cid_region, whose new elements are unit squares.
+
+CIDUT_DECLARE_TYPED_VECTOR(cid_region)
+CIDUT_DECLARE_TYPE_CHECKS(cstd_vector_cid_region)
 
 #ifdef __cplusplus
 }
