@@ -1,0 +1,78 @@
+// Display helpers: the quadrant swap, the half-row shift and the 8-bit rescaling.
+#include <gtest/gtest.h>
+
+#include "spectra.h"
+#include "support/hooks.h"
+
+namespace {
+
+// A double image whose pixel (x, y) is 100 y + x.
+void fillIndexed(ownedImage& image, int32_t width, int32_t height) {
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) image.at<double>(x, y) = 100.0 * y + x;
+}
+
+TEST(SpectrumShift, QuadrantSwap) {
+  ownedImage in(6, 4, 0.0), once, twice;
+  fillIndexed(in, 6, 4);
+  ASSERT_EQ(cfPowerSpectrumShift(in.input(), &once.image), 0);
+  ASSERT_EQ(cfPowerSpectrumShift(once.input(), &twice.image), 0);
+  for (int32_t y = 0; y < 4; ++y) {
+    for (int32_t x = 0; x < 6; ++x) {
+      EXPECT_EQ(once.at<double>((x + 3) % 6, (y + 2) % 4), in.at<double>(x, y));
+      EXPECT_EQ(twice.at<double>(x, y), in.at<double>(x, y));
+    }
+  }
+  // Odd sides: the last input row and column are not read, the output's are left 0.
+  ownedImage odd(5, 3, 0.0), shifted;
+  fillIndexed(odd, 5, 3);
+  ASSERT_EQ(cfPowerSpectrumShift(odd.input(), &shifted.image), 0);
+  for (int32_t y = 0; y < 3; ++y) {
+    for (int32_t x = 0; x < 5; ++x) {
+      const double expected = x < 4 && y < 2 ? odd.at<double>((x + 2) % 4, (y + 1) % 2) : 0.0;
+      EXPECT_EQ(shifted.at<double>(x, y), expected);
+    }
+  }
+  EXPECT_CHECK_FAILS(cfPowerSpectrumShift(in.input(), &in.image));  // in place
+}
+
+TEST(SpectrumShift, HalfRowShiftOfRowSpectra) {
+  ownedImage in(8, 5, 0.0), out;
+  fillIndexed(in, 8, 5);
+  ASSERT_EQ(cfFFTShift(in.input(), &out.image), 0);
+  ASSERT_EQ(out.window().width, 4);
+  ASSERT_EQ(out.window().height, 5);
+  for (int32_t x = 0; x < 4; ++x) {
+    for (int32_t y = 0; y < 2; ++y) {
+      EXPECT_EQ(out.at<double>(x, 2 + y), in.at<double>(x, y));
+      EXPECT_EQ(out.at<double>(x, y), in.at<double>(x, 2 + y));
+    }
+    EXPECT_EQ(out.at<double>(x, 4), 0.0);  // odd height: the last row is not written
+  }
+  // It lays out the left half of a row-only magnitude spectrum.
+  const randomImage pixels(16, 4, 2);
+  ownedImage spectrum, shifted;
+  ASSERT_EQ(cfPelFFT(pixels.image.constImage(), &spectrum.image, CF_FFT_MAGNITUDE, 1), 0);
+  ASSERT_EQ(cfFFTShift(spectrum.input(), &shifted.image), 0);
+  EXPECT_EQ(shifted.at<double>(7, 2), spectrum.at<double>(7, 0));
+}
+
+TEST(ViewableFFT, RescalesOntoTheByteRange) {
+  ownedImage in(3, 2, 0.0), out, unbound;
+  const double values[6] = {-2.0, 3.0, 0.5, 1.0, -1.0, 2.99};
+  for (int32_t i = 0; i < 6; ++i) in.at<double>(i % 3, i / 3) = values[i];
+  ASSERT_EQ(cfViewableFFT(in.input(), &out.image), 0);
+  const uint8_t expected[6] = {0, 255, 127, 153, 51, 254};  // 51 per unit, truncated
+  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(out.at<uint8_t>(i % 3, i / 3), expected[i]);
+
+  ownedImage flat(4, 4, 42.0), flatOut;
+  ASSERT_EQ(cfViewableFFT(flat.input(), &flatOut.image), 0);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(flatOut.at<uint8_t>(x, y), 0);
+
+  for (auto op : {cfViewableFFT, cfFFTShift, cfPowerSpectrumShift}) {
+    EXPECT_EQ(op(unbound.input(), &flatOut.image), CIDUT_ERR_IMAGE_UNBOUND);
+  }
+}
+
+}  // namespace
