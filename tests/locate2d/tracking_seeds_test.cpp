@@ -95,8 +95,9 @@ TEST(TrackingSeeds, CapPairFilterAndSort) {
   ASSERT_EQ(count, 9);
   for (int32_t i = 1; i < count; ++i) {
     EXPECT_GE(sorted[i - 1].strength, sorted[i].strength);
-    if (sorted[i - 1].strength == sorted[i].strength)
+    if (sorted[i - 1].strength == sorted[i].strength) {
       EXPECT_LE(sorted[i - 1].scanIndex, sorted[i].scanIndex);
+    }
   }
   EXPECT_EQ(sorted[count - 1].scanIndex, 0);
 }

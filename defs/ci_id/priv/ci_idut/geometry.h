@@ -4,5 +4,6 @@
 
 #include "ci_id/priv/ci_idut/geometry/line.h"
 #include "ci_id/priv/ci_idut/geometry/region.h"
+#include "ci_id/priv/ci_idut/geometry/mask.h"
 #include "ci_id/priv/ci_idut/geometry/range.h"
 #include "ci_id/priv/ci_idut/geometry/fixed_shapes.h"
