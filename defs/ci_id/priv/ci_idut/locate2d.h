@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "ci_id/priv/ci_idut/frame.h"
+#include "ci_id/priv/ci_idut/geometry.h"
 #include "kit/bt.h"
 #include "kit/image.h"
 #include "kit/shapes.h"
@@ -88,6 +89,31 @@ CIDUT_API int32_t cid2d_getHorizontalTrackingSeeds(const cimg_imageConst* image,
 CIDUT_API int32_t cid2d_getHorizontalTrackingSeeds_ThreeScanlines(
     const cimg_imageConst* image, const int32_t* rows, int32_t ignored, int32_t maxSeeds,
     int32_t minContrast, cid2d_trackingSeed* seeds, int32_t* numSeeds);
+
+// The DataMatrix finder from one seed. Tracks the contour through the seed at its grey
+// level, marks the 4 x 4 blocks it crosses in the quarter-resolution visit map, and fits
+// the finder's L. Returns 0 whether or not a symbol was found (result->found tells);
+// CIDUT_ERR_NO_BOUNDARY for a usable contour without points; kit, mask and attention
+// failures unchanged. The symbol goes to result->rect in the image's client coordinates;
+// maskXform maps client coordinates into the mask's. params->scratch must hold
+// CID2D_SCRATCH_BYTES; reserved is not used.
+CIDUT_API int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
+                                             const cid2d_trackingParams* params,
+                                             const cid2d_trackingSeed* seed,
+                                             const cbt_runParams* runParams, cimg_image* visitMap,
+                                             const cid_mask* mask, int32_t reserved,
+                                             const cmath_xformLinear* maskXform,
+                                             cid2d_trackingResult* result);
+
+// The next DataMatrix symbol along the scan lines of params, from startScanIndex on: each
+// edge of strength 45 (33 with lowContrast; 15 on columns) whose visit-map block is still
+// 0 is offered to cf_BndFindDMSymbolFromSeed. result->foundScanIndex is the scan index of
+// the symbol, or where the walk stopped. reserved goes to the finder.
+CIDUT_API int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
+                                         const cid2d_trackingParams* params, const cid_mask* mask,
+                                         int32_t reserved, const cmath_xformLinear* maskXform,
+                                         int32_t lowContrast, cimg_image* visitMap,
+                                         cid2d_trackingResult* result);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,218 @@
+// The DataMatrix finder from a seed: track the contour through the seed, cut it into
+// straight runs, fit the finder's L and build the symbol region.
+#include <algorithm>
+#include <cmath>
+
+#include "ci_id/priv/ci_idut/geometry.h"
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "id/idut/frame/check.h"
+#include "id/idut/frame/cleanup_frame.h"
+#include "id/idut/locate2d/boundary_analysis.h"
+#include "id/idut/locate2d/dm_l_fit.h"
+#include "id/idut/locate2d/visit_map.h"
+
+namespace {
+
+constexpr int32_t pollFromPoints = 1000;  // contours this long poll the attention check
+constexpr int32_t runCurvature = 64;      // T of the straight-run test
+constexpr int32_t mergeTolerance = 64;    // 4 pixels in 1/16 pixel
+
+// The run parameters of one seed, on a private copy of the caller's.
+cbt_runParams seedRunParams(const cbt_runParams& base, const cid2d_trackingSeed& seed,
+                            const cid2d_trackingParams& params) {
+  cbt_runParams run = base;
+  run.polarity = seed.polarity;
+  run.startX = seed.startX;
+  run.startY = seed.startY;
+  run.endX = seed.endX;
+  run.endY = seed.endY;
+  run.level = seed.meanGrey;
+  run.maxPoints = std::min(params.maxBoundaryPoints, cid2d_contourBuffers::maxContourPoints);
+  return run;
+}
+
+// Contour smoothing span, points.
+int32_t smoothingSpan(int32_t w, int32_t h, const cid2d_trackingParams& params) {
+  const int32_t d = std::max({32, params.symbolRows, params.symbolCols});
+  return std::min(25, std::max(std::min(w, h) / d, int32_t(params.minSmoothing)));
+}
+
+cid2d_shapeMode shapeModeOf(const cid2d_trackingParams& params) {
+  if (params.symbolRows == 0) return cid2d_shapeAny;
+  return params.symbolRows == params.symbolCols ? cid2d_shapeSquare : cid2d_shapeRectangular;
+}
+
+bool strictlyInside(const cmath_vect& p, const cimg_windowConst& window) {
+  return window.x0 < p.x && p.x < window.x0 + window.width - 1 && window.y0 < p.y &&
+         p.y < window.y0 + window.height - 1;
+}
+
+// Runs the fitting passes over the segments; fills `candidate` with the first L that
+// passes the placement and size tests.
+int32_t fitPasses(const cid2d_contourBuffers& buffers, int32_t n, int32_t count, int32_t span,
+                  const cid2d_trackingParams& params, const cimg_windowConst& window,
+                  int32_t* mergedFlags, cid2d_lCandidate* accepted) {
+  const cmath_vect origin{double(window.x0), double(window.y0)};
+  for (int32_t pass = 0; pass < params.numFitPasses; ++pass) {
+    if (pass > 0) {
+      cid2d_mergeCollinearSegments(buffers.smoothed, n, buffers.segments, count, 4 * span,
+                                   mergeTolerance, mergedFlags);
+      if (count < 2) continue;
+    }
+    cid2d_sortSegments(buffers.segments, count);
+    if (pass > 0) {
+      const int32_t before = count;
+      while (count > 1 && buffers.segments[count - 1].lengthSq == 0) --count;
+      if (count == before) return 0;
+    }
+    cid2d_lCandidate candidate;
+    if (const int32_t status =
+            cid2d_fitDataMatrixL(buffers.contour, buffers.smoothed, n, buffers.segments, count,
+                                 shapeModeOf(params), params, &candidate);
+        status < 0)
+      return status;
+    if (const int32_t status = csys_attention_check(); status < 0) return status;
+    if (!candidate.found) continue;
+    // Contour coordinates are window coordinates; place the candidate in the image.
+    for (cmath_vect* p : {&candidate.corner, &candidate.side1, &candidate.side2, &candidate.fourth})
+      *p = cmath_vect{p->x + origin.x, p->y + origin.y};
+    if (!params.allowBorderTouch &&
+        !(strictlyInside(candidate.corner, window) && strictlyInside(candidate.side1, window) &&
+          strictlyInside(candidate.side2, window) && strictlyInside(candidate.fourth, window)))
+      continue;
+    cmath_shapeAffineRect rect;
+    double xLength, yLength;
+    const cmath_vect points[3] = {candidate.corner, candidate.side1, candidate.side2};
+    if (const int32_t status = cmath_shapeAffineRect_initPoints(&rect, points); status < 0)
+      return status;
+    cmath_shapeAffineRect_getXLength(&rect, &xLength);
+    cmath_shapeAffineRect_getYLength(&rect, &yLength);
+    if (std::min(xLength, yLength) < params.minSize || std::max(xLength, yLength) > params.maxSize)
+      continue;
+    *accepted = candidate;
+    return 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
+                                              const cid2d_trackingParams* params,
+                                              const cid2d_trackingSeed* seed,
+                                              const cbt_runParams* runParams,
+                                              cimg_image* visitMap, const cid_mask* mask,
+                                              int32_t /*reserved*/,
+                                              const cmath_xformLinear* maskXform,
+                                              cid2d_trackingResult* result) {
+  CIDUT_CHECK(image && params && seed && runParams && visitMap && result);
+  CIDUT_CHECK(params->scratch != nullptr && params->scratchBytes >= CID2D_SCRATCH_BYTES);
+  ccCleanupFrame<1> frame;
+
+  // Preparation.
+  const cbt_runParams run = seedRunParams(*runParams, *seed, *params);
+  result->seed = *seed;
+  result->found = 0;
+  cimg_windowConst window;
+  if (frame.failed(cimg_windowConst_init(&window, image))) return frame.exit();
+  ccVisitMap visits;
+  if (frame.failed(visits.open(visitMap))) return frame.exit();
+  cmath_xformLinear clientFromImage;
+  if (frame.failed(cimg_imageConst_getLinearClientFromImageXform(image, &clientFromImage)))
+    return frame.exit();
+  cmath_vect seedPoint{double(seed->x + window.x0), double(seed->y + window.y0)};
+  cmath_xformLinear_mapPoint(&clientFromImage, &seedPoint, &seedPoint);
+  int32_t claimed = 0;
+  if (frame.failed(cid_mask_isPointUnMasked(mask, &seedPoint, maskXform, &claimed)))
+    return frame.exit();
+  if (claimed || visits.at(seed->x >> 2, seed->y >> 2)) return frame.exit();
+
+  // Tracking.
+  cbt_result& boundary = result->boundary;
+  const int32_t tracked = cbt_boundaryTrack(image, &run, &boundary);
+  if (tracked == CBT_STATUS_NO_BOUNDARY) return frame.exit();
+  if (frame.failed(tracked)) return frame.exit();
+  visits.set(seed->x >> 2, seed->y >> 2, 1);
+  if (!(boundary.flags & CBT_FLAG_USABLE)) return frame.exit();
+  if (boundary.numPoints == 0) return frame.fail(CIDUT_ERR_NO_BOUNDARY);
+  const int32_t numPoints = std::min(boundary.numPoints, cid2d_contourBuffers::maxContourPoints);
+  if (numPoints >= pollFromPoints && frame.failed(csys_attention_check())) return frame.exit();
+  const cid2d_contourBuffers buffers = cid2d_carveBuffers(params->scratch);
+  for (int32_t i = 0; i < numPoints; ++i) {
+    const cbt_point& p = boundary.points[i];
+    buffers.contour[i] = cid2d_point{(p.x + 128) >> 4, (p.y + 128) >> 4};
+    visits.set((p.x + 128) >> 10, (p.y + 128) >> 10, 1);
+  }
+
+  // Contour checks.
+  if (numPoints < 4 * params->minSize || (boundary.flags & CBT_FLAG_REJECTED) ||
+      ((boundary.flags & CBT_FLAG_OPEN) && !params->allowBorderTouch))
+    return frame.exit();
+  const int32_t n = cid2d_halveContour(buffers.contour, numPoints);
+  if (frame.failed(csys_attention_check())) return frame.exit();
+  const cid2d_box box = cid2d_boundingBox(buffers.contour, n);
+  const int32_t w = (box.maxX - box.minX) >> 4, h = (box.maxY - box.minY) >> 4;
+  const int32_t longer = std::max(w, h), shorter = std::min(w, h);
+  if (longer < params->minSize || longer > params->maxSize || w >= window.width - 1 ||
+      h >= window.height - 1 || shorter < params->minSize || 5 * w < h || 5 * h < w)
+    return frame.exit();
+
+  // Segmentation.
+  const int32_t span = smoothingSpan(w, h, *params);
+  cid2d_smoothContour(buffers.contour, n, span, buffers.smoothed);
+  if (cid2d_contourCurvature(buffers.smoothed, n, span, buffers.curvature) < 32)
+    return frame.exit();
+  const cid2d_runRules rules{runCurvature, span, 9 * runCurvature, false};
+  const int32_t count = cid2d_findStraightRuns(buffers.smoothed, buffers.curvature, n, rules,
+                                               buffers.segments);
+  if (count < 2) return frame.exit();
+
+  // Fitting.
+  int32_t* mergedFlags = nullptr;
+  if (frame.failed(csys_memory_allocFastMem_internal(sizeof(int32_t) * (count + 1),
+                                                     reinterpret_cast<void**>(&mergedFlags))))
+    return frame.exit();
+  frame.holdBlock(&mergedFlags);
+  cid2d_lCandidate candidate;
+  if (frame.failed(fitPasses(buffers, n, count, span, *params, window, mergedFlags, &candidate)))
+    return frame.exit();
+  if (!candidate.found) return frame.exit();
+
+  // Into the caller's coordinates; the sides ordered so that the cross product of side 1
+  // and side 2 (from the corner) is not positive.
+  for (cmath_vect* p : {&candidate.corner, &candidate.side1, &candidate.side2, &candidate.fourth})
+    cmath_xformLinear_mapPoint(&clientFromImage, p, p);
+  cmath_vect side1 = candidate.side1, side2 = candidate.side2, d1, d2;
+  double cross;
+  cmath_vect_initSubtract(&d1, &side1, &candidate.corner);
+  cmath_vect_initSubtract(&d2, &side2, &candidate.corner);
+  cmath_vect_cross(&d1, &d2, &cross);
+  if (cross > 0) std::swap(side1, side2);
+  const cmath_vect points[3] = {candidate.corner, side1, side2};
+  if (frame.failed(cmath_shapeAffineRect_initPoints(&result->rect, points))) return frame.exit();
+  result->fourthCorner = candidate.fourth;
+  result->fourthCornerInferred = candidate.fourthCornerInferred;
+  result->score = candidate.score;
+  result->threshold = uint8_t(seed->meanGrey);
+
+  // Region stage.
+  result->scoreRange = 1000;
+  cid_region region;
+  if (frame.failed(cid_region_initAffineRect(&region, &result->rect, nullptr))) return frame.exit();
+  cmath_xformLinear imageFromClient;
+  cstd_rect32 enclosing, imageWindow;
+  if (frame.failed(cimg_imageConst_getLinearImageFromClientXform(image, &imageFromClient)) ||
+      frame.failed(cmath_shapeAffineRect_getEncloseImageRect(&result->rect, &imageFromClient,
+                                                             &enclosing)))
+    return frame.exit();
+  if (frame.failed(cid_mask_isRegionUnMasked(mask, &region, maskXform, 5.0, &claimed)))
+    return frame.exit();
+  if (claimed) return frame.exit();
+  int32_t inside = 0;
+  if (frame.failed(cimg_imageConst_getWindow(image, &imageWindow)) ||
+      frame.failed(cstd_rect32_containsRect(&imageWindow, &enclosing, &inside)))
+    return frame.exit();
+  result->found = inside;
+  result->foundScanIndex = params->startScanIndex;
+  return frame.exit();
+}
