@@ -168,6 +168,19 @@ TEST(BoundaryTrack, ShapeTouchingTheBorderIsOpenAndWhole) {
   for (int32_t i = 1; i < n; ++i)
     ASSERT_LT(std::hypot(contour.x(i) - contour.x(i - 1), contour.y(i) - contour.y(i - 1)), 1.5) << i;
 
+  // The adaptive run tells its caller to leave the points at the border unmarked, and to
+  // mark nothing of a contour cut at the point limit.
+  cbt_runParams adaptive = params;
+  adaptive.strength = 3 * 190;
+  trackedContour marked;
+  marked.result.markMode = CBT_MARK_ALL;
+  ASSERT_EQ(cbt_boundaryTrack_Adaptive(image.constImage(), &adaptive, 0, &marked.result), 0);
+  EXPECT_EQ(marked.result.markMode, CBT_MARK_ALL_BUT_LAST_10);
+  adaptive.maxPoints = 10;
+  marked.result.markMode = CBT_MARK_ALL;
+  ASSERT_EQ(cbt_boundaryTrack_Adaptive(image.constImage(), &adaptive, 0, &marked.result), 0);
+  EXPECT_EQ(marked.result.markMode, CBT_MARK_NONE);
+
   cbt_runParams forwardOnly = params;
   forwardOnly.followOpen = 0;
   trackedContour half;

@@ -58,6 +58,11 @@ void greyScene::light(const std::function<double(double, double)>& gain) {
     for (int32_t x = 0; x < width; ++x) at(x, y) *= gain(x + 0.5, y + 0.5);
 }
 
+void greyScene::shade(const std::function<double(double, double)>& offset) {
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) at(x, y) += offset(x + 0.5, y + 0.5);
+}
+
 testImage::testImage(int32_t width, int32_t height, uint8_t fill) {
   EXPECT_EQ(cimg_image_construct(&image_, CIMG_TYPE_8, width, height), 0);
   for (int32_t y = 0; y < height; ++y)

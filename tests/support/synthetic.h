@@ -28,6 +28,8 @@ struct greyScene {
   void addNoise(double sigma, uint32_t seed);
   // Multiplies every pixel by gain(x, y) at its centre (uneven lighting).
   void light(const std::function<double(double, double)>& gain);
+  // Adds offset(x, y) at every pixel's centre (glare, shading).
+  void shade(const std::function<double(double, double)>& offset);
 };
 
 // A kit 8-bit image holding a scene (values rounded and clamped to 0..255), released

@@ -12,13 +12,12 @@
 // right and y down) when the polarity is 1, on the right when it is 0. A row seed (a
 // horizontal start segment) therefore always leaves its row upwards.
 //
-// Adaptive tracking: the level follows the local dark and light grey levels along the
-// contour. At every step the grey range of the 4 x 4 pixels around the current cell is
-// measured; where it is at least a third of the seed's edge contrast (the strength word
-// holds a three-pixel-sum difference, three times the contrast), the level moves a quarter
-// of the way towards the middle of that range, kept between the two pixels of the
-// current crossing so that the contour stays on its edge. Where the local range stays
-// below the limit for 16 steps in a row, the edge has faded: tracking stops there.
+// Adaptive tracking: the threshold is a surface that follows the local contrast. At each
+// pixel it is the middle of the grey range of the 5 x 5 pixels around it, where that range
+// reaches a third of the seed's edge contrast (the strength word holds a three-pixel-sum
+// difference, three times the contrast; at least 8 grey levels); in flat areas it is the
+// level word + 1/2. A pixel's class depends on the pixel alone, so adaptive contours close
+// just as fixed ones do, and they keep to a symbol's edge under uneven light or glare.
 #pragma once
 
 #include <stdint.h>
@@ -57,14 +56,14 @@ typedef struct cbt_runParams {
 enum {
   CBT_FLAG_USABLE = 1,    // points hold a contour
   CBT_FLAG_OPEN = 2,      // the contour runs into the image border at both ends
-  CBT_FLAG_REJECTED = 4,  // cut short at maxPoints, shorter than minPoints, or (adaptive)
-                          // stopped where the edge faded
+  CBT_FLAG_REJECTED = 4,  // cut short at maxPoints, or shorter than minPoints
 };
 
-// What the caller of an adaptive run should mark (the markMode byte): set it to
-// CBT_MARK_ALL before the call; afterwards CBT_MARK_ALL_BUT_LAST_10 means the contour
-// ended where its edge faded (its last points are unreliable), CBT_MARK_NONE that the
-// run produced no contour worth marking.
+// What the caller of an adaptive run should mark in its visit map (the markMode byte): set
+// it to CBT_MARK_ALL before the call. Afterwards it is left so for a closed contour;
+// CBT_MARK_ALL_BUT_LAST_10 for an open one (its last points run into the border and stay
+// free for other seeds); CBT_MARK_NONE when the run failed or the contour was rejected (a
+// finder then marks only what it has verified).
 enum {
   CBT_MARK_NONE = 0,
   CBT_MARK_ALL = 1,

@@ -1,12 +1,16 @@
 // Iso-contour following by marching squares over the pixel-centre grid.
 //
+// Each pixel p has an offset g(p) = 2 I(p) - T2(p) from twice its threshold; the pixel is
+// dark when g(p) <= 0. The fixed tracker's threshold is level + 1/2 everywhere; the
+// adaptive tracker's is a surface that follows the local contrast. Either way g depends
+// on the pixel alone, so the contour is a level set of a fixed function and closes.
+//
 // The state of the walk is a crossing: a dark and a light pixel, 4-adjacent. Its
 // direction follows from the hand: t = hand * (e.y, -e.x) with e the unit step from the
 // dark to the light pixel. One step looks at the two pixels beyond the crossing in
 // direction t, which close the cell the contour passes through, and picks the cell side
 // the contour leaves by. The walk ends when it is back at its first crossing (closed),
-// when the next cell leaves the window (open), at the point limit, or, adaptively, where
-// the edge fades.
+// when the next cell leaves the window (open), or at the point limit.
 #include <algorithm>
 #include <utility>
 
@@ -29,65 +33,80 @@ struct crossing {
   bool operator==(const crossing&) const = default;
 };
 
-enum class ending { closed, border, limit, faded, noMemory };
+enum class ending { closed, border, limit, noMemory };
 
-// Steps of the adaptive level: its fixed-point scale, and how long a faint edge may last.
-constexpr int32_t levelScale = 16;
-constexpr int32_t fadedStepsToStop = 16;
 constexpr int32_t firstCapacity = 1024;
 
-class contourTracer {
- public:
-  contourTracer(const cimg_windowConst& window, const cbt_runParams& params, bool adaptive,
-                cbt_result* result)
-      : pixels_(static_cast<const uint8_t*>(window.pixels)),
-        width_(window.width),
-        height_(window.height),
-        stride_(window.stride),
-        params_(params),
-        adaptive_(adaptive && params.strength > 0),
-        result_(result),
-        level16_(params.level * levelScale) {}
+// The pixels of the tracked window.
+struct pixelGrid {
+  const uint8_t* pixels;
+  int32_t width, height, stride;
 
-  int32_t run() {
-    result_->numPoints = 0;
-    result_->flags = 0;
-    crossing start;
-    if (!findStart(&start)) {
-      result_->markMode = CBT_MARK_NONE;
-      return CBT_STATUS_NO_BOUNDARY;
-    }
-    const int32_t hand = params_.polarity ? 1 : -1;
-    const int32_t startLevel16 = level16_;
-    if (!emit(start)) return CSYS_STATUS_NO_MEMORY;
-    ending end = trace(start, hand);
-    int32_t flags = CBT_FLAG_USABLE;
-    if (end == ending::border) {
-      flags |= CBT_FLAG_OPEN;
-      if (params_.followOpen) {
-        const int32_t forward = result_->numPoints;
-        level16_ = startLevel16;
-        end = trace(start, -hand);
-        // The backward points, reversed, come first: the contour stays in one direction.
-        cbt_point* points = result_->points;
-        std::reverse(points + forward, points + result_->numPoints);
-        std::rotate(points, points + forward, points + result_->numPoints);
+  bool inside(pixel p) const { return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height; }
+  int32_t value(pixel p) const { return pixels[p.y * stride + p.x]; }
+};
+
+// The fixed threshold: level + 1/2 everywhere.
+struct fixedLevel {
+  int32_t twiceThreshold;
+  explicit fixedLevel(const cbt_runParams& params) : twiceThreshold(2 * params.level + 1) {}
+  int32_t offset(const pixelGrid& grid, pixel p) const {
+    return 2 * grid.value(p) - twiceThreshold;
+  }
+};
+
+// The adaptive threshold: the middle of the grey range of the 5 x 5 pixels around the
+// pixel where that range reaches a third of the seed's edge contrast (at least 8 grey
+// levels); elsewhere, in flat areas, the seed's level + 1/2.
+struct adaptiveLevel {
+  static constexpr int32_t radius = 2;
+  int32_t leastRange;
+  int32_t twiceFallback;
+  explicit adaptiveLevel(const cbt_runParams& params)
+      : leastRange(std::max(8, params.strength / 9)), twiceFallback(2 * params.level + 1) {}
+  int32_t offset(const pixelGrid& grid, pixel p) const {
+    const int32_t x0 = std::max(0, p.x - radius), x1 = std::min(grid.width - 1, p.x + radius);
+    const int32_t y0 = std::max(0, p.y - radius), y1 = std::min(grid.height - 1, p.y + radius);
+    int32_t lo = 255, hi = 0;
+    for (int32_t y = y0; y <= y1; ++y) {
+      const uint8_t* row = grid.pixels + y * grid.stride;
+      for (int32_t x = x0; x <= x1; ++x) {
+        lo = std::min<int32_t>(lo, row[x]);
+        hi = std::max<int32_t>(hi, row[x]);
       }
     }
-    if (end == ending::noMemory) return CSYS_STATUS_NO_MEMORY;
-    if (end == ending::limit || end == ending::faded ||
-        result_->numPoints < params_.minPoints)
-      flags |= CBT_FLAG_REJECTED;
-    if (end == ending::faded) result_->markMode = CBT_MARK_ALL_BUT_LAST_10;
-    result_->flags = flags;
-    return 0;
+    const int32_t twiceThreshold = hi - lo >= leastRange ? lo + hi : twiceFallback;
+    return 2 * grid.value(p) - twiceThreshold;
+  }
+};
+
+template <class Level>
+class contourTracer {
+ public:
+  contourTracer(const pixelGrid& grid, const cbt_runParams& params, cbt_result* result)
+      : grid_(grid), params_(params), level_(params), result_(result) {}
+
+  // Runs the walk; `ending` tells how the contour ended.
+  int32_t run(ending* end) {
+    crossing start;
+    if (!findStart(&start)) return CBT_STATUS_NO_BOUNDARY;
+    const int32_t hand = params_.polarity ? 1 : -1;
+    if (!emit(start)) return CSYS_STATUS_NO_MEMORY;
+    *end = trace(start, hand);
+    if (*end == ending::border && params_.followOpen) {
+      const int32_t forward = result_->numPoints;
+      const ending backEnd = trace(start, -hand);
+      if (backEnd != ending::border) *end = backEnd;
+      // The backward points, reversed, come first: the contour stays in one direction.
+      cbt_point* points = result_->points;
+      std::reverse(points + forward, points + result_->numPoints);
+      std::rotate(points, points + forward, points + result_->numPoints);
+    }
+    return *end == ending::noMemory ? CSYS_STATUS_NO_MEMORY : 0;
   }
 
  private:
-  bool inside(pixel p) const { return p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_; }
-  int32_t value(pixel p) const { return pixels_[p.y * stride_ + p.x]; }
-  int32_t level() const { return level16_ / levelScale; }
-  bool isDark(pixel p) const { return value(p) <= level(); }
+  bool isDark(pixel p) const { return level_.offset(grid_, p) <= 0; }
 
   // The crossing nearest the start point on a 4-connected pixel path to the end point.
   bool findStart(crossing* start) const {
@@ -96,13 +115,13 @@ class contourTracer {
     const int32_t ax = std::abs(to.x - from.x), ay = std::abs(to.y - from.y);
     const pixel stepX{to.x > from.x ? 1 : -1, 0}, stepY{0, to.y > from.y ? 1 : -1};
     pixel previous = from;
-    if (!inside(previous)) return false;
+    if (!grid_.inside(previous)) return false;
     // Step in x while its next half-step lies nearer along the line than y's.
     for (int32_t nx = 0, ny = 0; nx + ny < ax + ay;) {
       const bool takeX = ay == 0 || (ax != 0 && (2 * nx + 1) * ay < (2 * ny + 1) * ax);
       const pixel next = previous + (takeX ? stepX : stepY);
       (takeX ? nx : ny)++;
-      if (!inside(next)) return false;
+      if (!grid_.inside(next)) return false;
       const bool previousDark = isDark(previous);
       if (previousDark != isDark(next)) {
         *start = previousDark ? crossing{previous, next} : crossing{next, previous};
@@ -115,12 +134,11 @@ class contourTracer {
 
   ending trace(const crossing& start, int32_t hand) {
     crossing c = start;
-    int32_t faintSteps = 0;
     for (;;) {
       const pixel e = c.light - c.dark;
       const pixel t{hand * e.y, -hand * e.x};
       const pixel dark2 = c.dark + t, light2 = c.light + t;
-      if (!inside(dark2) || !inside(light2)) return ending::border;
+      if (!grid_.inside(dark2) || !grid_.inside(light2)) return ending::border;
       const bool d2 = isDark(dark2), l2 = isDark(light2);
       if (d2 && !l2) {
         c = {dark2, light2};
@@ -129,56 +147,27 @@ class contourTracer {
       } else {
         c = {c.dark, dark2};  // light ahead on both sides: leave beside the dark pixel
       }
-      if (adaptive_ && !adaptLevel(c, &faintSteps)) return ending::faded;
       if (c == start) return ending::closed;
       if (result_->numPoints >= params_.maxPoints) return ending::limit;
       if (!emit(c)) return ending::noMemory;
     }
   }
 
-  // Saddle cell (dark pixels on one diagonal only): the mean of its corners decides.
+  // Saddle cell (dark pixels on one diagonal only): the mean offset of its corners decides.
   bool centreIsDark(const crossing& c, pixel dark2, pixel light2) const {
-    const int32_t sum = value(c.dark) + value(c.light) + value(dark2) + value(light2);
-    return sum <= 4 * level() + 1;  // mean below level + 1/2
-  }
-
-  // Moves the level towards the middle of the local grey range, keeping the crossing
-  // valid; false once the edge has stayed faint for too long.
-  bool adaptLevel(const crossing& c, int32_t* faintSteps) {
-    const int32_t x0 = std::max(0, std::min(c.dark.x, c.light.x) - 1);
-    const int32_t y0 = std::max(0, std::min(c.dark.y, c.light.y) - 1);
-    const int32_t x1 = std::min(width_ - 1, std::max(c.dark.x, c.light.x) + 2);
-    const int32_t y1 = std::min(height_ - 1, std::max(c.dark.y, c.light.y) + 2);
-    int32_t lo = 255, hi = 0;
-    for (int32_t y = y0; y <= y1; ++y) {
-      const uint8_t* row = pixels_ + y * stride_;
-      for (int32_t x = x0; x <= x1; ++x) {
-        lo = std::min<int32_t>(lo, row[x]);
-        hi = std::max<int32_t>(hi, row[x]);
-      }
-    }
-    if (9 * (hi - lo) < params_.strength) {
-      if (++*faintSteps >= fadedStepsToStop) return false;
-    } else {
-      *faintSteps = 0;
-      const int32_t target16 = (lo + hi) * levelScale / 2;
-      level16_ += (target16 - level16_) / 4;
-    }
-    const int32_t lowest = value(c.dark) * levelScale;
-    const int32_t highest = value(c.light) * levelScale - 1;
-    level16_ = std::clamp(level16_, lowest, highest);
-    return true;
+    return level_.offset(grid_, c.dark) + level_.offset(grid_, c.light) +
+               level_.offset(grid_, dark2) + level_.offset(grid_, light2) <=
+           0;
   }
 
   // Appends the sub-pixel position of a crossing, growing the point buffer as needed.
   bool emit(const crossing& c) {
     if (result_->numPoints == result_->capacity && !grow()) return false;
-    const int32_t vd = value(c.dark), vl = value(c.light);
     int32_t offset = 128;
     if (params_.interpolate) {
-      // (level + 1/2 - vd) / (vl - vd) of a pixel, in 1/256, rounded.
-      const int32_t num = (2 * level() + 1 - 2 * vd) * 256;
-      const int32_t den = 2 * (vl - vd);
+      // Where the offset changes sign between the two pixels, in 1/256 pixel, rounded.
+      const int32_t gd = level_.offset(grid_, c.dark), gl = level_.offset(grid_, c.light);
+      const int32_t num = -gd * 256, den = gl - gd;
       offset = (num + den / 2) / den;
     }
     const pixel e = c.light - c.dark;
@@ -201,32 +190,49 @@ class contourTracer {
     return true;
   }
 
-  const uint8_t* pixels_;
-  int32_t width_, height_, stride_;
+  const pixelGrid& grid_;
   const cbt_runParams& params_;
-  bool adaptive_;
+  Level level_;
   cbt_result* result_;
-  int32_t level16_;  // contour level in 1/16 grey
 };
 
-int32_t track(const cimg_imageConst* image, const cbt_runParams* params, bool adaptive,
-              cbt_result* result) {
+template <class Level>
+int32_t track(const cimg_imageConst* image, const cbt_runParams* params, cbt_result* result) {
   if (!image || !params || !result || params->maxPoints < 1) cstd_assert_(__LINE__);
+  result->numPoints = 0;
+  result->flags = 0;
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, image); status < 0) return status;
   if (window.pixelType != CIMG_TYPE_8) return CIMG_STATUS_BAD_SIZE;
-  return contourTracer(window, *params, adaptive, result).run();
+  const pixelGrid grid{static_cast<const uint8_t*>(window.pixels), window.width, window.height,
+                       window.stride};
+  ending end = ending::closed;
+  if (const int32_t status = contourTracer<Level>(grid, *params, result).run(&end); status < 0)
+    return status;
+  result->flags = CBT_FLAG_USABLE;
+  if (end == ending::border) result->flags |= CBT_FLAG_OPEN;
+  if (end == ending::limit || result->numPoints < params->minPoints)
+    result->flags |= CBT_FLAG_REJECTED;
+  return 0;
 }
 
 }  // namespace
 
 extern "C" int32_t cbt_boundaryTrack(const cimg_imageConst* image, const cbt_runParams* params,
                                      cbt_result* result) {
-  return track(image, params, false, result);
+  return track<fixedLevel>(image, params, result);
 }
 
 extern "C" int32_t cbt_boundaryTrack_Adaptive(const cimg_imageConst* image,
                                               const cbt_runParams* params, int32_t /*extra*/,
                                               cbt_result* result) {
-  return track(image, params, true, result);
+  const int32_t status = track<adaptiveLevel>(image, params, result);
+  // What the caller should mark: nothing of a failed run or of a contour cut at the
+  // point limit; of an open contour all but its last points at the border.
+  if (status < 0 || (result->flags & CBT_FLAG_REJECTED)) {
+    result->markMode = CBT_MARK_NONE;
+  } else if (result->flags & CBT_FLAG_OPEN) {
+    result->markMode = CBT_MARK_ALL_BUT_LAST_10;
+  }
+  return status;
 }
