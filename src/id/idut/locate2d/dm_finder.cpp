@@ -9,33 +9,13 @@
 #include "id/idut/frame/cleanup_frame.h"
 #include "id/idut/locate2d/boundary_analysis.h"
 #include "id/idut/locate2d/dm_l_fit.h"
-#include "id/idut/locate2d/visit_map.h"
+#include "id/idut/locate2d/seed_site.h"
 
 namespace {
 
 constexpr int32_t pollFromPoints = 1000;  // contours this long poll the attention check
 constexpr int32_t runCurvature = 64;      // T of the straight-run test
 constexpr int32_t mergeTolerance = 64;    // 4 pixels in 1/16 pixel
-
-// The run parameters of one seed, on a private copy of the caller's.
-cbt_runParams seedRunParams(const cbt_runParams& base, const cid2d_trackingSeed& seed,
-                            const cid2d_trackingParams& params) {
-  cbt_runParams run = base;
-  run.polarity = seed.polarity;
-  run.startX = seed.startX;
-  run.startY = seed.startY;
-  run.endX = seed.endX;
-  run.endY = seed.endY;
-  run.level = seed.meanGrey;
-  run.maxPoints = std::min(params.maxBoundaryPoints, cid2d_contourBuffers::maxContourPoints);
-  return run;
-}
-
-// Contour smoothing span, points.
-int32_t smoothingSpan(int32_t w, int32_t h, const cid2d_trackingParams& params) {
-  const int32_t d = std::max({32, params.symbolRows, params.symbolCols});
-  return std::min(25, std::max(std::min(w, h) / d, int32_t(params.minSmoothing)));
-}
 
 cid2d_shapeMode shapeModeOf(const cid2d_trackingParams& params) {
   if (params.symbolRows == 0) return cid2d_shapeAny;
@@ -110,38 +90,30 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
   ccCleanupFrame<1> frame;
 
   // Preparation.
-  const cbt_runParams run = seedRunParams(*runParams, *seed, *params);
+  const cbt_runParams run = cid2d_seedRunParams(*runParams, *seed, *params);
   result->seed = *seed;
   result->found = 0;
-  cimg_windowConst window;
-  if (frame.failed(cimg_windowConst_init(&window, image))) return frame.exit();
-  ccVisitMap visits;
-  if (frame.failed(visits.open(visitMap))) return frame.exit();
-  cmath_xformLinear clientFromImage;
-  if (frame.failed(cimg_imageConst_getLinearClientFromImageXform(image, &clientFromImage)))
+  cid2d_seedSite site;
+  bool isFree;
+  if (frame.failed(cid2d_openSeedSite(image, visitMap, mask, maskXform, *seed, &site, &isFree)) ||
+      !isFree)
     return frame.exit();
-  cmath_vect seedPoint{double(seed->x + window.x0), double(seed->y + window.y0)};
-  cmath_xformLinear_mapPoint(&clientFromImage, &seedPoint, &seedPoint);
-  int32_t claimed = 0;
-  if (frame.failed(cid_mask_isPointUnMasked(mask, &seedPoint, maskXform, &claimed)))
-    return frame.exit();
-  if (claimed || visits.at(seed->x >> 2, seed->y >> 2)) return frame.exit();
+  const cimg_windowConst& window = site.window;
 
   // Tracking.
   cbt_result& boundary = result->boundary;
   const int32_t tracked = cbt_boundaryTrack(image, &run, &boundary);
   if (tracked == CBT_STATUS_NO_BOUNDARY) return frame.exit();
   if (frame.failed(tracked)) return frame.exit();
-  visits.set(seed->x >> 2, seed->y >> 2, 1);
+  site.visits.set(seed->x >> 2, seed->y >> 2, 1);
   if (!(boundary.flags & CBT_FLAG_USABLE)) return frame.exit();
   if (boundary.numPoints == 0) return frame.fail(CIDUT_ERR_NO_BOUNDARY);
-  const int32_t numPoints = std::min(boundary.numPoints, cid2d_contourBuffers::maxContourPoints);
-  if (numPoints >= pollFromPoints && frame.failed(csys_attention_check())) return frame.exit();
   const cid2d_contourBuffers buffers = cid2d_carveBuffers(params->scratch);
+  const int32_t numPoints = cid2d_takeContour(boundary, buffers.contour);
+  if (numPoints >= pollFromPoints && frame.failed(csys_attention_check())) return frame.exit();
   for (int32_t i = 0; i < numPoints; ++i) {
     const cbt_point& p = boundary.points[i];
-    buffers.contour[i] = cid2d_point{(p.x + 128) >> 4, (p.y + 128) >> 4};
-    visits.set((p.x + 128) >> 10, (p.y + 128) >> 10, 1);
+    site.visits.set(cid2d_trackerPixel(p.x) >> 2, cid2d_trackerPixel(p.y) >> 2, 1);
   }
 
   // Contour checks.
@@ -158,7 +130,7 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
     return frame.exit();
 
   // Segmentation.
-  const int32_t span = smoothingSpan(w, h, *params);
+  const int32_t span = cid2d_smoothingSpan(w, h, *params);
   cid2d_smoothContour(buffers.contour, n, span, buffers.smoothed);
   if (cid2d_contourCurvature(buffers.smoothed, n, span, buffers.curvature) < 32)
     return frame.exit();
@@ -181,7 +153,7 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
   // Into the caller's coordinates; the sides ordered so that the cross product of side 1
   // and side 2 (from the corner) is not positive.
   for (cmath_vect* p : {&candidate.corner, &candidate.side1, &candidate.side2, &candidate.fourth})
-    cmath_xformLinear_mapPoint(&clientFromImage, p, p);
+    cmath_xformLinear_mapPoint(&site.clientFromImage, p, p);
   cmath_vect side1 = candidate.side1, side2 = candidate.side2, d1, d2;
   double cross;
   cmath_vect_initSubtract(&d1, &side1, &candidate.corner);
@@ -197,6 +169,7 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
 
   // Region stage.
   result->scoreRange = 1000;
+  int32_t claimed = 0;
   cid_region region;
   if (frame.failed(cid_region_initAffineRect(&region, &result->rect, nullptr))) return frame.exit();
   cmath_xformLinear imageFromClient;
