@@ -115,6 +115,38 @@ CIDUT_API int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
                                          int32_t lowContrast, cimg_image* visitMap,
                                          cid2d_trackingResult* result);
 
+// The same walk with adaptive tracking: each seed goes to
+// cf_BndFindDMSymbolFromSeed_Adaptive, which reports an L, not a rectangle.
+CIDUT_API int32_t cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(
+    const cimg_imageConst* image, const cid2d_trackingParams* params, const cid_mask* mask,
+    const cmath_xformLinear* maskXform, int32_t lowContrast, cimg_image* visitMap,
+    cid2d_trackingResult* result);
+
+// The finder from one seed with a tracking level that adapts to the local contrast. The
+// L it finds is left in result->boundary.corners as whole pixels (contour coordinates):
+// the corner twice (words 0-1 and 2-3), then the far end of each leg (4-5 and 6-7), the
+// longer leg's first when it turns towards the other. Visit-map blocks get 1 + the
+// contour's column mod 4. extra goes to the tracker and selects the size test: 0
+// requires both sides within [minSize, maxSize], otherwise only the longer one.
+CIDUT_API int32_t cf_BndFindDMSymbolFromSeed_Adaptive(const cimg_imageConst* image,
+                                                      const cid2d_trackingParams* params,
+                                                      const cid2d_trackingSeed* seed,
+                                                      const cbt_runParams* runParams,
+                                                      cimg_image* visitMap, const cid_mask* mask,
+                                                      const cmath_xformLinear* maskXform,
+                                                      int32_t extra, cid2d_trackingResult* result);
+
+// A gate in front of cf_BndFindDMSymbolFromSeed: the seed's edge must be followable over
+// more than five rows, 4 pixels apart, above and below the seed (the chain is kept in
+// params->scratch). Same arguments as the finder.
+CIDUT_API int32_t cf_DcdFindDMSymbolFromSeed(const cimg_imageConst* image,
+                                             const cid2d_trackingParams* params,
+                                             const cid2d_trackingSeed* seed,
+                                             const cbt_runParams* runParams, cimg_image* visitMap,
+                                             const cid_mask* mask, int32_t reserved,
+                                             const cmath_xformLinear* maskXform,
+                                             cid2d_trackingResult* result);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,5 +1,9 @@
-// The sequential DataMatrix search: edges on the scan lines, in order, become seeds for
-// the finder until one yields a symbol.
+// The sequential DataMatrix searches: edges on the scan lines, in order, become seeds for
+// a finder until one yields a symbol; the adaptive search uses the adaptive finder.
+#include <stdlib.h>
+
+#include <algorithm>
+
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "id/idut/frame/check.h"
 #include "id/idut/locate2d/row_edges.h"
@@ -33,29 +37,50 @@ cid2d_trackingSeed columnSeed(const uint8_t* column, ptrdiff_t stride, int32_t x
   return seed;
 }
 
-}  // namespace
+// Polls the attention check; true when it failed (its status in *status).
+bool attentionFailed(int32_t* status) {
+  *status = csys_attention_check();
+  return *status < 0;
+}
 
-// Walks one scan line and offers each candidate edge to the finder. Returns the status of
-// the first failing finder call or attention poll.
+// Walks one scan line and offers each candidate edge whose visit-map block is still free
+// to `find`. The adaptive search also skips row candidates next to blocks that a contour
+// passed on their near side, and polls every 300 positions without a seed try. Returns the
+// status of the first failing finder call or attention poll.
 template <class Finder>
-int32_t cid2d_scanLineForSymbol(const cimg_windowConst& window, const ccVisitMap& visits,
-                                const cid2d_trackingParams& params, int32_t scanIndex,
-                                int32_t threshold, cid2d_trackingResult* result, Finder find) {
+int32_t scanLineForSymbol(const cimg_windowConst& window, const ccVisitMap& visits,
+                          const cid2d_trackingParams& params, int32_t scanIndex,
+                          int32_t threshold, bool adaptive, const cid2d_trackingResult& result,
+                          Finder find) {
+  constexpr int32_t pollEveryPositions = 300;
   const uint8_t* pixels = static_cast<const uint8_t*>(window.pixels);
   const int32_t v = params.scanPositions[scanIndex];
+  int32_t status = 0;
   if (params.scanRows) {
     const int32_t y = v - window.y0;
     if (y < 3 || y > window.height - 1) return 0;
     const uint8_t* row = pixels + ptrdiff_t(y) * window.stride;
     ccRowStrength strength(row, 3);
     ccEdgePeak peak(256);
-    for (int32_t x = 3; x < window.width - 5 && !result->found; strength.advance(x), ++x) {
-      if (peak.push(strength.strength(), threshold) && visits.at(x >> 2, y >> 2) == 0) {
-        const cid2d_trackingSeed seed = cid2d_rowSeed(row, x, y, peak.peak(), scanIndex);
-        if (const int32_t status = find(seed); status < 0) return status;
+    // Adaptive visit values are 1 + the contour's column mod 4: a block left of x that a
+    // contour crossed in its right half, or one right of x crossed in its left half.
+    auto besideAContour = [&](int32_t x) {
+      if (x % 4 == 0 && x > 0) return visits.at((x >> 2) - 1, y >> 2) > 2;
+      if (x % 4 != 3 || x >= window.width - 6) return false;
+      const uint8_t right = visits.at((x >> 2) + 1, y >> 2);
+      return right == 1 || right == 2;
+    };
+    int32_t positionsWithoutTry = 0;
+    for (int32_t x = 3; x < window.width - 5 && !result.found; strength.advance(x), ++x) {
+      if (peak.push(strength.strength(), threshold) && visits.at(x >> 2, y >> 2) == 0 &&
+          !(adaptive && besideAContour(x))) {
+        positionsWithoutTry = 0;
+        if ((status = find(cid2d_rowSeed(row, x, y, peak.peak(), scanIndex))) < 0) return status;
+      } else if (adaptive && ++positionsWithoutTry == pollEveryPositions) {
+        positionsWithoutTry = 0;
+        if (attentionFailed(&status)) return status;
       }
-      if (isPollPosition(x, y))
-        if (const int32_t status = csys_attention_check(); status < 0) return status;
+      if (isPollPosition(x, y) && attentionFailed(&status)) return status;
     }
   } else {
     const int32_t x = v - window.x0;
@@ -63,24 +88,22 @@ int32_t cid2d_scanLineForSymbol(const cimg_windowConst& window, const ccVisitMap
     const uint8_t* column = pixels + x;
     const ptrdiff_t stride = window.stride;
     ccEdgePeak peak(256);
-    for (int32_t y = 3; y < window.height - 5 && !result->found; ++y) {
+    for (int32_t y = 3; y < window.height - 5 && !result.found; ++y) {
       const int32_t g = abs(column[(y + 3) * stride] - column[y * stride]);
-      if (peak.push(g, threshold) && visits.at(x >> 2, y >> 2) == 0) {
-        const cid2d_trackingSeed seed = columnSeed(column, stride, x, y, peak.peak(), scanIndex);
-        if (const int32_t status = find(seed); status < 0) return status;
-      }
-      if (isPollPosition(x, y))
-        if (const int32_t status = csys_attention_check(); status < 0) return status;
+      if (peak.push(g, threshold) && visits.at(x >> 2, y >> 2) == 0 &&
+          (status = find(columnSeed(column, stride, x, y, peak.peak(), scanIndex))) < 0)
+        return status;
+      if (isPollPosition(x, y) && attentionFailed(&status)) return status;
     }
   }
   return 0;
 }
 
-extern "C" int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
-                                          const cid2d_trackingParams* params, const cid_mask* mask,
-                                          int32_t reserved, const cmath_xformLinear* maskXform,
-                                          int32_t lowContrast, cimg_image* visitMap,
-                                          cid2d_trackingResult* result) {
+// The walk over the scan lines shared by both searches.
+template <class Finder>
+int32_t searchScanLines(const cimg_imageConst* image, const cid2d_trackingParams* params,
+                        int32_t lowContrast, cimg_image* visitMap, bool adaptive,
+                        cid2d_trackingResult* result, cbt_runParams* run, Finder find) {
   CIDUT_CHECK(image && params && visitMap && result);
   CIDUT_CHECK(params->numScanPositions <= 0 || params->scanPositions);
   cimg_windowConst window;
@@ -90,22 +113,19 @@ extern "C" int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
   const int32_t threshold = !params->scanRows ? columnThreshold
                             : lowContrast     ? lowContrastRowThreshold
                                               : rowThreshold;
-  cbt_runParams run;
-  if (const int32_t status = cbt_runParams_init(&run); status < 0) return status;
-  run.interpolate = 1;
-  run.followOpen = 1;
-  run.minPoints = 0;
-  run.maxPoints = params->maxBoundaryPoints;
+  if (const int32_t status = cbt_runParams_init(run); status < 0) return status;
+  run->interpolate = 1;
+  run->followOpen = 1;
+  run->minPoints = 0;
+  run->maxPoints = params->maxBoundaryPoints;
+  run->adaptive = adaptive;
   if (const int32_t status = cid2d_trackingResult_reset(result); status < 0) return status;
 
   int32_t s = params->startScanIndex;
-  for (; s < params->numScanPositions && !result->found; ++s) {
-    if (const int32_t status = csys_attention_check(); status < 0) return status;
-    const int32_t status = cid2d_scanLineForSymbol(
-        window, visits, *params, s, threshold, result, [&](const cid2d_trackingSeed& seed) {
-          return cf_BndFindDMSymbolFromSeed(image, params, &seed, &run, visitMap, mask, reserved,
-                                            maskXform, result);
-        });
+  for (; s < params->numScanPositions; ++s) {
+    int32_t status;
+    if (attentionFailed(&status)) return status;
+    status = scanLineForSymbol(window, visits, *params, s, threshold, adaptive, *result, find);
     if (status < 0) return status;
     if (result->found) {
       result->foundScanIndex = s;
@@ -114,4 +134,31 @@ extern "C" int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
   }
   result->foundScanIndex = std::max(s, params->startScanIndex);
   return 0;
+}
+
+}  // namespace
+
+extern "C" int32_t cf_BndFindNextDMSymbol(const cimg_imageConst* image,
+                                          const cid2d_trackingParams* params, const cid_mask* mask,
+                                          int32_t reserved, const cmath_xformLinear* maskXform,
+                                          int32_t lowContrast, cimg_image* visitMap,
+                                          cid2d_trackingResult* result) {
+  cbt_runParams run;
+  return searchScanLines(image, params, lowContrast, visitMap, false, result, &run,
+                         [&](const cid2d_trackingSeed& seed) {
+                           return cf_BndFindDMSymbolFromSeed(image, params, &seed, &run, visitMap,
+                                                             mask, reserved, maskXform, result);
+                         });
+}
+
+extern "C" int32_t cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(
+    const cimg_imageConst* image, const cid2d_trackingParams* params, const cid_mask* mask,
+    const cmath_xformLinear* maskXform, int32_t lowContrast, cimg_image* visitMap,
+    cid2d_trackingResult* result) {
+  cbt_runParams run;
+  return searchScanLines(image, params, lowContrast, visitMap, true, result, &run,
+                         [&](const cid2d_trackingSeed& seed) {
+                           return cf_BndFindDMSymbolFromSeed_Adaptive(
+                               image, params, &seed, &run, visitMap, mask, maskXform, 0, result);
+                         });
 }
