@@ -267,6 +267,32 @@ bool boxIsFound(int32_t width, int32_t height, double cx, double cy, double w, d
   return setup.result.found;
 }
 
+TEST(DataMatrixFinder, RelaxedFitMeasuresTheOppositeCorner) {
+  // A slightly skewed quadrilateral: its fourth corner is not where a parallelogram puts it.
+  const cmath_vect corners[4] = {{60, 150}, {150, 140}, {145, 52}, {58, 60}};
+  greyScene scene(200, 200, 200);
+  scene.paint([&](double x, double y) {
+    for (int32_t i = 0; i < 4; ++i) {
+      const cmath_vect& a = corners[i];
+      const cmath_vect& b = corners[(i + 1) % 4];
+      if ((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) > 0) return false;
+    }
+    return true;
+  }, 40);
+  scene.gaussianBlur(0.6);
+  testImage image(scene);
+  for (int32_t relaxed : {0, 1}) {
+    finderSetup setup(image.constImage());
+    setup.params.relaxedFit = relaxed;
+    ASSERT_EQ(setup.search(4, 90, 110), 0);
+    ASSERT_TRUE(setup.result.found);
+    EXPECT_EQ(setup.result.fourthCornerInferred, relaxed ? 0 : 1);
+    int32_t near = 0;
+    for (const cmath_vect& c : corners) near += isNear(setup.result.fourthCorner, c, 1.5);
+    EXPECT_EQ(near, relaxed);  // only the measured corner is a real one
+  }
+}
+
 TEST(DataMatrixFinder, ContourRejections) {
   EXPECT_TRUE(boxIsFound(200, 200, 100, 100, 60, 60, false));   // a plain square is an L
   EXPECT_FALSE(boxIsFound(200, 200, 20, 100, 60, 60, false));   // cut by the border: open
