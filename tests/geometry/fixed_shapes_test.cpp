@@ -16,6 +16,10 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 
+cmath_vect32_4 toFixed(const cmath_vect& p) {
+  return {int32_t(std::lround(p.x * 16)), int32_t(std::lround(p.y * 16))};
+}
+
 cmath_shapeFixPtLine lineThrough(cmath_vect32_4 p1, cmath_vect32_4 p2) {
   const cmath_shapeFixPtLineSeg segment{p1, p2};
   cmath_shapeFixPtLine line;
@@ -23,45 +27,31 @@ cmath_shapeFixPtLine lineThrough(cmath_vect32_4 p1, cmath_vect32_4 p2) {
   return line;
 }
 
-TEST(FixPt, PointDistance) {
-  const cmath_vect32_4 origin{0, 0}, p{48, 64};
-  int32_t distance = -1;
-  ASSERT_EQ(cmath_vect32_4_getDistance(&origin, &p, &distance), 0);
-  EXPECT_EQ(distance, 80);
-  std::mt19937 random(1);
-  std::uniform_int_distribution<int32_t> coordinate(-90000, 90000);  // distances below 16384 px
-  for (int i = 0; i < 200; ++i) {
-    const cmath_vect32_4 a{coordinate(random), coordinate(random)};
-    const cmath_vect32_4 b{coordinate(random), coordinate(random)};
-    ASSERT_EQ(cmath_vect32_4_getDistance(&a, &b, &distance), 0);
-    EXPECT_NEAR(distance, std::hypot(a.x - b.x, a.y - b.y), 8.0);
-  }
-  const cmath_vect32_4 farX{262140, 0}, nearX{262139, -262139};
-  EXPECT_CHECK_FAILS(cmath_vect32_4_getDistance(&farX, &origin, &distance));
-  EXPECT_CHECK_FAILS(cmath_vect32_4_getDistance(&origin, &farX, &distance));
-  EXPECT_EQ(cmath_vect32_4_getDistance(&nearX, &origin, &distance), 0);
-  EXPECT_CHECK_FAILS(cmath_vect32_4_getDistance(&origin, &p, nullptr));
-}
-
 TEST(FixPt, LineAnglesAreBinaryAngleUnitsFromP2TowardsP1) {
   const cmath_vect32_4 c{100, -50};
-  EXPECT_EQ(lineThrough(c, {84, -50}).angle, 0);
-  EXPECT_EQ(lineThrough(c, {84, -66}).angle, 8192);
-  EXPECT_EQ(lineThrough(c, {100, -66}).angle, 16384);
-  EXPECT_EQ(lineThrough(c, {116, -50}).angle, 32768);
-  EXPECT_EQ(lineThrough(c, {100, -34}).angle, 49152);
-  const cmath_shapeFixPtLine line = lineThrough(c, {0, 0});
-  EXPECT_EQ(line.point.x, 100);
-  EXPECT_EQ(line.point.y, -50);
+  const int32_t steps[8][2] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
+                               {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+  for (int k = 0; k < 8; ++k) {
+    const cmath_shapeFixPtLine line =
+        lineThrough(c, {c.x - 16 * steps[k][0], c.y - 16 * steps[k][1]});
+    EXPECT_EQ(line.angle, k * 8192) << k;
+    EXPECT_EQ(line.point.x, c.x);
+  }
 }
 
-TEST(FixPt, LineAndSegmentDistances) {
+TEST(FixPt, PointLineAndSegmentDistances) {
   std::mt19937 random(4);
   std::uniform_int_distribution<int32_t> coordinate(-16000, 16000);
+  int32_t distance;
   for (int i = 0; i < 300; ++i) {
     const cmath_vect32_4 p1{coordinate(random), coordinate(random)};
     const cmath_vect32_4 p2{coordinate(random), coordinate(random)};
     const cmath_vect32_4 p{coordinate(random), coordinate(random)};
+    // Points five times as far apart: distances up to 14000 pixels.
+    const cmath_vect32_4 far1{5 * p1.x, 5 * p1.y}, far2{5 * p2.x, 5 * p2.y};
+    ASSERT_EQ(cmath_vect32_4_getDistance(&far1, &far2, &distance), 0);
+    EXPECT_NEAR(distance, 5 * std::hypot(p1.x - p2.x, p1.y - p2.y), 8.0);
+
     const double length = std::hypot(p2.x - p1.x, p2.y - p1.y);
     if (length < 64) continue;
     const double ux = (p2.x - p1.x) / length, uy = (p2.y - p1.y) / length;
@@ -70,111 +60,90 @@ TEST(FixPt, LineAndSegmentDistances) {
     // One binary angle unit turns the line by 1e-4 rad: a few units at these distances.
     const double tolerance = 4 + std::hypot(p.x - p1.x, p.y - p1.y) * 1e-4;
     const cmath_shapeFixPtLine line = lineThrough(p1, p2);
-    int32_t distance;
     ASSERT_EQ(cmath_shapeFixPtLine_distanceFrom(&line, &p, &distance), 0);
     EXPECT_NEAR(distance, across, tolerance);
     ASSERT_EQ(cmath_shapeFixPtLine_distanceAlong(&line, &p, &distance), 0);
     EXPECT_NEAR(distance, std::fabs(along), tolerance);
 
+    if (std::fabs(along) < 16 || std::fabs(along - length) < 16) continue;  // end by truncation
     const cmath_shapeFixPtLineSeg segment{p1, p2};
     double expected = across;
     if (along < 0) expected = std::hypot(p.x - p1.x, p.y - p1.y);
     if (along > length) expected = std::hypot(p.x - p2.x, p.y - p2.y);
-    if (std::fabs(along) < 16 || std::fabs(along - length) < 16)
-      continue;  // end decided by truncation
     ASSERT_EQ(cmath_shapeFixPtLineSeg_distanceFrom(&segment, &p, &distance), 0);
     EXPECT_NEAR(distance, expected, tolerance + 8);
   }
-  const cmath_vect32_4 a{5, 5}, b{6, 5}, p{0, 0};
+}
+
+TEST(FixPt, RangeLimitsAndCoincidentEnds) {
+  // Point differences below 262140, line offsets below 65535 (1/16 pixel).
+  const cmath_vect32_4 origin{0, 0}, farX{262140, 0}, nearX{262139, -262139}, farY{0, -65535};
+  const cmath_shapeFixPtLine line{{0, 0}, 0};
   int32_t distance = 77;
+  EXPECT_CHECK_FAILS(cmath_vect32_4_getDistance(&origin, &farX, &distance));
+  EXPECT_CHECK_FAILS(cmath_shapeFixPtLine_distanceAlong(&line, &farY, &distance));
+  // A segment shorter than a quarter pixel has no length in the quarter-pixel arithmetic.
+  const cmath_vect32_4 a{5, 5}, b{6, 5};
   const cmath_shapeFixPtLineSeg point{a, a}, tiny{a, b};
-  EXPECT_EQ(cmath_shapeFixPtLineSeg_distanceFrom(&point, &p, &distance),
+  EXPECT_EQ(cmath_shapeFixPtLineSeg_distanceFrom(&point, &origin, &distance),
             CIDUT_ERR_SEGMENT_POINTS_COINCIDE);
   EXPECT_EQ(distance, 77);
-  EXPECT_CHECK_FAILS(cmath_shapeFixPtLineSeg_distanceFrom(&tiny, &p, &distance));
-  const cmath_shapeFixPtLine line{{0, 0}, 0};
-  const cmath_vect32_4 far{65535, 0}, farY{0, -65535};
-  EXPECT_CHECK_FAILS(cmath_shapeFixPtLine_distanceFrom(&line, &far, &distance));
-  EXPECT_CHECK_FAILS(cmath_shapeFixPtLine_distanceAlong(&line, &farY, &distance));
+  EXPECT_CHECK_FAILS(cmath_shapeFixPtLineSeg_distanceFrom(&tiny, &origin, &distance));
+  EXPECT_EQ(cmath_vect32_4_getDistance(&nearX, &origin, &distance), 0);
 }
 
 TEST(FixPt, ContainmentMatchesTheKitAwayFromTheBorder) {
-  cmath_shapeFixPtAffineRectPoints unit;
-  ASSERT_EQ(cmath_shapeFixPtAffineRectPoints_init(&unit), 0);
-  int32_t within = -1;
-  const cmath_vect32_4 centre{8, 8}, outside{60, 8};
-  ASSERT_EQ(cmath_shapeFixPtAffineRectPoints_getIsWithin(&unit, &centre, &within), 0);
-  EXPECT_EQ(within, 1);
-  ASSERT_EQ(cmath_shapeFixPtAffineRectPoints_getIsWithin(&unit, &outside, &within), 0);
-  EXPECT_EQ(within, 0);
-
   std::mt19937 random(8);
   std::uniform_real_distribution<double> unitRandom(0.0, 1.0);
-  int insideCount = 0, outsideCount = 0;
+  int counts[2] = {0, 0};
   for (int trial = 0; trial < 200; ++trial) {
     // Rotation in every direction, up to 30 degrees of skew, mirrored half of the time.
     const double rotation = 2 * pi * unitRandom(random);
     const double skew = (unitRandom(random) - 0.5) * pi / 3;
-    const double side = trial % 2 ? 1.0 : -1.0;
+    const double yAngle = rotation + (trial % 2 ? 1.0 : -1.0) * (pi / 2 + skew);
     const double lx = 3 + 60 * unitRandom(random), ly = 3 + 60 * unitRandom(random);
     const cmath_vect po{200 * unitRandom(random) - 100, 200 * unitRandom(random) - 100};
     const cmath_vect px{po.x + lx * std::cos(rotation), po.y + lx * std::sin(rotation)};
-    const double yAngle = rotation + side * (pi / 2 + skew);
     const cmath_vect py{po.x + ly * std::cos(yAngle), po.y + ly * std::sin(yAngle)};
-    const cmath_shapeFixPtAffineRectPoints fixed{
-        {int32_t(std::lround(po.x * 16)), int32_t(std::lround(po.y * 16))},
-        {int32_t(std::lround(px.x * 16)), int32_t(std::lround(px.y * 16))},
-        {int32_t(std::lround(py.x * 16)), int32_t(std::lround(py.y * 16))}};
+    const cmath_shapeFixPtAffineRectPoints fixed{toFixed(po), toFixed(px), toFixed(py)};
     cmath_shapeAffineRect rect;
     ASSERT_EQ(cmath_shapeAffineRect_initFixPtPoints(&rect, &fixed), 0);
+    const double xSide = std::hypot(rect.px.x - rect.po.x, rect.px.y - rect.po.y);
+    const double ySide = std::hypot(rect.py.x - rect.po.x, rect.py.y - rect.po.y);
     for (int i = 0; i < 20; ++i) {
       const double u = unitRandom(random) * 1.6 - 0.3, v = unitRandom(random) * 1.6 - 0.3;
+      // Skip points within a pixel of a side's line, where truncation decides.
+      if (std::min(std::fabs(u), std::fabs(1 - u)) * xSide * std::cos(skew) < 1.0 ||
+          std::min(std::fabs(v), std::fabs(1 - v)) * ySide * std::cos(skew) < 1.0)
+        continue;
       const cmath_vect q{rect.po.x + u * (rect.px.x - rect.po.x) + v * (rect.py.x - rect.po.x),
                          rect.po.y + u * (rect.px.y - rect.po.y) + v * (rect.py.y - rect.po.y)};
-      // Skip points within a pixel of a side's line, where truncation decides.
-      const double xSide = std::hypot(rect.px.x - rect.po.x, rect.px.y - rect.po.y);
-      const double ySide = std::hypot(rect.py.x - rect.po.x, rect.py.y - rect.po.y);
-      const double sine = std::cos(skew);
-      if (std::min(std::fabs(u), std::fabs(1 - u)) * xSide * sine < 1.0 ||
-          std::min(std::fabs(v), std::fabs(1 - v)) * ySide * sine < 1.0)
-        continue;
-      int32_t expected;
+      int32_t expected, within = -1;
       cmath_shapeAffineRect_within(&rect, &q, &expected);
-      const cmath_vect32_4 point{int32_t(std::lround(q.x * 16)), int32_t(std::lround(q.y * 16))};
+      const cmath_vect32_4 point = toFixed(q);
       ASSERT_EQ(cmath_shapeFixPtAffineRectPoints_getIsWithin(&fixed, &point, &within), 0);
       EXPECT_EQ(within, expected) << trial << " u " << u << " v " << v;
-      (expected ? insideCount : outsideCount) += 1;
+      ++counts[expected];
     }
   }
-  EXPECT_GT(insideCount, 500);
-  EXPECT_GT(outsideCount, 500);
-  EXPECT_CHECK_FAILS(cmath_shapeFixPtAffineRectPoints_getIsWithin(&unit, &centre, nullptr));
+  EXPECT_GT(counts[0], 500);
+  EXPECT_GT(counts[1], 500);
 }
 
-TEST(FixPt, RectangleConversions) {
-  const cmath_shapeFixPtAffineRectPoints fixed{{-24, 8}, {40, 8}, {-24, 1600}};
+TEST(FixPt, RectangleConversionsTruncateTowardZero) {
+  cmath_shapeFixPtAffineRectPoints fixed;
+  ASSERT_EQ(cmath_shapeFixPtAffineRectPoints_init(&fixed), 0);
   cmath_shapeAffineRect rect;
   ASSERT_EQ(cmath_shapeAffineRect_initFixPtPoints(&rect, &fixed), 0);
-  EXPECT_EQ(rect.po.x, -1.5);
-  EXPECT_EQ(rect.py.y, 100.0);
-  cmath_shapeFixPtAffineRectPoints back;
-  ASSERT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &back), 0);
-  EXPECT_EQ(back.po.x, -24);
-  EXPECT_EQ(back.px.x, 40);
-  EXPECT_EQ(back.py.y, 1600);
-  // To fixed point truncates toward zero.
+  EXPECT_EQ(rect.px.x, 1.0);
   rect.po = cmath_vect{-0.99 / 16, 2.99 / 16};
-  ASSERT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &back), 0);
-  EXPECT_EQ(back.po.x, 0);
-  EXPECT_EQ(back.po.y, 2);
+  ASSERT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &fixed), 0);
+  EXPECT_TRUE(fixed.po.x == 0 && fixed.po.y == 2 && fixed.px.x == 16);
   // A failing kit call is passed on and leaves the output alone.
   rect.px.x = std::numeric_limits<double>::quiet_NaN();
-  back.px.x = 123;
-  EXPECT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &back), CMATH_STATUS_NOT_FINITE);
-  EXPECT_EQ(back.px.x, 123);
-  EXPECT_CHECK_FAILS(cmath_shapeAffineRect_getFixPtPoints(&rect, nullptr));
-  EXPECT_CHECK_FAILS(cmath_shapeAffineRect_initFixPtPoints(nullptr, &fixed));
-  EXPECT_CHECK_FAILS(cmath_shapeFixPtAffineRectPoints_init(nullptr));
+  fixed.px.x = 123;
+  EXPECT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &fixed), CMATH_STATUS_NOT_FINITE);
+  EXPECT_EQ(fixed.px.x, 123);
 }
 
 }  // namespace

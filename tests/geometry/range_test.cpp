@@ -29,81 +29,51 @@ const cxRange U = cxRange::FullRange();
 
 TEST(CxRange, FiniteEmptyAndFullQueries) {
   expectThrows([] { cxRange(2, 1); }, CIDUT_ERR_BAD_PARAMETER, "start > end");
-  const cxRange point(1, 1);
-  EXPECT_EQ(point.length(), 0);
-  EXPECT_TRUE(point.isWithin(1));
   const cxRange r(-1, 3);
-  EXPECT_EQ(r.start() + r.end(), 2);
-  EXPECT_EQ(r.middle(), 1);
-  EXPECT_EQ(r.length(), 4);
-  EXPECT_TRUE(r.isWithin(-1) && r.isWithin(3));
-  EXPECT_FALSE(r.isWithin(3.0000001));
-
-  EXPECT_TRUE(cxRange() == E);
-  EXPECT_EQ(E.length(), 0);
-  EXPECT_FALSE(E.isWithin(0));
-  EXPECT_EQ(U.length(), DBL_MAX);
-  EXPECT_TRUE(U.isWithin(-1e300));
+  EXPECT_TRUE(r.middle() == 1 && r.length() == 4 && cxRange(1, 1).isWithin(1));
+  EXPECT_TRUE(r.isWithin(-1) && r.isWithin(3) && !r.isWithin(3.0000001));
+  EXPECT_TRUE(cxRange() == E && E != U && r != cxRange(-1, 2));
+  EXPECT_TRUE(E.length() == 0 && !E.isWithin(0));
+  EXPECT_TRUE(U.length() == DBL_MAX && U.isWithin(-1e300));
   for (const cxRange& notFinite : {E, U}) {
     expectThrows([&] { notFinite.middle(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
-    expectThrows([&] { notFinite.start(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
-    expectThrows([&] { notFinite.end(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
-    expectThrows([&] { notFinite.checkPartialRange(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
   }
-  EXPECT_TRUE(E != U && cxRange(0, 1) != cxRange(0, 2));
+  // A corrupted kind fails the check.
+  cxRange bad(0, 1);
+  const int32_t unknown = 7;
+  std::memcpy(static_cast<void*>(&bad), &unknown, sizeof unknown);
+  EXPECT_CHECK_FAILS(bad.length());
+  EXPECT_CHECK_FAILS(r.intersect(bad));
 }
 
 TEST(CxRange, Algebra) {
   const cxRange a(0, 2), b(1, 3);
-  EXPECT_EQ(a.intersect(b), cxRange(1, 2));
-  EXPECT_EQ(cxRange(0, 1).intersect(cxRange(2, 3)), E);
-  EXPECT_EQ(cxRange(0, 1).intersect(cxRange(1, 3)), cxRange(1, 1));
-  EXPECT_EQ(a.intersect(E), E);
-  EXPECT_EQ(a.intersect(U), a);
-  EXPECT_EQ(U.intersect(b), b);
-  EXPECT_EQ(E.intersect(U), E);
+  // range, other, intersect, dilate, erode
+  const cxRange cases[][5] = {
+      {a, b, {1, 2}, {1, 5}, {-1, -1}},
+      {{0, 1}, {2, 3}, E, {2, 4}, {-2, -2}},
+      {{0, 1}, b, {1, 1}, {1, 4}, E},
+      {{0, 4}, {1, 1}, {1, 1}, {1, 5}, {-1, 3}},
+      {a, E, E, a, a},
+      {a, U, a, U, E},
+      {E, a, E, a, E},
+      {U, a, a, U, U},
+      {E, U, E, U, E},
+  };
+  for (const auto& [range, other, meet, sum, eroded] : cases) {
+    EXPECT_EQ(range.intersect(other), meet);
+    EXPECT_EQ(range.dilate(other), sum);
+    EXPECT_EQ(range.erode(other), eroded);
+  }
   EXPECT_FALSE(a.someOverlap(b, 1.0));
   EXPECT_TRUE(a.someOverlap(b, 0.5));
   EXPECT_FALSE(a.someOverlap(E, -1.0) && E.someOverlap(a, 0.0));
-
-  EXPECT_EQ(a.dilate(b), cxRange(1, 5));
-  EXPECT_EQ(E.dilate(b), b);
-  EXPECT_EQ(a.dilate(E), a);
-  EXPECT_EQ(a.dilate(U), U);
-  EXPECT_EQ(U.dilate(E), U);
-
-  EXPECT_EQ(cxRange(0, 1).erode(cxRange(0, 2)), E);
-  EXPECT_EQ(cxRange(0, 4).erode(cxRange(1, 1)), cxRange(-1, 3));
-  EXPECT_EQ(a.erode(E), a);
-  EXPECT_EQ(a.erode(U), E);
-  EXPECT_EQ(E.erode(a), E);
-  EXPECT_EQ(U.erode(a), U);
-
   EXPECT_EQ(a.translate(-0.5), cxRange(-0.5, 1.5));
   EXPECT_EQ(U.translate(3), U);
   EXPECT_EQ(b.scale(2), cxRange(2, 6));
-  EXPECT_EQ(E.scale(2), E);
   for (const cxRange& any : {a, E, U}) {
     expectThrows([&] { any.scale(0); }, CIDUT_ERR_BAD_PARAMETER, "scale <= 0");
   }
-  cxRange assigned;
-  assigned = b;
-  EXPECT_EQ(assigned, b);
-}
-
-TEST(CxRange, UnknownKindFailsTheCheck) {
-  cxRange bad(0, 1);
-  const int32_t unknown = 7;
-  std::memcpy(static_cast<void*>(&bad), &unknown, sizeof unknown);
-  const cxRange good(0, 1);
-  EXPECT_CHECK_FAILS(bad.length());
-  EXPECT_CHECK_FAILS(bad.isWithin(0.5));
-  EXPECT_CHECK_FAILS(bad.start());
-  EXPECT_CHECK_FAILS(good.intersect(bad));
-  EXPECT_CHECK_FAILS(good.dilate(bad));
-  EXPECT_CHECK_FAILS(good.erode(bad));
-  EXPECT_CHECK_FAILS(bad.translate(1));
-  EXPECT_CHECK_FAILS((void)(bad == good));
 }
 
 cxVector<uint32_t> makeHistogram(std::initializer_list<uint32_t> bins) {
@@ -112,39 +82,23 @@ cxVector<uint32_t> makeHistogram(std::initializer_list<uint32_t> bins) {
   return h;
 }
 
-TEST(HistoStats, TwoPeaks) {
+TEST(HistoStats, TiesClampingTakingAndTheEmptyHistogram) {
   cxVector<uint32_t> h = makeHistogram({0, 10, 0, 10});
   cxHistoStats stats;
   ASSERT_EQ(stats.init(h, false), 0);
   EXPECT_EQ(h.size(), 4u);  // copied, not taken
-  EXPECT_EQ(stats.nSamp(), 20u);
-  EXPECT_DOUBLE_EQ(stats.mean(), 2.0);
-  EXPECT_DOUBLE_EQ(stats.var(), 20.0 / 19.0);
   EXPECT_DOUBLE_EQ(stats.sDev(), std::sqrt(20.0 / 19.0));
-  EXPECT_EQ(stats.mode(), 1);
-  for (int p = 0; p <= 100; ++p) EXPECT_EQ(stats.inverseCum(p), p < 50 ? 1 : 3) << p;
-  EXPECT_EQ(stats.median(), 3);
-  EXPECT_EQ(stats.histMin() + stats.min(), 2);
-  EXPECT_EQ(stats.histMax() + stats.max(), 6);
+  EXPECT_EQ(stats.mode(), 1);  // the lower of two equal peaks
   EXPECT_EQ(stats.inverseCum(-5), 1);
   EXPECT_EQ(stats.inverseCum(500), 3);
-  EXPECT_TRUE(stats.isValid());
 
   // Taking swaps contents and recomputes everything.
   cxVector<uint32_t> single = makeHistogram({0, 0, 1});
   ASSERT_EQ(stats.init(single, true), 0);
   EXPECT_EQ(single.size(), 4u);
-  EXPECT_EQ(stats.histogram().size(), 3u);
-  EXPECT_EQ(stats.mean(), 2.0);
-  EXPECT_EQ(stats.var(), 0.0);
-  EXPECT_EQ(stats.min(), 2);
-  EXPECT_EQ(stats.mode(), 2);
-
+  EXPECT_TRUE(stats.mean() == 2 && stats.var() == 0 && stats.min() == 2 && stats.mode() == 2);
   const cxHistoStats empty;
-  EXPECT_FALSE(empty.isValid());
-  EXPECT_EQ(empty.mean(), 0.0);
-  EXPECT_EQ(empty.mode(), 0);
-  EXPECT_EQ(empty.median(), 0);
+  EXPECT_TRUE(!empty.isValid() && empty.mean() == 0 && empty.mode() == 0 && empty.median() == 0);
 }
 
 TEST(HistoStats, RandomHistogramsMatchDirectComputation) {

@@ -1,9 +1,12 @@
-// cidut_line_fit: the plain fit, the outlier search against a brute-force search with an
-// independent fit (smallest eigenvalue of the scatter), failures and their statuses.
+// Line fitting: exact lines through collinear points in every orientation, scatters
+// without a direction, error sums against direct sums, transformed fitters against
+// fitting the transformed points, and the outlier search of cidut_line_fit against a
+// brute-force search with an independent fit (smallest eigenvalue of the scatter).
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 #include "ci_id/priv/ci_idut/linefit.h"
@@ -11,9 +14,34 @@
 
 namespace {
 
+constexpr double pi = std::numbers::pi;
+
+double distanceOf(const cidut_line& line, const cx2Vect& p) {
+  double distance;
+  cidut_line_getDistToPoint(&line, &p.vect(), &distance);
+  return distance;
+}
+
+double sumOfSquaredDistances(const cidut_line& line, const cxVector<cx2Vect>& points) {
+  double sum = 0;
+  for (const cx2Vect& p : points) sum += distanceOf(line, p) * distanceOf(line, p);
+  return sum;
+}
+
 cxVector<cx2Vect> makePoints(std::initializer_list<cx2Vect> list) {
   cxVector<cx2Vect> points;
   for (const cx2Vect& p : list) points.pushBack(p);
+  return points;
+}
+
+cxVector<cx2Vect> noisyPoints(std::mt19937& random, int count) {
+  std::normal_distribution<double> noise(0.0, 0.3);
+  std::uniform_real_distribution<double> along(-20.0, 20.0);
+  cxVector<cx2Vect> points;
+  for (int i = 0; i < count; ++i) {
+    const double t = along(random);
+    points.pushBack(cx2Vect(4 + 0.8 * t + noise(random), -3 + 0.6 * t + noise(random)));
+  }
   return points;
 }
 
@@ -40,29 +68,100 @@ double bestSquaredError(const cxVector<cx2Vect>& points, uint32_t mask) {
   return (a + c) / 2 - std::sqrt((a - c) * (a - c) / 4 + b * b);
 }
 
-TEST(LineFit, LeavesOutTheOutlier) {
-  const cxVector<cx2Vect> points = makePoints({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {1.5, 5}});
-  const cidut_linefit_params params = makeParams(1, 0.01);
-  cidut_linefit_result result;
-  ASSERT_EQ(cidut_line_fit(&params, &points, &result), 0);
-  ASSERT_EQ(result.ignored.size(), 1u);
-  EXPECT_EQ(result.ignored[0], 4u);
-  EXPECT_NEAR(result.rms, 0, 1e-12);
-  EXPECT_EQ(result.accepted, 1);
-  EXPECT_NEAR(std::fabs(result.line.dir.x), 1, 1e-12);
-  EXPECT_EQ(result.params.numIgnore, 1);
-  EXPECT_EQ(result.params.maxError, 0.01);
-  EXPECT_GE(result.msec, 0);
+TEST(Fitter, ExactLinesThroughCollinearPointsInEveryOrientation) {
+  for (int step = 0; step < 48; ++step) {  // every 7.5 degrees; axis directions exactly
+    const double angle = step * pi / 24;
+    const cx2Vect dir = step % 12 == 0
+                            ? cx2Vect(std::round(std::cos(angle)), std::round(std::sin(angle)))
+                            : cx2Vect(std::cos(angle), std::sin(angle));
+    const cx2Vect origin(3.5, -2);
+    cxVector<cx2Vect> points;
+    cmath_vect array[6];
+    int count = 0;
+    for (double t : {-3.0, -1.0, 0.0, 2.0, 5.0, 8.0}) {
+      points.pushBack(origin + dir * t);
+      array[count++] = (origin + dir * t).vect();
+    }
+    SCOPED_TRACE(step);
+    const ccCidLSLineFitter fitter(points);
+    cidut_line line, withError, plain;
+    double error = -1;
+    ASSERT_TRUE(fitter.fit(line));
+    ASSERT_TRUE(fitter.fitAndError(&withError, &error));
+    ASSERT_EQ(cidut_lineFitting(&plain, array, count), 0);
+    for (const cidut_line& fitted : {line, withError, plain}) {
+      EXPECT_NEAR(fitted.dir.x * dir.y() - fitted.dir.y * dir.x(), 0, 1e-9);
+      for (const cx2Vect& p : points) EXPECT_NEAR(distanceOf(fitted, p), 0, 1e-9);
+      EXPECT_GT(distanceOf(fitted, cx2Vect()), 0);  // the origin on the normal's side
+    }
+    EXPECT_NEAR(error, 0, 1e-9);
+    // cidut_lineFitting places pos at the foot of the perpendicular from the origin.
+    EXPECT_NEAR(plain.pos.x * plain.dir.x + plain.pos.y * plain.dir.y, 0, 1e-9);
+  }
+}
 
-  // Using every point: the rms error of the fitter's own line, judged against maxError.
-  const cidut_linefit_params all = makeParams(0, 2.0);
-  ASSERT_EQ(cidut_line_fit(&all, &points, &result), 0);
-  EXPECT_EQ(result.ignored.size(), 0u);
-  EXPECT_NEAR(result.rms, std::sqrt(ccCidLSLineFitter(points).error(result.line) / 5), 1e-12);
-  EXPECT_EQ(result.accepted, result.rms < 2.0 ? 1 : 0);
-  const cidut_linefit_params strict = makeParams(0, result.rms);
-  ASSERT_EQ(cidut_line_fit(&strict, &points, &result), 0);
-  EXPECT_EQ(result.accepted, 0);
+TEST(Fitter, NoLineForTooFewPointsOrAnIsotropicScatter) {
+  const cxVector<cx2Vect> square = makePoints({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
+  const cxVector<cx2Vect> one(1, cx2Vect(1, 1)), same(3, cx2Vect(5, 5));
+  for (const cxVector<cx2Vect>* points : {&square, &one, &same}) {
+    const ccCidLSLineFitter fitter(*points);
+    cidut_line line{{7, 7}, {7, 7}};
+    double error = 9;
+    EXPECT_FALSE(fitter.fit(line) || fitter.fitAndError(&line, &error));
+    EXPECT_TRUE(line.pos.x == 7 && error == 9);
+    try {
+      fitter.fit();
+      ADD_FAILURE() << "no exception";
+    } catch (const cxException& e) {
+      EXPECT_EQ(e.status(), CIDUT_ERR_NO_LINE_FIT);
+    }
+  }
+  const cmath_vect corners[4] = {{0, 0}, {2, 0}, {2, 2}, {0, 2}};
+  cidut_line line{{7, 7}, {7, 7}};
+  EXPECT_EQ(cidut_lineFitting(&line, corners, 4), 0);
+  EXPECT_EQ(line.dir.x, 7);
+  EXPECT_CHECK_FAILS(cidut_lineFitting(&line, corners, 0));
+}
+
+TEST(Fitter, ErrorSumsMergedSumsAndTransformedSums) {
+  std::mt19937 random(11);
+  const cxVector<cx2Vect> points = noisyPoints(random, 25);
+  const ccCidLSLineFitter all(points);
+  for (double angle : {0.0, pi / 2, 2.5}) {
+    cidut_line line;
+    const cmath_vect through{1, -2};
+    cidut_line_initAngPos(&line, angle, &through);
+    const double direct = sumOfSquaredDistances(line, points);
+    EXPECT_NEAR(all.error(line), direct, 1e-9 * direct);
+  }
+  cidut_line best;
+  double error;
+  ASSERT_TRUE(all.fitAndError(&best, &error));
+  EXPECT_NEAR(error, sumOfSquaredDistances(best, points), 1e-9);
+
+  ccCidLSLineFitter first, second;
+  for (size_t i = 0; i < points.size(); ++i) (i < 7 ? first : second).update(points[i]);
+  EXPECT_NEAR((first + second).fit().dir.x, best.dir.x, 1e-12);
+  first += second;
+  EXPECT_EQ(first.numPoints(), 25);
+  EXPECT_NEAR(first.error(best), error, 1e-9);
+  first.reset();
+  EXPECT_EQ(first.numPoints(), 0);
+
+  // The fitter of mapped points, from the sums alone.
+  const cx2Xform shear(cx2Matrix(1.5, 0.4, -0.2, 0.9), cx2Vect(-30, 12));
+  const cx2Xform turn(cx2Matrix::rotation(cxRadian(2.2)), cx2Vect(5, 40));
+  for (const cx2Xform& xform : {shear, turn, turn * shear}) {
+    cxVector<cx2Vect> mapped;
+    for (const cx2Vect& p : points) mapped.pushBack(xform * p);
+    const cidut_line expected = ccCidLSLineFitter(mapped).fit();
+    const ccCidLSLineFitter transformed = xform * all;
+    const cidut_line line = transformed.fit();
+    EXPECT_NEAR(line.dir.x, expected.dir.x, 1e-9);
+    EXPECT_NEAR(line.dir.y, expected.dir.y, 1e-9);
+    EXPECT_NEAR(distanceOf(line, cx2Vect()), distanceOf(expected, cx2Vect()), 1e-7);
+    EXPECT_NEAR(transformed.error(expected), sumOfSquaredDistances(expected, mapped), 1e-6);
+  }
 }
 
 TEST(LineFit, OutlierSearchMatchesBruteForce) {
@@ -95,64 +194,60 @@ TEST(LineFit, OutlierSearchMatchesBruteForce) {
     ASSERT_EQ(result.ignored.size(), static_cast<size_t>(numIgnore));
     for (int i = 0; i < numIgnore; ++i) {
       EXPECT_FALSE(bestMask >> result.ignored[i] & 1) << "ignored " << result.ignored[i];
-      if (i > 0) {
-        EXPECT_GT(result.ignored[i - 1], result.ignored[i]);
-      }
+      EXPECT_TRUE(i == 0 || result.ignored[i - 1] > result.ignored[i]);  // descending
     }
   }
 }
 
-TEST(LineFit, ChoicesWithoutALineAreSkipped) {
-  // The first choice, leaving out the far point, leaves a square, which has no line; the
-  // search goes on and leaves out a corner instead.
-  const cxVector<cx2Vect> points = makePoints({{100, 37}, {0, 0}, {1, 0}, {1, 1}, {0, 1}});
-  const cidut_linefit_params params = makeParams(1, 1.0);
+TEST(LineFit, ResultsAcceptanceAndChoicesWithoutALine) {
+  const cxVector<cx2Vect> points = makePoints({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {1.5, 5}});
+  const cidut_linefit_params params = makeParams(1, 0.01);
   cidut_linefit_result result;
   ASSERT_EQ(cidut_line_fit(&params, &points, &result), 0);
-  ASSERT_EQ(result.ignored.size(), 1u);
-  EXPECT_NE(result.ignored[0], 0u);
+  EXPECT_TRUE(result.ignored.size() == 1 && result.ignored[0] == 4);
+  EXPECT_TRUE(result.rms < 1e-12 && result.accepted == 1 && result.msec >= 0);
+  EXPECT_TRUE(result.params.numIgnore == 1 && result.params.maxError == 0.01);
+
+  // Using every point: the rms error of the fitter's own line, accepted only below maxError.
+  const cidut_linefit_params all = makeParams(0, 2.0);
+  ASSERT_EQ(cidut_line_fit(&all, &points, &result), 0);
+  EXPECT_NEAR(result.rms, std::sqrt(ccCidLSLineFitter(points).error(result.line) / 5), 1e-12);
+  EXPECT_TRUE(result.ignored.size() == 0 && result.accepted == (result.rms < 2.0));
+  const cidut_linefit_params atTheLimit = makeParams(0, result.rms);
+  ASSERT_EQ(cidut_line_fit(&atTheLimit, &points, &result), 0);
+  EXPECT_EQ(result.accepted, 0);
+
+  // The first choice, leaving out the far point, leaves a square, which has no line; the
+  // search goes on and leaves out a corner instead.
+  const cxVector<cx2Vect> farAndSquare = makePoints({{100, 37}, {0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  ASSERT_EQ(cidut_line_fit(&params, &farAndSquare, &result), 0);
+  EXPECT_TRUE(result.ignored.size() == 1 && result.ignored[0] != 0);
 }
 
-TEST(LineFit, FailuresReturnStatuses) {
+TEST(LineFit, FailuresAndArgumentChecks) {
   const cxVector<cx2Vect> four = makePoints({{0, 0}, {1, 0}, {2, 1}, {3, 1}});
-  const cidut_linefit_params tooMany = makeParams(3, 1.0);
+  const cidut_linefit_params tooMany = makeParams(3, 1.0), negative = makeParams(-1, 1.0);
   cidut_linefit_result result;
   result.rms = 42;
-  result.accepted = 7;
   EXPECT_EQ(cidut_line_fit(&tooMany, &four, &result), CIDUT_ERR_LINE_FIT_FAILED);
   EXPECT_EQ(result.rms, 42);  // untouched
-  EXPECT_EQ(result.accepted, 7);
-
   // Equal points have no line, with or without leaving some out.
   const cxVector<cx2Vect> same(5, cx2Vect(2, 3));
   for (int32_t numIgnore : {0, 2}) {
     const cidut_linefit_params params = makeParams(numIgnore, 1.0);
     EXPECT_EQ(cidut_line_fit(&params, &same, &result), CIDUT_ERR_LINE_FIT_FAILED);
   }
-}
+  EXPECT_CHECK_FAILS(cidut_line_fit(&negative, &four, &result));
+  EXPECT_CHECK_FAILS(cidut_line_fit(nullptr, &four, &result));
 
-TEST(LineFit, AllocationFailuresLeakNothing) {
   std::mt19937 random(2);
-  cxVector<cx2Vect> points;
-  for (int i = 0; i < 7; ++i) points.pushBack(cx2Vect(i, 0.3 * i + (random() % 100) / 100.0));
+  const cxVector<cx2Vect> seven = noisyPoints(random, 7);
   const cidut_linefit_params params = makeParams(2, 1.0);
   const int allocations = driveAllocationFailures([&] {
-    cidut_linefit_result result;
-    return cidut_line_fit(&params, &points, &result);
+    cidut_linefit_result attempt;
+    return cidut_line_fit(&params, &seven, &attempt);
   });
   EXPECT_EQ(allocations, 3);  // the index choice, the working set, the kept choice
-}
-
-TEST(LineFit, ArgumentChecks) {
-  const cxVector<cx2Vect> points(4, cx2Vect(1, 2));
-  const cidut_linefit_params params = makeParams(0, 1.0);
-  const cidut_linefit_params negative = makeParams(-1, 1.0);
-  cidut_linefit_result result;
-  EXPECT_CHECK_FAILS(cidut_line_fit(nullptr, &points, &result));
-  EXPECT_CHECK_FAILS(cidut_line_fit(&params, &points, nullptr));
-  EXPECT_CHECK_FAILS(cidut_line_fit(&negative, &points, &result));
-  EXPECT_CHECK_FAILS(cidut_linefit_params_set(nullptr, 0, 1.0));
-  EXPECT_CHECK_FAILS(cidut_linefit_result_init(nullptr));
 }
 
 }  // namespace
