@@ -1,11 +1,12 @@
-// Generic vector: callback and plain-byte semantics, positions, 64-bit counts, memory
-// tables, strong failure guarantees; byte and 32-bit vectors.
+// Generic vector: callback and plain-byte semantics, vectors of vectors, positions, 64-bit
+// counts, memory tables, strong failure guarantees; byte and 32-bit vectors; cxVector.
 #include "kit/vector.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "kit/cxvector.h"
 #include "support/hooks.h"
 
 namespace {
@@ -24,17 +25,13 @@ ints contents(const cstd_vector& v) {
   const void* begin = nullptr;
   int32_t size = -1;
   EXPECT_EQ(cstd_vector__getBeginSize32Const(&v, &begin, &size), 0);
-  const int32_t* first = static_cast<const int32_t*>(begin);
-  return ints(first, first + size);
+  return ints(static_cast<const int32_t*>(begin), static_cast<const int32_t*>(begin) + size);
 }
 
 // Callbacks over int32 elements that count live elements and fail the n-th copy on demand.
 struct callbackLog {
-  int live = 0;
-  int copies = 0;
-  int failCopy = 0;
+  int live = 0, copies = 0, failCopy = 0;
 } calls;
-
 constexpr int32_t copyFailed = static_cast<int32_t>(0x8000BEEFu);
 
 int32_t initElement(void* e) {
@@ -48,124 +45,79 @@ int32_t copyElement(void* dst, const void* src) {
   *static_cast<int32_t*>(dst) = *static_cast<const int32_t*>(src);
   return 0;
 }
-int32_t destroyElement(void* e) {
+int32_t destroyElement(void*) {
   --calls.live;
-  *static_cast<int32_t*>(e) = -1;
   return 0;
 }
 const cstd_vectorElementOps countedOps{initElement, copyElement, nullptr, destroyElement, -1};
 
-TEST(vector, nullCallbacksArePlainBytes) {
+TEST(vector, elementsArePlainBytesOrMadeByTheCallbacks) {
   leakGuard guard;
+  // A null init leaves new elements as they are: regrowing within the capacity brings the
+  // old bytes back. Null copies copy bytes.
   const int32_t fill = 0x01020304;
-  cstd_vector v;
+  const cstd_vectorElementOps allNull{nullptr, nullptr, nullptr, nullptr, -1};
+  cstd_vector v, copy = makeInts({5}, &allNull);
   ASSERT_EQ(cstd_vector__constructFillWithVtable(&v, 3, 0, 4, 0, &fill, nullptr), 0);
-  EXPECT_EQ(contents(v), ints(3, fill));
-  // A null init leaves new elements as they are: shrinking and regrowing within the
-  // capacity brings the old bytes back.
   ASSERT_EQ(cstd_vector__resize(&v, 1, 0), 0);
   ASSERT_EQ(cstd_vector__resize(&v, 3, 0), 0);
-  EXPECT_EQ(contents(v), ints(3, fill));
-  const cstd_vectorElementOps allNull{nullptr, nullptr, nullptr, nullptr, -1};
-  cstd_vector copy = makeInts({5, 6}, &allNull);
   ASSERT_EQ(cstd_vector__append(&copy, &v), 0);
-  EXPECT_EQ(contents(copy), (ints{5, 6, fill, fill, fill}));
+  EXPECT_EQ(contents(copy), (ints{5, fill, fill, fill}));
   EXPECT_EQ(cstd_vector__destruct(&copy), 0);
   EXPECT_EQ(cstd_vector__destruct(&v), 0);
-}
 
-TEST(vector, callbacksMakeCopyAndDestroyEveryElement) {
   calls = {};
-  cstd_vector v;
-  ASSERT_EQ(cstd_vector__constructWithVtable(&v, 3, 0, 4, 0, &countedOps), 0);
+  ASSERT_EQ(cstd_vector__constructWithVtable(&v, 1, 0, 4, 0, &countedOps), 0);
+  ASSERT_EQ(cstd_vector__resize(&v, 3, 0), 0);
   EXPECT_EQ(contents(v), (ints{7, 7, 7}));
-  const int32_t nine = 9;
-  ASSERT_EQ(cstd_vector__insert(&v, 1, 2, &nine), 0);
-  ASSERT_EQ(cstd_vector__resize(&v, 6, 0), 0);
-  EXPECT_EQ(contents(v), (ints{7, 9, 9, 7, 7, 7}));
-  EXPECT_EQ(calls.live, 6);
-  ASSERT_EQ(cstd_vector__resizeUninit(&v, 7, 0), 0);
-  EXPECT_EQ(calls.live, 6);  // init not called: the caller makes the new element
-  static_cast<int32_t*>(v.begin)[6] = 8;
+  ASSERT_EQ(cstd_vector__resizeUninit(&v, 4, 0), 0);
+  EXPECT_EQ(calls.live, 3);  // init not called: the caller makes the new element
   ++calls.live;
-  ASSERT_EQ(cstd_vector__popBack(&v), 0);
   ASSERT_EQ(cstd_vector__eraseElement(&v, 0), 0);
-  ASSERT_EQ(cstd_vector__resize(&v, 2, 0), 0);
-  EXPECT_EQ(contents(v), (ints{9, 9}));
-  EXPECT_EQ(calls.live, 2);
-  ASSERT_EQ(cstd_vector__clear(&v), 0);
+  EXPECT_EQ(cstd_vector__destruct(&v), 0);
   EXPECT_EQ(calls.live, 0);
-  EXPECT_EQ(cstd_vector__destruct(&v), 0);
 }
 
-TEST(vector, countsArePassedAsLowAndHighWords) {
+int32_t constructInner(void* e) {
+  return cstd_vector__constructWithVtable(static_cast<cstd_vector*>(e), 0, 0, 4, 0, nullptr);
+}
+int32_t copyInner(void* dst, const void* src) {
+  return cstd_vector__constructCopy(static_cast<cstd_vector*>(dst),
+                                    static_cast<const cstd_vector*>(src));
+}
+int32_t destroyInner(void* e) {
+  return cstd_vector__destruct(static_cast<cstd_vector*>(e));
+}
+
+TEST(vector, vectorsOfVectorsCopyDeeply) {
   leakGuard guard;
-  cstd_vector v;
-  const int32_t minusOne = -1;
-  EXPECT_CHECK_FAILS(cstd_vector__constructWithVtable(&v, static_cast<uint32_t>(minusOne),
-                                                      minusOne >> 31, 4, 0, nullptr));
-  csys_memory_failAllocation(0);
-  EXPECT_EQ(cstd_vector__constructWithVtable(&v, 0, 1, 4, 0, nullptr), CSYS_STATUS_NO_MEMORY);
-  EXPECT_EQ(csys_memory_getAllocationCount(), 0);
-  ASSERT_EQ(cstd_vector__reserve(&v, 0x80000000u, 0), CSYS_STATUS_NO_MEMORY);  // > INT32_MAX
-  ASSERT_EQ(cstd_vector__reserve(&v, 10, 0), 0);
-  int32_t capacity = 0;
-  EXPECT_EQ(cstd_vector__getCapacity(&v, &capacity), 0);
-  EXPECT_EQ(capacity, 10);
-  EXPECT_CHECK_FAILS(cstd_vector__resize(&v, 5, -1));
-  EXPECT_EQ(cstd_vector__destruct(&v), 0);
+  const cstd_vectorElementOps vectorOps{constructInner, copyInner, nullptr, destroyInner, -1};
+  cstd_vector outer;  // {}, {}, {0}, {1, 1}, {2, 2, 2}
+  ASSERT_EQ(cstd_vector__constructWithVtable(&outer, 2, 0, sizeof(cstd_vector), 0, &vectorOps), 0);
+  for (int32_t i = 0; i < 3; ++i) {
+    cstd_vector inner = makeInts(ints(i + 1, i));
+    ASSERT_EQ(cstd_vector__pushBack(&outer, &inner), 0);
+    EXPECT_EQ(cstd_vector__destruct(&inner), 0);
+  }
+  // Every failing allocation after the first fails an inner copy, after inner copies that
+  // must be undone.
+  const auto copyOuter = [&] {
+    cstd_vector copy;
+    const int32_t status = cstd_vector__constructCopy(&copy, &outer);
+    const cstd_vector* a = static_cast<const cstd_vector*>(outer.begin);
+    const cstd_vector* b = static_cast<const cstd_vector*>(copy.begin);
+    for (int i = 0; status >= 0 && i < 5; ++i) {
+      EXPECT_EQ(contents(b[i]), contents(a[i]));
+      EXPECT_TRUE(i < 2 || b[i].begin != a[i].begin);
+    }
+    if (status >= 0) cstd_vector__destruct(&copy);
+    return status;
+  };
+  EXPECT_EQ(driveAllocationFailures(copyOuter), 4);
+  EXPECT_EQ(cstd_vector__destruct(&outer), 0);  // destroys every inner vector
 }
 
-TEST(vector, insertEraseAndAccessPositions) {
-  leakGuard guard;
-  cstd_vector v = makeInts({1, 2, 3});
-  const int32_t zero = 0;
-  ASSERT_EQ(cstd_vector__insertElement(&v, 0, &zero), 0);
-  ASSERT_EQ(cstd_vector__insertElement(&v, 4, &zero), 0);
-  void* third = nullptr;
-  ASSERT_EQ(cstd_vector__getElement(&v, 2, &third), 0);
-  ASSERT_EQ(cstd_vector__insert(&v, 2, 3, third), 0);  // source inside v, storage grows
-  EXPECT_EQ(contents(v), (ints{0, 1, 2, 2, 2, 2, 3, 0}));
-  ASSERT_EQ(cstd_vector__erase(&v, 1, 4), 0);
-  EXPECT_EQ(contents(v), (ints{0, 2, 3, 0}));
-  ASSERT_EQ(cstd_vector__erase(&v, 4, 0), 0);
-  void* begin = nullptr;
-  void* end = nullptr;
-  ASSERT_EQ(cstd_vector__getBeginEnd(&v, &begin, &end), 0);
-  EXPECT_EQ(static_cast<int32_t*>(end) - static_cast<int32_t*>(begin), 4);
-  EXPECT_CHECK_FAILS(cstd_vector__insertElement(&v, 5, &zero));
-  EXPECT_CHECK_FAILS(cstd_vector__erase(&v, 3, 2));
-  EXPECT_CHECK_FAILS(cstd_vector__getElement(&v, 4, &third));
-  EXPECT_CHECK_FAILS(cstd_vector__getElement(&v, -1, &third));
-  EXPECT_EQ(contents(v), (ints{0, 2, 3, 0}));
-  ASSERT_EQ(cstd_vector__clearAndFreeMemory(&v), 0);
-  EXPECT_CHECK_FAILS(cstd_vector__popBack(&v));
-  EXPECT_EQ(cstd_vector__destruct(&v), 0);
-}
-
-TEST(vector, appendSwapAndAssignMayUseTheirOwnElements) {
-  leakGuard guard;
-  cstd_vector a = makeInts({1, 2});
-  cstd_vector b = makeInts({3});
-  ASSERT_EQ(cstd_vector__append(&a, &a), 0);
-  EXPECT_EQ(contents(a), (ints{1, 2, 1, 2}));
-  ASSERT_EQ(cstd_vector__swap(&a, &b), 0);
-  EXPECT_EQ(contents(a), (ints{3}));
-  EXPECT_EQ(contents(b), (ints{1, 2, 1, 2}));
-  const int32_t* second = static_cast<const int32_t*>(b.begin) + 1;
-  ASSERT_EQ(cstd_vector__assignElements(&b, second, 2), 0);
-  EXPECT_EQ(contents(b), (ints{2, 1}));
-  ASSERT_EQ(cstd_vector__assign(&a, &b), 0);
-  ASSERT_EQ(cstd_vector__assign(&a, &a), 0);
-  EXPECT_EQ(contents(a), (ints{2, 1}));
-  cstd_vector bytes;
-  ASSERT_EQ(cstd_vector__constructWithVtable(&bytes, 0, 0, 1, 0, nullptr), 0);
-  EXPECT_CHECK_FAILS(cstd_vector__assign(&bytes, &a));
-  EXPECT_CHECK_FAILS(cstd_vector__append(&bytes, &a));
-  for (cstd_vector* v : {&a, &b, &bytes}) EXPECT_EQ(cstd_vector__destruct(v), 0);
-}
-
-TEST(vector, growsGeometricallyFromTheMemoryTable) {
+TEST(vector, growsGeometricallyFromItsMemoryTable) {
   static int64_t tableBlocks = 0;
   const csys_memoryTable table{[](size_t bytes, void** block) {
                                  ++tableBlocks;
@@ -181,105 +133,95 @@ TEST(vector, growsGeometricallyFromTheMemoryTable) {
   ASSERT_EQ(cstd_vector__constructWithVtableWithMtable(&v, 0, 0, 4, 0, nullptr, &table), 0);
   for (int32_t i = 0; i < 1000; ++i) ASSERT_EQ(cstd_vector__pushBack(&v, &i), 0);
   EXPECT_LE(csys_memory_getAllocationCount(), 11);
+  ASSERT_EQ(cstd_vector__erase(&v, 1, 997), 0);
+  EXPECT_EQ(contents(v), (ints{0, 998, 999}));
+  EXPECT_CHECK_FAILS(cstd_vector__insertElement(&v, 4, &copyFailed));
+  EXPECT_CHECK_FAILS(cstd_vector__resize(&v, 5, -1));  // counts: low and high 32-bit words
+  EXPECT_EQ(cstd_vector__reserve(&v, 0, 1), CSYS_STATUS_NO_MEMORY);
+  EXPECT_EQ(cstd_vector__reserve(&v, 0x80000000u, 0), CSYS_STATUS_NO_MEMORY);  // > INT32_MAX
   EXPECT_EQ(tableBlocks, 1);
-  cstd_vector copy;
-  ASSERT_EQ(cstd_vector__constructCopy(&copy, &v), 0);  // takes the source's table
-  EXPECT_EQ(tableBlocks, 2);
-  EXPECT_EQ(contents(copy), contents(v));
-  EXPECT_EQ(cstd_vector__destruct(&copy), 0);
   EXPECT_EQ(cstd_vector__destruct(&v), 0);
   EXPECT_EQ(tableBlocks, 0);
 }
 
-// Runs op on {1, 2, 3, 4} through a failing copy callback at each step and through each
-// allocation failure; every failure must leave the vector's contents and live elements
-// as they were.
+// Runs op on {1, 2, 3, 4} with each of its copies failing in turn, then with each of its
+// allocations failing: a failure must leave the elements as they were, a success give after.
 template <class Op>
-void expectFailuresLeaveVectorUnchanged(Op op) {
+void expectStrongGuarantee(const ints& after, Op op) {
   calls = {};
   const ints before{1, 2, 3, 4};
   cstd_vector v = makeInts(before, &countedOps);
   const auto attempt = [&] {
+    calls.copies = 0;
     const int32_t status = op(&v);
-    if (status < 0) {
-      EXPECT_EQ(contents(v), before);
-      EXPECT_EQ(calls.live, 4);
-    }
+    EXPECT_EQ(contents(v), status < 0 ? before : after);
+    EXPECT_EQ(calls.live, static_cast<int>(contents(v).size()));
     return status;
   };
   for (calls.failCopy = 1;; ++calls.failCopy) {
-    calls.copies = 0;
     const int32_t status = attempt();
     if (status >= 0) break;
-    EXPECT_EQ(status, copyFailed);
+    EXPECT_EQ(status, copyFailed);  // passed on unchanged
   }
   calls.failCopy = 0;
   ASSERT_EQ(cstd_vector__assignElements(&v, before.data(), 4), 0);
-  calls = {.live = 4, .copies = 0, .failCopy = 0};
   EXPECT_GE(driveAllocationFailures(attempt), 1);
   EXPECT_EQ(cstd_vector__destruct(&v), 0);
   EXPECT_EQ(calls.live, 0);
 }
 
+// Sources inside the vector itself, across a reallocation.
 TEST(vector, failuresLeaveTheVectorUnchanged) {
   leakGuard guard;
-  const int32_t five = 5;
-  expectFailuresLeaveVectorUnchanged(
-      [&](cstd_vector* v) { return cstd_vector__pushBack(v, &five); });
-  expectFailuresLeaveVectorUnchanged([&](cstd_vector* v) {
+  expectStrongGuarantee({1, 4, 4, 4, 2, 3, 4}, [](cstd_vector* v) {
     return cstd_vector__insert(v, 1, 3, static_cast<int32_t*>(v->begin) + 3);
   });
-  expectFailuresLeaveVectorUnchanged(
-      [&](cstd_vector* v) { return cstd_vector__resizeFill(v, 9, 0, &five); });
-  expectFailuresLeaveVectorUnchanged([](cstd_vector* v) { return cstd_vector__append(v, v); });
-  expectFailuresLeaveVectorUnchanged([](cstd_vector* v) {
-    return cstd_vector__assignElements(v, static_cast<int32_t*>(v->begin) + 1, 2);
-  });
-  expectFailuresLeaveVectorUnchanged([](cstd_vector* v) {
+  expectStrongGuarantee({1, 2, 3, 4, 1, 2, 3, 4},
+                        [](cstd_vector* v) { return cstd_vector__append(v, v); });
+  expectStrongGuarantee({1, 2, 3, 4}, [](cstd_vector* v) {
     cstd_vector copy;
     const int32_t status = cstd_vector__constructCopy(&copy, v);
-    if (status >= 0) {
-      EXPECT_EQ(contents(copy), contents(*v));
-      cstd_vector__destruct(&copy);
-    }
+    if (status >= 0) cstd_vector__destruct(&copy);
     return status;
   });
-  cstd_vector v = makeInts({1});
-  EXPECT_EQ(driveAllocationFailures([&] { return cstd_vector__reserve(&v, 8, 0); }), 1);
-  EXPECT_EQ(contents(v), (ints{1}));
-  EXPECT_EQ(cstd_vector__destruct(&v), 0);
 }
 
-TEST(vector, byteAnd32BitVectorsClearAndSort) {
+TEST(vector, scalarVectorsZeroFillAndSort) {
   leakGuard guard;
   cstd_vector32s s;
   ASSERT_EQ(cstd_vector32s_construct(&s, 2), 0);
   for (int32_t value : {5, -30, 20, -1}) ASSERT_EQ(cstd_vector32s_pushBack(&s, value), 0);
+  ASSERT_EQ(cstd_vector32s_resize(&s, 5), 0);
+  ASSERT_EQ(cstd_vector32s_resize(&s, 6), 0);  // within the capacity: zero again
   ASSERT_EQ(cstd_vector32s_sort(&s, 1), 0);
-  EXPECT_EQ(contents(s.vector), (ints{-30, -1, 0, 0, 5, 20}));
+  EXPECT_EQ(contents(s.vector), (ints{-30, 0, 0, 0, 5, 20}));
   ASSERT_EQ(cstd_vector32s_sort(&s, 0), 0);
-  EXPECT_EQ(contents(s.vector), (ints{20, 5, 0, 0, -1, -30}));
-  EXPECT_CHECK_FAILS(cstd_vector32s_resize(&s, -1));
-
-  cstd_vector8 a, b;
-  ASSERT_EQ(cstd_vector8_construct(&a, 3), 0);
-  ASSERT_EQ(cstd_vector8_construct(&b, 0), 0);
-  uint8_t* bytes = nullptr;
-  int32_t size = 0;
-  ASSERT_EQ(cstd_vector8_getBegin(&a, &bytes), 0);
-  bytes[0] = 255;
-  ASSERT_EQ(cstd_vector8_resize(&a, 1000), 0);
-  ASSERT_EQ(cstd_vector8_assign(&b, &a), 0);
-  ASSERT_EQ(cstd_vector8_clear(&a), 0);
-  ASSERT_EQ(cstd_vector8_sort(&b, 0), 0);
-  ASSERT_EQ(cstd_vector8_getBeginSize(&b, &bytes, &size), 0);
-  ASSERT_EQ(size, 1000);
-  EXPECT_EQ(bytes[0], 255);
-  EXPECT_EQ(std::vector<uint8_t>(bytes + 1, bytes + size), std::vector<uint8_t>(999, 0));
-
+  EXPECT_EQ(contents(s.vector), (ints{20, 5, 0, 0, 0, -30}));
   EXPECT_EQ(cstd_vector32s_destruct(&s), 0);
-  EXPECT_EQ(cstd_vector8_destruct(&a), 0);
-  EXPECT_EQ(cstd_vector8_destruct(&b), 0);
+}
+
+TEST(CxVector, GrowsByItsRuleAndFailsWithoutChange) {
+  leakGuard guard;
+  cxVector<uint32_t> v;
+  for (uint32_t value : {7, 8, 9}) ASSERT_EQ(v.pushBack(value), 0);
+  EXPECT_EQ(v.capacity(), 4u);  // 1, then 1 + max(1, 1), then 2 + max(2, 1)
+  ASSERT_EQ(v.resize(13, 5), 0);
+  EXPECT_EQ(v.capacity(), 13u);    // 4 + max(3, 9)
+  ASSERT_EQ(v.pushBack(v[0]), 0);  // an element of its own, across a reallocation
+  EXPECT_EQ(v[13], 7u);
+  EXPECT_EQ(v.capacity(), 26u);
+
+  cxVector<uint32_t> small(1, 1);
+  const uint32_t* storage = small.begin();
+  const auto assign = [&] {
+    const int32_t status = small.assign(v);
+    EXPECT_TRUE(status == 0 || (small.begin() == storage && small.size() == 1));
+    return status;
+  };
+  EXPECT_EQ(driveAllocationFailures(assign), 1);
+  csys_memory_failAllocation(1);  // constructors that need storage throw instead
+  EXPECT_THROW((void)cxVector<uint32_t>(v), cxException);
+  csys_memory_failAllocation(0);
 }
 
 }  // namespace
