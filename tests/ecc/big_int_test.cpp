@@ -24,11 +24,10 @@ bool same(const cmath_bigInt& a, const cmath_bigInt& b) {
   cmath_bigInt_isEqual(&a, &b, &equal);
   return equal == 1;
 }
-cmath_bigInt powerOfTwo(int32_t e) {
-  cmath_bigInt a;
-  cmath_bigInt_init(&a, 1);
-  cmath_bigInt_shiftLeft(&a, e);
-  return a;
+bool isZero(const cmath_bigInt& a) {
+  int32_t zero = -1;
+  cmath_bigInt_isZero(&a, &zero);
+  return zero == 1;
 }
 std::string text(const cmath_bigInt& a) {
   char buffer[55];
@@ -71,66 +70,38 @@ TEST(BigInt, AgreesWithInt128) {
   }
 }
 
-TEST(BigInt, WrapsAndEdges) {
+TEST(BigInt, WrapsAtFullWidth) {
   cmath_bigInt a, b, c;
-  uint32_t base;
-  int32_t flag;
-  cmath_bigInt_init(&a, 5);
-  cmath_bigInt_shiftLeft(&a, 3);
-  cmath_bigInt_bigIntBase(&a, &base);
-  EXPECT_EQ(base, 40u);
-  cmath_bigInt_shiftRight(&a, 4);
-  EXPECT_EQ(a.word[0], 2u);
   cmath_bigInt_init(&a, 1);
   cmath_bigInt_neg(&a);  // 2^160 - 1
   for (uint32_t w : a.word) EXPECT_EQ(w, 0xFFFFFFFFu);
   EXPECT_EQ(text(a), "1461501637330902918203684832716283019655932542975");
   cmath_bigInt_assign(&b, &a);
   cmath_bigInt_inc(&b);
-  cmath_bigInt_isZero(&b, &flag);
-  EXPECT_EQ(flag, 1);
+  EXPECT_TRUE(isZero(b));
   cmath_bigInt_init(&c, 1);
   cmath_bigInt_sub(&b, &c);
   EXPECT_TRUE(same(a, b));
   cmath_bigInt_addBase(&b, 1);
-  cmath_bigInt_isZero(&b, &flag);
-  EXPECT_EQ(flag, 1);
-  cmath_bigInt_lessThan(&a, &a, &flag);
-  EXPECT_EQ(flag, 0);
-  cmath_bigInt_greaterThan(&a, &a, &flag);
-  EXPECT_EQ(flag, 0);
+  EXPECT_TRUE(isZero(b));
 
-  a = powerOfTwo(100);
+  a = big(u128(1) << 100);
   cmath_bigInt_mul(&a, &a, &c);
-  cmath_bigInt_isZero(&c, &flag);
-  EXPECT_EQ(flag, 1);
-  a = powerOfTwo(80);
-  b = powerOfTwo(79);
-  cmath_bigInt_mul(&a, &b, &c);
-  EXPECT_TRUE(same(c, powerOfTwo(159)));
-  EXPECT_EQ(text(c), "730750818665451459101842416358141509827966271488");
-  cmath_bigInt_shiftLeft(&c, 1);
-  cmath_bigInt_isZero(&c, &flag);
-  EXPECT_EQ(flag, 1);
-
-  a = big((u128(1) << 64) + 7);
-  EXPECT_EQ(cmath_bigInt_divideBase(&a, &c, &base, 10), 0);
-  EXPECT_TRUE(low128(c) == 1844674407370955162u && base == 3);
-  EXPECT_EQ(cmath_bigInt_divideBase(&a, &c, &base, 0), CIDUT_ERR_DIVIDE_BY_ZERO);
-  EXPECT_TRUE(low128(c) == 1844674407370955162u && base == 3);
-  EXPECT_EQ(cmath_bigInt_divideBase(&a, &c, &base, 0x80000000u), 0);
-  EXPECT_TRUE(low128(c) == ((u128(1) << 64) + 7) >> 31 && base == 7);
+  EXPECT_TRUE(isZero(c));
+  a = big(u128(1) << 80);
+  b = big(u128(1) << 79);
+  cmath_bigInt_mul(&a, &b, &a);  // the product may alias a factor
+  EXPECT_TRUE(same(a, big(0, 0x80000000u)));
+  EXPECT_EQ(text(a), "730750818665451459101842416358141509827966271488");
+  EXPECT_EQ(text(big(u128(1) << 64)), "18446744073709551616");
 
   uint8_t bytes[20];
-  cmath_bigInt_init(&a, 0x0102);
-  cmath_bigInt_bigInt2Base256(&a, 2, bytes);
-  EXPECT_TRUE(bytes[0] == 1 && bytes[1] == 2);
   a = big(u128(0x0F0E0D0C0B0A0908) << 64 | 0x0706050403020100, 0x13121110);
   cmath_bigInt_bigInt2Base256(&a, 20, bytes);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(bytes[i], 19 - i);
 }
 
-TEST(BigInt, DivisionIdentitiesAndText) {
+TEST(BigInt, DivisionIdentitiesTextLimitsAndChecks) {
   std::mt19937 rng(929);
   for (int i = 0; i < 500; ++i) {
     cmath_bigInt a, b, q, r, check;
@@ -139,7 +110,6 @@ TEST(BigInt, DivisionIdentitiesAndText) {
     b.word[0] |= 1;
     cmath_bigInt dividend = a;
     ASSERT_EQ(cmath_bigInt_divide(&dividend, &b, &q, &r), 0);
-    EXPECT_TRUE(same(dividend, r));
     int32_t below;
     cmath_bigInt_lessThan(&r, &b, &below);
     EXPECT_EQ(below, 1);
@@ -147,81 +117,35 @@ TEST(BigInt, DivisionIdentitiesAndText) {
     cmath_bigInt_add(&check, &r);
     EXPECT_TRUE(same(check, a));
     // (a b) / b = a when the product does not wrap.
-    cmath_bigInt small = a;
-    cmath_bigInt_shiftRight(&small, 80);
+    cmath_bigInt_shiftRight(&a, 80);
     cmath_bigInt_shiftRight(&b, 81);
     b.word[0] |= 1;
-    cmath_bigInt_mul(&small, &b, &check);
+    cmath_bigInt_mul(&a, &b, &check);
     ASSERT_EQ(cmath_bigInt_divide(&check, &b, &q, &r), 0);
-    EXPECT_TRUE(same(q, small));
+    EXPECT_TRUE(same(q, a));
   }
-  cmath_bigInt a, zero, q, r;
-  cmath_bigInt_init(&zero, 0);
-  cmath_bigInt_init(&a, 9);
-  EXPECT_EQ(cmath_bigInt_divide(&a, &zero, &q, &r), CIDUT_ERR_DIVIDE_BY_ZERO);
-  EXPECT_EQ(a.word[0], 9u);
+  cmath_bigInt a = big((u128(1) << 64) + 7), zero = big(0), q;
+  uint32_t rest;
+  EXPECT_EQ(cmath_bigInt_divideBase(&a, &q, &rest, 0x80000000u), 0);
+  EXPECT_TRUE(low128(q) == ((u128(1) << 64) + 7) >> 31 && rest == 7);
+  EXPECT_EQ(cmath_bigInt_divideBase(&a, &q, &rest, 0), CIDUT_ERR_DIVIDE_BY_ZERO);
+  EXPECT_TRUE(low128(q) == ((u128(1) << 64) + 7) >> 31 && rest == 7);  // untouched
+  EXPECT_EQ(cmath_bigInt_divide(&a, &zero, &q, &q), CIDUT_ERR_DIVIDE_BY_ZERO);
 
-  EXPECT_EQ(text(zero), "0");
-  cmath_bigInt_init(&a, 1000000000);
-  EXPECT_EQ(text(a), "1000000000");
-  EXPECT_EQ(text(powerOfTwo(64)), "18446744073709551616");
+  // Text needs 9 characters per started chunk of nine digits plus the terminator.
   char buffer[55];
-  EXPECT_EQ(cmath_bigInt_bigInt2Buf(&zero, 2, buffer), 0);
+  EXPECT_EQ(text(zero), "0");
   EXPECT_EQ(cmath_bigInt_bigInt2Buf(&zero, 1, buffer), CIDUT_ERR_NO_MEMORY);
-  EXPECT_EQ(cmath_bigInt_bigInt2Buf(&a, 19, buffer), 0);  // two chunks of nine
+  cmath_bigInt_init(&a, 1000000000);
+  EXPECT_EQ(cmath_bigInt_bigInt2Buf(&a, 19, buffer), 0);
   EXPECT_STREQ(buffer, "1000000000");
   EXPECT_EQ(cmath_bigInt_bigInt2Buf(&a, 18, buffer), CIDUT_ERR_NO_MEMORY);
   EXPECT_STREQ(buffer, "");
-}
 
-TEST(BigInt, ArgumentChecks) {
-  cmath_bigInt a{};
-  uint32_t u;
-  int32_t flag;
-  uint8_t bytes[21];
-  char text[8];
-  EXPECT_CHECK_FAILS(cmath_bigInt_init(nullptr, 1));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigIntBase(nullptr, &u));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigIntBase(&a, nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_assign(nullptr, &a));
-  EXPECT_CHECK_FAILS(cmath_bigInt_assign(&a, nullptr));
-  for (auto compare : {cmath_bigInt_isEqual, cmath_bigInt_lessThan, cmath_bigInt_greaterThan}) {
-    EXPECT_CHECK_FAILS(compare(nullptr, &a, &flag));
-    EXPECT_CHECK_FAILS(compare(&a, nullptr, &flag));
-    EXPECT_CHECK_FAILS(compare(&a, &a, nullptr));
-  }
-  EXPECT_CHECK_FAILS(cmath_bigInt_isZero(nullptr, &flag));
-  EXPECT_CHECK_FAILS(cmath_bigInt_isZero(&a, nullptr));
-  for (auto shift : {cmath_bigInt_shiftLeft, cmath_bigInt_shiftRight}) {
-    EXPECT_CHECK_FAILS(shift(nullptr, 1));
-    EXPECT_CHECK_FAILS(shift(&a, -1));
-  }
-  for (auto withWord : {cmath_bigInt_addBase, cmath_bigInt_multBase})
-    EXPECT_CHECK_FAILS(withWord(nullptr, 1));
-  for (auto withBig : {cmath_bigInt_add, cmath_bigInt_sub}) {
-    EXPECT_CHECK_FAILS(withBig(nullptr, &a));
-    EXPECT_CHECK_FAILS(withBig(&a, nullptr));
-  }
-  EXPECT_CHECK_FAILS(cmath_bigInt_mul(nullptr, &a, &a));
-  EXPECT_CHECK_FAILS(cmath_bigInt_mul(&a, nullptr, &a));
   EXPECT_CHECK_FAILS(cmath_bigInt_mul(&a, &a, nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divideBase(nullptr, &a, &u, 3));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divideBase(&a, nullptr, &u, 3));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divideBase(&a, &a, nullptr, 3));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divideBase(&a, &a, &u, 0x80000001u));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divide(nullptr, &a, &a, &a));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divide(&a, nullptr, &a, &a));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divide(&a, &a, nullptr, &a));
-  EXPECT_CHECK_FAILS(cmath_bigInt_divide(&a, &a, &a, nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_inc(nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_neg(nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Buf(nullptr, 8, text));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Buf(&a, 8, nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Buf(&a, 0, text));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Base256(nullptr, 2, bytes));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Base256(&a, 2, nullptr));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Base256(&a, 21, bytes));
-  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Base256(&a, -1, bytes));
+  EXPECT_CHECK_FAILS(cmath_bigInt_shiftLeft(&a, -1));
+  EXPECT_CHECK_FAILS(cmath_bigInt_divideBase(&a, &q, &rest, 0x80000001u));
+  EXPECT_CHECK_FAILS(cmath_bigInt_bigInt2Base256(&a, 21, reinterpret_cast<uint8_t*>(buffer)));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// Shared helpers of the frequency tests: random 8-bit images, owned image handles and
-// pixel access.
+// Shared helpers of the frequency tests: random 8-bit images, owned image handles, pixel
+// access, and the distance of an FFT from the direct DFT.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -48,16 +51,38 @@ struct randomImage {
   testImage image;
   randomImage(int32_t width, int32_t height, uint32_t seed) : image(width, height, 0) {
     std::mt19937 rng(seed);
-    for (int32_t y = 0; y < height; ++y) {
-      for (int32_t x = 0; x < width; ++x) {
-        pixels.push_back(uint8_t(rng()));
-        image.at(x, y) = pixels.back();
-      }
+    for (int32_t i = 0; i < width * height; ++i) pixels.push_back(uint8_t(rng()));
+    for (int32_t i = 0; i < width * height; ++i) image.at(i % width, i / width) = pixels[i];
+  }
+  double sum() const { return std::accumulate(pixels.begin(), pixels.end(), 0.0); }
+};
+
+// Largest distance between an FFT (cfPelFFT or cfPelFFTBin, output pixels Pixel) of a
+// random image and the direct DFT, relative to the pixel sum: the 2-D transform, or each
+// row's first width/2 bins against cfRowDFT.
+template <class Pixel>
+double fftError(decltype(&cfPelFFT) fft, int32_t width, int32_t height, uint32_t seed,
+                int32_t rowOnly) {
+  const randomImage in(width, height, seed);
+  std::vector<double> re(in.pixels.size()), im(in.pixels.size());
+  if (rowOnly) {
+    for (size_t y = 0; y < size_t(height); ++y)
+      cfRowDFT(&in.pixels[y * width], &re[y * width], &im[y * width], width);
+  } else {
+    EXPECT_EQ(cf2DDFT(in.pixels.data(), height, width, re.data(), im.data()), 0);
+  }
+  ownedImage out;
+  EXPECT_EQ(fft(in.image.constImage(), &out.image, CF_FFT_COMPLEX, rowOnly), 0);
+  const cimg_window w = out.window();
+  EXPECT_EQ(w.width, rowOnly ? width : 2 * width);
+  EXPECT_EQ(w.height, height);
+  double error = 0;
+  for (int32_t y = 0; y < height; ++y) {
+    const Pixel* bins = cimg_window_row<Pixel>(&w, y);
+    for (int32_t x = 0; x < (rowOnly ? width / 2 : width); ++x) {
+      const size_t i = size_t(y) * width + x;
+      error = std::max(error, std::hypot(bins[2 * x] - re[i], bins[2 * x + 1] - im[i]));
     }
   }
-  double sum() const {
-    double s = 0;
-    for (uint8_t p : pixels) s += p;
-    return s;
-  }
-};
+  return error / in.sum();
+}

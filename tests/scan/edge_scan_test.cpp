@@ -1,10 +1,12 @@
-// Edge scans on synthetic step edges: sub-pixel positions converted back to the image for
-// scans at many angles, magnitude scale, polarity, appending, short scans and failures.
+// Peaks: the streaming detector, exact and against a plateau-list reference over random
+// sequences; edge scans on synthetic step edges, their sub-pixel positions converted back
+// to the image at many angles, magnitude scale, polarity, short scans and failures. Every
+// result is appended after a marker peak that must stay in place.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-#include <utility>
+#include <random>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/scan.h"
@@ -14,8 +16,7 @@
 namespace {
 
 constexpr double pi = std::numbers::pi;
-constexpr int32_t size = 128;
-constexpr double dark = 40, bright = 210;
+constexpr int32_t dark = 40, bright = 210;
 
 // A straight step edge through point c with unit normal n pointing into the bright side.
 struct stepEdge {
@@ -24,69 +25,226 @@ struct stepEdge {
   double distance(const cmath_vect& p) const { return (p.x - c.x) * n.x + (p.y - c.y) * n.y; }
 };
 
-greyScene edgeScene(const stepEdge& edge, double blur) {
-  greyScene scene(size, size, dark);
+greyScene edgeScene(const stepEdge& edge, double blur = 0) {
+  greyScene scene(128, 128, dark);
   scene.paint([&](double x, double y) { return edge.distance({x, y}) > 0; }, bright, 16);
   if (blur > 0) scene.gaussianBlur(blur);
   return scene;
 }
 
-// A peak vector released with the object.
+// A peak vector released with the object, holding a marker peak at pos -7 to begin with
+// (unless it must not allocate).
 struct peakList {
   cstd_vector_cidc_peakIDFixedX_4 v;
-  peakList() { EXPECT_EQ(cstd_vector_cidc_peakIDFixedX_4_constructEmpty(&v), 0); }
+  explicit peakList(bool marked = true) {
+    EXPECT_EQ(cstd_vector_cidc_peakIDFixedX_4_constructEmpty(&v), 0);
+    cidc_peakIDFixedX_4 marker{};
+    marker.pos = -7;
+    EXPECT_EQ(marked ? cstd_vector_cidc_peakIDFixedX_4_pushBack(&v, &marker) : 0, 0);
+  }
   ~peakList() { cstd_vector_cidc_peakIDFixedX_4_destruct(&v); }
-  std::vector<cidc_peakIDFixedX_4> all() {
+  // The peaks after the marker, which must be intact.
+  std::vector<cidc_peakIDFixedX_4> found() {
     cidc_peakIDFixedX_4* begin = nullptr;
     int32_t n = 0;
     EXPECT_EQ(cstd_vector_cidc_peakIDFixedX_4_getBeginSize(&v, &begin, &n), 0);
-    std::vector<cidc_peakIDFixedX_4> peaks(size_t(n > 0 ? n : 0));
-    for (int32_t i = 0; i < n; ++i) peaks[size_t(i)] = begin[i];
+    EXPECT_TRUE(n >= 1 && begin[0].pos == -7);
+    std::vector<cidc_peakIDFixedX_4> peaks;
+    for (int32_t i = 1; i < n; ++i) peaks.push_back(begin[i]);
     return peaks;
   }
 };
 
-// A scanner over one image: ROI with a margin of 2 and the origin at the centre.
-class scanner {
- public:
-  explicit scanner(const greyScene& scene) : image_(scene) {
-    cimg_windowConst window;
-    EXPECT_EQ(cimg_windowConst_init(&window, image_.constImage()), 0);
-    EXPECT_EQ(cidc_windowROI_initCenter(&roi_, &window, 2, 2), 0);
-  }
-  const cidc_windowROI& roi() const { return roi_; }
+// Runs the detector over samples with levels a = 2k, b = 2k + 1 at sample k.
+std::vector<cidc_peakIDFixedX_4> detect(const std::vector<int16_t>& samples, int32_t threshold,
+                                        int32_t alongOffset = 0, int32_t shiftLeft = 0,
+                                        int32_t shiftRight = 0) {
+  peakList peaks;
+  cidc_peakDetectState state;
+  EXPECT_EQ(cidc_peakDetectState_init(&state, &peaks.v, samples[0], int32_t(samples.size())), 0);
+  for (size_t k = 1; k < samples.size(); ++k)
+    cidc_peakDetectState_detect(&state, int32_t(2 * k), int32_t(2 * k + 1), samples[k], threshold,
+                                alongOffset, shiftLeft, shiftRight);
+  EXPECT_EQ(cidc_peakDetectState_finish(&state, &peaks.v), 0);
+  return peaks.found();
+}
 
-  // Scans the line through image point p along angle, projecting on dir; returns status.
-  int32_t scanLine(const cmath_vect& p, double angle, const int16_t dir[2], peakList& peaks,
-                   cidc_scanLineSeg* out, int32_t threshold = 20) {
+TEST(PeakDetector, ExactPositionsMagnitudesAndLimits) {
+  auto pos = [](const std::vector<int16_t>& s) {
+    const auto peaks = detect(s, 5);
+    EXPECT_EQ(peaks.size(), 1u);
+    return peaks.empty() ? -1 : peaks[0].pos;
+  };
+  EXPECT_EQ(pos({0, 4, 10, 8, 0}), 36);      // offset 16 * -4 / -16
+  EXPECT_EQ(pos({0, 8, 10, 4, 0}), 28);      // and its mirror
+  EXPECT_EQ(pos({0, 9, 10, 0, 0}), 32 - 6);  // 144 / -22 truncates toward zero
+  EXPECT_EQ(pos({0, 10, 10, 0}), 24);        // plateau centre 1.5
+  EXPECT_EQ(pos({0, -10, -10, -10, -3}), 32 + (16 * 3) / (2 * (0 + 20 - 3)));
+  EXPECT_EQ(pos({0, 1, 7, 7, 7, 7, 7, 7, 1}), 16 * 9 / 2);  // six samples: the longest plateau
+  EXPECT_TRUE(detect({0, 1, 7, 7, 7, 7, 7, 7, 7, 1}, 5).empty());  // seven
+  EXPECT_TRUE(detect({0, 5, 0}, 5).empty());   // a maximum must exceed the threshold
+  EXPECT_TRUE(detect({0, -5, 0}, 5).empty());  // a minimum must lie below -threshold
+  EXPECT_EQ(detect({0, -6, 0}, 5)[0].magnitude, -6);
+  const cidc_peakIDFixedX_4 p = detect({0, 0, -100, 0}, 5, 1000, 2, 3)[0];
+  EXPECT_EQ(p.pos, 1000 + 32);
+  EXPECT_EQ(p.magnitude, (-100 * 4) >> 3);  // arithmetic shift: -50
+  EXPECT_EQ(p.midLevel, (6 + 7) / 2);       // levels of sample 3
+  EXPECT_EQ(p.tagA | p.tagB, 0);
+}
+
+TEST(PeakDetector, UsesLowBytesOfLevelsAndStaysWithinCapacity) {
+  peakList peaks;
+  cidc_peakDetectState state;
+  ASSERT_EQ(cidc_peakDetectState_init(&state, &peaks.v, 0, 1), 0);
+  cidc_peakDetectState_detect(&state, 0, 0, 20, 5, 0, 0, 0);
+  cidc_peakDetectState_detect(&state, 0x3FF, 0x101, 0, 5, 0, 0, 0);  // the one peak room holds
+  cidc_peakDetectState_detect(&state, 0, 0, 20, 5, 0, 0, 0);
+  EXPECT_CHECK_FAILS(cidc_peakDetectState_detect(&state, 0, 0, 0, 5, 0, 0, 0));
+  ASSERT_EQ(cidc_peakDetectState_finish(&state, &peaks.v), 0);
+  const auto found = peaks.found();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].midLevel, (0xFF + 0x01) / 2);
+  driveAllocationFailures([] {
+    peakList local(false);
+    cidc_peakDetectState s;
+    return cidc_peakDetectState_init(&s, &local.v, 0, 100);
+  });
+}
+
+// The reference: split each run of samples into plateaus; a plateau with neighbours on
+// both sides that is a strict extremum beyond the threshold and at most 6 long is a peak,
+// reported with the levels of the sample that ends it.
+struct referencePeak {
+  int64_t pos;
+  int32_t magnitude;
+  int32_t levelSample;
+  bool operator==(const referencePeak&) const = default;
+};
+
+std::vector<referencePeak> referencePeaks(const std::vector<int16_t>& run, int64_t firstIndex,
+                                          size_t runStart, int32_t t) {
+  struct plateau {
+    int32_t value;
+    int64_t first, last;  // sample numbers
+    size_t end;           // index into the run of the sample after it
+  };
+  std::vector<plateau> plateaus;
+  for (size_t i = 0; i < run.size(); ++i) {
+    const int64_t index = firstIndex + int64_t(i);
+    if (plateaus.empty() || plateaus.back().value != run[i])
+      plateaus.push_back({run[i], index, index, i + 1});
+    else
+      plateaus.back() = {run[i], plateaus.back().first, index, i + 1};
+  }
+  std::vector<referencePeak> peaks;
+  for (size_t p = 1; p + 1 < plateaus.size(); ++p) {
+    const int32_t before = plateaus[p - 1].value, v = plateaus[p].value,
+                  after = plateaus[p + 1].value;
+    const bool maximum = v > before && v > after && v > t;
+    const bool minimum = v < before && v < after && v < -t;
+    if (!(maximum || minimum) || plateaus[p].last - plateaus[p].first >= 6) continue;
+    const int32_t offset = 16 * (before - after) / (2 * (before - 2 * v + after));
+    peaks.push_back({(plateaus[p].first + plateaus[p].last) * 8 + offset, v,
+                     int32_t(runStart + plateaus[p].end)});
+  }
+  return peaks;
+}
+
+TEST(PeakDetector, AgreesWithAPlateauReferenceOnRandomSequences) {
+  std::mt19937 random(17);
+  size_t total = 0;
+  for (int trial = 0; trial < 2000; ++trial) {
+    // Runs of equal values, 1 to 9 long, so that some plateaus are too long; now and then
+    // a restart that skips samples.
+    std::vector<int16_t> samples;
+    std::vector<size_t> restarts;  // sample positions fed by advance
+    std::vector<int32_t> skips;
+    const int32_t spread = 1 + int32_t(random() % 40);
+    while (samples.size() < 60) {
+      const int16_t value = int16_t(int32_t(random() % (2 * spread + 1)) - spread);
+      const size_t length = 1 + random() % 9;
+      if (!samples.empty() && random() % 12 == 0) {
+        restarts.push_back(samples.size());
+        skips.push_back(1 + int32_t(random() % 5));
+      }
+      samples.insert(samples.end(), length, value);
+    }
+    const int32_t threshold = int32_t(random() % (spread + 1));
+    const int32_t alongOffset = int32_t(random() % 200) - 100;
+
+    std::vector<referencePeak> expected;
+    size_t runStart = 0;
+    int64_t firstIndex = 0;
+    for (size_t r = 0; r <= restarts.size(); ++r) {
+      const size_t runEnd = r < restarts.size() ? restarts[r] : samples.size();
+      const std::vector<int16_t> run(samples.begin() + runStart, samples.begin() + runEnd);
+      for (referencePeak p : referencePeaks(run, firstIndex, runStart, threshold)) {
+        p.pos += alongOffset;
+        expected.push_back(p);
+      }
+      if (r < restarts.size()) firstIndex += int64_t(runEnd - runStart) - 1 + skips[r];
+      runStart = runEnd;
+    }
+
+    peakList peaks;
+    cidc_peakDetectState state;
+    ASSERT_EQ(cidc_peakDetectState_init(&state, &peaks.v, samples[0], int32_t(samples.size())), 0);
+    size_t nextRestart = 0;
+    for (size_t k = 1; k < samples.size(); ++k) {
+      if (nextRestart < restarts.size() && restarts[nextRestart] == k) {
+        cidc_peakDetectState_advance(&state, samples[k], skips[nextRestart++]);
+        continue;
+      }
+      cidc_peakDetectState_detect(&state, int32_t(k), int32_t(k), samples[k], threshold,
+                                  alongOffset, 0, 0);
+    }
+    ASSERT_EQ(cidc_peakDetectState_finish(&state, &peaks.v), 0);
+    std::vector<referencePeak> found;
+    for (const auto& p : peaks.found()) found.push_back({p.pos, p.magnitude, p.midLevel});
+    ASSERT_EQ(found, expected) << "trial " << trial;
+    total += found.size();
+  }
+  EXPECT_GT(total, 2000u);  // the sequences do hold peaks
+}
+
+// A scanner over one image: ROI with a margin of 2 and the origin at the centre.
+struct scanner {
+  explicit scanner(const greyScene& scene) : image(scene), input(image.constImage()) {
+    cimg_windowConst window;
+    EXPECT_EQ(cimg_windowConst_init(&window, input), 0);
+    EXPECT_EQ(cidc_windowROI_initCenter(&roi, &window, 2, 2), 0);
+  }
+  // Scans the line through image point p along angle, or the segment from p to the image
+  // point end, projecting on dir.
+  int32_t scan(const cmath_vect& p, double angle, const int16_t dir[2], peakList& peaks,
+               cidc_scanLineSeg* out, const cmath_vect* end = nullptr) {
     cidc_unitDir16 u;
     EXPECT_EQ(cidc_unitDir16_initVect(&u, int32_t(std::lround(std::cos(angle) * 16384)),
                                       int32_t(std::lround(std::sin(angle) * 16384))),
               0);
-    cidc_scanLine line;
-    const cidc_point64 q = toScan(p);
-    EXPECT_EQ(cidc_scanLine_initPointDir(&line, &q, &u), 0);
+    cidc_scanLineSeg seg;
+    const cidc_point64 ends[2] = {toScan(p), toScan(end ? *end : p)};
+    EXPECT_EQ(cidc_scanLine_initPointDir(&seg.line, &ends[0], &u), 0);
+    if (end) cidc_scanLineSeg_initPoints(&seg, ends, nullptr);
     cidc_scanShape shape;
-    cidc_scanShape_initScanLine(&shape, &line);
-    return cidc_runEdgeScan(image_.constImage(), &roi_, &threshold, &shape, dir, &peaks.v, out);
-  }
-  int32_t scanShape(const cidc_scanShape& shape, const int16_t dir[2], peakList& peaks,
-                    cidc_scanLineSeg* out, int32_t threshold = 20) {
-    return cidc_runEdgeScan(image_.constImage(), &roi_, &threshold, &shape, dir, &peaks.v, out);
+    if (end) cidc_scanShape_initScanLineSeg(&shape, &seg);
+    if (!end) cidc_scanShape_initScanLine(&shape, &seg.line);
+    return cidc_runEdgeScan(input, &roi, threshold, &shape, dir, &peaks.v, out);
   }
   cidc_point64 toScan(const cmath_vect& p) const {
-    return {std::llround((p.x - roi_.originX) * 16), std::llround((p.y - roi_.originY) * 16)};
+    return {std::llround((p.x - roi.originX) * 16), std::llround((p.y - roi.originY) * 16)};
   }
   cmath_vect toImage(const cidc_peakIDFixedX_4& peak, const cidc_scanLineSeg& seg) const {
     cmath_vect p;
-    cidc_convertPeakToImage(&peak.pos, &seg, &roi_.originX, &p);
+    cidc_convertPeakToImage(&peak.pos, &seg, &roi.originX, &p);
     return p;
   }
-  testImage& image() { return image_; }
 
- private:
-  testImage image_;
-  cidc_windowROI roi_;
+  testImage image;
+  const cimg_imageConst* input;
+  cidc_windowROI roi;
+  int32_t twenty = 20;
+  const int32_t* threshold = &twenty;
 };
 
 // Largest distance from the edge of the peak, converted to the image, over scans crossing
@@ -108,47 +266,36 @@ double worstError(const stepEdge& edge, double blur, const std::vector<double>& 
         const cmath_vect through{edge.c.x - shift * edge.n.y, edge.c.y + shift * edge.n.x};
         peakList peaks;
         cidc_scanLineSeg out;
-        EXPECT_EQ(s.scanLine(through, angle, dir, peaks, &out), 0);
-        const auto all = peaks.all();
-        if (all.size() != 1) {
-          ADD_FAILURE() << all.size() << " peaks at angle " << angle;
+        EXPECT_EQ(s.scan(through, angle, dir, peaks, &out), 0);
+        const auto found = peaks.found();
+        if (found.size() != 1) {
+          ADD_FAILURE() << found.size() << " peaks at angle " << angle;
           continue;
         }
-        EXPECT_EQ(all[0].magnitude > 0, sense == 0) << "polarity at angle " << angle;
-        worst = std::max(worst, std::abs(edge.distance(s.toImage(all[0], out))));
+        EXPECT_EQ(found[0].magnitude > 0, sense == 0) << "polarity at angle " << angle;
+        worst = std::max(worst, std::abs(edge.distance(s.toImage(found[0], out))));
       }
     }
   }
   return worst;
 }
 
-// Vertical and horizontal edges at sub-pixel positions on the 1/16 grid of the
-// rendering, so that the rendered edge is exactly where it is said to be.
-std::vector<stepEdge> axisEdges() {
-  std::vector<stepEdge> edges;
-  for (double f : {0.0, 3 / 16.0, 0.5, 13 / 16.0}) {
-    edges.push_back({{60 + f, 64}, {1, 0}});
-    edges.push_back({{64, 70 + f}, {0, -1}});
-  }
-  return edges;
-}
-
-TEST(EdgeScan, AxisScansLocateEdgesWithinAnEighthPixel) {
-  for (const stepEdge& edge : axisEdges()) {
-    EXPECT_LE(worstError(edge, 0, {0}, false), 1 / 8.0) << edge.c.x << ", " << edge.c.y;
-    EXPECT_LE(worstError(edge, 0, {0}, true), 1 / 8.0) << edge.c.x << ", " << edge.c.y;
-    EXPECT_LE(worstError(edge, 1.2, {0}, false), 1 / 4.0) << edge.c.x << ", " << edge.c.y;
-    EXPECT_LE(worstError(edge, 1.2, {0}, true), 1 / 4.0) << edge.c.x << ", " << edge.c.y;
-  }
-}
-
-// General scans add two floored 1/16 terms (along and across of the start pixel) to the
-// truncated 1/16 parabolic offset of the axis scans, hence 3/16 on sharp edges.
-TEST(EdgeScan, GeneralScansLocateEdgesAtAnyAngleUpTo45Degrees) {
+// Vertical and horizontal edges at sub-pixel positions on the 1/16 grid of the rendering,
+// so that the rendered edge is exactly where it is said to be. Axis scans are within the
+// truncated 1/16 parabolic offset; general scans add two floored 1/16 terms (along and
+// across of the start pixel), hence 3/16 on sharp edges.
+TEST(EdgeScan, LocatesAxisAlignedEdgesAlongAxesAndAtAnyAngleUpTo45Degrees) {
   const std::vector<double> angles{0.02, 0.15, -0.2, 0.33, -0.41, 0.5, -0.6, 0.68, -0.77};
-  for (const stepEdge& edge : axisEdges()) {
-    EXPECT_LE(worstError(edge, 0, angles, true), 3 / 16.0) << edge.c.x << ", " << edge.c.y;
-    EXPECT_LE(worstError(edge, 1.2, angles, true), 1 / 4.0) << edge.c.x << ", " << edge.c.y;
+  for (double f : {0.0, 3 / 16.0, 0.5, 13 / 16.0}) {
+    for (const stepEdge edge : {stepEdge{{60 + f, 64}, {1, 0}}, stepEdge{{64, 70 + f}, {0, -1}}}) {
+      SCOPED_TRACE(testing::Message() << edge.c.x << ", " << edge.c.y);
+      for (bool project : {false, true}) {
+        EXPECT_LE(worstError(edge, 0, {0}, project), 1 / 8.0);
+        EXPECT_LE(worstError(edge, 1.2, {0}, project), 1 / 4.0);
+      }
+      EXPECT_LE(worstError(edge, 0, angles, true), 3 / 16.0);
+      EXPECT_LE(worstError(edge, 1.2, angles, true), 1 / 4.0);
+    }
   }
 }
 
@@ -156,7 +303,7 @@ TEST(EdgeScan, GeneralScansLocateEdgesAtAnyAngleUpTo45Degrees) {
 // minor axis; over the samples around a peak that moves a measurement by up to about the
 // edge normal's minor component. Gross errors (a wrong across term, a wrong walk) show as
 // much more.
-TEST(EdgeScan, GeneralScansAlongTheNormalOfObliqueEdges) {
+TEST(EdgeScan, LocatesObliqueEdgesAlongTheirNormal) {
   for (double normal = 0.1; normal < 2 * pi; normal += 0.5) {
     const stepEdge edge{{63.3, 64.6}, {std::cos(normal), std::sin(normal)}};
     const double minor = std::min(std::abs(edge.n.x), std::abs(edge.n.y));
@@ -165,121 +312,75 @@ TEST(EdgeScan, GeneralScansAlongTheNormalOfObliqueEdges) {
   }
 }
 
-cidc_peakIDFixedX_4 markerPeak(int64_t pos) {
-  cidc_peakIDFixedX_4 p{};
-  p.pos = pos;
-  p.magnitude = 7;
-  return p;
-}
-
-TEST(EdgeScan, MagnitudeScaleMidLevelAndAppending) {
-  const double h = bright - dark;
-  {  // rising pixel-aligned edge along a segment, 1-D scan: 16 h, after the peaks held
-    scanner s(edgeScene({{64, 0}, {1, 0}}, 0));
-    peakList peaks;
-    const cidc_peakIDFixedX_4 held[2] = {markerPeak(1111), markerPeak(2222)};
-    for (const auto& p : held) cstd_vector_cidc_peakIDFixedX_4_pushBack(&peaks.v, &p);
-    cidc_scanLineSeg seg, out;
-    const cidc_point64 ends[2] = {s.toScan({30.5, 50.5}), s.toScan({100.5, 50.5})};
-    ASSERT_EQ(cidc_scanLineSeg_initPoints(&seg, ends, nullptr), 0);
-    cidc_scanShape shape;
-    cidc_scanShape_initScanLineSeg(&shape, &seg);
-    const int16_t along[2] = {32, 0};
-    ASSERT_EQ(s.scanShape(shape, along, peaks, &out), 0);
-    const auto all = peaks.all();
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[0].pos, 1111);
-    EXPECT_EQ(all[1].pos, 2222);
-    EXPECT_EQ(all[2].magnitude, 16 * h);
-    EXPECT_EQ(all[2].midLevel, (dark + bright) / 2);
-    EXPECT_EQ(all[2].tagA | all[2].tagB, 0);
-    EXPECT_DOUBLE_EQ(s.toImage(all[2], out).x, 64.0);
-  }
-  {  // falling edge on a vertical scan: -16 h
-    scanner s(edgeScene({{0, 70}, {0, -1}}, 0));
-    peakList peaks;
-    cidc_scanLineSeg out;
-    const int16_t none[2] = {0, 0};
-    ASSERT_EQ(s.scanLine({40.5, 60}, pi / 2, none, peaks, &out), 0);
-    const auto all = peaks.all();
-    ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(all[0].magnitude, -16 * h);
-    EXPECT_DOUBLE_EQ(s.toImage(all[0], out).y, 70.0);
-  }
-  {  // projection 32 across a horizontal scan: a 3-pixel bar below the row gives 16 h
-    greyScene scene(size, size, dark);
-    scene.paint([](double x, double y) { return x >= 60 && x < 63 && y >= 51; }, bright);
-    scanner s(scene);
-    peakList peaks;
-    cidc_scanLineSeg out;
-    const int16_t down[2] = {0, 32};
-    ASSERT_EQ(s.scanLine({10, 50.5}, 0, down, peaks, &out), 0);
-    const auto all = peaks.all();
-    ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(all[0].magnitude, 16 * h);
-    EXPECT_EQ(all[0].midLevel, dark);
-    EXPECT_DOUBLE_EQ(s.toImage(all[0], out).x, 61.5);
-  }
-}
-
-TEST(EdgeScan, ShortOrMissingScansAddNothing) {
-  scanner s(edgeScene({{64.5, 0}, {1, 0}}, 0));
-  const int16_t dir[2] = {32, 8};
-  cidc_scanShape shape;
-  cidc_scanLineSeg seg, out;
-  auto scanSegment = [&](cmath_vect a, cmath_vect b) {
-    const cidc_point64 ends[2] = {s.toScan(a), s.toScan(b)};
-    EXPECT_EQ(cidc_scanLineSeg_initPoints(&seg, ends, nullptr), 0);
-    cidc_scanShape_initScanLineSeg(&shape, &seg);
-    peakList peaks;
-    const cidc_peakIDFixedX_4 held = markerPeak(5);
-    cstd_vector_cidc_peakIDFixedX_4_pushBack(&peaks.v, &held);
-    EXPECT_EQ(s.scanShape(shape, dir, peaks, &out), 0);
-    return peaks.all().size() - 1;
+TEST(EdgeScan, MagnitudeScaleMidLevelAndPolarity) {
+  const int32_t h = bright - dark;
+  greyScene bar(128, 128, dark);
+  bar.paint([](double x, double y) { return x >= 60 && x < 63 && y >= 51; }, bright);
+  const struct {
+    greyScene scene;
+    cmath_vect p;
+    double angle;
+    int16_t dir[2];
+    int32_t magnitude, midLevel;
+    double at;  // where the peak is, on the scan's axis
+  } cases[] = {
+      // A pixel-aligned edge: 16 h on 1-D scans, either sign.
+      {edgeScene({{64, 0}, {1, 0}}), {30.5, 50.5}, 0, {32, 0}, 16 * h, (dark + bright) / 2, 64},
+      {edgeScene({{0, 70}, {0, -1}}), {40.5, 60}, pi / 2, {0, 0}, -16 * h, (dark + bright) / 2, 70},
+      // Projected on 32 across a horizontal scan, a 3-pixel bar below the row gives 16 h.
+      {bar, {10, 50.5}, 0, {0, 32}, 16 * h, dark, 61.5},
   };
-  EXPECT_EQ(scanSegment({63.5, 40.5}, {65.5, 40.5}), 1u);  // three pixels across the edge
-  EXPECT_EQ(scanSegment({63.5, 40.5}, {64.5, 40.5}), 0u);  // two
-  EXPECT_EQ(scanSegment({63.5, 40.5}, {64.9, 41.2}), 0u);  // two walk pixels, general
-  EXPECT_EQ(out.isDegenerate, 0);
-  EXPECT_EQ(scanSegment({62.5, 40.5}, {66.9, 41.2}), 1u);  // five
-  EXPECT_EQ(scanSegment({62.5, 0.5}, {66.9, 1.2}), 0u);    // in the margin: outside the ROI
-  EXPECT_EQ(out.isDegenerate, 1);
+  for (const auto& c : cases) {
+    scanner s(c.scene);
+    peakList peaks;
+    cidc_scanLineSeg out;
+    ASSERT_EQ(s.scan(c.p, c.angle, c.dir, peaks, &out), 0);
+    const auto found = peaks.found();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].magnitude, c.magnitude);
+    EXPECT_EQ(found[0].midLevel, c.midLevel);
+    EXPECT_EQ(found[0].tagA | found[0].tagB, 0);
+    const cmath_vect p = s.toImage(found[0], out);
+    EXPECT_DOUBLE_EQ(c.angle == 0 ? p.x : p.y, c.at);
+  }
 }
 
-TEST(EdgeScan, FailuresReturnTheStatusAndLeaveOutputsAlone) {
-  scanner s(edgeScene({{64.5, 0}, {1, 0}}, 0));
-  const int32_t threshold = 20;
+TEST(EdgeScan, ShortScansFailuresAndAllocation) {
+  scanner s(edgeScene({{64.5, 0}, {1, 0}}));
   const int16_t dir[2] = {32, 8}, along[2] = {32, 0};
-  cidc_scanLine slanted, horizontal;
-  const cidc_point64 p = s.toScan({10, 50});
-  const cidc_unitDir16 u{60000, 26000};
-  cidc_scanLine_initPointDir(&slanted, &p, &u);
-  cidc_scanLine_init(&horizontal);
-  cidc_scanShape general, axis;
-  cidc_scanShape_initScanLine(&general, &slanted);
-  cidc_scanShape_initScanLine(&axis, &horizontal);
+  cidc_scanLineSeg out;
+  auto count = [&](cmath_vect a, cmath_vect b) {
+    peakList peaks;
+    EXPECT_EQ(s.scan(a, 0, dir, peaks, &out, &b), 0);
+    return peaks.found().size();
+  };
+  EXPECT_EQ(count({63.5, 40.5}, {65.5, 40.5}), 1u);  // three pixels across the edge
+  EXPECT_EQ(count({63.5, 40.5}, {64.5, 40.5}), 0u);  // two
+  EXPECT_EQ(count({63.5, 40.5}, {64.9, 41.2}), 0u);  // two walk pixels, general
+  EXPECT_EQ(count({62.5, 40.5}, {66.9, 41.2}), 1u);  // five
+  EXPECT_EQ(count({62.5, 0.5}, {66.9, 1.2}), 0u);    // in the margin: outside the ROI
+  EXPECT_EQ(out.isDegenerate, 1);
 
+  for (double angle : {0.0, 0.41}) {  // an axis scan and a walk
+    const int16_t* d = angle == 0 ? along : dir;
+    EXPECT_EQ(driveAllocationFailures([&] {
+                peakList local(false);
+                return s.scan({10, 50}, angle, d, local, &out);
+              }),
+              1);  // the vector grows once
+  }
+  peakList peaks;
+  s.threshold = nullptr;
+  EXPECT_CHECK_FAILS(s.scan({10, 50}, 0, dir, peaks, &out));
   cimg_imageConst unbound;
   cimg_imageConst_constructUnbound(&unbound);
-  peakList peaks;
-  cidc_scanLineSeg out;
+  s.input = &unbound;
+  s.threshold = &s.twenty;
   out.isDegenerate = 77;
-  EXPECT_EQ(cidc_runEdgeScan(&unbound, &s.roi(), &threshold, &general, dir, &peaks.v, &out),
-            CIMG_STATUS_UNBOUND);
+  EXPECT_EQ(s.scan({10, 50}, 0.41, dir, peaks, &out), CIMG_STATUS_UNBOUND);
   EXPECT_EQ(out.isDegenerate, 77);
-  EXPECT_TRUE(peaks.all().empty());
+  EXPECT_TRUE(peaks.found().empty());
   cimg_imageConst_destruct(&unbound);
-
-  for (auto [shape, d] : {std::pair(&general, dir), std::pair(&axis, along)}) {
-    const int runs = driveAllocationFailures([&, shape = shape, d = d] {
-      peakList local;
-      return cidc_runEdgeScan(s.image().constImage(), &s.roi(), &threshold, shape, d, &local.v,
-                              &out);
-    });
-    EXPECT_EQ(runs, 1);  // the vector grows once
-  }
-  EXPECT_CHECK_FAILS(
-      cidc_runEdgeScan(s.image().constImage(), &s.roi(), nullptr, &axis, dir, &peaks.v, &out));
 }
 
 TEST(ProfilePeaks, CentralDifferencePeaksInDifferenceSamples) {
@@ -289,22 +390,20 @@ TEST(ProfilePeaks, CentralDifferencePeaksInDifferenceSamples) {
   samples.pixels = x;
   const int32_t threshold = 100;
   peakList peaks;
-  const cidc_peakIDFixedX_4 held = markerPeak(9);
-  cstd_vector_cidc_peakIDFixedX_4_pushBack(&peaks.v, &held);
   ASSERT_EQ(cidc_runEdgeScanPeakDetection(&extent, &samples, &threshold, &peaks.v), 0);
   // Differences 0, 300, 300, 0, -10, -200, -190, 0: a rise centred on 1.5 (between x[2] and
   // x[3]) and a fall at 5 (centred on x[6]) with the parabola pulled towards 6.
-  const auto all = peaks.all();
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_EQ(all[1].pos, 24);
-  EXPECT_EQ(all[1].magnitude, 300);
-  EXPECT_EQ(all[1].midLevel, 150 & 0xFF);
-  EXPECT_EQ(all[2].pos, 80 + (16 * (-10 + 190)) / (2 * (-10 + 400 - 190)));
-  EXPECT_EQ(all[2].magnitude, -200);
-  EXPECT_EQ(all[2].midLevel, (300 + 100) / 2);  // x[5] and x[7]
+  const auto found = peaks.found();
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].pos, 24);
+  EXPECT_EQ(found[0].magnitude, 300);
+  EXPECT_EQ(found[0].midLevel, 150 & 0xFF);
+  EXPECT_EQ(found[1].pos, 80 + (16 * (-10 + 190)) / (2 * (-10 + 400 - 190)));
+  EXPECT_EQ(found[1].magnitude, -200);
+  EXPECT_EQ(found[1].midLevel, (300 + 100) / 2);  // x[5] and x[7]
   extent.width = 2;
   ASSERT_EQ(cidc_runEdgeScanPeakDetection(&extent, &samples, &threshold, &peaks.v), 0);
-  EXPECT_EQ(peaks.all().size(), 3u);
+  EXPECT_EQ(peaks.found().size(), 2u);
 }
 
 }  // namespace
