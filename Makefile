@@ -20,5 +20,11 @@ sanitize:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+# Finds the DataMatrix symbols of the sample label image and draws them over it.
+demo:
+	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CMAKE) --build build -j $(JOBS) --target idut_cli
+	build/tools/idut locate data/labels.pgm --overlay build/labels-overlay.png
+
 clean:
 	rm -rf build build-sanitize

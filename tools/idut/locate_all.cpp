@@ -1,0 +1,199 @@
+// The find-all loop over the library's DataMatrix searches.
+#include "locate_all.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "ci_id/priv/ci_idut/geometry.h"
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "symbol_polarity.h"
+
+namespace {
+
+// Claimed regions are painted this much wider (client units, half on each side), so that
+// seeds on a found symbol's outer edge are not tried again.
+constexpr double claimMargin = 4.0;
+
+// The search state a reader keeps for one image, released with the object.
+class ccSearchState {
+ public:
+  ccSearchState() {
+    cid2d_trackingResult_construct(&result);
+    cimg_image_constructUnbound(&visits_);
+  }
+  ~ccSearchState() {
+    if (maskBuilt_) cid_mask_destruct(&mask_);
+    cimg_image_destruct(&visits_);
+    cid2d_trackingResult_destruct(&result);
+  }
+  ccSearchState(const ccSearchState&) = delete;
+  ccSearchState& operator=(const ccSearchState&) = delete;
+
+  int32_t buildMask(const cimg_image* image) {
+    const int32_t status = cid_mask_construct(&mask_, image);
+    maskBuilt_ = status >= 0;
+    return status;
+  }
+  // A zeroed visit map with one byte per 4 x 4 block of a width x height window.
+  int32_t clearVisits(int32_t width, int32_t height) {
+    if (const int32_t status =
+            cimg_image_assignNew(&visits_, CIMG_TYPE_8, (width + 3) / 4, (height + 3) / 4);
+        status < 0)
+      return status;
+    cimg_window window;
+    if (const int32_t status = cimg_window_init(&window, &visits_); status < 0) return status;
+    for (int32_t y = 0; y < window.height; ++y)
+      std::fill_n(cimg_window_row<uint8_t>(&window, y), window.width, uint8_t{0});
+    return 0;
+  }
+
+  cid_mask* mask() { return &mask_; }
+  cimg_image* visits() { return &visits_; }
+
+  cid2d_trackingResult result;
+
+ private:
+  cid_mask mask_;
+  bool maskBuilt_ = false;
+  cimg_image visits_;
+};
+
+// Whether a pass starts on a fresh visit map: the first pass, the adaptive pass (its map
+// values mean something else) and any pass after an adaptive one.
+bool needsFreshVisits(const std::vector<idut_pass>& passes, size_t i) {
+  return i == 0 || passes[i] == idut_passAdaptive || passes[i - 1] == idut_passAdaptive;
+}
+
+// The symbol of a sequential search, in perimeter order.
+idut_symbol sequentialSymbol(const cid2d_trackingResult& result) {
+  return idut_symbol{{result.rect.po, result.rect.px, result.fourthCorner, result.rect.py},
+                     result.score,
+                     result.threshold,
+                     result.fourthCornerInferred};
+}
+
+// The symbol of an adaptive search: its L is left in the tracker's corner words as whole
+// pixels of the window, taken here at the pixel's centre (v + 1/2: on the sample scenes
+// the L corners then fall within 0.1 px of the truth on average), and completed to a
+// parallelogram. The sides are turned as the sequential finder's:
+// (Px - Po) x (Py - Po) not positive.
+idut_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult& result) {
+  cimg_window window;
+  cimg_window_init(&window, image);
+  cmath_xformLinear clientFromImage;
+  cimg_image_getLinearClientFromImageXform(image, &clientFromImage);
+  const int32_t* words = result.boundary.corners;
+  auto client = [&](int32_t x, int32_t y) {
+    cmath_vect p{window.x0 + x + 0.5, window.y0 + y + 0.5};
+    cmath_xformLinear_mapPoint(&clientFromImage, &p, &p);
+    return p;
+  };
+  const cmath_vect po = client(words[0], words[1]);
+  cmath_vect px = client(words[4], words[5]), py = client(words[6], words[7]);
+  if ((px.x - po.x) * (py.y - po.y) - (px.y - po.y) * (py.x - po.x) > 0) std::swap(px, py);
+  const cmath_vect opposite{px.x + py.x - po.x, px.y + py.y - po.y};
+  return idut_symbol{{po, px, opposite, py}, 0, result.seed.meanGrey, 1};
+}
+
+// Whether a find's seed lies beyond the previous find's in scan order. A search resumed
+// at the previous find's row skips the seeds it tracked before, so each find lies
+// beyond the last; one that does not would be found again and again.
+bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed& previous) {
+  return seed.scanIndex > previous.scanIndex ||
+         (seed.scanIndex == previous.scanIndex && seed.x > previous.x);
+}
+
+int32_t claim(cid_mask* mask, const idut_symbol& symbol) {
+  cid_region region;
+  if (const int32_t status = cid_region_initPoPxPyPopp(
+          &region, &symbol.corners[0], &symbol.corners[1], &symbol.corners[3], &symbol.corners[2]);
+      status < 0)
+    return status;
+  return cid_mask_appendRegion(mask, &region, claimMargin);
+}
+
+}  // namespace
+
+const char* idut_pass_name(idut_pass pass) {
+  switch (pass) {
+    case idut_passRows:
+      return "rows";
+    case idut_passLowContrast:
+      return "low-contrast";
+    case idut_passAdaptive:
+      return "adaptive";
+  }
+  return "?";
+}
+
+bool idut_pass_fromName(const std::string& name, idut_pass* pass) {
+  for (idut_pass p : {idut_passRows, idut_passLowContrast, idut_passAdaptive}) {
+    if (name == idut_pass_name(p)) {
+      *pass = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& options,
+                       std::vector<idut_symbol>* symbols) {
+  const cimg_imageConst* source = cimg_image_asConst(image);
+  cimg_windowConst window;
+  if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
+  std::vector<int32_t> rows;
+  for (int32_t y = options.rowSpacing / 2; y < window.height; y += options.rowSpacing)
+    rows.push_back(window.y0 + y);
+  std::vector<uint64_t> scratch(CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1);
+
+  cid2d_trackingParams params;
+  cid2d_trackingParams_init(&params);
+  params.scratch = scratch.data();
+  params.scratchBytes = CID2D_SCRATCH_BYTES;
+  params.scanPositions = rows.data();
+  params.numScanPositions = int32_t(rows.size());
+  params.minSize = options.minSize;
+  params.maxSize = options.maxSize;
+  params.symbolRows = options.symbolRows;
+  params.symbolCols = options.symbolCols;
+  params.relaxedFit = options.relaxedFit;
+  params.extraRelaxedFit = options.extraRelaxedFit;
+  params.allowBorderTouch = options.allowBorderTouch;
+
+  ccSearchState state;
+  if (const int32_t status = state.buildMask(image); status < 0) return status;
+  cmath_xformLinear identity;
+  cmath_xformLinear_initIdentity(&identity);
+  cid2d_trackingResult& result = state.result;
+
+  for (size_t i = 0; i < options.passes.size(); ++i) {
+    const idut_pass pass = options.passes[i];
+    if (needsFreshVisits(options.passes, i))
+      if (const int32_t status = state.clearVisits(window.width, window.height); status < 0)
+        return status;
+    params.startScanIndex = 0;
+    cid2d_trackingSeed previous{};
+    previous.scanIndex = -1;
+    for (;;) {
+      const int32_t status =
+          pass == idut_passAdaptive
+              ? cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(
+                    source, &params, state.mask(), &identity, 0, state.visits(), &result)
+              : cf_BndFindNextDMSymbol(source, &params, state.mask(), 0, &identity,
+                                       pass == idut_passLowContrast, state.visits(), &result);
+      if (status < 0) return status;
+      if (!result.found || !isBeyond(result.seed, previous)) break;
+      previous = result.seed;
+      const idut_symbol symbol =
+          pass == idut_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
+      params.startScanIndex = result.foundScanIndex;
+      const bool scored = pass != idut_passAdaptive;
+      if ((scored && symbol.score < options.minScore) ||
+          !idut_symbol_hasPolarity(image, symbol, options.polarity))
+        continue;
+      symbols->push_back(symbol);
+      if (const int32_t claimed = claim(state.mask(), symbol); claimed < 0) return claimed;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,81 @@
+// The polarity test of a found symbol: mean greys of three sample sets, nearest pixels.
+#include "symbol_polarity.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int32_t samplesPerLeg = 16;  // along the middle half of each leg
+constexpr int32_t interiorGrid = 8;    // 8 x 8 samples over the middle 60 % of each side
+
+class ccGreySampler {
+ public:
+  explicit ccGreySampler(const cimg_image* image) {
+    cimg_window_init(&window_, image);
+    cimg_image_getLinearImageFromClientXform(image, &imageFromClient_);
+  }
+
+  // A client point in the window's pixel coordinates.
+  cmath_vect toWindow(const cmath_vect& client) const {
+    cmath_vect p;
+    cmath_xformLinear_mapPoint(&imageFromClient_, &client, &p);
+    return cmath_vect{p.x - window_.x0, p.y - window_.y0};
+  }
+  // Adds the grey of the pixel holding (x, y) to the sum when it lies in the window.
+  void add(double x, double y, int64_t* sum, int32_t* count) const {
+    const double i = std::floor(x), j = std::floor(y);
+    if (i < 0 || j < 0 || i >= window_.width || j >= window_.height) return;
+    *sum += cimg_window_row<uint8_t>(&window_, int32_t(j))[int32_t(i)];
+    ++*count;
+  }
+
+ private:
+  cimg_window window_;
+  cmath_xformLinear imageFromClient_;
+};
+
+struct meanGrey {
+  int64_t sum = 0;
+  int32_t count = 0;
+  double value() const { return count ? double(sum) / count : 0.0; }
+};
+
+}  // namespace
+
+bool idut_symbol_hasPolarity(const cimg_image* image, const idut_symbol& symbol,
+                             idut_polarity polarity) {
+  if (polarity == idut_polarityAny) return true;
+  const ccGreySampler sampler(image);
+  const cmath_vect po = sampler.toWindow(symbol.corners[0]);
+  const cmath_vect legEnds[2] = {sampler.toWindow(symbol.corners[1]),
+                                 sampler.toWindow(symbol.corners[3])};
+  meanGrey band, outside, interior;
+  for (int32_t leg = 0; leg < 2; ++leg) {
+    const cmath_vect& end = legEnds[leg];
+    const cmath_vect& other = legEnds[1 - leg];
+    const double dx = end.x - po.x, dy = end.y - po.y, length = std::hypot(dx, dy);
+    if (length == 0) return false;
+    // Unit normal into the symbol (towards the other leg), 1 px long.
+    double nx = -dy / length, ny = dx / length;
+    if (nx * (other.x - po.x) + ny * (other.y - po.y) < 0) nx = -nx, ny = -ny;
+    for (int32_t k = 0; k < samplesPerLeg; ++k) {
+      const double t = 0.25 + 0.5 * (k + 0.5) / samplesPerLeg;
+      const double x = po.x + t * dx, y = po.y + t * dy;
+      sampler.add(x + nx, y + ny, &band.sum, &band.count);
+      sampler.add(x - nx, y - ny, &outside.sum, &outside.count);
+    }
+  }
+  const cmath_vect u{legEnds[0].x - po.x, legEnds[0].y - po.y};
+  const cmath_vect v{legEnds[1].x - po.x, legEnds[1].y - po.y};
+  for (int32_t a = 0; a < interiorGrid; ++a) {
+    for (int32_t b = 0; b < interiorGrid; ++b) {
+      const double s = 0.2 + 0.6 * (a + 0.5) / interiorGrid;
+      const double t = 0.2 + 0.6 * (b + 0.5) / interiorGrid;
+      sampler.add(po.x + s * u.x + t * v.x, po.y + s * u.y + t * v.y, &interior.sum,
+                  &interior.count);
+    }
+  }
+  const double l = band.value();
+  if (polarity == idut_polarityDarkOnLight) return l < outside.value() && l < interior.value();
+  return l > outside.value() && l > interior.value();
+}
