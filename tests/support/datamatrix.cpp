@@ -5,8 +5,13 @@
 #include <random>
 #include <vector>
 
-renderedSymbol paintDataMatrix(greyScene& scene, int32_t rows, int32_t columns, double moduleSize,
-                               double angle, cmath_vect centre, double dark, uint32_t seed) {
+#include "kit/xform.h"
+
+namespace {
+
+// Dark modules of a rows x columns symbol: the L on the left and bottom, the clock tracks
+// on the top and right, random data.
+std::vector<uint8_t> symbolModules(int32_t rows, int32_t columns, uint32_t seed) {
   std::vector<uint8_t> isDark(size_t(rows) * columns);
   std::mt19937 random(seed);
   for (int32_t r = 0; r < rows; ++r) {
@@ -19,23 +24,44 @@ renderedSymbol paintDataMatrix(greyScene& scene, int32_t rows, int32_t columns, 
       isDark[size_t(r) * columns + c] = value;
     }
   }
+  return isDark;
+}
+
+}  // namespace
+
+renderedSymbol paintDataMatrixInPerspective(greyScene& scene, int32_t rows, int32_t columns,
+                                            const cmath_vect corners[4], double dark,
+                                            uint32_t seed) {
+  const std::vector<uint8_t> isDark = symbolModules(rows, columns, seed);
+  // Scene points to module coordinates (column, row).
+  const cmath_vect grid[4] = {{0, 0}, {double(columns), 0}, {double(columns), double(rows)},
+                              {0, double(rows)}};
+  cmath_xformPerspective toGrid;
+  cmath_xformPerspective_constructPointsAllowNonUnique(&toGrid, corners, grid, 4);
+  scene.paint(
+      [&](double x, double y) {
+        const cmath_vect p{x, y};
+        cmath_vect m;
+        if (cmath_xformPerspective_mapPoint(&toGrid, &p, &m) < 0) return false;
+        const int32_t c = int32_t(std::floor(m.x)), r = int32_t(std::floor(m.y));
+        return c >= 0 && r >= 0 && c < columns && r < rows && isDark[size_t(r) * columns + c];
+      },
+      dark);
+  cmath_xformPerspective_destruct(&toGrid);
+  return renderedSymbol{{corners[0], corners[1], corners[2], corners[3]}};
+}
+
+renderedSymbol paintDataMatrix(greyScene& scene, int32_t rows, int32_t columns, double moduleSize,
+                               double angle, cmath_vect centre, double dark, uint32_t seed) {
   const double cosA = std::cos(angle), sinA = std::sin(angle);
   const double halfW = columns * moduleSize / 2, halfH = rows * moduleSize / 2;
-  // Symbol coordinates (u right, v down from the top-left corner) to the scene.
   auto toScene = [&](double u, double v) {
     const double x = u - halfW, y = v - halfH;
     return cmath_vect{centre.x + x * cosA - y * sinA, centre.y + x * sinA + y * cosA};
   };
-  scene.paint(
-      [&](double x, double y) {
-        const double dx = x - centre.x, dy = y - centre.y;
-        const double u = dx * cosA + dy * sinA + halfW, v = -dx * sinA + dy * cosA + halfH;
-        const int32_t c = int32_t(std::floor(u / moduleSize)), r = int32_t(std::floor(v / moduleSize));
-        return c >= 0 && r >= 0 && c < columns && r < rows && isDark[size_t(r) * columns + c];
-      },
-      dark);
   const double w = columns * moduleSize, h = rows * moduleSize;
-  return renderedSymbol{{toScene(0, 0), toScene(w, 0), toScene(w, h), toScene(0, h)}};
+  const cmath_vect corners[4] = {toScene(0, 0), toScene(w, 0), toScene(w, h), toScene(0, h)};
+  return paintDataMatrixInPerspective(scene, rows, columns, corners, dark, seed);
 }
 
 bool isNear(const cmath_vect& found, const cmath_vect& expected, double tolerance) {

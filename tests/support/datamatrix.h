@@ -20,5 +20,11 @@ struct renderedSymbol {
 renderedSymbol paintDataMatrix(greyScene& scene, int32_t rows, int32_t columns, double moduleSize,
                                double angle, cmath_vect centre, double dark, uint32_t seed);
 
+// The same symbol seen in perspective: its grid's outer corners (top-left, top-right,
+// bottom-right, bottom-left as printed) at the given scene points.
+renderedSymbol paintDataMatrixInPerspective(greyScene& scene, int32_t rows, int32_t columns,
+                                            const cmath_vect corners[4], double dark,
+                                            uint32_t seed);
+
 // True when a found corner lies within `tolerance` pixels of the expected one.
 bool isNear(const cmath_vect& found, const cmath_vect& expected, double tolerance);

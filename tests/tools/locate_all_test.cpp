@@ -85,6 +85,37 @@ TEST(LocateAll, PolarityAndPasses) {
   EXPECT_EQ(found[0].fourthCornerInferred, 1);
 }
 
+// Under perspective the opposite corner is measured, not completed as a parallelogram:
+// on the contour's hull where it takes in the clock tracks, else on the image.
+TEST(LocateAll, MeasuresTheFarSidesUnderPerspective) {
+  const cmath_vect corners[2][4] = {{{92, 70}, {268, 96}, {250, 246}, {84, 226}},
+                                    {{70, 60}, {250, 70}, {262, 236}, {60, 250}}};
+  for (int32_t i = 0; i < 2; ++i) {
+    greyScene scene(340, 300, 210);
+    const renderedSymbol symbol = paintDataMatrixInPerspective(scene, 20, 20, corners[i], 35, 7 + i);
+    scene.gaussianBlur(0.7);
+    testImage image(scene);
+    const std::vector<idut_symbol> found = locate(image);
+    ASSERT_EQ(found.size(), 1u) << i;
+    EXPECT_TRUE(isSymbol(found[0], symbol, 1.5)) << i;
+    EXPECT_EQ(found[0].fourthCornerInferred, 0) << i;
+  }
+}
+
+// Two strokes crossing at a right angle make a fine L, but their far sides are bare
+// ground, not clock tracks.
+TEST(LocateAll, CrossingStrokesAreNoSymbol) {
+  greyScene scene(300, 300, 200);
+  scene.paint([](double x, double y) {
+    return (x > 60 && x < 68 && y > 40 && y < 250) || (y > 230 && y < 238 && x > 40 && x < 250);
+  }, 40);
+  scene.gaussianBlur(0.7);
+  testImage image(scene);
+  idut_locateOptions options;
+  options.minScore = 0;
+  EXPECT_TRUE(locate(image, options).empty());
+}
+
 // The demo image: each found L corner is one of the three of data/labels.json.
 TEST(LocateAll, DemoImage) {
   ccGreyImage image;

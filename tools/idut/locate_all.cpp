@@ -6,6 +6,8 @@
 
 #include "ci_id/priv/ci_idut/geometry.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
+#include "clock_tracks.h"
+#include "far_sides.h"
 #include "symbol_polarity.h"
 
 namespace {
@@ -184,12 +186,16 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
       if (status < 0) return status;
       if (!result.found || !isBeyond(result.seed, previous)) break;
       previous = result.seed;
-      const idut_symbol symbol =
+      // The sequential finder's legs reach the symbol's corners, so its far sides can be
+      // measured; the adaptive finder's legs stop at their straight runs.
+      idut_symbol symbol =
           pass == idut_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
+      if (pass != idut_passAdaptive) idut_measureFarSides(image, result.boundary, &symbol);
       params.startScanIndex = result.foundScanIndex;
       const bool scored = pass != idut_passAdaptive;
       if ((scored && symbol.score < options.minScore) ||
-          !idut_symbol_hasPolarity(image, symbol, options.polarity))
+          !idut_symbol_hasPolarity(image, symbol, options.polarity) ||
+          !idut_symbol_hasClockTracks(image, symbol))
         continue;
       symbols->push_back(symbol);
       if (const int32_t claimed = claim(state.mask(), symbol); claimed < 0) return claimed;

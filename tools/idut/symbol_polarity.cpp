@@ -3,36 +3,12 @@
 
 #include <cmath>
 
+#include "grey_sampler.h"
+
 namespace {
 
 constexpr int32_t samplesPerLeg = 16;  // along the middle half of each leg
 constexpr int32_t interiorGrid = 8;    // 8 x 8 samples over the middle 60 % of each side
-
-class ccGreySampler {
- public:
-  explicit ccGreySampler(const cimg_image* image) {
-    cimg_window_init(&window_, image);
-    cimg_image_getLinearImageFromClientXform(image, &imageFromClient_);
-  }
-
-  // A client point in the window's pixel coordinates.
-  cmath_vect toWindow(const cmath_vect& client) const {
-    cmath_vect p;
-    cmath_xformLinear_mapPoint(&imageFromClient_, &client, &p);
-    return cmath_vect{p.x - window_.x0, p.y - window_.y0};
-  }
-  // Adds the grey of the pixel holding (x, y) to the sum when it lies in the window.
-  void add(double x, double y, int64_t* sum, int32_t* count) const {
-    const double i = std::floor(x), j = std::floor(y);
-    if (i < 0 || j < 0 || i >= window_.width || j >= window_.height) return;
-    *sum += cimg_window_row<uint8_t>(&window_, int32_t(j))[int32_t(i)];
-    ++*count;
-  }
-
- private:
-  cimg_window window_;
-  cmath_xformLinear imageFromClient_;
-};
 
 struct meanGrey {
   int64_t sum = 0;

@@ -1,0 +1,13 @@
+// The clock-track check of a found symbol: its two sides opposite the L alternate between
+// ink and space module by module, which clutter that happens to form an L (two crossing
+// strokes, the corner of a box, a label's outline) does not.
+#pragma once
+
+#include "kit/image.h"
+#include "locate_all.h"
+
+// Whether ink and space alternate at least three times each just inside both far sides
+// (at one of a few depths up to an eighth of the shorter side), neither taking more than
+// 85 % of a side. Ink is the grey of the L: darker or lighter
+// than the symbol's contour threshold.
+bool idut_symbol_hasClockTracks(const cimg_image* image, const idut_symbol& symbol);

@@ -1,0 +1,62 @@
+// Nearest-pixel grey samples of an 8-bit image at client coordinates, for the checks
+// the find-all loop makes on a found symbol.
+#pragma once
+
+#include <stdint.h>
+
+#include <cmath>
+
+#include "kit/image.h"
+
+class ccGreySampler {
+ public:
+  explicit ccGreySampler(const cimg_image* image) {
+    cimg_window_init(&window_, image);
+    cimg_image_getLinearImageFromClientXform(image, &imageFromClient_);
+  }
+
+  // A client point in the window's pixel coordinates.
+  cmath_vect toWindow(const cmath_vect& client) const {
+    cmath_vect p;
+    cmath_xformLinear_mapPoint(&imageFromClient_, &client, &p);
+    return cmath_vect{p.x - window_.x0, p.y - window_.y0};
+  }
+  // A window point in client coordinates.
+  cmath_vect toClient(double x, double y) const {
+    cmath_xformLinear clientFromImage;
+    cmath_xformLinear_getInverse(&imageFromClient_, &clientFromImage);
+    const cmath_vect p{x + window_.x0, y + window_.y0};
+    cmath_vect client;
+    cmath_xformLinear_mapPoint(&clientFromImage, &p, &client);
+    return client;
+  }
+  // The grey of the pixel holding window point (x, y), or -1 outside the window.
+  int32_t grey(double x, double y) const {
+    const double i = std::floor(x), j = std::floor(y);
+    if (i < 0 || j < 0 || i >= window_.width || j >= window_.height) return -1;
+    return cimg_window_row<uint8_t>(&window_, int32_t(j))[int32_t(i)];
+  }
+  // The grey at window point (x, y) interpolated between the four nearest pixel centres
+  // (pixel (i, j) centred at (i + 1/2, j + 1/2)), or -1 where one of them is missing.
+  double bilinear(double x, double y) const {
+    const double fx = x - 0.5, fy = y - 0.5;
+    const double i = std::floor(fx), j = std::floor(fy);
+    if (i < 0 || j < 0 || i + 1 >= window_.width || j + 1 >= window_.height) return -1;
+    const uint8_t* row0 = cimg_window_row<uint8_t>(&window_, int32_t(j)) + int32_t(i);
+    const uint8_t* row1 = cimg_window_row<uint8_t>(&window_, int32_t(j) + 1) + int32_t(i);
+    const double ax = fx - i, ay = fy - j;
+    return (1 - ay) * ((1 - ax) * row0[0] + ax * row0[1]) + ay * ((1 - ax) * row1[0] + ax * row1[1]);
+  }
+  // Adds the grey of the pixel holding (x, y) to the sum when it lies in the window.
+  void add(double x, double y, int64_t* sum, int32_t* count) const {
+    const int32_t g = grey(x, y);
+    if (g < 0) return;
+    *sum += g;
+    ++*count;
+  }
+
+ private:
+  cimg_window window_;
+  cmath_xformLinear imageFromClient_;
+};
+
