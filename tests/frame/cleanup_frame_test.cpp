@@ -1,9 +1,10 @@
 // The cleanup frame: temporaries released on every exit, outputs only on failure, and a
 // function driven through each of its failure exits without a leak.
+#include "id/idut/frame/cleanup_frame.h"
+
 #include <gtest/gtest.h>
 
 #include "ci_id/priv/ci_idut/frame.h"
-#include "id/idut/frame/cleanup_frame.h"
 #include "support/hooks.h"
 
 namespace {
@@ -47,10 +48,14 @@ int32_t sumOfSquares(int n, ownedBuffer* out, int* sum) {
   return frame.exit();
 }
 
-TEST(CleanupFrame, OutputSurvivesSuccessAndTemporariesDoNot) {
+TEST(CleanupFrame, OutputSurvivesOnlySuccessAndTemporariesNeither) {
   leakGuard guard;
   ownedBuffer out;
-  int sum = 0;
+  int sum = -1;
+  EXPECT_EQ(sumOfSquares(20, &out, &sum), CIDUT_ERR_BAD_PARAMETER);
+  EXPECT_EQ(out.data, nullptr);
+  EXPECT_EQ(sum, -1);
+
   const int64_t live = csys_memory_getLiveBlocks();
   ASSERT_EQ(sumOfSquares(4, &out, &sum), 0);
   EXPECT_EQ(sum, 0 + 1 + 4 + 9);
@@ -59,22 +64,15 @@ TEST(CleanupFrame, OutputSurvivesSuccessAndTemporariesDoNot) {
   ownedBuffer_destruct(&out);
 }
 
-TEST(CleanupFrame, OwnFailureReleasesTheOutputToo) {
-  leakGuard guard;
-  ownedBuffer out;
-  int sum = -1;
-  EXPECT_EQ(sumOfSquares(20, &out, &sum), CIDUT_ERR_BAD_PARAMETER);
-  EXPECT_EQ(out.data, nullptr);
-  EXPECT_EQ(sum, -1);
-}
-
 TEST(CleanupFrame, EveryAllocationFailureAndPollFailureLeavesNoLeak) {
   ownedBuffer out;
   int sum = 0;
   auto attempt = [&] {
     const int32_t status = sumOfSquares(5, &out, &sum);
-    if (status >= 0) ownedBuffer_destruct(&out);
-    else EXPECT_EQ(out.data, nullptr);
+    if (status >= 0)
+      ownedBuffer_destruct(&out);
+    else
+      EXPECT_EQ(out.data, nullptr);
     return status;
   };
   EXPECT_EQ(driveAllocationFailures(attempt), 3);

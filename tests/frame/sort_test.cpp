@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -19,21 +20,23 @@ void expectSortsLikeStd(std::vector<T> values, Sort sort) {
 
 template <class T, class Sort>
 void checkSort(Sort sort) {
+  using limits = std::numeric_limits<T>;
+  std::vector<std::vector<T>> cases = {{},
+                                       {T(5)},
+                                       {T(3), T(3), T(3), T(3)},
+                                       {T(9), T(8), T(7), T(1)},  // pivot smallest
+                                       {T(1), T(2), T(3), T(9)},  // pivot largest
+                                       {T(2), T(1)},
+                                       {limits::max(), limits::lowest(), T(0), T(1)}};
   std::mt19937 random(7);
-  const std::vector<std::vector<T>> cases = {
-      {}, {T(5)}, {T(3), T(3), T(3), T(3)}, {T(9), T(8), T(7), T(1)},  // pivot smallest
-      {T(1), T(2), T(3), T(9)},                                       // pivot largest
-      {T(2), T(1)}, {T(1), T(2)}};
-  for (const auto& values : cases) expectSortsLikeStd(values, sort);
   for (int size : {3, 10, 100, 1000}) {
-    std::vector<T> values(size);
-    for (T& v : values) v = static_cast<T>(random() % 50);  // many duplicates
-    expectSortsLikeStd(values, sort);
+    // Many duplicates; negative values wrap round to large ones in unsigned types.
+    cases.emplace_back(size);
+    for (T& v : cases.back()) v = static_cast<T>(int(random() % 50) - 25);
   }
-  std::vector<T> sorted(100000);  // pivot always the largest: depth must stay small
-  for (size_t i = 0; i < sorted.size(); ++i) sorted[i] = static_cast<T>(i % 100);
-  std::sort(sorted.begin(), sorted.end());
-  expectSortsLikeStd(sorted, sort);
+  cases.emplace_back(100000);  // sorted runs: the pivot is always the largest
+  for (size_t i = 0; i < cases.back().size(); ++i) cases.back()[i] = static_cast<T>(i / 1000);
+  for (const auto& values : cases) expectSortsLikeStd(values, sort);
 }
 
 TEST(Sort, EveryElementTypeSortsAscending) {
@@ -45,21 +48,6 @@ TEST(Sort, EveryElementTypeSortsAscending) {
   checkSort<uint32_t>(csys_uint32_qsort);
   checkSort<int32_t>(csys_vector_qsort<int32_t>);
   checkSort<double>(csys_vector_qsort<double>);
-}
-
-TEST(Sort, SignednessAndNullRanges) {
-  int8_t s[] = {1, -1};
-  csys_int8_qsort(s, s + 2);
-  EXPECT_EQ(s[0], -1);
-  uint8_t u[] = {255, 1};
-  csys_uint8_qsort(u, u + 2);
-  EXPECT_EQ(u[0], 1);
-  int32_t i[] = {INT32_MAX, INT32_MIN, 0};
-  csys_int32_qsort(i, i + 3);
-  EXPECT_EQ(i[0], INT32_MIN);
-  uint32_t w[] = {0x80000000u, 1};
-  csys_uint32_qsort(w, w + 2);
-  EXPECT_EQ(w[0], 1u);
   EXPECT_EQ(csys_double_qsort(nullptr, nullptr), 0);
   double one = 1;
   EXPECT_EQ(csys_double_qsort(&one, nullptr), 0);

@@ -22,9 +22,7 @@ struct testTagged {
 extern "C" {
 CIDUT_DECLARE_TYPED_VECTOR(testPoint)
 CIDUT_DECLARE_TYPED_VECTOR(testTagged)
-}
 typedef cstd_vector_testTagged vector_testTagged;
-extern "C" {
 CIDUT_DECLARE_TYPED_VECTOR(vector_testTagged)
 }
 
@@ -84,42 +82,31 @@ cstd_vector_vector_testTagged makeLists(int32_t n) {
   return outer;
 }
 
-TEST(typedVector, plainRecordsAreCopiedBitwise) {
+TEST(typedVector, plainRecordsAreCopiedBitwiseAndInitRunsForEveryNewElement) {
   leakGuard guard;
-  cstd_vector_testPoint v;
-  ASSERT_EQ(cstd_vector_testPoint_constructEmpty(&v), 0);
+  cstd_vector_testPoint points;
+  ASSERT_EQ(cstd_vector_testPoint_constructEmpty(&points), 0);
   const testPoint p{-3, 70000};
-  ASSERT_EQ(cstd_vector_testPoint_pushBack(&v, &p), 0);
-  ASSERT_EQ(cstd_vector_testPoint_insert(&v, 0, 2, &p), 0);
-  int32_t size = 0, size32 = 0, elementSize = 0;
-  EXPECT_EQ(cstd_vector_testPoint_getSize(&v, &size), 0);
-  EXPECT_EQ(cstd_vector_testPoint_getSize32(&v, &size32), 0);
-  EXPECT_EQ(cstd_vector_testPoint_getElementSize(&v, &elementSize), 0);
-  EXPECT_EQ(size, 3);
-  EXPECT_EQ(size32, 3);
-  EXPECT_EQ(elementSize, static_cast<int32_t>(sizeof(testPoint)));
-  testPoint* begin = nullptr;
-  testPoint* end = nullptr;
-  ASSERT_EQ(cstd_vector_testPoint_getBeginEnd(&v, &begin, &end), 0);
+  ASSERT_EQ(cstd_vector_testPoint_pushBack(&points, &p), 0);
+  ASSERT_EQ(cstd_vector_testPoint_insert(&points, 0, 2, &p), 0);
+  testPoint *begin = nullptr, *end = nullptr;
+  ASSERT_EQ(cstd_vector_testPoint_getBeginEnd(&points, &begin, &end), 0);
   ASSERT_EQ(end - begin, 3);
   for (const testPoint* q = begin; q != end; ++q) EXPECT_EQ(std::memcmp(q, &p, sizeof p), 0);
-  EXPECT_CHECK_FAILS(cstd_vector_testPoint_getElement(&v, 3, &begin));
-  EXPECT_EQ(cstd_vector_testPoint_destruct(&v), 0);
-}
+  EXPECT_CHECK_FAILS(cstd_vector_testPoint_getElement(&points, 3, &begin));
+  EXPECT_EQ(cstd_vector_testPoint_destruct(&points), 0);
 
-TEST(typedVector, initCallbackRunsForEveryNewElement) {
-  leakGuard guard;
-  cstd_vector_testTagged v;
-  ASSERT_EQ(cstd_vector_testTagged_construct(&v, 3, 0), 0);
-  ASSERT_EQ(cstd_vector_testTagged_resize(&v, 6, 0), 0);
+  cstd_vector_testTagged tagged;
+  ASSERT_EQ(cstd_vector_testTagged_construct(&tagged, 3, 0), 0);
+  ASSERT_EQ(cstd_vector_testTagged_resize(&tagged, 6, 0), 0);
   const testTagged marked{9, 1};
-  ASSERT_EQ(cstd_vector_testTagged_insertElement(&v, 1, &marked), 0);
+  ASSERT_EQ(cstd_vector_testTagged_insertElement(&tagged, 1, &marked), 0);
   const testTagged* e = nullptr;
   int32_t n = 0;
-  ASSERT_EQ(cstd_vector_testTagged_getBeginSizeConst(&v, &e, &n), 0);
+  ASSERT_EQ(cstd_vector_testTagged_getBeginSizeConst(&tagged, &e, &n), 0);
   ASSERT_EQ(n, 7);
   for (int32_t i = 0; i < n; ++i) EXPECT_EQ(e[i].tag, i == 1 ? 1 : initialTag) << i;
-  EXPECT_EQ(cstd_vector_testTagged_destruct(&v), 0);
+  EXPECT_EQ(cstd_vector_testTagged_destruct(&tagged), 0);
 }
 
 TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {

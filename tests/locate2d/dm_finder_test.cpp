@@ -1,9 +1,13 @@
-// The DataMatrix finder from a seed on rendered symbols, its rejections and its failure
-// exits.
+// The DataMatrix finder and searches on rendered symbols: angles and module sizes, each
+// rejection, every symbol of an image in turn, the adaptive search, the edge-following
+// gate, and the failure exits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
@@ -14,65 +18,75 @@
 
 namespace {
 
-// Everything a finder call needs besides the image, released with the object.
-class finderSetup {
+cstd_rect32 windowOf(const testImage& image) {
+  cstd_rect32 window;
+  cimg_imageConst_getWindow(image.constImage(), &window);
+  return window;
+}
+
+// Finder and search state for one image: parameters with scratch and scan lines, a run for
+// direct finder calls, the mask, the visit map (a byte per 4 x 4 block) and the result.
+class locateSetup {
+  testImage& image_;
+  cstd_rect32 window_;
+  std::vector<int64_t> scratch_;
+  std::vector<int32_t> rows_;
+
  public:
-  explicit finderSetup(const cimg_imageConst* image) : image_(image) {
+  // Scan lines every `step` pixels from `first` up to `last`.
+  explicit locateSetup(testImage& image, int32_t step = 6, int32_t first = 0,
+                       int32_t last = 1 << 30)
+      : image_(image),
+        window_(windowOf(image)),
+        visits((window_.width + 3) / 4, (window_.height + 3) / 4, 0) {
     cid2d_trackingParams_init(&params);
     scratch_.resize(CID2D_SCRATCH_BYTES / sizeof(int64_t) + 1);
     params.scratch = scratch_.data();
     params.scratchBytes = CID2D_SCRATCH_BYTES;
+    for (int32_t y = first; y < std::min(last, window_.height); y += step) rows_.push_back(y);
+    params.scanPositions = rows_.data();
+    params.numScanPositions = int32_t(rows_.size());
     cbt_runParams_init(&run);
-    run.maxPoints = params.maxBoundaryPoints < 16379 ? params.maxBoundaryPoints : 16379;
+    run.maxPoints = 16379;
     cid2d_trackingResult_construct(&result);
-    cstd_rect32 window;
-    cimg_imageConst_getWindow(image, &window);
-    cimg_image_construct(&visits_, CIMG_TYPE_8, (window.width + 3) / 4, (window.height + 3) / 4);
-    clearVisits();
-    cid_mask_construct(&mask, nullptr);
+    cid_mask_construct(&mask, image.image());
     cmath_xformLinear_initIdentity(&maskXform);
   }
-  ~finderSetup() {
+  ~locateSetup() {
     cid_mask_destruct(&mask);
-    cimg_image_destruct(&visits_);
     cid2d_trackingResult_destruct(&result);
   }
 
+  const cimg_imageConst* image() const { return image_.constImage(); }
+  // The finder, or the gate in front of it, from one seed.
+  int32_t find(const cid2d_trackingSeed& seed,
+               decltype(cf_BndFindDMSymbolFromSeed)* finder = cf_BndFindDMSymbolFromSeed) {
+    return finder(image(), &params, &seed, &run, visits.image(), &mask, 0, &maskXform, &result);
+  }
+  int32_t next(int32_t lowContrast = 0) {
+    return cf_BndFindNextDMSymbol(image(), &params, &mask, 0, &maskXform, lowContrast,
+                                  visits.image(), &result);
+  }
+  int32_t nextAdaptive() {
+    return cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(image(), &params, &mask, &maskXform,
+                                                                0, visits.image(), &result);
+  }
   void clearVisits() {
-    cimg_window w;
-    cimg_window_init(&w, &visits_);
-    for (int32_t y = 0; y < w.height; ++y)
-      for (int32_t x = 0; x < w.width; ++x) cimg_window_row<uint8_t>(&w, y)[x] = 0;
+    for (int32_t y = 0; y < (window_.height + 3) / 4; ++y)
+      for (int32_t x = 0; x < (window_.width + 3) / 4; ++x) visits.at(x, y) = 0;
   }
-  uint8_t& visit(int32_t bx, int32_t by) {
-    cimg_window w;
-    cimg_window_init(&w, &visits_);
-    return cimg_window_row<uint8_t>(&w, by)[bx];
-  }
-
-  int32_t find(const cid2d_trackingSeed& seed) {
-    return cf_BndFindDMSymbolFromSeed(image_, &params, &seed, &run, &visits_, &mask, 0,
-                                      &maskXform, &result);
-  }
-
-  // Offers the seeds of every `step`-th row between first and last (image rows), in scan
-  // order as a search would, until one yields a symbol.
-  int32_t search(int32_t step = 6, int32_t first = 0, int32_t last = 1 << 30) {
-    cstd_rect32 window;
-    cimg_imageConst_getWindow(image_, &window);
-    std::vector<int32_t> rows;
-    for (int32_t y = std::max(first, window.y + 3); y < std::min(last, window.y + window.height - 3);
-         y += step)
-      rows.push_back(y);
-    std::vector<cid2d_trackingSeed> seeds(4000);
-    int32_t count = 0;
-    EXPECT_EQ(cid2d_getHorizontalTrackingSeeds(image_, rows.data(), int32_t(rows.size()), 4000, 45,
-                                               0, seeds.data(), &count, 0, 0),
-              0);
-    for (int32_t i = 0; i < count; ++i) {
-      if (const int32_t status = find(seeds[i]); status < 0 || result.found) return status;
+  void claim(const cid_region& region) { ASSERT_EQ(cid_mask_appendRegion(&mask, &region, 2.0), 0); }
+  // Every symbol, each claimed and the walk resumed on its scan line.
+  std::vector<cmath_shapeAffineRect> findAll() {
+    std::vector<cmath_shapeAffineRect> found;
+    while (next() == 0 && result.found) {
+      found.push_back(result.rect);
+      cid_region region;
+      EXPECT_EQ(cid_region_initAffineRect(&region, &result.rect, &result.fourthCorner), 0);
+      claim(region);
+      params.startScanIndex = result.foundScanIndex;
     }
-    return 0;
+    return found;
   }
 
   cid2d_trackingParams params;
@@ -80,94 +94,85 @@ class finderSetup {
   cid2d_trackingResult result;
   cid_mask mask;
   cmath_xformLinear maskXform;
-
- private:
-  const cimg_imageConst* image_;
-  std::vector<int64_t> scratch_;
-  cimg_image visits_;
+  testImage visits;
 };
+
+std::vector<cid2d_trackingSeed> rowSeeds(const cimg_imageConst* image, int32_t row) {
+  std::vector<cid2d_trackingSeed> seeds(256);
+  int32_t count = 0;
+  EXPECT_EQ(
+      cid2d_getHorizontalTrackingSeeds(image, &row, 1, 256, 45, 0, seeds.data(), &count, 0, 0), 0);
+  EXPECT_GT(count, 0);
+  seeds.resize(count);
+  return seeds;
+}
 
 // Expects the found L at the rendered symbol's L corner and leg ends.
 void expectFoundAt(const cid2d_trackingResult& result, const renderedSymbol& symbol,
-                   double tolerance, const std::string& what) {
+                   const std::string& what) {
   ASSERT_TRUE(result.found) << what;
-  // The finder reports continuous coordinates, as the rendering does.
-  const cmath_vect corner = result.rect.po;
-  const cmath_vect a = result.rect.px, b = result.rect.py;
-  EXPECT_TRUE(isNear(corner, symbol.corners[3], tolerance))
-      << what << ": corner " << corner.x << "," << corner.y << " expected "
-      << symbol.corners[3].x << "," << symbol.corners[3].y;
-  const bool direct = isNear(a, symbol.corners[0], tolerance) && isNear(b, symbol.corners[2], tolerance);
-  const bool swapped = isNear(a, symbol.corners[2], tolerance) && isNear(b, symbol.corners[0], tolerance);
-  EXPECT_TRUE(direct || swapped) << what << ": legs end at " << a.x << "," << a.y << " and "
-                                 << b.x << "," << b.y;
+  const cmath_vect corner = result.rect.po, a = result.rect.px, b = result.rect.py;
+  EXPECT_TRUE(isNear(corner, symbol.corners[3], 1.0))
+      << what << ": corner " << corner.x << "," << corner.y;
+  const bool direct = isNear(a, symbol.corners[0], 1.0) && isNear(b, symbol.corners[2], 1.0);
+  const bool swapped = isNear(a, symbol.corners[2], 1.0) && isNear(b, symbol.corners[0], 1.0);
+  EXPECT_TRUE(direct || swapped) << what << ": legs end at " << a.x << "," << a.y << " and " << b.x
+                                 << "," << b.y;
   EXPECT_GT(result.score, 0);
   EXPECT_EQ(result.scoreRange, 1000);
 }
 
 // The seed on the row through the middle of the symbol's more upright L leg, nearest to
-// the leg: a seed on the finder's solid edge, where the edge has full contrast.
+// the leg, where the edge has full contrast.
 cid2d_trackingSeed seedOnTheL(const cimg_imageConst* image, const renderedSymbol& symbol) {
-  const cmath_vect& corner = symbol.corners[3];
-  const cmath_vect& a = symbol.corners[0];
-  const cmath_vect& b = symbol.corners[2];
+  const cmath_vect &corner = symbol.corners[3], &a = symbol.corners[0], &b = symbol.corners[2];
   const cmath_vect& end = std::abs(a.y - corner.y) > std::abs(b.y - corner.y) ? a : b;
   const cmath_vect middle{(corner.x + end.x) / 2 - 0.5, (corner.y + end.y) / 2 - 0.5};
-  int32_t row = int32_t(std::lround(middle.y));
-  cid2d_trackingSeed seeds[256];
-  int32_t count = 0;
-  cid2d_getHorizontalTrackingSeeds(image, &row, 1, 256, 45, 0, seeds, &count, 0, 0);
-  EXPECT_GT(count, 0);
-  int32_t best = 0;
-  for (int32_t i = 1; i < count; ++i)
-    if (std::abs(seeds[i].x - middle.x) < std::abs(seeds[best].x - middle.x)) best = i;
-  return seeds[best];
+  const auto seeds = rowSeeds(image, int32_t(std::lround(middle.y)));
+  return *std::min_element(seeds.begin(), seeds.end(), [&](const auto& p, const auto& q) {
+    return std::abs(p.x - middle.x) < std::abs(q.x - middle.x);
+  });
 }
 
 TEST(DataMatrixFinder, FindsRenderedSymbolsAtEveryAngleAndModuleSize) {
-  int32_t tried = 0;
+  uint32_t tried = 0;
   for (double moduleSize : {3.0, 4.5, 6.0, 8.0, 10.0}) {
     for (int32_t degrees = 0; degrees < 360; degrees += 25) {
       const int32_t modules = moduleSize < 5 ? 16 : 12;
-      const double side = modules * moduleSize;
-      const int32_t size = int32_t(side * 1.5) + 40;
+      const int32_t size = int32_t(modules * moduleSize * 1.5) + 40;
       greyScene scene(size, size, 200);
       const renderedSymbol symbol =
           paintDataMatrix(scene, modules, modules, moduleSize, degrees * std::numbers::pi / 180,
                           cmath_vect{size / 2.0 + 0.3, size / 2.0 - 0.2}, 40, uint32_t(degrees));
       scene.gaussianBlur(0.7);
-      scene.addNoise(3.0, uint32_t(tried));
+      scene.addNoise(3.0, tried++);
       testImage image(scene);
-      finderSetup setup(image.constImage());
+      locateSetup setup(image);
       ASSERT_EQ(setup.find(seedOnTheL(image.constImage(), symbol)), 0);
-      expectFoundAt(setup.result, symbol, 1.0,
+      expectFoundAt(setup.result, symbol,
                     "module " + std::to_string(moduleSize) + " angle " + std::to_string(degrees));
-      ++tried;
     }
   }
 }
 
 TEST(DataMatrixFinder, RectangularSymbolsAndShapeModes) {
   greyScene scene(300, 200, 210);
-  const renderedSymbol symbol = paintDataMatrix(scene, 12, 36, 6.0, 0.2, cmath_vect{150, 100}, 30, 5);
+  const renderedSymbol symbol =
+      paintDataMatrix(scene, 12, 36, 6.0, 0.2, cmath_vect{150, 100}, 30, 5);
   scene.gaussianBlur(0.8);
   testImage image(scene);
-  {
-    finderSetup setup(image.constImage());
+  for (int32_t columns : {36, 12}) {  // a 1:3 symbol does not fit a square
+    locateSetup setup(image, 6, 3);
     setup.params.symbolRows = 12;
-    setup.params.symbolCols = 36;
-    ASSERT_EQ(setup.search(), 0);
-    expectFoundAt(setup.result, symbol, 1.0, "rectangular");
-  }
-  {
-    finderSetup setup(image.constImage());  // square expected: a 1:3 symbol does not fit
-    setup.params.symbolRows = setup.params.symbolCols = 12;
-    ASSERT_EQ(setup.search(), 0);
-    EXPECT_FALSE(setup.result.found);
+    setup.params.symbolCols = columns;
+    ASSERT_EQ(setup.next(), 0);
+    if (columns == 36)
+      expectFoundAt(setup.result, symbol, "rectangular");
+    else
+      EXPECT_FALSE(setup.result.found);
   }
   cid2d_trackingParams params;
   cid2d_trackingParams_init(&params);
-  EXPECT_TRUE(cid2d_ratioFitsShape(500, cid2d_shapeAny, params));
   EXPECT_TRUE(cid2d_ratioFitsShape(75, cid2d_shapeSquare, params));
   EXPECT_TRUE(cid2d_ratioFitsShape(133, cid2d_shapeSquare, params));
   EXPECT_FALSE(cid2d_ratioFitsShape(134, cid2d_shapeSquare, params));
@@ -181,133 +186,97 @@ TEST(DataMatrixFinder, RectangularSymbolsAndShapeModes) {
   EXPECT_FALSE(cid2d_ratioFitsShape(161, cid2d_shapeSquare, params));  // extra: any shape only
 }
 
-// A scene with one symbol and the seed on the L's outer left edge.
-struct symbolScene {
-  greyScene scene{200, 200, 200};
-  renderedSymbol symbol;
-  symbolScene() {
-    symbol = paintDataMatrix(scene, 12, 12, 6.0, 0.0, cmath_vect{100, 100}, 40, 9);
-    scene.gaussianBlur(0.6);
-  }
-};
+// One symbol of 72 pixels centred at (100, 100), axis-aligned.
+greyScene symbolScene() {
+  greyScene scene(200, 200, 200);
+  paintDataMatrix(scene, 12, 12, 6.0, 0.0, cmath_vect{100, 100}, 40, 9);
+  scene.gaussianBlur(0.6);
+  return scene;
+}
 
-cid2d_trackingSeed seedOnRow(const cimg_imageConst* image, int32_t row) {
-  cid2d_trackingSeed seeds[64];
-  int32_t count = 0;
-  cid2d_getHorizontalTrackingSeeds(image, &row, 1, 64, 45, 0, seeds, &count, 0, 0);
-  EXPECT_GT(count, 0);
-  return seeds[0];
+cid_region square(double lo, double hi) {
+  cid_region region;
+  const cmath_vect corners[4] = {{lo, lo}, {hi, lo}, {lo, hi}, {hi, hi}};
+  cid_region_initVectPoints(&region, corners, 0);
+  return region;
 }
 
 TEST(DataMatrixFinder, SeedRejections) {
-  symbolScene s;
-  testImage image(s.scene);
-  const cid2d_trackingSeed seed = seedOnRow(image.constImage(), 100);
-  {
-    finderSetup setup(image.constImage());
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_TRUE(setup.result.found);
-    // The same seed again: its block is visited now.
+  testImage image(symbolScene());
+  const cid2d_trackingSeed seed = rowSeeds(image.constImage(), 100)[0];  // the L's left edge
+  // Whether the symbol is found, and whether the seed's contour was tracked at all.
+  using outcome = std::pair<bool, bool>;
+  auto findAfter = [&](const std::function<void(locateSetup&)>& prepare) {
+    locateSetup setup(image);
+    prepare(setup);
     setup.result.boundary.numPoints = 0;
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_FALSE(setup.result.found);
-    EXPECT_EQ(setup.result.boundary.numPoints, 0);  // the tracker was not called
-  }
-  {
-    finderSetup setup(image.constImage());
-    cid_region claimed;
-    const cmath_vect corners[4] = {{50, 50}, {150, 50}, {50, 150}, {150, 150}};
-    cid_region_initVectPoints(&claimed, corners, 0);
-    ASSERT_EQ(cid_mask_appendRegion(&setup.mask, &claimed, 0.0), 0);
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_FALSE(setup.result.found);
-    EXPECT_EQ(setup.result.seed.x, seed.x);
-  }
-  {
-    // The region test: a claimed square around the symbol's centre, away from the seed.
-    finderSetup setup(image.constImage());
-    cid_region claimed;
-    const cmath_vect corners[4] = {{95, 95}, {105, 95}, {95, 105}, {105, 105}};
-    cid_region_initVectPoints(&claimed, corners, 0);
-    ASSERT_EQ(cid_mask_appendRegion(&setup.mask, &claimed, 0.0), 0);
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_FALSE(setup.result.found);
-    EXPECT_GT(setup.result.boundary.numPoints, 0);  // tracked, then refused
-  }
-  {
-    finderSetup setup(image.constImage());
-    setup.params.minSize = 80;  // needs 320 contour points
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_FALSE(setup.result.found);
-  }
-  {
-    finderSetup setup(image.constImage());
-    setup.params.maxSize = 50;
-    ASSERT_EQ(setup.find(seed), 0);
-    EXPECT_FALSE(setup.result.found);
-  }
+    EXPECT_EQ(setup.find(seed), 0);
+    return outcome(setup.result.found, setup.result.boundary.numPoints > 0);
+  };
+  EXPECT_EQ(findAfter([](locateSetup&) {}), outcome(true, true));
+  EXPECT_EQ(findAfter([&](locateSetup& s) { s.find(seed); }), outcome(false, false));  // visited
+  EXPECT_EQ(findAfter([](locateSetup& s) { s.claim(square(50, 150)); }), outcome(false, false));
+  // A claimed region around the symbol's centre, away from the seed.
+  EXPECT_EQ(findAfter([](locateSetup& s) { s.claim(square(95, 105)); }), outcome(false, true));
+  EXPECT_EQ(findAfter([](locateSetup& s) { s.params.maxSize = 50; }), outcome(false, true));
 }
 
-// A dark w x h box centred at (cx, cy) in a scene of the given size, and the finder's
-// answer for the seed on the box's right side.
+// Whether the finder takes a dark w x h box centred at (cx, cy), from the seed on its right side.
 bool boxIsFound(int32_t width, int32_t height, double cx, double cy, double w, double h,
                 bool allowBorderTouch) {
   greyScene scene(width, height, 200);
-  scene.paint([&](double x, double y) { return std::abs(x - cx) < w / 2 && std::abs(y - cy) < h / 2; }, 40);
+  scene.paint(
+      [&](double x, double y) { return std::abs(x - cx) < w / 2 && std::abs(y - cy) < h / 2; }, 40);
   scene.gaussianBlur(0.6);
   testImage image(scene);
-  int32_t row = int32_t(cy);
-  cid2d_trackingSeed seeds[16];
-  int32_t count = 0;
-  cid2d_getHorizontalTrackingSeeds(image.constImage(), &row, 1, 16, 45, 0, seeds, &count, 0, 0);
-  EXPECT_GT(count, 0);
-  finderSetup setup(image.constImage());
+  locateSetup setup(image);
   setup.params.allowBorderTouch = allowBorderTouch;
-  EXPECT_EQ(setup.find(seeds[count - 1]), 0);
+  EXPECT_EQ(setup.find(rowSeeds(image.constImage(), int32_t(cy)).back()), 0);
   return setup.result.found;
+}
+
+TEST(DataMatrixFinder, ContourRejections) {
+  EXPECT_TRUE(boxIsFound(200, 200, 100, 100, 60, 60, false));    // a plain square is an L
+  EXPECT_FALSE(boxIsFound(200, 200, 20, 100, 60, 60, false));    // cut by the border: open
+  EXPECT_TRUE(boxIsFound(200, 200, 20, 100, 60, 60, true));      // unless border touch is allowed
+  EXPECT_FALSE(boxIsFound(200, 200, 100, 100, 120, 20, false));  // 1:6, beyond the aspect limit
+  EXPECT_FALSE(boxIsFound(200, 200, 100, 100, 12, 12, false));   // too few points
+  EXPECT_FALSE(boxIsFound(200, 62, 100, 31, 60, 61.5, true));    // as high as the window
 }
 
 TEST(DataMatrixFinder, RelaxedFitMeasuresTheOppositeCorner) {
   // A slightly skewed quadrilateral: its fourth corner is not where a parallelogram puts it.
   const cmath_vect corners[4] = {{60, 150}, {150, 140}, {145, 52}, {58, 60}};
   greyScene scene(200, 200, 200);
-  scene.paint([&](double x, double y) {
-    for (int32_t i = 0; i < 4; ++i) {
-      const cmath_vect& a = corners[i];
-      const cmath_vect& b = corners[(i + 1) % 4];
-      if ((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) > 0) return false;
-    }
-    return true;
-  }, 40);
+  scene.paint(
+      [&](double x, double y) {
+        for (int32_t i = 0; i < 4; ++i) {
+          const cmath_vect &a = corners[i], &b = corners[(i + 1) % 4];
+          if ((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) > 0) return false;
+        }
+        return true;
+      },
+      40);
   scene.gaussianBlur(0.6);
   testImage image(scene);
   for (int32_t relaxed : {0, 1}) {
-    finderSetup setup(image.constImage());
+    locateSetup setup(image, 4, 90, 110);
     setup.params.relaxedFit = relaxed;
-    ASSERT_EQ(setup.search(4, 90, 110), 0);
+    ASSERT_EQ(setup.next(), 0);
     ASSERT_TRUE(setup.result.found);
-    EXPECT_EQ(setup.result.fourthCornerInferred, relaxed ? 0 : 1);
+    EXPECT_EQ(setup.result.fourthCornerInferred, 1 - relaxed);
     int32_t near = 0;
     for (const cmath_vect& c : corners) near += isNear(setup.result.fourthCorner, c, 1.5);
     EXPECT_EQ(near, relaxed);  // only the measured corner is a real one
   }
 }
 
-TEST(DataMatrixFinder, ContourRejections) {
-  EXPECT_TRUE(boxIsFound(200, 200, 100, 100, 60, 60, false));   // a plain square is an L
-  EXPECT_FALSE(boxIsFound(200, 200, 20, 100, 60, 60, false));   // cut by the border: open
-  EXPECT_TRUE(boxIsFound(200, 200, 20, 100, 60, 60, true));     // unless border touch is allowed
-  EXPECT_FALSE(boxIsFound(200, 200, 100, 100, 120, 20, false));  // 1:6, beyond the aspect limit
-  EXPECT_FALSE(boxIsFound(200, 200, 100, 100, 12, 12, false));   // too few points
-  EXPECT_FALSE(boxIsFound(200, 62, 100, 31, 60, 61.5, true));    // as high as the window
-}
-
 TEST(DataMatrixFinder, FailureExitsReleaseEverything) {
-  symbolScene s;
-  testImage image(s.scene);
-  const cid2d_trackingSeed seed = seedOnRow(image.constImage(), 100);
-  finderSetup setup(image.constImage());
+  testImage image(symbolScene());
+  const cid2d_trackingSeed seed = rowSeeds(image.constImage(), 100)[0];
+  locateSetup setup(image);
   int32_t found = 0;
+  cbt_result_destruct(&setup.result.boundary);
   auto attempt = [&] {
     setup.clearVisits();
     cbt_result_construct(&setup.result.boundary, 0);
@@ -316,16 +285,114 @@ TEST(DataMatrixFinder, FailureExitsReleaseEverything) {
     cbt_result_destruct(&setup.result.boundary);  // the contour belongs to the result
     return status;
   };
-  cbt_result_destruct(&setup.result.boundary);
   EXPECT_GE(driveAllocationFailures(attempt), 2);
   EXPECT_GE(driveAttentionFailures(attempt), 2);
   EXPECT_TRUE(found);
   cbt_result_construct(&setup.result.boundary, 0);
-  EXPECT_CHECK_FAILS(cf_BndFindDMSymbolFromSeed(image.constImage(), &setup.params, &seed,
-                                                &setup.run, nullptr, nullptr, 0, nullptr,
-                                                &setup.result));
   setup.params.scratchBytes = CID2D_SCRATCH_BYTES - 1;
   EXPECT_CHECK_FAILS(setup.find(seed));
+}
+
+TEST(DataMatrixSearch, FindsEverySymbolOnceWithMaskAndResumption) {
+  greyScene scene(400, 300, 205);
+  const renderedSymbol symbols[3] = {paintDataMatrix(scene, 12, 12, 5.0, 0.3, {90, 80}, 35, 1),
+                                     paintDataMatrix(scene, 14, 14, 4.0, 2.0, {280, 90}, 35, 2),
+                                     paintDataMatrix(scene, 10, 10, 6.0, 4.0, {200, 220}, 35, 3)};
+  scene.gaussianBlur(0.7);
+  scene.addNoise(2.0, 4);
+  testImage image(scene);
+  for (int32_t scanRows : {1, 0}) {
+    locateSetup search(image);
+    search.params.scanRows = scanRows;
+    const std::vector<cmath_shapeAffineRect> found = search.findAll();
+    ASSERT_EQ(found.size(), 3u) << "rows " << scanRows;
+    for (const renderedSymbol& symbol : symbols)
+      EXPECT_EQ(
+          std::count_if(found.begin(), found.end(),
+                        [&](const auto& rect) { return isNear(rect.po, symbol.corners[3], 3.0); }),
+          1);
+    // Nothing is left; the walk stopped at the end of the scan lines. A start beyond them
+    // tries nothing.
+    const int32_t end = search.params.numScanPositions;
+    for (int32_t start : {search.params.startScanIndex, end, end + 5}) {
+      search.params.startScanIndex = start;
+      ASSERT_EQ(search.next(), 0);
+      EXPECT_FALSE(search.result.found);
+      EXPECT_EQ(search.result.foundScanIndex, std::max(start, end));
+    }
+  }
+}
+
+TEST(DataMatrixSearch, LowContrastAndCancellation) {
+  greyScene scene(200, 200, 140);
+  const renderedSymbol symbol = paintDataMatrix(scene, 12, 12, 5.0, 0.2, {100, 100}, 126, 8);
+  testImage image(scene);  // contrast 14: row strengths of 42
+  auto expectFound = [&](int32_t lowContrast, int32_t scanRows, bool expected) {
+    locateSetup search(image);
+    search.params.scanRows = scanRows;
+    ASSERT_EQ(search.next(lowContrast), 0);
+    ASSERT_EQ(bool(search.result.found), expected) << lowContrast << " " << scanRows;
+    if (expected) {
+      EXPECT_TRUE(isNear(search.result.rect.po, symbol.corners[3], 3.0));
+    }
+  };
+  expectFound(0, 1, false);
+  expectFound(1, 1, true);
+  expectFound(0, 0, false);  // columns need 15 between single pixels
+
+  locateSetup search(image);
+  ASSERT_EQ(search.next(1), 0);  // the result's contour buffer now exists
+  const int polls = driveAttentionFailures([&] {
+    search.clearVisits();
+    return search.next(1);
+  });
+  EXPECT_GT(polls, 3);
+  EXPECT_TRUE(search.result.found);
+}
+
+TEST(DataMatrixSearch, AdaptiveSearchFollowsASymbolUnderUnevenLight) {
+  // Glare rising across the symbol: its dark modules on the right are brighter than its
+  // light modules on the left, so no single grey level outlines the whole symbol.
+  greyScene scene(260, 200, 110);
+  const renderedSymbol symbol = paintDataMatrix(scene, 14, 14, 6.0, 0.25, {130, 100}, 30, 6);
+  scene.shade([](double x, double) { return std::clamp((x - 80) * 130 / 100, 0.0, 130.0); });
+  scene.gaussianBlur(0.8);
+  testImage image(scene);
+  {
+    locateSetup search(image, 4);
+    ASSERT_EQ(search.next(), 0);
+    const cmath_shapeAffineRect& r = search.result.rect;
+    const cmath_vect far{r.px.x + r.py.x - r.po.x, r.px.y + r.py.y - r.po.y};
+    EXPECT_FALSE(search.result.found && isNear(r.po, symbol.corners[3], 3.0) &&
+                 isNear(far, symbol.corners[1], 3.0));
+  }
+  locateSetup search(image, 4);
+  ASSERT_EQ(search.nextAdaptive(), 0);
+  ASSERT_TRUE(search.result.found);
+  // The L: its corner at the symbol's L corner (whole pixels), its legs along the sides.
+  const cbt_result& l = search.result.boundary;
+  const cmath_vect corner{l.corners[0] + 0.5, l.corners[1] + 0.5};
+  EXPECT_TRUE(isNear(corner, symbol.corners[3], 2.0)) << corner.x << "," << corner.y;
+  EXPECT_EQ(l.corners[0], l.corners[2]);
+}
+
+TEST(DataMatrixSearch, GateFollowsTheEdgeBeforeTracking) {
+  greyScene scene(200, 200, 200);
+  const renderedSymbol symbol = paintDataMatrix(scene, 12, 12, 6.0, 0.0, {110, 100}, 40, 5);
+  scene.paint([](double x, double y) { return x > 20 && x < 30 && y > 95 && y < 103; }, 40);
+  testImage image(scene);
+  locateSetup search(image);
+  // The short blob's left edge on row 99 cannot be followed over five steps of 4 rows.
+  const auto seeds = rowSeeds(image.constImage(), 99);
+  ASSERT_GE(seeds.size(), 3u);
+  search.result.boundary.numPoints = -1;
+  ASSERT_EQ(search.find(seeds[0], cf_DcdFindDMSymbolFromSeed), 0);
+  EXPECT_FALSE(search.result.found);
+  EXPECT_EQ(search.result.boundary.numPoints, -1);  // never tracked
+  // The symbol's left edge (its L) runs straight over many rows.
+  EXPECT_NEAR(seeds[2].x, symbol.corners[3].x, 2.0);
+  ASSERT_EQ(search.find(seeds[2], cf_DcdFindDMSymbolFromSeed), 0);
+  EXPECT_TRUE(search.result.found);
 }
 
 }  // namespace
