@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "clock_tracks.h"
 #include "grey_sampler.h"
 
 namespace {
@@ -232,22 +233,29 @@ bool idut_measureFarSides(const cimg_image* image, const cbt_result& contour,
     c[i] = point{w.x, w.y};
   }
   const quad q{c[0], c[1], c[2], c[3]};
-  line farX, farY;  // the side through the x-side end, and the one through the y-side end
-  if (!farSidesOnContour(contour, q, &farX, &farY) &&
-      !farSidesOnImage(sampler, q, symbol->threshold, &farX, &farY))
-    return false;
   const line legX{q.corner, unit(q.xEnd - q.corner)};
   const line legY{q.corner, unit(q.yEnd - q.corner)};
-  point xEnd, yEnd, opposite;
-  if (!intersect(legX, farX, &xEnd) || !intersect(legY, farY, &yEnd) ||
-      !intersect(farX, farY, &opposite))
-    return false;
-  const double limit = q.shorterLeg() / 4;
-  if (length(xEnd - q.xEnd) > limit || length(yEnd - q.yEnd) > limit ||
-      length(opposite - q.opposite) > limit)
-    return false;
-  const point moved[3] = {xEnd, opposite, yEnd};
-  for (int32_t i = 0; i < 3; ++i) symbol->corners[i + 1] = sampler.toClient(moved[i].x, moved[i].y);
-  symbol->fourthCornerInferred = 0;
-  return true;
+  // The symbol moved onto measured far sides, if the corners stay near and the clock
+  // tracks run along the new sides (a contour that leaked into dark ground past a narrow
+  // quiet zone gives a side out in the ground).
+  auto movedOnto = [&](const line& farX, const line& farY) {
+    point xEnd, yEnd, opposite;
+    if (!intersect(legX, farX, &xEnd) || !intersect(legY, farY, &yEnd) ||
+        !intersect(farX, farY, &opposite))
+      return false;
+    const double limit = q.shorterLeg() / 4;
+    if (length(xEnd - q.xEnd) > limit || length(yEnd - q.yEnd) > limit ||
+        length(opposite - q.opposite) > limit)
+      return false;
+    idut_symbol moved = *symbol;
+    const point corners[3] = {xEnd, opposite, yEnd};
+    for (int32_t i = 0; i < 3; ++i) moved.corners[i + 1] = sampler.toClient(corners[i].x, corners[i].y);
+    moved.fourthCornerInferred = 0;
+    if (!idut_symbol_hasClockTracks(image, moved)) return false;
+    *symbol = moved;
+    return true;
+  };
+  line farX, farY;  // the side through the x-side end, and the one through the y-side end
+  return (farSidesOnContour(contour, q, &farX, &farY) && movedOnto(farX, farY)) ||
+         (farSidesOnImage(sampler, q, symbol->threshold, &farX, &farY) && movedOnto(farX, farY));
 }

@@ -16,7 +16,8 @@
 
 // Moves the ends of the legs and the opposite corner onto the far sides, the legs' lines
 // kept; `contour` is the symbol's tracked contour (tracker points of the image's window).
-// Leaves the symbol as it is, and returns false, when a far side cannot be told or the
-// measure moves a corner by more than a quarter of a side.
+// The sides on the contour are tried first, then those on the image; a measure is taken
+// when it moves no corner by more than a quarter of a side and the clock tracks run along
+// the new sides. Leaves the symbol as it is, and returns false, when neither is taken.
 bool idut_measureFarSides(const cimg_image* image, const cbt_result& contour,
                           idut_symbol* symbol);
