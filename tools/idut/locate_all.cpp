@@ -190,12 +190,14 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
       // measured; the adaptive finder's legs stop at their straight runs.
       idut_symbol symbol =
           pass == idut_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
-      if (pass != idut_passAdaptive) idut_measureFarSides(image, result.boundary, &symbol);
+      const bool measured =
+          pass != idut_passAdaptive && idut_measureFarSides(image, result.boundary, &symbol);
       params.startScanIndex = result.foundScanIndex;
       const bool scored = pass != idut_passAdaptive;
+      // A symbol whose far sides were measured has shown its clock tracks already.
       if ((scored && symbol.score < options.minScore) ||
           !idut_symbol_hasPolarity(image, symbol, options.polarity) ||
-          !idut_symbol_hasClockTracks(image, symbol))
+          (!measured && !idut_symbol_hasClockTracks(image, symbol)))
         continue;
       symbols->push_back(symbol);
       if (const int32_t claimed = claim(state.mask(), symbol); claimed < 0) return claimed;
