@@ -56,18 +56,33 @@ extern "C" int32_t cid_region_initRotatePoints(cid_region* region, int32_t quart
   return 0;
 }
 
+namespace {
+
+// The region with every corner (Po, Px, Py, Popp in this order) replaced by
+// move(corner), which returns a status; the first failure is returned and the output
+// left as it was.
+template <class Move>
+int32_t moveCorners(cid_region* region, const cid_region* in, Move move) {
+  cid_region result = *in;
+  for (cmath_vect* corner : {&result.Po, &result.Px, &result.Py, &result.Popp}) {
+    if (const int32_t status = move(corner); status < 0) return status;
+  }
+  *region = result;
+  return 0;
+}
+
+}  // namespace
+
 extern "C" int32_t cid_region_initShift(cid_region* region, const cmath_vect* shift,
                                         const cid_region* in) {
   CIDUT_CHECK(region != nullptr);
   CIDUT_CHECK(shift != nullptr);
   CIDUT_CHECK(in != nullptr);
-  cid_region result = *in;
-  for (cmath_vect* corner : {&result.Po, &result.Px, &result.Py, &result.Popp}) {
+  return moveCorners(region, in, [&](cmath_vect* corner) {
     corner->x += shift->x;
     corner->y += shift->y;
-  }
-  *region = result;
-  return 0;
+    return 0;
+  });
 }
 
 extern "C" int32_t cid_region_initMap(cid_region* region, const cmath_xformLinear* xform,
@@ -75,13 +90,9 @@ extern "C" int32_t cid_region_initMap(cid_region* region, const cmath_xformLinea
   CIDUT_CHECK(region != nullptr);
   CIDUT_CHECK(xform != nullptr);
   CIDUT_CHECK(in != nullptr);
-  cid_region result = *in;
-  for (cmath_vect* corner : {&result.Po, &result.Px, &result.Py, &result.Popp}) {
-    if (const int32_t status = cmath_xformLinear_mapPoint(xform, corner, corner); status < 0)
-      return status;
-  }
-  *region = result;
-  return 0;
+  return moveCorners(region, in, [&](cmath_vect* corner) {
+    return cmath_xformLinear_mapPoint(xform, corner, corner);
+  });
 }
 
 extern "C" int32_t cid_region_initMapPersp(cid_region* region, const cmath_xformPerspective* xform,
@@ -89,14 +100,11 @@ extern "C" int32_t cid_region_initMapPersp(cid_region* region, const cmath_xform
   CIDUT_CHECK(region != nullptr);
   CIDUT_CHECK(xform != nullptr);
   CIDUT_CHECK(in != nullptr);
-  cid_region result = *in;
-  for (cmath_vect* corner : {&result.Po, &result.Px, &result.Py, &result.Popp}) {
-    if (const int32_t status = cmath_xformPerspective_mapPoint(xform, corner, corner); status < 0)
-      return status;
-  }
-  result.affine = 0;
-  *region = result;
-  return 0;
+  cid_region general = *in;
+  general.affine = 0;
+  return moveCorners(region, &general, [&](cmath_vect* corner) {
+    return cmath_xformPerspective_mapPoint(xform, corner, corner);
+  });
 }
 
 extern "C" int32_t cid_region_copyTightness(cid_region* region, const cid_region* in) {
