@@ -48,6 +48,12 @@ class ccCleanupFrame {
   void holdBlock(T** pointer) {
     add(CSYS_CLEANUP_POINTER_ALWAYS, pointer, &freeBlock<T>);
   }
+  // A kit object held through *pointer (an edge list, say), released by Release(pointer)
+  // on every exit; Release sets the pointer to null.
+  template <auto Release, class T>
+  void holdPointer(T** pointer) {
+    add(CSYS_CLEANUP_POINTER_ALWAYS, pointer, &releaseObject<Release, T*>);
+  }
   // An object destroyed in place by Release on every exit.
   template <auto Release, class T>
   void holdObject(T* object) {
