@@ -57,7 +57,8 @@ struct idDetection {
 
   // The 2x2 mode by row pairs, the rows left over by the per-pixel loop. guard set keeps
   // the pairs off the last row.
-  int32_t acceleratedRows(int32_t guard) const {
+  int32_t acceleratedRows([[maybe_unused]] int32_t guard) const {
+#ifdef __SSE2__
     if (width < 4 || height < 2) return CIDUT_ERR_NOT_AVAILABLE;
     const int32_t pairedRows = guard == 0 && height % 2 == 0 ? height : (height - 1) & ~1;
     for (int32_t r = 0; r < pairedRows; r += 2) {
@@ -67,6 +68,9 @@ struct idDetection {
     }
     portableRows(pairedRows, height, true);
     return 0;
+#else
+    return CIDUT_ERR_NOT_AVAILABLE;
+#endif
   }
 };
 
