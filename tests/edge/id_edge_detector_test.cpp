@@ -29,17 +29,12 @@ struct thresholdTable {
   ~thresholdTable() { cstd_vector8_destruct(&v); }
   thresholdTable(const thresholdTable&) = delete;
 
-  int32_t size() const {
-    int32_t n = 0;
-    cstd_vector8_getSize(&v, &n);
-    return n;
-  }
-  const uint8_t* bytes() const {
+  std::vector<uint8_t> copy() const {
     const uint8_t* begin = nullptr;
-    cstd_vector8_getBeginConst(&v, &begin);
-    return begin;
+    int32_t size = 0;
+    cstd_vector8_getBeginSizeConst(&v, &begin, &size);
+    return {begin, begin + size};
   }
-  std::vector<uint8_t> copy() const { return {bytes(), bytes() + size()}; }
 };
 
 std::vector<uint8_t> builtTable(uint8_t threshold, int32_t builder) {
@@ -90,12 +85,8 @@ TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnce) {
 TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   const uint8_t* tables[2] = {};
-  // Variant 1 after variant 0 is still variant 1's own table, and variant 0 stays itself.
   ASSERT_EQ(cidut_edgeIDBaseTable(0, &tables[0]), 0);
   ASSERT_EQ(cidut_edgeIDBaseTable(1, &tables[1]), 0);
-  const uint8_t* variant0Again = nullptr;
-  ASSERT_EQ(cidut_edgeIDBaseTable(0, &variant0Again), 0);
-  EXPECT_EQ(variant0Again, tables[0]);
   int wrapped = 0, codes255 = 0;
   for (int32_t a = -128; a < 128; ++a) {
     for (int32_t b = -128; b < 128; ++b) {
@@ -118,21 +109,19 @@ TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
   EXPECT_GT(codes255, 0);
 }
 
-// The inhibition hook, recording the routines it is asked about.
+// The inhibition hook, recording the routines it is asked about and vetoing them or not.
 std::vector<std::string> askedRoutines;
-int32_t vetoEverything(const char* routineName) {
+int32_t veto = 0;
+int32_t recordingHook(const char* routineName) {
   askedRoutines.push_back(routineName);
-  return 1;
-}
-int32_t vetoNothing(const char* routineName) {
-  askedRoutines.push_back(routineName);
-  return 0;
+  return veto;
 }
 
 struct hookScope {
-  explicit hookScope(cprt_inhibitionHook hook) {
+  explicit hookScope(int32_t vetoAll) {
     askedRoutines.clear();
-    cprt_isOptimizationInhibitedFP = hook;
+    veto = vetoAll;
+    cprt_isOptimizationInhibitedFP = recordingHook;
   }
   ~hookScope() { cprt_isOptimizationInhibitedFP = nullptr; }
 };
@@ -145,7 +134,7 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAtEveryThreshold) {
     SCOPED_TRACE(t);
     std::vector<uint8_t> perEntry;
     {
-      hookScope veto(vetoEverything);
+      hookScope vetoed(1);
       perEntry = builtTable(uint8_t(t), 0);
       EXPECT_EQ(askedRoutines, std::vector<std::string>{"cf_GetAngleTable"});
     }
@@ -173,7 +162,7 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAtEveryThreshold) {
 TEST(IdEdgeThresholdTable, RebuildsOnlyForAnotherThresholdAndChecksItsArguments) {
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   thresholdTable table;
-  hookScope record(vetoNothing);
+  hookScope recorded(0);
   ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 0), 0);
   ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 0), 0);
   ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 1), 0);
@@ -192,7 +181,8 @@ TEST(IdEdgeThresholdTable, RebuildsOnlyForAnotherThresholdAndChecksItsArguments)
   EXPECT_EQ(driveAllocationFailures([&] {
               thresholdTable fresh;
               const int32_t status = cf_EdgeDetectIDTableInit(&fresh.v, 7, 0);
-              EXPECT_EQ(fresh.size(), status < 0 ? 0 : CF_EDGE_ID_THRESHOLD_TABLE_SIZE);
+              EXPECT_EQ(fresh.copy().size(),
+                        status < 0 ? 0u : size_t{CF_EDGE_ID_THRESHOLD_TABLE_SIZE});
               return status;
             }),
             1);
@@ -288,9 +278,9 @@ TEST(IdEdgeDetect, WorkedStepsFlatRegionsAndCounts) {
                                      table.data(), 0x10000, 0, 0, 0, 2));
 }
 
-// Random images of every small size and some large ones, with edges and flat patches: the
-// accelerated path, on or off, with or without the guard row, and the 3x3 mode all equal the
-// per-pixel reference, and so do the block counts.
+// Random images of every small size and some large ones, weak noise (no edge) scattered with
+// random pixels (edges): the accelerated path, on or off, with or without the guard row, and
+// the 3x3 mode all equal the per-pixel reference, and so do the block counts.
 TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
   const std::vector<uint8_t> table = builtTable(40, 0);
   std::mt19937 random(11);
@@ -300,7 +290,7 @@ TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
   sizes.insert(sizes.end(), {{16, 2}, {17, 3}, {32, 5}, {67, 31}, {640, 7}, {33, 100}});
   for (const auto& [w, h] : sizes) {
     sourceGrid in(w, h);
-    for (uint8_t& p : in.pixels) p = random() % 4 == 0 ? 100 : uint8_t(random());
+    for (uint8_t& p : in.pixels) p = uint8_t(random() % 3 == 0 ? random() : 100 + random() % 20);
     for (int32_t mode : {int32_t{CF_EDGE_ID_MODE_2X2}, int32_t{CF_EDGE_ID_MODE_3X3}, 1}) {
       const std::vector<uint8_t> expected = referenceCodes(in, table, mode);
       for (int32_t blockWidth : {1, 3, 64}) {

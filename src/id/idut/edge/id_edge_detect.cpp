@@ -85,9 +85,15 @@ extern "C" int32_t cf_EdgeDetectIDCount(const uint8_t* source, int32_t sourceStr
   CIDUT_CHECK(source && out && table);
   CIDUT_CHECK(width >= 0 && height >= 0);
   CIDUT_CHECK(!counts || blockWidth >= 1);
-  const idDetection detection{
-      source,     sourceStride, out, outStride, width, height, table + tableHeaderBytes,
-      blockWidth, counts};
+  const idDetection detection{.source = source,
+                              .sourceStride = sourceStride,
+                              .out = out,
+                              .outStride = outStride,
+                              .width = width,
+                              .height = height,
+                              .codes = table + tableHeaderBytes,
+                              .blockWidth = blockWidth,
+                              .counts = counts};
   const bool twoByTwo = mode == CF_EDGE_ID_MODE_2X2;
   if (!(accelerate && twoByTwo) || detection.acceleratedRows(guard) < 0) {
     detection.portableRows(0, height, twoByTwo);
