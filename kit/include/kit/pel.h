@@ -56,6 +56,46 @@ CKIT_API int32_t cip_pelCopy8(const cimg_windowConst* source, const cimg_window*
 CKIT_API int32_t cip_pelMap8(const cimg_windowConst* source, const cimg_window* destination,
                              const uint8_t* table);
 
+// ---------------------------------------------------------------------------------------
+// Arithmetic, extremes and replication, 8-bit.
+
+// How cip_pelSub8 keeps a difference a - b within a byte.
+enum {
+  CIP_SUB_WRAP = 0,     // (a - b) mod 256
+  CIP_SUB_ABSOLUTE = 1, // |a - b|
+  CIP_SUB_HALVED = 2,   // (a - b + 255) / 2, 127 for equal pixels (a signed difference)
+  CIP_SUB_CLAMP = 3,    // max(0, a - b)
+};
+// destination = a - b pixel by pixel, kept in a byte by mode (a CIP_SUB_ value; another is
+// an argument error). All three windows of one size (else CIMG_STATUS_BAD_SIZE, nothing
+// written); the destination may be the pixels of a or b in place. Returns 0.
+CKIT_API int32_t cip_pelSub8(const cimg_windowConst* a, const cimg_windowConst* b,
+                             const cimg_window* destination, int32_t mode);
+
+// The least and greatest pixel of the window; an empty window gives 255 and 0. Returns 0.
+CKIT_API int32_t cip_pelUnaryMinMax8(const cimg_windowConst* source, uint8_t* minimum,
+                                     uint8_t* maximum);
+
+// Replicates every source pixel into an xFactor x yFactor block of the destination, whose
+// window must be exactly xFactor times as wide and yFactor times as high as the source's
+// (else CIMG_STATUS_BAD_SIZE); factors below 1 are an argument error. Returns 0.
+CKIT_API int32_t cip_pelExpand8(const cimg_windowConst* source, const cimg_window* destination,
+                                int32_t xFactor, int32_t yFactor);
+
+// ---------------------------------------------------------------------------------------
+// Histograms, 8-bit.
+
+// histogram[v] += the number of pixels of value v in the window (256 bins; the histogram is
+// not cleared first). Returns 0.
+CKIT_API int32_t cip_pelHistogram8(const cimg_windowConst* source, uint32_t* histogram);
+
+// Percentiles of a histogram of bins levels: percentiles[p], p = 0 .. 100, is the least
+// level v whose cumulative count histogram[0] + ... + histogram[v] reaches p / 100 of the
+// total (p = 0: the first occupied level; p = 100: the last). An empty histogram gives 0
+// for every percentile. bins >= 1. Returns 0.
+CKIT_API int32_t cip_pelHistogramStat_invCum(const uint32_t* histogram, int32_t bins,
+                                             int32_t* percentiles);
+
 #ifdef __cplusplus
 }
 #endif
