@@ -1,0 +1,218 @@
+// Method 4 of the binarization: thresholds from the local grey range, worked out on an
+// image smoothed and reduced by the reduction factor and expanded back for the
+// comparison.
+//
+// On the reduced image A, D and E are its 3 x 3 dilation and erosion. A pixel whose 9 x 9
+// neighbourhood spans a range r9 = max D - min E of at least the minimum contrast takes the
+// threshold min E + r / 2, where r is the range of the three pixels below it when that
+// range reaches the minimum contrast too, else r9; flatter pixels take the Otsu threshold G
+// of all of A. The 9 x 9 extremes are separable: row extremes of 9 first, then column
+// extremes of 9 over those, neighbourhoods cut at the image's edges.
+#include <algorithm>
+
+#include "id/idut/frame/cleanup_frame.h"
+#include "id/idut/prep/binarize_methods.h"
+#include "kit/filter.h"
+#include "kit/morph.h"
+#include "kit/pel.h"
+#include "kit/system.h"
+#include "kit/thresh.h"
+
+namespace {
+
+// Half the side of the neighbourhood of the local range.
+constexpr int32_t reach = 4;
+
+struct takeMin {
+  uint8_t operator()(uint8_t a, uint8_t b) const { return std::min(a, b); }
+};
+struct takeMax {
+  uint8_t operator()(uint8_t a, uint8_t b) const { return std::max(a, b); }
+};
+
+// result[x] = the extreme of row[x - radius .. x + radius], cut at the row's ends.
+template <class Pick>
+void rowExtremes(const uint8_t* row, int32_t width, int32_t radius, uint8_t* result, Pick pick) {
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t last = std::min(width - 1, x + radius);
+    uint8_t v = row[std::max(0, x - radius)];
+    for (int32_t k = std::max(0, x - radius) + 1; k <= last; ++k) v = pick(v, row[k]);
+    result[x] = v;
+  }
+}
+
+// result[x] = the extreme over rows first .. last of a plane of width-pixel rows.
+template <class Pick>
+void columnExtremes(const uint8_t* plane, int32_t width, int32_t first, int32_t last,
+                    uint8_t* result, Pick pick) {
+  std::copy(plane + ptrdiff_t{first} * width, plane + ptrdiff_t{first + 1} * width, result);
+  for (int32_t r = first + 1; r <= last; ++r) {
+    const uint8_t* row = plane + ptrdiff_t{r} * width;
+    for (int32_t x = 0; x < width; ++x) result[x] = pick(result[x], row[x]);
+  }
+}
+
+// The reduced images of the local thresholds, all of one size.
+struct reducedImages {
+  cimg_window a;       // A: in, the reduced image; out, its local range
+  cimg_windowConst d;  // 3 x 3 dilation of A
+  cimg_windowConst e;  // 3 x 3 erosion of A
+  cimg_window t;       // out: the thresholds
+};
+
+// The local thresholds T and ranges A. work holds 2 width (height + 1) bytes.
+void localThresholds(const reducedImages& im, uint8_t fallback, double minContrast, uint8_t* work) {
+  const int32_t width = im.a.width, height = im.a.height;
+  uint8_t* rowMaxD = work;
+  uint8_t* rowMinE = rowMaxD + ptrdiff_t{width} * height;
+  uint8_t* maxD = rowMinE + ptrdiff_t{width} * height;
+  uint8_t* minE = maxD + width;
+  for (int32_t y = 0; y < height; ++y) {
+    rowExtremes(cimg_windowConst_row<uint8_t>(&im.d, y), width, reach,
+                rowMaxD + ptrdiff_t{y} * width, takeMax{});
+    rowExtremes(cimg_windowConst_row<uint8_t>(&im.e, y), width, reach,
+                rowMinE + ptrdiff_t{y} * width, takeMin{});
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t first = std::max(0, y - reach), last = std::min(height - 1, y + reach);
+    columnExtremes(rowMaxD, width, first, last, maxD, takeMax{});
+    columnExtremes(rowMinE, width, first, last, minE, takeMin{});
+    const uint8_t* d = cimg_windowConst_row<uint8_t>(&im.d, y);
+    const uint8_t* e = cimg_windowConst_row<uint8_t>(&im.e, y);
+    const int32_t below = std::min(height - 1, y + 1);
+    const uint8_t* dBelow = cimg_windowConst_row<uint8_t>(&im.d, below);
+    const uint8_t* eBelow = cimg_windowConst_row<uint8_t>(&im.e, below);
+    uint8_t* a = cimg_window_row<uint8_t>(&im.a, y);
+    uint8_t* t = cimg_window_row<uint8_t>(&im.t, y);
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t r9 = maxD[x] - minE[x];
+      if (r9 < minContrast) {
+        t[x] = fallback;
+        a[x] = uint8_t(d[x] - e[x]);
+        continue;
+      }
+      const int32_t left = std::max(0, x - 1), right = std::min(width - 1, x + 1);
+      const int32_t r3 = *std::max_element(dBelow + left, dBelow + right + 1) -
+                         *std::min_element(eBelow + left, eBelow + right + 1);
+      const int32_t r = r3 >= minContrast ? r3 : r9;
+      t[x] = uint8_t(minE[x] + r / 2);
+      a[x] = uint8_t(r9);
+    }
+  }
+}
+
+// copy = a new image of the window's pixels, in its place.
+int32_t copyOf(const cimg_windowConst& window, cimg_image* copy) {
+  const cstd_rect32 place{window.x0, window.y0, window.width, window.height};
+  if (const int32_t status = cimg_image_constructRect(copy, CIMG_TYPE_8, &place); status < 0)
+    return status;
+  cimg_window to;
+  if (const int32_t status = cimg_window_init(&to, copy); status < 0) return status;
+  return cip_pelCopy8(&window, &to);
+}
+
+int32_t windowOf(const cimg_image* image, cimg_window* window) {
+  return cimg_window_init(window, image);
+}
+int32_t windowOf(const cimg_image* image, cimg_windowConst* window) {
+  return cimg_windowConst_init(window, cimg_image_asConst(image));
+}
+
+// The Otsu threshold of A, levels 1 .. 255.
+int32_t fallbackThreshold(const cimg_windowConst& a, uint8_t* threshold) {
+  uint32_t histogram[256] = {};
+  cip_threshParams params;
+  cip_threshResult result;
+  if (const int32_t status = cip_pelHistogram8(&a, histogram); status < 0) return status;
+  if (const int32_t status = cip_threshParams_init(&params); status < 0) return status;
+  if (const int32_t status =
+          cip_threshComputeWGVThresholdFromHistogram(histogram, 255, 1, 255, &params, &result);
+      status < 0)
+    return status;
+  *threshold = uint8_t(result.threshold);
+  return 0;
+}
+
+// The reduced image blown up by the factor into expanded (already of that size), seen
+// through a window of the source's size at its top-left corner.
+int32_t expandTo(const cimg_windowConst& reduced, int32_t factor, const cimg_window& expanded,
+                 const cimg_windowConst& in, cimg_windowConst* result) {
+  if (const int32_t status = cip_pelExpand8(&reduced, &expanded, factor, factor); status < 0)
+    return status;
+  *result = cidut_binarizeReadOnly(expanded);
+  result->width = in.width;
+  result->height = in.height;
+  return 0;
+}
+
+}  // namespace
+
+int32_t cidut_binarizeLocalMinMax(const cimg_imageConst* source, const cimg_windowConst& in,
+                                  const cimg_window& out, cimg_image* contrastMask,
+                                  const cidut_binarizeParams& params) {
+  const int32_t factor = params.reduction;
+  const bool reduce = factor >= 2;
+  cidut_binarizeOutput mask;
+  cimg_image a, dilated, eroded, thresholds, expanded;
+  for (cimg_image* image : {&a, &dilated, &eroded, &thresholds, &expanded})
+    cimg_image_constructUnbound(image);
+  cip_gmorphElementArray element{};
+  uint8_t* work = nullptr;
+  ccCleanupFrame<8> frame;
+  for (cimg_image* image : {&a, &dilated, &eroded, &thresholds, &expanded})
+    frame.holdObject<cimg_image_destruct>(image);
+
+  // A, and its dilation and erosion by a 3 x 3 square.
+  if (reduce) {
+    csGaussParams gauss = csGaussParamsDefault;
+    gauss.xSize = gauss.xSample = gauss.ySize = gauss.ySample = factor;
+    if (frame.failed(cip_gauss_smooth8_8(source, &a, &gauss))) return frame.exit();
+  } else if (frame.failed(copyOf(in, &a))) {
+    return frame.exit();
+  }
+  if (frame.failed(cip_gmorphElementArray_constructType(&element, CIP_GMORPH_SQUARE, 1)))
+    return frame.exit();
+  frame.holdObject<cip_gmorphElementArray_destruct>(&element);
+  const cimg_imageConst* aImage = cimg_image_asConst(&a);
+  if (frame.failed(cip_gmorphDilate8(aImage, &dilated, &element)) ||
+      frame.failed(cip_gmorphErode8(aImage, &eroded, &element)))
+    return frame.exit();
+
+  reducedImages im;
+  cimg_windowConst aWindow;
+  uint8_t fallback = 0;
+  if (frame.failed(windowOf(&a, &aWindow)) || frame.failed(fallbackThreshold(aWindow, &fallback)) ||
+      frame.failed(copyOf(aWindow, &thresholds)) || frame.failed(windowOf(&a, &im.a)) ||
+      frame.failed(windowOf(&dilated, &im.d)) || frame.failed(windowOf(&eroded, &im.e)) ||
+      frame.failed(windowOf(&thresholds, &im.t)))
+    return frame.exit();
+  const size_t workBytes = 2 * size_t(im.a.width) * (size_t(im.a.height) + 1);
+  if (frame.failed(csys_memory_alloc_internal(workBytes, (void**)&work))) return frame.exit();
+  frame.holdBlock(&work);
+  localThresholds(im, fallback, params.minLocalContrast, work);
+
+  // Everything that can fail comes before the first write to the caller's pixels.
+  cimg_window expandedWindow{};
+  if (reduce && (frame.failed(cimg_image_construct(&expanded, CIMG_TYPE_8, im.a.width * factor,
+                                                   im.a.height * factor)) ||
+                 frame.failed(windowOf(&expanded, &expandedWindow))))
+    return frame.exit();
+  if (contrastMask != nullptr && frame.failed(mask.open(frame, contrastMask, source, in)))
+    return frame.exit();
+
+  cimg_windowConst full = cidut_binarizeReadOnly(im.t);
+  if ((reduce && frame.failed(expandTo(full, factor, expandedWindow, in, &full))) ||
+      frame.failed(cidut_binarizeAbove(in, full, out)))
+    return frame.exit();
+  if (contrastMask == nullptr) return frame.exit();
+
+  // The mask: 255 where the 9 x 9 range reaches the minimum contrast.
+  cimg_windowConst range = cidut_binarizeReadOnly(im.a);
+  uint8_t table[256];
+  cidut_binarizeStepTable(params.minLocalContrast, table);
+  if ((reduce && frame.failed(expandTo(range, factor, expandedWindow, in, &range))) ||
+      frame.failed(cip_pelMap8(&range, &mask.window(), table)))
+    return frame.exit();
+  frame.failed(mask.close(contrastMask));
+  return frame.exit();
+}
