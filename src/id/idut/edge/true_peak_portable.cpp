@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <utility>
 
 #include "id/idut/frame/cleanup_frame.h"
 
@@ -30,19 +29,26 @@ constexpr double rotationGain = 1.1614;
 inline int32_t directionIndex(int32_t gx, int32_t gy, int32_t* length) {
   int32_t c = gy < 0 ? 5 : 1;
   if (gx < 0) c |= 2;
-  int32_t x = std::abs(gx);
-  int32_t y = std::abs(gy);
-  if (x < y) {
-    std::swap(x, y);
-    c &= ~1;
-  }
-  for (int32_t n = 1; n <= 4; ++n) {
+  const int32_t ax = std::abs(gx);
+  const int32_t ay = std::abs(gy);
+  // The larger component becomes x; bit 0 says whether it was gx.
+  const bool steep = ax < ay;
+  int32_t x = steep ? ay : ax;
+  int32_t y = steep ? ax : ay;
+  if (steep) c &= ~1;
+  // Rotation by atan(2^-n) toward the x axis; c records whether y overshot, and y is
+  // folded back. The last step only decides the final bit, so it leaves x alone.
+  auto rotate = [&](int32_t n, bool lengthens) {
     const int32_t t = x >> n;
-    if (n < 4) x += y >> n;
+    if (lengthens) x += y >> n;
     y -= t;
     c = 2 * c + (y < 0 ? 1 : 0);
     y = std::abs(y);
-  }
+  };
+  rotate(1, true);
+  rotate(2, true);
+  rotate(3, true);
+  rotate(4, false);
   *length = x;
   return c;
 }
@@ -126,13 +132,12 @@ void cidut_truePeakGradientRow(const uint8_t* above, const uint8_t* centre, cons
     const int64_t p = int64_t{length} * scale;
     const int32_t m = 64 * p > 0x3FFFFFFF ? 255 : static_cast<int32_t>((128 * p) >> 23);
     magnitude[q] = static_cast<uint8_t>(m);
-    if (m < secondThreshold) {
-      // No direction to speak of: spread the codes so that flat areas favour no octant.
-      random = static_cast<uint16_t>((random * 0x35FD) & 0x7FFF);
-      direction[q] = static_cast<uint8_t>(random >> 7);
-    } else {
-      direction[q] = directionTable[index];
-    }
+    // No direction to speak of below secondThreshold: the next pseudo-random code, so
+    // that flat areas favour no octant. Both are formed and one chosen, without a branch.
+    const bool flat = m < secondThreshold;
+    const uint16_t next = static_cast<uint16_t>((random * 0x35FD) & 0x7FFF);
+    random = flat ? next : random;
+    direction[q] = flat ? static_cast<uint8_t>(next >> 7) : directionTable[index];
     output[q] = 0;
     sBefore = s;
     dBefore = d;
