@@ -164,7 +164,7 @@ class detector {
   const bool thin_;
   const int32_t interior_;  // source width - 2: the length of every ring row
   csEdgeList* const list_;
-  int32_t offsetX_ = 0, offsetY_ = 0;  // list frame minus window position
+  int32_t offsetX_ = 0, offsetY_ = 0;  // window position minus the list frame's reference
   uint8_t* magnitudes_[3];             // ring rows by source row modulo 3
   uint8_t* angles_[3];
 };

@@ -8,11 +8,11 @@
 // Angle code: round(atan2(gy, gx) * 128 / pi) mod 256. The gradient is folded into the
 // first octant (0 <= mn <= mx); there an odd polynomial in q = mn / mx gives the code
 // value a in [0, 32] within 4.7e-4, float rounding included. Over |gx|, |gy| <= 1020 no
-// code value lies exactly on a boundary (the nearest is 3.7e-6 away), so rounding a is
-// right except within kNear of a boundary; there the boundary is decided exactly, by
-// comparing mn with mx * tan((b + 0.5) pi / 128) in double. That happens for 0.2% of
-// the folded gradients, in practice far less. The code is then unfolded by the swap and
-// the signs.
+// code value lies exactly on a rounding boundary (the nearest is 3.7e-6 away), so
+// rounding a is right except within kNear of a boundary; there the boundary is decided
+// exactly, comparing mn with mx * tan((b + 0.5) pi / 128) in double. That happens for
+// about 0.1% of the folded gradients, in practice far less. The code is then unfolded by
+// the swap and the signs.
 //
 // Kernels: portable scalar code, SSE2 (16 pixels a step) and AVX with FMA (the same with
 // eight float lanes), chosen once by what the processor offers. All give the same bytes,
@@ -239,28 +239,22 @@ CEDGE_INLINE void store16(const codes8& low, const codes8& high, uint8_t* magnit
 }
 
 // Columns 1 .. width - 2 of a row (width >= 18), 16 at a time; the last step ends at
-// column width - 2 and may overlap the one before it, which rewrites equal values.
-template <class Chunk>
-CEDGE_INLINE void chunkedRow(int32_t width, Chunk chunk) {
+// column width - 2 and may overlap the one before it, which rewrites equal values. The
+// SSE2 and AVX loops are twins: a target attribute does not carry into a shared template.
+void sse2Row(const uint8_t* above, const uint8_t* centre, const uint8_t* below, int32_t width,
+             uint8_t* magnitude, uint8_t* angle) {
   for (int32_t c = 1;; c += 16) {
     const int32_t start = std::min(c, width - 17);
-    chunk(start);
+    const sobel16 s = sobelChunk(above, centre, below, start);
+    store16(evaluateSse2(s.gx[0], s.gy[0]), evaluateSse2(s.gx[1], s.gy[1]), magnitude + start - 1,
+            angle + start - 1,
+            [&](int32_t lane) { return sobelAt(above, centre, below, start + lane); });
     if (start == width - 17) return;
   }
 }
 
-void sse2Row(const uint8_t* above, const uint8_t* centre, const uint8_t* below, int32_t width,
-             uint8_t* magnitude, uint8_t* angle) {
-  chunkedRow(width, [&](int32_t c) {
-    const sobel16 s = sobelChunk(above, centre, below, c);
-    store16(evaluateSse2(s.gx[0], s.gy[0]), evaluateSse2(s.gx[1], s.gy[1]), magnitude + c - 1,
-            angle + c - 1, [&](int32_t lane) { return sobelAt(above, centre, below, c + lane); });
-  });
-}
-
 CEDGE_AVX void avxRow(const uint8_t* above, const uint8_t* centre, const uint8_t* below,
                       int32_t width, uint8_t* magnitude, uint8_t* angle) {
-  // A loop body of its own: a lambda would not carry the target.
   for (int32_t c = 1;; c += 16) {
     const int32_t start = std::min(c, width - 17);
     const sobel16 s = sobelChunk(above, centre, below, start);
@@ -271,15 +265,17 @@ CEDGE_AVX void avxRow(const uint8_t* above, const uint8_t* centre, const uint8_t
   }
 }
 
-template <class Evaluate>
-CEDGE_INLINE void evaluateGradients(const int16_t* gx, const int16_t* gy, int32_t n,
-                                    uint8_t* magnitude, uint8_t* angle, Evaluate evaluate) {
+// Whole steps of 16 given gradients.
+CEDGE_INLINE __m128i load8(const int16_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+void sse2Gradients(const int16_t* gx, const int16_t* gy, int32_t n, uint8_t* magnitude,
+                   uint8_t* angle) {
   for (int32_t i = 0; i + 16 <= n; i += 16) {
-    const auto load = [](const int16_t* p) {
-      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    };
-    store16(evaluate(load(gx + i), load(gy + i)), evaluate(load(gx + i + 8), load(gy + i + 8)),
-            magnitude + i, angle + i, [&](int32_t lane) {
+    store16(evaluateSse2(load8(gx + i), load8(gy + i)),
+            evaluateSse2(load8(gx + i + 8), load8(gy + i + 8)), magnitude + i, angle + i,
+            [&](int32_t lane) {
               return gradient{gx[i + lane], gy[i + lane]};
             });
   }
@@ -288,10 +284,8 @@ CEDGE_INLINE void evaluateGradients(const int16_t* gx, const int16_t* gy, int32_
 CEDGE_AVX void avxGradients(const int16_t* gx, const int16_t* gy, int32_t n, uint8_t* magnitude,
                             uint8_t* angle) {
   for (int32_t i = 0; i + 16 <= n; i += 16) {
-    const __m128i* x = reinterpret_cast<const __m128i*>(gx + i);
-    const __m128i* y = reinterpret_cast<const __m128i*>(gy + i);
-    store16(evaluateAvx(_mm_loadu_si128(x), _mm_loadu_si128(y)),
-            evaluateAvx(_mm_loadu_si128(x + 1), _mm_loadu_si128(y + 1)), magnitude + i, angle + i,
+    store16(evaluateAvx(load8(gx + i), load8(gy + i)),
+            evaluateAvx(load8(gx + i + 8), load8(gy + i + 8)), magnitude + i, angle + i,
             [&](int32_t lane) {
               return gradient{gx[i + lane], gy[i + lane]};
             });
@@ -372,7 +366,7 @@ void evaluateGradientsWith(kernel k, const int16_t* gx, const int16_t* gy, int32
   int32_t done = 0;
 #ifdef __SSE2__
   if (k == kernel::avx) avxGradients(gx, gy, n, magnitude, angle);
-  if (k == kernel::sse2) evaluateGradients(gx, gy, n, magnitude, angle, evaluateSse2);
+  if (k == kernel::sse2) sse2Gradients(gx, gy, n, magnitude, angle);
   if (k != kernel::portable) done = n - n % 16;
 #endif
   for (int32_t i = done; i < n; ++i) {
