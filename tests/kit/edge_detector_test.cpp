@@ -132,6 +132,16 @@ void expectSameEdges(const std::vector<csEdge>& got, const std::vector<csEdge>& 
   }
 }
 
+std::vector<uint8_t> pixelsOf(testImage& image) {
+  cimg_window w;
+  cimg_window_init(&w, image.image());
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < w.height; ++y)
+    out.insert(out.end(), cimg_window_row<uint8_t>(&w, y),
+               cimg_window_row<uint8_t>(&w, y) + w.width);
+  return out;
+}
+
 greyScene noisyScene(int32_t width, int32_t height, uint32_t seed) {
   greyScene scene(width, height, 70);
   scene.paint(
@@ -211,20 +221,14 @@ TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
       edgeList together(want.width * want.height), alone(want.width * want.height);
       ASSERT_EQ(csEdgeDetect(source, m, a, together.list, nullptr, &p), 0);
       expectSameEdges(together.edges(), want.edges);
-      for (int32_t y = 0; y < want.height; ++y) {
-        for (int32_t x = 0; x < want.width; ++x) {
-          ASSERT_EQ(magnitude.at(x, y), want.magnitude[y * want.width + x]) << x << "," << y;
-          ASSERT_EQ(angle.at(x, y), want.angle[y * want.width + x]) << x << "," << y;
-        }
-      }
+      EXPECT_EQ(pixelsOf(magnitude), want.magnitude);
+      EXPECT_EQ(pixelsOf(angle), want.angle);
       // The list alone, and the images alone, give the same.
       ASSERT_EQ(csEdgeDetect(source, nullptr, nullptr, alone.list, nullptr, &p), 0);
       expectSameEdges(alone.edges(), want.edges);
-      testImage magnitude2(want.width, want.height, 0);
-      view m2(magnitude2.image());
-      ASSERT_EQ(csEdgeDetect(source, m2, nullptr, nullptr, nullptr, &p), 0);
-      EXPECT_EQ(magnitude2.at(want.width - 1, want.height - 1),
-                want.magnitude[want.width * want.height - 1]);
+      testImage angleAlone(want.width, want.height, 0);
+      ASSERT_EQ(csEdgeDetect(source, nullptr, view(angleAlone.image()), nullptr, nullptr, &p), 0);
+      EXPECT_EQ(pixelsOf(angleAlone), want.angle);
     }
   }
 }
@@ -244,12 +248,8 @@ TEST(KitEdgeDetect, DirectionsOfRampsStepsAndDiscs) {
     testImage magnitude(18, 18, 0), angle(18, 18, 0);
     view source(image.image()), m(magnitude.image()), a(angle.image());
     ASSERT_EQ(csEdgeDetect(source, m, a, nullptr, nullptr, &csEdgeParamsDefault), 0);
-    for (int32_t y = 0; y < 18; ++y) {
-      for (int32_t x = 0; x < 18; ++x) {
-        ASSERT_EQ(magnitude.at(x, y), r.magnitude) << r.a << "," << r.b;
-        ASSERT_EQ(angle.at(x, y), r.angle) << r.a << "," << r.b;
-      }
-    }
+    EXPECT_EQ(pixelsOf(magnitude), std::vector<uint8_t>(18 * 18, r.magnitude)) << r.a << "," << r.b;
+    EXPECT_EQ(pixelsOf(angle), std::vector<uint8_t>(18 * 18, r.angle)) << r.a << "," << r.b;
   }
 
   // Blurred steps (light towards the normal) and a light disc (light towards its centre):
@@ -280,8 +280,13 @@ TEST(KitEdgeDetect, DirectionsOfRampsStepsAndDiscs) {
                            &csEdgeParamsDefault),
               0);
     EXPECT_GT(list.edges().size(), 30u);
-    for (const csEdge& e : list.edges())
-      EXPECT_LE(std::abs(s.distance(e.pi + 0.5, e.pj + 0.5)), 1.0);
+    for (const csEdge& e : list.edges()) {
+      const double x = e.pi + 0.5, y = e.pj + 0.5, direction = s.direction(x, y);
+      EXPECT_LE(std::abs(s.distance(x, y)), 1.0);
+      if (std::min({x, y, 48 - x, 48 - y}) < 4) continue;  // the blur is one-sided there
+      EXPECT_LE(codeDistance(e.angle, int32_t(std::lround(direction * 128 / kPi))), 1);
+      EXPECT_NEAR(std::remainder(std::atan2(e.dy, e.dx) - direction, 2 * kPi), 0, 0.05);
+    }
   }
 }
 
@@ -467,16 +472,6 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   EXPECT_EQ(csEdgeListLen(copy.list), m);
   ASSERT_EQ(csEdgeListAssign(copy.list, copy.list), 0);
   EXPECT_EQ(csEdgeListLen(copy.list), m);
-  // The copied frame rule goes on translating into the source's frame.
-  ASSERT_EQ(cimg_image_window(image.image(), 10, 10, 20, 20, 0), 0);
-  edgeList framed(2000), part(2000);
-  ASSERT_EQ(csEdgeDetect(whole, nullptr, nullptr, framed.list, nullptr, &csEdgeParamsDefault), 0);
-  ASSERT_EQ(csEdgeListAssign(part.list, framed.list), 0);
-  ASSERT_EQ(
-      csEdgeDetect(view(image.image()), nullptr, nullptr, part.list, nullptr, &csEdgeParamsDefault),
-      0);
-  for (int32_t k = csEdgeListLen(framed.list); k < csEdgeListLen(part.list); ++k)
-    EXPECT_GE(csEdgeListAt(part.list, k)->pi, 11);
 }
 
 TEST(KitEdgeChains, LoopsPathsAndSingles) {
