@@ -45,8 +45,9 @@ int driveAllocationFailures(Attempt attempt, int32_t expectedStatus = CSYS_STATU
       EXPECT_GE(status, 0) << "call failed although allocation " << n << " was not reached";
       return failures;
     }
-    if (!(mayRecover && status >= 0))
+    if (!(mayRecover && status >= 0)) {
       EXPECT_EQ(status, expectedStatus) << "allocation " << n << " failing";
+    }
     ++failures;
   }
 }
