@@ -1,6 +1,6 @@
-// Kit arithmetic and shapes: fixed-point square roots and trigonometry, rounding, linear
-// transforms and the C++ values that wrap them, integer rectangles, ranges, the centre form
-// of affine rectangles, enclosing rectangles, containment, shape lines.
+// Kit arithmetic and shapes: fixed-point square roots and trigonometry, rounding, angles in
+// one turn, linear transforms and the C++ values that wrap them, integer rectangles, ranges,
+// the centre form of affine rectangles, enclosing rectangles, containment, shape lines.
 #include "kit/math.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +49,24 @@ TEST(FixedPoint, SineAndCosineAreRoundedAndSymmetric) {
     EXPECT_EQ(cmath_cos16FixedPoint(a, 15), std::lround(std::cos(radians) * 32768.0)) << a;
     EXPECT_EQ(cmath_sin16FixedPoint(a, 16), -cmath_sin16FixedPoint(-a, 16));
     EXPECT_EQ(cmath_cos16FixedPoint(a, 16), cmath_cos16FixedPoint(-a, 16));
+  }
+}
+
+TEST(Radian, NormIsInOneTurnAndDiffersByWholeTurns) {
+  EXPECT_EQ(cmath_radian_norm(0.0), 0.0);
+  EXPECT_EQ(cmath_radian_norm(2 * pi), 0.0);
+  EXPECT_EQ(cmath_radian_norm(-1e-300), 0.0);  // would round to a full turn
+  EXPECT_EQ(cmath_radian_norm(1e-300), 1e-300);
+  EXPECT_DOUBLE_EQ(cmath_radian_norm(-pi / 2), 1.5 * pi);
+  EXPECT_TRUE(std::isnan(cmath_radian_norm(INFINITY)));
+  EXPECT_TRUE(std::isnan(cmath_radian_norm(NAN)));
+  std::mt19937 random(4);
+  std::uniform_real_distribution<double> angle(-1000, 1000);
+  for (int i = 0; i < 1000; ++i) {
+    const double a = angle(random), n = cmath_radian_norm(a);
+    ASSERT_TRUE(n >= 0 && n < 2 * pi) << a;
+    const double turns = (a - n) / (2 * pi);
+    EXPECT_NEAR(turns, std::round(turns), 1e-12) << a;
   }
 }
 

@@ -1,9 +1,9 @@
-// The kit's arithmetic: 2-D vectors, double helpers, 2x2 matrices, linear transforms and
-// fixed-point trigonometry and square roots.
+// The kit's arithmetic: 2-D vectors, double helpers, angles, 2x2 matrices, linear
+// transforms and fixed-point trigonometry and square roots.
 //
 // Calls that can fail return a status and write through pointers; pure value helpers
-// (cmath_double_*, cmath_sqrt32, the fixed-point sine and cosine, cxfIMax) return their
-// value.
+// (cmath_double_*, cmath_radian_norm, cmath_sqrt32, the fixed-point sine and cosine,
+// cxfIMax) return their value.
 #pragma once
 
 #include <stdint.h>
@@ -49,6 +49,14 @@ CKIT_API int32_t cmath_double_ceil(double value);
 CKIT_API double cmath_double_min(double a, double b);
 CKIT_API double cmath_double_max(double a, double b);
 CKIT_API double cmath_double_sqr(double value);
+
+// ---------------------------------------------------------------------------------------
+// Angles in radians.
+
+// The same direction in [0, 2 pi): whole turns added or removed. A value that would round
+// to 2 pi itself (a tiny negative angle) is returned as 0. Not-a-number and infinities give
+// not-a-number.
+CKIT_API double cmath_radian_norm(double angle);
 
 // ---------------------------------------------------------------------------------------
 // 2x2 matrices and linear (affine) transforms. A transform maps p to M p + t:

@@ -67,6 +67,9 @@ typedef struct csys_memoryTable {
 // Test hook: the n-th allocation from now (1-based) fails with CSYS_STATUS_NO_MEMORY and
 // leaves the pointer null; n = 0 disarms the hook. Arming restarts the allocation count.
 CKIT_API void csys_memory_failAllocation(int64_t n);
+// Test hook: every allocation of more than bytes fails with CSYS_STATUS_NO_MEMORY, as on a
+// machine short of memory; 0 lifts the limit.
+CKIT_API void csys_memory_setAllocationLimit(size_t bytes);
 // Allocations attempted since the hook was last armed or disarmed.
 CKIT_API int64_t csys_memory_getAllocationCount(void);
 // Blocks allocated and not yet freed, process-wide.

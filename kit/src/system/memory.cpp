@@ -11,18 +11,20 @@ namespace {
 std::atomic<int64_t> liveBlocks{0};
 std::atomic<int64_t> allocationCount{0};
 std::atomic<int64_t> failingAllocation{0};
+std::atomic<size_t> allocationLimit{0};  // 0: no limit
 
 constexpr size_t fastMemAlignment = 64;
 
-// Counts the request and tells whether the test hook makes it fail.
-bool injectFailure() {
+// Counts the request and tells whether a test hook makes it fail.
+bool injectFailure(size_t bytes) {
   const int64_t n = allocationCount.fetch_add(1) + 1;
-  return n == failingAllocation.load();
+  const size_t limit = allocationLimit.load();
+  return n == failingAllocation.load() || (limit != 0 && bytes > limit);
 }
 
 int32_t allocate(size_t bytes, void** block, bool clear, bool fast) {
   *block = nullptr;
-  if (injectFailure()) return CSYS_STATUS_NO_MEMORY;
+  if (injectFailure(bytes)) return CSYS_STATUS_NO_MEMORY;
   const size_t size = bytes ? bytes : 1;
   void* p = nullptr;
   if (fast) {
@@ -74,6 +76,8 @@ extern "C" void csys_memory_failAllocation(int64_t n) {
   failingAllocation.store(n);
   allocationCount.store(0);
 }
+
+extern "C" void csys_memory_setAllocationLimit(size_t bytes) { allocationLimit.store(bytes); }
 
 extern "C" int64_t csys_memory_getAllocationCount(void) { return allocationCount.load(); }
 

@@ -1,0 +1,486 @@
+// Hysteresis thresholding: random magnitude images against a reference fill on a plain
+// grid with the same run rule (and, independently of the rule's visiting order, against
+// 8-connected hysteresis, which must contain the result); the worked cases; bound and
+// unbound destinations with offset windows; storage shared with the source; stack sizes;
+// every allocation-failure and attention-failure exit.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/edge.h"
+#include "kit/pel.h"
+#include "support/hooks.h"
+
+namespace {
+
+constexpr uint8_t background = 0, edge = 255;
+
+// A plain grid of bytes, row by row.
+struct grid {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> v;
+  grid(int32_t w, int32_t h, uint8_t fill = 0) : width(w), height(h), v(size_t(w) * h, fill) {}
+  uint8_t& at(int32_t x, int32_t y) { return v[size_t(y) * width + x]; }
+  uint8_t at(int32_t x, int32_t y) const { return v[size_t(y) * width + x]; }
+  bool inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+
+// The run rule on a grid, written with coordinates and bounds tests: a pixel >= high seeds
+// a fill (rows top down, left to right); each popped pixel extends left and right over
+// unvisited pixels >= low, and the run's end pixels push their unvisited weak neighbours
+// (low <= m < high) up-left, up, up-right, down-right, down, down-left. Edge pixels are 1.
+grid runRuleReference(const grid& m, int32_t low, int32_t high, int32_t* count) {
+  grid edges(m.width, m.height), visited(m.width, m.height);
+  *count = 0;
+  std::vector<std::pair<int32_t, int32_t>> stack;
+  auto label = [&](int32_t x, int32_t y) {
+    visited.at(x, y) = 1;
+    *count += !edges.at(x, y);
+    edges.at(x, y) = 1;
+  };
+  auto joins = [&](int32_t x, int32_t y) {
+    return m.inside(x, y) && !visited.at(x, y) && m.at(x, y) >= low;
+  };
+  auto pushAround = [&](int32_t x, int32_t y) {
+    const int32_t around[6][2] = {{-1, -1}, {0, -1}, {1, -1}, {1, 1}, {0, 1}, {-1, 1}};
+    for (const auto& d : around) {
+      const int32_t nx = x + d[0], ny = y + d[1];
+      if (joins(nx, ny) && m.at(nx, ny) < high) {
+        visited.at(nx, ny) = 1;
+        stack.push_back({nx, ny});
+      }
+    }
+  };
+  for (int32_t y = 0; y < m.height; ++y) {
+    for (int32_t x = 0; x < m.width; ++x) {
+      if (visited.at(x, y) || m.at(x, y) < high) continue;
+      visited.at(x, y) = 1;
+      stack.push_back({x, y});
+      while (!stack.empty()) {
+        const auto [px, py] = stack.back();
+        stack.pop_back();
+        label(px, py);
+        int32_t right = px, left = px;
+        while (joins(right + 1, py)) label(++right, py);
+        while (joins(left - 1, py)) label(--left, py);
+        pushAround(right, py);
+        if (left != right) pushAround(left, py);
+      }
+    }
+  }
+  return edges;
+}
+
+// Classic hysteresis: pixels >= low 8-connected through such pixels to one >= high.
+grid eightConnected(const grid& m, int32_t low, int32_t high) {
+  grid edges(m.width, m.height);
+  std::vector<std::pair<int32_t, int32_t>> stack;
+  for (int32_t y = 0; y < m.height; ++y)
+    for (int32_t x = 0; x < m.width; ++x)
+      if (m.at(x, y) >= high && !edges.at(x, y)) {
+        edges.at(x, y) = 1;
+        stack.push_back({x, y});
+        while (!stack.empty()) {
+          const auto [px, py] = stack.back();
+          stack.pop_back();
+          for (int32_t dy = -1; dy <= 1; ++dy)
+            for (int32_t dx = -1; dx <= 1; ++dx)
+              if (m.inside(px + dx, py + dy) && !edges.at(px + dx, py + dy) &&
+                  m.at(px + dx, py + dy) >= low) {
+                edges.at(px + dx, py + dy) = 1;
+                stack.push_back({px + dx, py + dy});
+              }
+        }
+      }
+  return edges;
+}
+
+// Magnitudes in three bands: strong (>= high) with probability pStrong, weak with pWeak,
+// else below low; values random within each band.
+grid randomMagnitudes(int32_t w, int32_t h, int32_t low, int32_t high, double pStrong, double pWeak,
+                      std::mt19937& random) {
+  grid m(w, h);
+  std::uniform_real_distribution<double> u(0, 1);
+  for (uint8_t& v : m.v) {
+    const double p = u(random);
+    const int32_t from = p < pStrong ? high : p < pStrong + pWeak ? low : 0;
+    const int32_t to = p < pStrong ? 255 : p < pStrong + pWeak ? high - 1 : low - 1;
+    v = uint8_t(from + int32_t(random() % uint32_t(to - from + 1)));
+  }
+  return m;
+}
+
+// An 8-bit kit image covering rect (image coordinates), filled with fill.
+struct image8 {
+  image8(const cstd_rect32& rect, uint8_t fill) {
+    EXPECT_EQ(cimg_image_constructRect(&image, CIMG_TYPE_8, &rect), 0);
+    cimg_window all;
+    EXPECT_EQ(cimg_window_init(&all, &image), 0);
+    EXPECT_EQ(cip_pelSet8(&all, fill), 0);
+  }
+  // The magnitudes m placed with their top-left pixel at (x, y), the window on them.
+  image8(const grid& m, int32_t x, int32_t y, int32_t margin, uint8_t fill)
+      : image8(cstd_rect32{x - margin, y - margin, m.width + 2 * margin, m.height + 2 * margin},
+               fill) {
+    for (int32_t r = 0; r < m.height; ++r)
+      for (int32_t c = 0; c < m.width; ++c) at(x + c, y + r) = m.at(c, r);
+    const cstd_rect32 window{x, y, m.width, m.height};
+    EXPECT_EQ(cimg_image_setWindowRect(&image, &window, nullptr), 0);
+  }
+  ~image8() { cimg_image_destruct(&image); }
+  image8(const image8&) = delete;
+  image8& operator=(const image8&) = delete;
+
+  // The pixel at image coordinates (x, y).
+  uint8_t& at(int32_t x, int32_t y) {
+    cstd_rect32 entire;
+    EXPECT_EQ(cimg_image_getEntire(&image, &entire), 0);
+    cimg_window all;
+    EXPECT_EQ(cimg_window_initWindow(&all, &image, &entire, nullptr), 0);
+    return cimg_window_row<uint8_t>(&all, y - all.y0)[x - all.x0];
+  }
+  // Every pixel of the image with its bounds, for comparisons before and after.
+  std::vector<int32_t> snapshot() {
+    cstd_rect32 e;
+    EXPECT_EQ(cimg_image_getEntire(&image, &e), 0);
+    std::vector<int32_t> s{e.x, e.y, e.width, e.height};
+    for (int32_t y = e.y; y < e.y + e.height; ++y)
+      for (int32_t x = e.x; x < e.x + e.width; ++x) s.push_back(at(x, y));
+    return s;
+  }
+  const cimg_imageConst* constImage() const { return cimg_image_asConst(&image); }
+  cimg_image image;
+};
+
+// The labels of an unbound handle's result over rect, as a grid (1 for edge, 0 for
+// background, 2 for anything else); the handle is destructed.
+grid takeResult(cimg_image* result, const cstd_rect32& rect, uint8_t l1 = background,
+                uint8_t l2 = edge) {
+  grid labels(rect.width, rect.height);
+  cimg_window w;
+  EXPECT_EQ(cimg_window_initWindow(&w, result, &rect, nullptr), 0);
+  for (int32_t y = 0; y < rect.height; ++y)
+    for (int32_t x = 0; x < rect.width; ++x) {
+      const uint8_t v = cimg_window_row<uint8_t>(&w, y)[x];
+      labels.at(x, y) = v == l2 ? 1 : v == l1 ? 0 : 2;
+    }
+  cimg_image_destruct(result);
+  return labels;
+}
+
+// Thresholds m (placed at (x, y)) into a new image; the edge labels over the source window.
+grid threshold(const grid& m, int32_t low, int32_t high, int32_t* count, int32_t stackSize = -1,
+               int32_t x = 0, int32_t y = 0) {
+  image8 source(m, x, y, 3, 200);
+  cimg_image result;
+  cimg_image_constructUnbound(&result);
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &result, uint8_t(low), uint8_t(high),
+                                         count, stackSize, background, edge, 1),
+            0);
+  return takeResult(&result, {x, y, m.width, m.height});
+}
+
+TEST(Hysteresis, FollowsTheRunRuleOnRandomMagnitudes) {
+  leakGuard guard;
+  std::mt19937 random(2024);
+  int narrowerThanClassic = 0;
+  for (int trial = 0; trial < 120; ++trial) {
+    const int32_t w = 1 + int32_t(random() % 90), h = 1 + int32_t(random() % 90);
+    const int32_t low = 1 + int32_t(random() % 200);
+    const int32_t high = low + int32_t(random() % (256 - low));
+    const double pWeak = (random() % 7) / 10.0;
+    const grid m = randomMagnitudes(w, h, low, high, 0.03, pWeak, random);
+    int32_t count = -1, expectedCount = 0;
+    const grid edges = threshold(m, low, high, &count, -1, int32_t(random() % 50) - 25,
+                                 int32_t(random() % 50) - 25);
+    const grid expected = runRuleReference(m, low, high, &expectedCount);
+    ASSERT_EQ(edges.v, expected.v) << "trial " << trial;
+    ASSERT_EQ(count, expectedCount);
+    // Whatever the order of visits: every strong pixel is edge, and every edge pixel is
+    // joined to a strong one through edge-capable pixels.
+    const grid classic = eightConnected(m, low, high);
+    for (size_t i = 0; i < m.v.size(); ++i) {
+      ASSERT_TRUE(m.v[i] < high || edges.v[i]);
+      ASSERT_TRUE(!edges.v[i] || classic.v[i]);
+    }
+    narrowerThanClassic += edges.v != classic.v;
+  }
+  // The trials tell the run rule from 8-connectivity often enough to mean something.
+  EXPECT_GT(narrowerThanClassic, 20);
+}
+
+TEST(Hysteresis, WorkedCases) {
+  leakGuard guard;
+  int32_t count = -1;
+  // One strong pixel among pixels below low.
+  grid single(9, 7, 20);
+  single.at(4, 3) = 200;
+  grid edges = threshold(single, 50, 100, &count);
+  EXPECT_EQ(count, 1);
+  for (int32_t y = 0; y < 7; ++y)
+    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(edges.at(x, y), x == 4 && y == 3);
+
+  // A strong run of 21 pixels on row 2; weak pixels: a run on row 2 touching its right end,
+  // a vertical line below its middle, a vertical line below its left end.
+  grid m(40, 12, 10);
+  for (int32_t x = 5; x <= 25; ++x) m.at(x, 2) = 180;
+  for (int32_t x = 26; x <= 35; ++x) m.at(x, 2) = 70;
+  for (int32_t y = 3; y <= 10; ++y) m.at(15, y) = m.at(5, y) = 70;
+  edges = threshold(m, 50, 100, &count);
+  EXPECT_EQ(count, 21 + 10 + 8);
+  for (int32_t x = 5; x <= 35; ++x) EXPECT_EQ(edges.at(x, 2), 1) << x;
+  for (int32_t y = 3; y <= 10; ++y) {
+    EXPECT_EQ(edges.at(15, y), 0) << "below the middle of the run, row " << y;
+    EXPECT_EQ(edges.at(5, y), 1) << "below the end of the run, row " << y;
+  }
+
+  // Weak rows across the whole width, seeded at either end: runs reach the image border.
+  for (const int32_t seedAt : {0, 11}) {
+    grid row(12, 1, 80);
+    row.at(seedAt, 0) = 200;
+    EXPECT_EQ(threshold(row, 50, 100, &count).v, grid(12, 1, 1).v);
+    EXPECT_EQ(count, 12);
+  }
+
+  // low = high: exactly the pixels at or above it.
+  std::mt19937 random(9);
+  for (const int32_t t : {1, 90, 255}) {
+    const grid r = randomMagnitudes(57, 41, t, t, 0.3, 0, random);
+    edges = threshold(r, t, t, &count);
+    int32_t above = 0;
+    for (size_t i = 0; i < r.v.size(); ++i) {
+      EXPECT_EQ(edges.v[i], r.v[i] >= t);
+      above += r.v[i] >= t;
+    }
+    EXPECT_EQ(count, above);
+  }
+}
+
+TEST(Hysteresis, BoundAndUnboundDestinations) {
+  leakGuard guard;
+  std::mt19937 random(77);
+  const grid m = randomMagnitudes(60, 50, 60, 140, 0.02, 0.5, random);
+  image8 source(m, 100, -20, 4, 250);
+  cmath_xformLinear shifted;
+  cmath_xformLinear_initIdentity(&shifted);
+  shifted.matrix.xx = 2;
+  shifted.translation.x = 7.5;
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source.image, &shifted), 0);
+
+  // Unbound: the result image covers the source window grown by one, windowed to the
+  // source window, labels 9 and 3, the source's transforms; count may be null.
+  cimg_image result;
+  cimg_image_constructUnbound(&result);
+  ASSERT_EQ(
+      cip_edge_hysteresisThreshold(source.constImage(), &result, 60, 140, nullptr, -1, 9, 3, 1), 0);
+  cstd_rect32 window, entire;
+  ASSERT_EQ(cimg_image_getWindow(&result, &window), 0);
+  ASSERT_EQ(cimg_image_getEntire(&result, &entire), 0);
+  EXPECT_EQ(std::vector<int32_t>({window.x, window.y, window.width, window.height}),
+            std::vector<int32_t>({100, -20, 60, 50}));
+  EXPECT_EQ(std::vector<int32_t>({entire.x, entire.y, entire.width, entire.height}),
+            std::vector<int32_t>({99, -21, 62, 52}));
+  cmath_xformLinear got;
+  ASSERT_EQ(cimg_image_getLinearImageFromClientXform(&result, &got), 0);
+  EXPECT_EQ(got.matrix.xx, 2);
+  EXPECT_EQ(got.translation.x, 7.5);
+  const grid frame = takeResult(&result, entire, 9, 3);
+  int32_t expectedCount = 0;
+  const grid expected = runRuleReference(m, 60, 140, &expectedCount);
+  for (int32_t y = 0; y < frame.height; ++y)
+    for (int32_t x = 0; x < frame.width; ++x) {
+      const bool border = x == 0 || y == 0 || x == frame.width - 1 || y == frame.height - 1;
+      EXPECT_EQ(frame.at(x, y), border ? 0 : expected.at(x - 1, y - 1));
+    }
+
+  // Bound: only R = source window AND destination window is written; the fill sees only R.
+  image8 destination(cstd_rect32{120, -40, 70, 40}, 77);
+  const cstd_rect32 destinationWindow{130, -35, 50, 30};
+  ASSERT_EQ(cimg_image_setWindowRect(&destination.image, &destinationWindow, nullptr), 0);
+  int32_t count = -1;
+  ASSERT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &destination.image, 60, 140, &count,
+                                         -1, background, edge, 1),
+            0);
+  grid inR(30, 15);  // x 130..159, y -20..-6
+  for (int32_t y = 0; y < 15; ++y)
+    for (int32_t x = 0; x < 30; ++x) inR.at(x, y) = m.at(x + 30, y);
+  const grid expectedInR = runRuleReference(inR, 60, 140, &expectedCount);
+  EXPECT_EQ(count, expectedCount);
+  for (int32_t y = -40; y < 0; ++y)
+    for (int32_t x = 120; x < 190; ++x) {
+      const bool inside = x >= 130 && x < 160 && y >= -20 && y < -5;
+      const int32_t want = inside ? (expectedInR.at(x - 130, y + 20) ? edge : background) : 77;
+      ASSERT_EQ(destination.at(x, y), want) << x << ", " << y;
+    }
+
+  // A destination window disjoint from the source window: count 0, nothing written.
+  const cstd_rect32 away{160, -40, 20, 10};
+  ASSERT_EQ(cimg_image_setWindowRect(&destination.image, &away, nullptr), 0);
+  const std::vector<int32_t> before = destination.snapshot();
+  count = -1;
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &destination.image, 60, 140, &count,
+                                         -1, background, edge, 1),
+            0);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(destination.snapshot(), before);
+
+  // An empty source window: count 0, and an unbound destination receives an empty window at
+  // the source window's corner.
+  const cstd_rect32 none{110, -10, 0, 5};
+  ASSERT_EQ(cimg_image_setWindowRect(&source.image, &none, nullptr), 0);
+  cimg_image_constructUnbound(&result);
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &result, 60, 140, &count, -1,
+                                         background, edge, 1),
+            0);
+  EXPECT_EQ(count, 0);
+  ASSERT_EQ(cimg_image_getWindow(&result, &window), 0);
+  EXPECT_EQ(std::vector<int32_t>({window.x, window.y, window.width, window.height}),
+            std::vector<int32_t>({110, -10, 0, 0}));
+  cimg_image_destruct(&result);
+  const cstd_rect32 sourceWindow{100, -20, 60, 50};
+  ASSERT_EQ(cimg_image_setWindowRect(&source.image, &sourceWindow, nullptr), 0);
+
+  // grow = 0: R all background, count 0.
+  ASSERT_EQ(cimg_image_setWindowRect(&destination.image, &destinationWindow, nullptr), 0);
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &destination.image, 60, 140, &count,
+                                         -1, 5, edge, 0),
+            0);
+  EXPECT_EQ(count, 0);
+  for (int32_t y = -20; y < -5; ++y)
+    for (int32_t x = 130; x < 160; ++x) ASSERT_EQ(destination.at(x, y), 5);
+}
+
+TEST(Hysteresis, StorageSharedWithTheSource) {
+  leakGuard guard;
+  std::mt19937 random(31);
+  const grid m = randomMagnitudes(20, 16, 60, 140, 0.05, 0.5, random);
+  image8 source(cstd_rect32{0, 0, 48, 16}, 1);
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 20; ++x) source.at(x, y) = m.at(x, y);
+  const cstd_rect32 left{0, 0, 20, 16};
+  ASSERT_EQ(cimg_image_setWindowRect(&source.image, &left, nullptr), 0);
+
+  // A second handle on the same pixels, its window overlapping the source's.
+  cimg_image alias;
+  cimg_image_constructCopy(&alias, &source.image);
+  const cstd_rect32 overlapping{10, 4, 20, 10};
+  ASSERT_EQ(cimg_image_setWindowRect(&alias, &overlapping, nullptr), 0);
+  const std::vector<int32_t> before = source.snapshot();
+  int32_t count = -7;
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &alias, 60, 140, &count, -1,
+                                         background, edge, 1),
+            CIP_STATUS_MEMORY_OVERLAP);
+  EXPECT_EQ(count, -7);
+  EXPECT_EQ(source.snapshot(), before);
+
+  // Its window beside the source's, moved in image coordinates onto the source window:
+  // the result lands in the right part of the same pixels.
+  const cstd_rect32 beside{25, 0, 20, 16};
+  ASSERT_EQ(cimg_image_setWindowRect(&alias, &beside, nullptr), 0);
+  ASSERT_EQ(cimg_image_setWindowOrigin(&alias, 0, 0), 0);
+  EXPECT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &alias, 60, 140, &count, -1,
+                                         background, edge, 1),
+            0);
+  int32_t expectedCount = 0;
+  const grid expected = runRuleReference(m, 60, 140, &expectedCount);
+  EXPECT_EQ(count, expectedCount);
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 20; ++x) {
+      ASSERT_EQ(source.at(x + 25, y), expected.at(x, y) ? edge : background);
+      ASSERT_EQ(source.at(x, y), m.at(x, y));
+    }
+  cimg_image_destruct(&alias);
+}
+
+TEST(Hysteresis, AnyStackSizeGivesTheSameResult) {
+  leakGuard guard;
+  // Weak pixels on a diagonal lattice with one seed: runs of one pixel, each pushing up to
+  // four neighbours, so that many entries are pending at once.
+  grid m(64, 64, 10);
+  for (int32_t y = 0; y < 64; ++y)
+    for (int32_t x = 0; x < 64; ++x)
+      if ((x + y) % 2 == 0) m.at(x, y) = 80;
+  m.at(0, 0) = 200;
+  int32_t expectedCount = 0;
+  const grid expected = runRuleReference(m, 50, 100, &expectedCount);
+  EXPECT_EQ(expectedCount, 64 * 32);
+  for (const int32_t stackSize : {-1, -100, 0, 1, 3, 300, 64 * 64, 100000}) {
+    int32_t count = -1;
+    EXPECT_EQ(threshold(m, 50, 100, &count, stackSize).v, expected.v) << stackSize;
+    EXPECT_EQ(count, expectedCount) << stackSize;
+  }
+}
+
+TEST(Hysteresis, EveryFailureExitLeavesTheDestinationAsItWas) {
+  leakGuard guard;
+  std::mt19937 random(4);
+  const grid m = randomMagnitudes(50, 70, 60, 140, 0.02, 0.55, random);
+  image8 source(m, 3, 5, 2, 0);
+  image8 destination(cstd_rect32{0, 0, 60, 80}, 44);
+  const std::vector<int32_t> before = destination.snapshot();
+
+  for (const int32_t grow : {1, 0}) {
+    for (const int32_t stackSize : {-1, 1}) {
+      auto intoBound = [&] {
+        int32_t count = -3;
+        const int32_t status =
+            cip_edge_hysteresisThreshold(source.constImage(), &destination.image, 60, 140, &count,
+                                         stackSize, background, edge, grow);
+        if (status < 0) {
+          EXPECT_EQ(count, -3);
+          EXPECT_EQ(destination.snapshot(), before);
+        }
+        cimg_window all;
+        EXPECT_EQ(cimg_window_init(&all, &destination.image), 0);
+        EXPECT_EQ(cip_pelSet8(&all, 44), 0);
+        return status;
+      };
+      auto intoUnbound = [&] {
+        cimg_image result;
+        cimg_image_constructUnbound(&result);
+        const int32_t status = cip_edge_hysteresisThreshold(
+            source.constImage(), &result, 60, 140, nullptr, stackSize, background, edge, grow);
+        int32_t bound = -1;
+        cimg_image_getIsBound(&result, &bound);
+        EXPECT_EQ(bound, status >= 0);
+        cimg_image_destruct(&result);
+        return status;
+      };
+      // T and W take two blocks each (buffer and pixels), the fill's stack one more; a
+      // one-entry stack grows.
+      const int allocations = driveAllocationFailures(intoBound);
+      if (grow == 0 || stackSize < 0) {
+        EXPECT_EQ(allocations, grow ? 5 : 4);
+      } else {
+        EXPECT_GT(allocations, 5);
+      }
+      EXPECT_EQ(driveAllocationFailures(intoUnbound), allocations);
+      // Polls after T, after W, before rows 0, 32 and 64 of the fill, at the end.
+      EXPECT_EQ(driveAttentionFailures(intoBound), grow ? 6 : 3);
+      EXPECT_EQ(driveAttentionFailures(intoUnbound), grow ? 6 : 3);
+    }
+  }
+}
+
+TEST(Hysteresis, UnboundSourcesAndLabelsTheFillCouldRevisit) {
+  leakGuard guard;
+  image8 source(grid(8, 8, 30), 0, 0, 0, 0);
+  image8 destination(cstd_rect32{0, 0, 8, 8}, 44);
+  const std::vector<int32_t> before = destination.snapshot();
+  auto call = [&](const cimg_imageConst* in, uint8_t low, uint8_t high, uint8_t labelBackground) {
+    return cip_edge_hysteresisThreshold(in, &destination.image, low, high, nullptr, -1,
+                                        labelBackground, edge, 1);
+  };
+  cimg_imageConst unbound;
+  cimg_imageConst_constructUnbound(&unbound);
+  EXPECT_EQ(call(&unbound, 60, 140, 0), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_CHECK_FAILS(call(source.constImage(), 60, 140, 60));  // background not below low
+  EXPECT_CHECK_FAILS(call(source.constImage(), 0, 140, 0));
+  EXPECT_CHECK_FAILS(call(source.constImage(), 141, 140, 0));  // low above high
+  EXPECT_EQ(destination.snapshot(), before);
+}
+
+}  // namespace

@@ -1,0 +1,582 @@
+// The ID edge detector: its base tables against a direct computation of every entry, the
+// threshold-table builders against each other, detection (portable and accelerated, with
+// counts) against a per-pixel reference, angle codes of synthetic edges against their true
+// directions, the magnitude/angle images and the small histogram.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/edge.h"
+#include "id/idut/edge/id_edge_tables.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr int32_t headerBytes = 16;
+
+// A threshold table owned by the test.
+struct thresholdTable {
+  cstd_vector8 v;
+  thresholdTable() { EXPECT_EQ(cstd_vector8_construct(&v, 0), 0); }
+  ~thresholdTable() { cstd_vector8_destruct(&v); }
+  thresholdTable(const thresholdTable&) = delete;
+
+  std::vector<uint8_t> copy() const {
+    const uint8_t* begin = nullptr;
+    int32_t size = 0;
+    cstd_vector8_getBeginSizeConst(&v, &begin, &size);
+    return {begin, begin + size};
+  }
+};
+
+std::vector<uint8_t> builtTable(uint8_t threshold, int32_t builder) {
+  thresholdTable table;
+  EXPECT_EQ(cf_EdgeDetectIDTableInit(&table.v, threshold, builder), 0);
+  return table.copy();
+}
+
+// Circular distance of two angle codes.
+int32_t codeDistance(int32_t a, int32_t b) {
+  const int32_t d = std::abs(a - b) & 0xFF;
+  return std::min(d, 256 - d);
+}
+
+// Every thread asks for both base tables and builds a table of its own at once; all must see
+// the same two filled tables. First in this file, so that it is the process's first use.
+TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnce) {
+  constexpr int threads = 8;
+  std::vector<const uint8_t*> seen[2];
+  std::vector<std::vector<uint8_t>> built(threads);
+  for (auto& s : seen) s.resize(threads);
+  {
+    std::vector<std::thread> pool;
+    for (int i = 0; i < threads; ++i) {
+      pool.emplace_back([&, i] {
+        const int32_t first = i % 2;
+        EXPECT_EQ(cidut_edgeIDBaseTable(first, &seen[first][i]), 0);
+        EXPECT_EQ(cidut_edgeIDBaseTable(1 - first, &seen[1 - first][i]), 0);
+        built[i] = builtTable(60, i % 2);
+      });
+    }
+    for (std::thread& t : pool) t.join();
+  }
+  for (int i = 0; i < threads; ++i) {
+    EXPECT_EQ(seen[0][i], seen[0][0]);
+    EXPECT_EQ(seen[1][i], seen[1][0]);
+    EXPECT_EQ(built[i], built[0]);
+  }
+  EXPECT_NE(seen[0][0], seen[1][0]);
+  EXPECT_EQ(cfEdgeDetectID_install(), 0);  // builds nothing new
+  const uint8_t* again = nullptr;
+  EXPECT_EQ(cidut_edgeIDBaseTable(0, &again), 0);
+  EXPECT_EQ(again, seen[0][0]);
+}
+
+// Each entry against magnitude and direction computed here from (a, b), at the position
+// the eight-and-eight layout gives.
+TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
+  ASSERT_EQ(cfEdgeDetectID_install(), 0);
+  const uint8_t* tables[2] = {};
+  ASSERT_EQ(cidut_edgeIDBaseTable(0, &tables[0]), 0);
+  ASSERT_EQ(cidut_edgeIDBaseTable(1, &tables[1]), 0);
+  int wrapped = 0, codes255 = 0;
+  for (int32_t a = -128; a < 128; ++a) {
+    for (int32_t b = -128; b < 128; ++b) {
+      const int32_t k = (a + 256) % 256 * 256 + (b + 256) % 256;
+      const int32_t group = k / 8, lane = k % 8;
+      const long magnitude = std::lround(std::min(255.0, 2 * std::hypot(a, b)));
+      // Direction of the pair turned back by 45 degrees, in codes.
+      const double codes = std::fmod(std::atan2(b, a) * 128 / pi - 32 + 512, 256);
+      const long code = std::lround(codes) % 256;
+      wrapped += std::lround(codes) == 256;
+      codes255 += code == 255;
+      for (int32_t variant = 0; variant < 2; ++variant) {
+        const uint8_t* entries = tables[variant] + 16 * group;
+        ASSERT_EQ(int8_t(entries[lane]), magnitude - 128) << a << ", " << b;
+        ASSERT_EQ(entries[8 + lane], variant == 1 && code == 255 ? 0 : code) << a << ", " << b;
+      }
+    }
+  }
+  EXPECT_GT(wrapped, 0);  // codes that round up to a full turn are stored as 0
+  EXPECT_GT(codes255, 0);
+}
+
+// The inhibition hook, recording the routines it is asked about and vetoing them or not.
+std::vector<std::string> askedRoutines;
+int32_t veto = 0;
+int32_t recordingHook(const char* routineName) {
+  askedRoutines.push_back(routineName);
+  return veto;
+}
+
+struct hookScope {
+  explicit hookScope(int32_t vetoAll) {
+    askedRoutines.clear();
+    veto = vetoAll;
+    cprt_isOptimizationInhibitedFP = recordingHook;
+  }
+  ~hookScope() { cprt_isOptimizationInhibitedFP = nullptr; }
+};
+
+TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAtEveryThreshold) {
+  ASSERT_EQ(cfEdgeDetectID_install(), 0);
+  const uint8_t* base = nullptr;
+  ASSERT_EQ(cidut_edgeIDBaseTable(1, &base), 0);
+  for (int32_t t : {0, 1, 2, 37, 127, 128, 129, 200, 254, 255}) {
+    SCOPED_TRACE(t);
+    std::vector<uint8_t> perEntry;
+    {
+      hookScope vetoed(1);
+      perEntry = builtTable(uint8_t(t), 0);
+      EXPECT_EQ(askedRoutines, std::vector<std::string>{"cf_GetAngleTable"});
+    }
+    ASSERT_EQ(perEntry.size(), size_t{CF_EDGE_ID_THRESHOLD_TABLE_SIZE});
+    EXPECT_EQ(builtTable(uint8_t(t), 0), perEntry);
+    EXPECT_EQ(builtTable(uint8_t(t), 1), perEntry);
+    EXPECT_EQ(perEntry[0], t);
+    EXPECT_EQ(std::vector<uint8_t>(&perEntry[1], &perEntry[headerBytes]),
+              std::vector<uint8_t>(headerBytes - 1, 0));
+    int codesKept = 0;
+    for (int32_t k = 0; k < 0x10000; ++k) {
+      const uint8_t* group = base + 16 * (k / 8);
+      const int32_t magnitude = int8_t(group[k % 8]) + 128;
+      ASSERT_EQ(perEntry[headerBytes + k], magnitude < t ? 0xFF : group[8 + k % 8]) << k;
+      codesKept += perEntry[headerBytes + k] != 0xFF;
+    }
+    if (t == 0) {
+      EXPECT_EQ(codesKept, 0x10000);  // no code is 255 in variant 1
+    } else if (t == 1) {
+      EXPECT_EQ(codesKept, 0x10000 - 1);  // only (0, 0) has magnitude 0
+    }
+  }
+}
+
+TEST(IdEdgeThresholdTable, RebuildsOnlyForAnotherThresholdAndChecksItsArguments) {
+  ASSERT_EQ(cfEdgeDetectID_install(), 0);
+  thresholdTable table;
+  hookScope recorded(0);
+  ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 0), 0);
+  ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 0), 0);
+  ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 1), 0);
+  EXPECT_EQ(askedRoutines.size(), 1u);  // built once
+  EXPECT_EQ(table.copy(), builtTable(90, 1));
+  ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 91, 0), 0);
+  EXPECT_EQ(askedRoutines.size(), 2u);
+  EXPECT_EQ(table.copy(), builtTable(91, 1));
+
+  EXPECT_CHECK_FAILS(cf_EdgeDetectIDTableInit(&table.v, 90, 2));
+  EXPECT_CHECK_FAILS(cf_EdgeDetectIDTableInit(nullptr, 90, 0));
+  cstd_vector8_resize(&table.v, 100);
+  EXPECT_CHECK_FAILS(cf_EdgeDetectIDTableInit(&table.v, 90, 0));
+
+  // An empty table that cannot grow stays empty.
+  EXPECT_EQ(driveAllocationFailures([&] {
+              thresholdTable fresh;
+              const int32_t status = cf_EdgeDetectIDTableInit(&fresh.v, 7, 0);
+              EXPECT_EQ(fresh.copy().size(),
+                        status < 0 ? 0u : size_t{CF_EDGE_ID_THRESHOLD_TABLE_SIZE});
+              return status;
+            }),
+            1);
+}
+
+// Source pixels with the margin the operators read around a width x height region: one
+// column right and one row below (2x2), one on every side (3x3). The buffer ends with the
+// last pixel read, so that a read past it is caught by the address sanitizer.
+struct sourceGrid {
+  int32_t width, height, stride;
+  std::vector<uint8_t> pixels;
+  sourceGrid(int32_t w, int32_t h)
+      : width(w), height(h), stride(w + 2), pixels(size_t(stride) * (h + 2)) {}
+  uint8_t& at(int32_t x, int32_t y) { return pixels[size_t(y + 1) * stride + x + 1]; }
+  const uint8_t* first() const { return pixels.data() + stride + 1; }
+};
+
+// Codes of the region by the formulas, one pixel at a time.
+std::vector<uint8_t> referenceCodes(sourceGrid& in, const std::vector<uint8_t>& table,
+                                    int32_t mode) {
+  std::vector<uint8_t> codes;
+  auto pixel = [&](int32_t x, int32_t y) { return int32_t(in.at(x, y)); };
+  for (int32_t y = 0; y < in.height; ++y) {
+    for (int32_t x = 0; x < in.width; ++x) {
+      int32_t a, b;
+      if (mode == CF_EDGE_ID_MODE_2X2) {
+        a = (pixel(x + 1, y) - pixel(x, y + 1)) >> 1;
+        b = (pixel(x + 1, y + 1) - pixel(x, y)) >> 1;
+      } else {
+        int32_t sx = 0, sy = 0;
+        for (int32_t d = -1; d <= 1; ++d) {
+          const int32_t weight = d == 0 ? 2 : 1;
+          sx += weight * (pixel(x + 1, y + d) - pixel(x - 1, y + d));
+          sy += weight * (pixel(x + d, y + 1) - pixel(x + d, y - 1));
+        }
+        a = sx >> 3;
+        b = sy >> 3;
+      }
+      const uint8_t v = table[headerBytes + (a & 0xFF) * 256 + (b & 0xFF)];
+      codes.push_back(mode == CF_EDGE_ID_MODE_2X2 || v == 0xFF ? v : uint8_t(v + 32));
+    }
+  }
+  return codes;
+}
+
+// Runs the detector on the grid's region, into an output with spare columns that must stay
+// untouched; returns the region's codes.
+std::vector<uint8_t> detect(const sourceGrid& in, const std::vector<uint8_t>& table, int32_t mode,
+                            int32_t accelerate, int32_t guard, int32_t blockWidth = 0,
+                            int32_t* counts = nullptr) {
+  const int32_t outStride = in.width + 3;
+  std::vector<uint8_t> out(size_t(outStride) * in.height, 0x5A);
+  EXPECT_EQ(cf_EdgeDetectIDCount(in.first(), in.stride, out.data(), in.width, in.height, outStride,
+                                 table.data(), int32_t(table.size()), 0, blockWidth, counts, guard,
+                                 accelerate, mode),
+            0);
+  std::vector<uint8_t> codes;
+  for (int32_t y = 0; y < in.height; ++y) {
+    const uint8_t* row = &out[size_t(y) * outStride];
+    codes.insert(codes.end(), row, row + in.width);
+    EXPECT_EQ(std::count(row + in.width, row + outStride, 0x5A), 3) << "row " << y;
+  }
+  return codes;
+}
+
+TEST(IdEdgeDetect, WorkedStepsFlatRegionsAndCounts) {
+  const std::vector<uint8_t> table = builtTable(128, 0);
+  // A vertical step from 0 to 200 between columns 4 and 5.
+  sourceGrid step(10, 4);
+  for (int32_t y = -1; y <= 4; ++y)
+    for (int32_t x = -1; x <= 10; ++x) step.at(x, y) = x <= 4 ? 0 : 200;
+  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
+    for (int32_t accelerate = 0; accelerate < 2; ++accelerate) {
+      const std::vector<uint8_t> codes = detect(step, table, mode, accelerate, 0);
+      for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 10; ++x) {
+          const bool edge = x == 4 || (x == 5 && mode == CF_EDGE_ID_MODE_3X3);
+          EXPECT_EQ(codes[y * 10 + x], edge ? 0 : 0xFF) << mode << ": " << x << ", " << y;
+        }
+      }
+    }
+  }
+  // No edges on 16 x 3: every pixel counted, 8 x 3 per block, added to what was there.
+  sourceGrid flat(16, 3);
+  std::fill(flat.pixels.begin(), flat.pixels.end(), 77);
+  const std::vector<uint8_t> lowest = builtTable(1, 1);
+  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
+    int32_t counts[3] = {5, 0, -1};
+    EXPECT_EQ(detect(flat, lowest, mode, 1, 1, 8, counts), std::vector<uint8_t>(48, 0xFF));
+    EXPECT_EQ((std::vector<int32_t>(counts, counts + 3)), (std::vector<int32_t>{29, 24, -1}));
+  }
+  EXPECT_CHECK_FAILS(cf_EdgeDetectID(flat.first(), flat.stride, flat.pixels.data(), 16, 3, 16,
+                                     table.data(), 0x10000, 0, 0, 0, 2));
+}
+
+// Random images of every small size and some large ones, weak noise (no edge) scattered with
+// random pixels (edges): the accelerated path, on or off, with or without the guard row, and
+// the 3x3 mode all equal the per-pixel reference, and so do the block counts.
+TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
+  const std::vector<uint8_t> table = builtTable(40, 0);
+  std::mt19937 random(11);
+  std::vector<std::pair<int32_t, int32_t>> sizes;
+  for (int32_t w = 1; w <= 9; ++w)
+    for (int32_t h = 1; h <= 5; ++h) sizes.emplace_back(w, h);
+  sizes.insert(sizes.end(), {{16, 2}, {17, 3}, {32, 5}, {67, 31}, {640, 7}, {33, 100}});
+  for (const auto& [w, h] : sizes) {
+    sourceGrid in(w, h);
+    for (uint8_t& p : in.pixels) p = uint8_t(random() % 3 == 0 ? random() : 100 + random() % 20);
+    for (int32_t mode : {int32_t{CF_EDGE_ID_MODE_2X2}, int32_t{CF_EDGE_ID_MODE_3X3}, 1}) {
+      const std::vector<uint8_t> expected = referenceCodes(in, table, mode);
+      for (int32_t blockWidth : {1, 3, 64}) {
+        const size_t blocks = (w + blockWidth - 1) / blockWidth;
+        std::vector<int32_t> expectedCounts(blocks + 1, 0);
+        for (size_t i = 0; i < expected.size(); ++i)
+          expectedCounts[i % w / blockWidth] += expected[i] == 0xFF;
+        for (int32_t accelerate = 0; accelerate < 2; ++accelerate) {
+          for (int32_t guard = 0; guard < 2; ++guard) {
+            std::vector<int32_t> counts(blocks + 1, 0);
+            ASSERT_EQ(detect(in, table, mode, accelerate, guard, blockWidth, counts.data()),
+                      expected)
+                << w << " x " << h << " mode " << mode << " acc " << accelerate << " guard "
+                << guard;
+            EXPECT_EQ(counts, expectedCounts) << w << " x " << h << " block " << blockWidth;
+          }
+        }
+      }
+    }
+  }
+}
+
+// The true direction of an edge, from dark to light, in codes.
+double trueCode(double nx, double ny) {
+  return std::fmod(std::atan2(ny, nx) * 128 / pi + 256, 256);
+}
+
+// Pixels whose operator centre lies on a blurred edge (within 0.3 pixels) give codes within
+// one of its true direction, rounded; flat ground gives 0xFF. Steps at 24 angles and a disc.
+TEST(IdEdgeDetect, AngleCodesFollowRotatedStepsAndDiscs) {
+  const std::vector<uint8_t> table = builtTable(60, 0);
+  constexpr int32_t size = 64;
+  constexpr double cx = 32.3, cy = 31.6, radius = 20;
+  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
+    // Centre of the operator of output pixel (x, y) in continuous coordinates.
+    const double offset = mode == CF_EDGE_ID_MODE_2X2 ? 1.0 : 0.5;
+    int32_t checked = 0;
+    for (int32_t shape = 0; shape <= 24; ++shape) {
+      const bool disc = shape == 24;
+      const double theta = shape * 2 * pi / 24 + 0.1;
+      const double nx = std::cos(theta), ny = std::sin(theta);
+      // Signed distance into the light side.
+      auto distance = [&](double x, double y) {
+        return disc ? radius - std::hypot(x - cx, y - cy) : (x - cx) * nx + (y - cy) * ny;
+      };
+      greyScene scene(size + 2, size + 2, 5);
+      scene.paint([&](double x, double y) { return distance(x - 1, y - 1) > 0; }, 250);
+      scene.gaussianBlur(1.5);
+      sourceGrid in(size, size);
+      for (int32_t y = -1; y <= size; ++y)
+        for (int32_t x = -1; x <= size; ++x)
+          in.at(x, y) = uint8_t(std::clamp(std::lround(scene.at(x + 1, y + 1)), 0L, 255L));
+      const std::vector<uint8_t> codes = detect(in, table, mode, 1, 0);
+      for (int32_t y = 2; y < size - 2; ++y) {
+        for (int32_t x = 2; x < size - 2; ++x) {
+          const double px = x + offset, py = y + offset;
+          const double d = distance(px, py);
+          const uint8_t code = codes[y * size + x];
+          if (std::abs(d) > 6) {
+            EXPECT_EQ(code, 0xFF) << x << ", " << y;
+          } else if (std::abs(d) < 0.3) {
+            const double expected = disc ? trueCode(cx - px, cy - py) : trueCode(nx, ny);
+            EXPECT_LE(codeDistance(code, int32_t(std::lround(expected))), 1)
+                << "mode " << mode << " shape " << shape << " at " << x << ", " << y;
+            ++checked;
+          }
+        }
+      }
+    }
+    EXPECT_GT(checked, 24 * 30);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Magnitude and angle images.
+
+struct ownedImage {
+  cimg_image image;
+  ownedImage() { cimg_image_constructUnbound(&image); }
+  ownedImage(const cstd_rect32& entire, uint8_t fill) : ownedImage() {
+    EXPECT_EQ(cimg_image_constructRect(&image, CIMG_TYPE_8, &entire), 0);
+    for (int32_t y = 0; y < entire.height; ++y)
+      for (int32_t x = 0; x < entire.width; ++x) *pixel(entire.x + x, entire.y + y) = fill;
+  }
+  ~ownedImage() { cimg_image_destruct(&image); }
+  ownedImage(const ownedImage&) = delete;
+
+  bool bound() const {
+    int32_t isBound = 0;
+    cimg_image_getIsBound(&image, &isBound);
+    return isBound;
+  }
+  cstd_rect32 window() const {
+    cstd_rect32 r{};
+    cimg_image_getWindow(&image, &r);
+    return r;
+  }
+  cstd_rect32 entire() const {
+    cstd_rect32 r{};
+    cimg_image_getEntire(&image, &r);
+    return r;
+  }
+  // The pixel at image coordinates (x, y).
+  uint8_t* pixel(int32_t x, int32_t y) const {
+    void* address = nullptr;
+    const cstd_rect32 w = window();
+    cimg_image_pointToOffset_internal(&image, x - w.x, y - w.y, &address);
+    return static_cast<uint8_t*>(address);
+  }
+  cmath_vect clientOf(double x, double y) const {
+    cmath_xformLinear xform;
+    cimg_image_getLinearClientFromImageXform(&image, &xform);
+    cmath_vect p{x, y};
+    cmath_xformLinear_mapPoint(&xform, &p, &p);
+    return p;
+  }
+};
+
+bool sameRect(const cstd_rect32& a, const cstd_rect32& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+// A 24 x 20 random source placed at (-3, 5), windowed to (-1, 7, 14, 11), with a client
+// transform of its own.
+struct magAngSource {
+  ownedImage image;
+  cmath_xformLinear clientFromImage{{2, 0.5, -1, 3}, {10, -4}};
+  magAngSource() : image({-3, 5, 24, 20}, 0) {
+    std::mt19937 random(3);
+    for (int32_t y = 5; y < 25; ++y)
+      for (int32_t x = -3; x < 21; ++x) *image.pixel(x, y) = uint8_t(random() % 3 ? random() : 50);
+    EXPECT_EQ(cimg_image_window(&image.image, 2, 2, 14, 11, 0), 0);
+    EXPECT_EQ(cimg_image_setLinearClientFromImageXform(&image.image, &clientFromImage), 0);
+  }
+  const cimg_imageConst* input() const { return cimg_image_asConst(&image.image); }
+};
+
+// Magnitude and angle of image pixel (x, y) by the formulas, from the base table.
+std::pair<uint8_t, uint8_t> referenceMagAng(const ownedImage& source, int32_t x, int32_t y,
+                                            int32_t variant, uint8_t t, int32_t mode) {
+  auto p = [&](int32_t dx, int32_t dy) { return int32_t(*source.pixel(x + dx, y + dy)); };
+  int32_t a, b;
+  if (mode == CF_EDGE_ID_MODE_2X2) {
+    a = (p(1, 0) - p(0, 1)) >> 1;
+    b = (p(1, 1) - p(0, 0)) >> 1;
+  } else {
+    a = ((p(1, -1) - p(-1, -1)) + 2 * (p(1, 0) - p(-1, 0)) + (p(1, 1) - p(-1, 1))) >> 3;
+    b = ((p(-1, 1) - p(-1, -1)) + 2 * (p(0, 1) - p(0, -1)) + (p(1, 1) - p(1, -1))) >> 3;
+  }
+  const long magnitude = std::lround(std::min(255.0, 2 * std::hypot(a, b)));
+  int32_t code = int32_t(std::lround(std::fmod(std::atan2(b, a) * 128 / pi - 32 + 512, 256)) % 256);
+  if (variant != 0 && code == 255) code = 0;
+  const int32_t shift = mode == CF_EDGE_ID_MODE_2X2 ? 0 : 32;
+  const bool none = variant != 0 ? magnitude < t : code == 255 && shift != 0;
+  return {uint8_t(magnitude), none ? uint8_t{0xFF} : uint8_t(code + shift)};
+}
+
+TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms) {
+  ASSERT_EQ(cfEdgeDetectID_install(), 0);
+  const magAngSource source;
+  const cstd_rect32 area{-1, 7, 13, 10};  // the source window less its last column and row
+  for (int32_t mode : {1, int32_t{CF_EDGE_ID_MODE_2X2}, int32_t{CF_EDGE_ID_MODE_3X3}}) {
+    for (int32_t variant : {0, 5}) {
+      leakGuard guard;
+      ownedImage magnitude, angle;
+      ASSERT_EQ(
+          cfEdgeDetectIDMagAng(source.input(), &magnitude.image, &angle.image, variant, 90, mode),
+          0);
+      for (const ownedImage* out : {&magnitude, &angle}) {
+        EXPECT_TRUE(sameRect(out->entire(), area) && sameRect(out->window(), area));
+        const double shift = mode == 1 ? 0 : 0.5;
+        const cmath_vect expected = source.image.clientOf(4 + shift, 9 + shift);
+        EXPECT_NEAR(out->clientOf(4, 9).x, expected.x, 1e-12);
+        EXPECT_NEAR(out->clientOf(4, 9).y, expected.y, 1e-12);
+      }
+      for (int32_t y = area.y; y < area.y + area.height; ++y) {
+        for (int32_t x = area.x; x < area.x + area.width; ++x) {
+          const auto [m, a] = referenceMagAng(source.image, x, y, variant, 90, mode);
+          ASSERT_EQ(*magnitude.pixel(x, y), m) << x << ", " << y;
+          ASSERT_EQ(*angle.pixel(x, y), a) << x << ", " << y;
+        }
+      }
+    }
+  }
+
+  // Bound outputs narrow the area to their windows, keep their other pixels and are left
+  // windowed to the area.
+  ownedImage magnitude({0, 0, 30, 30}, 1), angle({-5, 0, 40, 40}, 2);
+  ASSERT_EQ(cimg_image_window(&magnitude.image, 3, 8, 20, 20, 0), 0);
+  ASSERT_EQ(cfEdgeDetectIDMagAng(source.input(), &magnitude.image, &angle.image, 1, 90, 2), 0);
+  const cstd_rect32 narrowed{3, 8, 9, 9};
+  EXPECT_TRUE(sameRect(magnitude.window(), narrowed) && sameRect(angle.window(), narrowed));
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 30; ++x) {
+      const bool inside = x >= 3 && x < 12 && y >= 8 && y < 17;
+      const auto [m, a] = inside ? referenceMagAng(source.image, x, y, 1, 90, 2)
+                                 : std::pair<uint8_t, uint8_t>{1, 2};
+      ASSERT_EQ(*magnitude.pixel(x, y), m) << x << ", " << y;
+      ASSERT_EQ(*angle.pixel(x, y), a) << x << ", " << y;
+    }
+  }
+}
+
+// Worked step through the images: magnitude 255 and code 0 on the 2x2 operator's one column,
+// magnitude 200 and code 0 on the 3x3 operator's two; flat ground has magnitude 0 and in
+// variant 0 the code of the pair (0, 0).
+TEST(IdEdgeMagAng, StepEdgeGivesTheWorkedNumbers) {
+  ownedImage step({0, 0, 10, 5}, 0);
+  for (int32_t y = 0; y < 5; ++y)
+    for (int32_t x = 5; x < 10; ++x) *step.pixel(x, y) = 200;
+  ASSERT_EQ(cimg_image_window(&step.image, 1, 1, 9, 4, 0), 0);
+  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
+    ownedImage magnitude, angle;
+    ASSERT_EQ(cfEdgeDetectIDMagAng(cimg_image_asConst(&step.image), &magnitude.image, &angle.image,
+                                   0, 0, mode),
+              0);
+    for (int32_t x = 1; x < 9; ++x) {
+      const bool edge = x == 4 || (x == 5 && mode == CF_EDGE_ID_MODE_3X3);
+      const uint8_t flatCode = mode == CF_EDGE_ID_MODE_2X2 ? 224 : 0;
+      EXPECT_EQ(*magnitude.pixel(x, 2), edge ? (mode == CF_EDGE_ID_MODE_2X2 ? 255 : 200) : 0);
+      EXPECT_EQ(*angle.pixel(x, 2), edge ? 0 : flatCode) << mode << ": " << x;
+    }
+  }
+}
+
+TEST(IdEdgeMagAng, EmptyAreasUnboundInputsChecksAndFailureExits) {
+  ASSERT_EQ(cfEdgeDetectID_install(), 0);
+  const magAngSource source;
+  ownedImage magnitude, angle, unbound;
+  // One column: nothing to write, nothing made.
+  ownedImage narrow({0, 0, 8, 8}, 0);
+  ASSERT_EQ(cimg_image_window(&narrow.image, 2, 2, 1, 5, 0), 0);
+  EXPECT_EQ(cfEdgeDetectIDMagAng(cimg_image_asConst(&narrow.image), &magnitude.image, &angle.image,
+                                 0, 0, 2),
+            0);
+  EXPECT_FALSE(magnitude.bound() || angle.bound());
+  EXPECT_EQ(cfEdgeDetectIDMagAng(cimg_image_asConst(&unbound.image), &magnitude.image, &angle.image,
+                                 0, 0, 2),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  // The 3x3 operator needs the column left of and the row above the window.
+  ownedImage corner({0, 0, 8, 8}, 0);
+  EXPECT_CHECK_FAILS(cfEdgeDetectIDMagAng(cimg_image_asConst(&corner.image), &magnitude.image,
+                                          &angle.image, 0, 0, 3));
+  EXPECT_CHECK_FAILS(
+      cfEdgeDetectIDMagAng(source.input(), &magnitude.image, &magnitude.image, 0, 0, 2));
+  EXPECT_FALSE(magnitude.bound() || angle.bound());
+
+  // A cancelled or failed call leaves the new outputs unmade; one poll per row.
+  auto attempt = [&] {
+    ownedImage m, a;
+    const int32_t status = cfEdgeDetectIDMagAng(source.input(), &m.image, &a.image, 1, 60, 3);
+    EXPECT_EQ(m.bound() && a.bound(), status >= 0);
+    EXPECT_EQ(m.bound() || a.bound(), status >= 0);
+    return status;
+  };
+  EXPECT_EQ(driveAttentionFailures(attempt), 10);
+  EXPECT_GT(driveAllocationFailures(attempt), 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The small histogram.
+
+TEST(PelHistogramSmall, EveryUnrollTailCountsLikeAPlainLoop) {
+  uint32_t histogram[256] = {};
+  histogram[7] = 3;
+  const uint8_t sevens[2][5] = {{7, 7, 7, 1, 1}, {7, 7, 7, 1, 1}};
+  ASSERT_EQ(cfPelHistogramSmall(&sevens[0][0], 3, 2, 5, histogram), 0);
+  EXPECT_EQ(histogram[7], 9u);  // added, not cleared
+  EXPECT_EQ(histogram[1], 0u);
+
+  std::mt19937 random(2);
+  for (int32_t width = 1; width <= 40; ++width) {
+    for (int32_t height : {1, 3}) {
+      const int32_t stride = width + 5;
+      std::vector<uint8_t> pixels(size_t(stride) * height);
+      for (uint8_t& p : pixels) p = uint8_t(random() % 9);  // few bins: repeats within a row
+      std::vector<uint32_t> expected(256, 1), counted(256, 1);
+      for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) ++expected[pixels[size_t(y) * stride + x]];
+      ASSERT_EQ(cfPelHistogramSmall(pixels.data(), width, height, stride, counted.data()), 0);
+      EXPECT_EQ(counted, expected) << width << " x " << height;
+    }
+  }
+  EXPECT_CHECK_FAILS(cfPelHistogramSmall(nullptr, 3, 2, 5, histogram));
+  EXPECT_CHECK_FAILS(cfPelHistogramSmall(&sevens[0][0], 0, 2, 5, histogram));
+  EXPECT_CHECK_FAILS(cfPelHistogramSmall(&sevens[0][0], 3, 2, 0, histogram));
+}
+
+}  // namespace

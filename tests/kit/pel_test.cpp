@@ -1,0 +1,177 @@
+// Kit pixel copy, map and memory-overlap check: random windows against plain per-pixel
+// references (overlapping copies against a copy taken aside first, overlaps against the
+// sets of bytes the windows cover), pixels beside the windows untouched, size mismatches and
+// argument errors.
+#include "kit/pel.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <vector>
+
+#include "support/hooks.h"
+
+namespace {
+
+// An image of random bytes with its whole-image record.
+struct randomImage {
+  randomImage(int32_t width, int32_t height, std::mt19937& random, int32_t type = CIMG_TYPE_8) {
+    EXPECT_EQ(cimg_image_construct(&image, type, width, height), 0);
+    EXPECT_EQ(cimg_window_init(&all, &image), 0);
+    uint8_t* first = static_cast<uint8_t*>(all.pixels);
+    for (int64_t i = 0; i < int64_t{all.stride} * height * type; ++i) first[i] = uint8_t(random());
+  }
+  ~randomImage() { cimg_image_destruct(&image); }
+  // Every byte of the buffer, stride padding included.
+  std::vector<uint8_t> bytes() const {
+    const uint8_t* first = static_cast<const uint8_t*>(all.pixels);
+    return {first, first + int64_t{all.stride} * all.height * all.pixelType};
+  }
+  cimg_window window(int32_t x, int32_t y, int32_t width, int32_t height) {
+    cimg_window w;
+    const cstd_rect32 rect{x, y, width, height};
+    EXPECT_EQ(cimg_window_initWindow(&w, &image, &rect, nullptr), 0);
+    return w;
+  }
+  cimg_image image;
+  cimg_window all;
+};
+
+cimg_windowConst asConst(const cimg_window& w) {
+  return {w.width, w.height, w.x0, w.y0, w.stride, w.pixelType, w.pixels, w.storage};
+}
+
+// A random window of the given size inside a width x height image.
+cimg_window randomPlace(randomImage& image, int32_t width, int32_t height, std::mt19937& random) {
+  const int32_t x = int32_t(random() % (image.all.width - width + 1));
+  const int32_t y = int32_t(random() % (image.all.height - height + 1));
+  return image.window(x, y, width, height);
+}
+
+// The buffer offsets of a window's pixel bytes.
+std::set<int64_t> bytesCovered(const cimg_window& w, const cimg_window& all) {
+  std::set<int64_t> covered;
+  const int64_t first = static_cast<uint8_t*>(w.pixels) - static_cast<uint8_t*>(all.pixels);
+  for (int64_t r = 0; r < w.height; ++r)
+    for (int64_t c = 0; c < int64_t{w.width} * w.pixelType; ++c)
+      covered.insert(first + r * w.stride * w.pixelType + c);
+  return covered;
+}
+
+TEST(KitPel, CopyMatchesACopyTakenAsideForAnyPairOfWindows) {
+  std::mt19937 random(11);
+  for (int trial = 0; trial < 400; ++trial) {
+    randomImage a(37, 23, random), b(29, 31, random);
+    const int32_t width = 1 + int32_t(random() % 29), height = 1 + int32_t(random() % 23);
+    const bool sameImage = trial % 2 == 0;
+    randomImage& target = sameImage ? a : b;
+    const cimg_window from = randomPlace(a, width, height, random);
+    const cimg_window to = randomPlace(target, width, height, random);
+
+    std::vector<uint8_t> expected = target.bytes();
+    const std::vector<uint8_t> source = a.bytes();
+    const int64_t fromAt = static_cast<uint8_t*>(from.pixels) - static_cast<uint8_t*>(a.all.pixels);
+    const int64_t toAt =
+        static_cast<uint8_t*>(to.pixels) - static_cast<uint8_t*>(target.all.pixels);
+    for (int64_t r = 0; r < height; ++r)
+      for (int64_t c = 0; c < width; ++c)
+        expected[toAt + r * to.stride + c] = source[fromAt + r * from.stride + c];
+
+    const cimg_windowConst in = asConst(from);
+    ASSERT_EQ(cip_pelCopy8(&in, &to), 0);
+    ASSERT_EQ(target.bytes(), expected) << "trial " << trial;
+  }
+}
+
+TEST(KitPel, MapAppliesTheTableInPlaceOrIntoAnotherWindow) {
+  std::mt19937 random(5);
+  uint8_t table[256];
+  for (uint8_t& t : table) t = uint8_t(random());
+  for (int trial = 0; trial < 200; ++trial) {
+    randomImage a(41, 17, random), b(41, 17, random);
+    // Widths 1..41 run through every remainder of the four-pixel steps.
+    const int32_t width = 1 + trial % 41, height = 1 + int32_t(random() % 17);
+    const bool inPlace = trial % 3 == 0;
+    const cimg_window from = randomPlace(a, width, height, random);
+    randomImage& target = inPlace ? a : b;
+    const cimg_window to = inPlace ? from : randomPlace(b, width, height, random);
+
+    std::vector<uint8_t> expected = target.bytes();
+    const std::vector<uint8_t> source = a.bytes();
+    const int64_t fromAt = static_cast<uint8_t*>(from.pixels) - static_cast<uint8_t*>(a.all.pixels);
+    const int64_t toAt =
+        static_cast<uint8_t*>(to.pixels) - static_cast<uint8_t*>(target.all.pixels);
+    for (int64_t r = 0; r < height; ++r)
+      for (int64_t c = 0; c < width; ++c)
+        expected[toAt + r * to.stride + c] = table[source[fromAt + r * from.stride + c]];
+
+    const cimg_windowConst in = asConst(from);
+    ASSERT_EQ(cip_pelMap8(&in, &to, table), 0);
+    ASSERT_EQ(target.bytes(), expected) << "trial " << trial;
+  }
+}
+
+TEST(KitPel, OverlapIsExactlyASharedPixelByte) {
+  std::mt19937 random(3);
+  for (const int32_t type : {CIMG_TYPE_8, CIMG_TYPE_32}) {
+    randomImage image(24, 12, random, type);
+    for (int trial = 0; trial < 3000; ++trial) {
+      auto place = [&] {
+        const int32_t w = int32_t(random() % 25), h = int32_t(random() % 13);
+        return image.window(int32_t(random() % (25 - w)), int32_t(random() % (13 - h)), w, h);
+      };
+      const cimg_window a = place(), b = place();
+      const std::set<int64_t> inA = bytesCovered(a, image.all), inB = bytesCovered(b, image.all);
+      bool shared = false;
+      for (const int64_t byte : inA) shared = shared || inB.count(byte) != 0;
+      const cimg_windowConst ac = asConst(a);
+      ASSERT_EQ(cip_pelfunc_checkMemoryOverlap(&ac, &b), shared ? CIP_STATUS_MEMORY_OVERLAP : 0)
+          << "type " << type << ", trial " << trial;
+    }
+  }
+  // Windows of different images never overlap; records of different strides are compared
+  // by their spans.
+  randomImage a(16, 16, random), b(16, 16, random);
+  const cimg_windowConst whole = asConst(a.all);
+  EXPECT_EQ(cip_pelfunc_checkMemoryOverlap(&whole, &b.all), 0);
+  cimg_window squeezed = a.window(0, 4, 4, 1);
+  squeezed.stride = 1;
+  const cimg_window below = a.window(0, 2, 4, 2);
+  const cimg_windowConst squeezedConst = asConst(squeezed);
+  EXPECT_EQ(cip_pelfunc_checkMemoryOverlap(&squeezedConst, &below), 0);
+  const cimg_window across = a.window(8, 3, 4, 2);
+  EXPECT_EQ(cip_pelfunc_checkMemoryOverlap(&squeezedConst, &across), CIP_STATUS_MEMORY_OVERLAP);
+}
+
+TEST(KitPel, SizeMismatchesAndArgumentErrors) {
+  std::mt19937 random(8);
+  randomImage a(10, 10, random), b(10, 10, random), wide(10, 10, random, CIMG_TYPE_32);
+  const std::vector<uint8_t> before = b.bytes();
+  const cimg_windowConst in = asConst(a.window(0, 0, 4, 3));
+  uint8_t table[256] = {};
+  for (const cimg_window to : {b.window(0, 0, 3, 3), b.window(0, 0, 4, 4)}) {
+    EXPECT_EQ(cip_pelCopy8(&in, &to), CIMG_STATUS_BAD_SIZE);
+    EXPECT_EQ(cip_pelMap8(&in, &to, table), CIMG_STATUS_BAD_SIZE);
+  }
+  EXPECT_EQ(b.bytes(), before);
+  const cimg_window to = b.window(2, 2, 4, 3);
+  const cimg_window shifted = a.window(1, 1, 4, 3);
+  const cimg_windowConst wideIn = asConst(wide.window(0, 0, 4, 3));
+  EXPECT_CHECK_FAILS(cip_pelCopy8(nullptr, &to));
+  EXPECT_CHECK_FAILS(cip_pelCopy8(&in, nullptr));
+  EXPECT_CHECK_FAILS(cip_pelCopy8(&wideIn, &to));
+  EXPECT_CHECK_FAILS(cip_pelMap8(&in, &to, nullptr));
+  EXPECT_CHECK_FAILS(cip_pelMap8(&wideIn, &to, table));
+  EXPECT_CHECK_FAILS(cip_pelMap8(&in, &shifted, table));  // overlapping, not in place
+  EXPECT_CHECK_FAILS(cip_pelfunc_checkMemoryOverlap(&in, nullptr));
+  EXPECT_EQ(b.bytes(), before);
+  // Empty windows: nothing to do.
+  const cimg_windowConst none = asConst(a.window(3, 3, 0, 5));
+  const cimg_window noneOut = b.window(1, 1, 0, 5);
+  EXPECT_EQ(cip_pelCopy8(&none, &noneOut), 0);
+  EXPECT_EQ(cip_pelMap8(&none, &noneOut, table), 0);
+  EXPECT_EQ(b.bytes(), before);
+}
+
+}  // namespace
