@@ -1,7 +1,8 @@
 // The ID edge detector: one threshold-table load per pixel gives its angle code, or 0xFF
 // where the gradient is too weak, optionally with counts of those non-edge pixels per
-// column block. The 3x3 mode runs sixteen columns at a time where SSE2 is there; the 2x2
-// mode has an accelerated path over row pairs. Both give the per-pixel loop's bytes.
+// column block. Where SSE2 is there the 3x3 mode always runs over row pairs, sixteen columns
+// at a time, and the 2x2 mode has such an accelerated path when asked for. Both give the
+// per-pixel loop's bytes.
 #include "ci_id/priv/ci_idut/edge.h"
 #include "id/idut/edge/id_edge_gradient.h"
 #include "id/idut/edge/id_edge_simd_rows.h"
@@ -56,16 +57,19 @@ struct idDetection {
     }
   }
 
-  // The 3x3 mode over all rows, by sixteen columns where SSE2 is available.
+  // The 3x3 mode: row pairs by sixteen columns where SSE2 is available, an odd last row by
+  // the per-pixel loop.
   void rows3x3() const {
+    int32_t pairedRows = 0;
 #ifdef __SSE2__
-    for (int32_t r = 0; r < height; ++r) {
-      cidut_edgeIDRow3x3(sourceRow(r), sourceStride, outRow(r), width, codes);
+    pairedRows = height & ~1;
+    for (int32_t r = 0; r < pairedRows; r += 2) {
+      cidut_edgeIDRowPair3x3(sourceRow(r), sourceStride, outRow(r), outRow(r + 1), width, codes);
       countRow(r);
+      countRow(r + 1);
     }
-#else
-    portableRows(0, height, false);
 #endif
+    portableRows(pairedRows, height, false);
   }
 
   // The 2x2 mode by row pairs, the rows left over by the per-pixel loop. guard set keeps

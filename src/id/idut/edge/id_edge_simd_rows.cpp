@@ -1,8 +1,9 @@
 // The SSE2 inner loops of the ID edge detector. The pair indices of sixteen columns are
 // formed in 16-bit lanes, exact for both operators, and the looked-up codes are gathered
-// eight to a word, since single byte stores would cost more than the lookups. In the 2x2
-// mode the two output rows of a pair share the middle source row's loads; the 3x3 mode
-// turns its sixteen codes by 32 in one register.
+// eight to a word, since single byte stores would cost more than the lookups. The two output
+// rows of a pair share the loads of their common source rows (one in the 2x2 mode, two in
+// the 3x3 mode, with those rows' column sums). The 3x3 mode turns sixteen codes by 32 in
+// one register.
 #ifdef __SSE2__
 #include "id/idut/edge/id_edge_simd_rows.h"
 
@@ -135,18 +136,26 @@ void cidut_edgeIDRowPair2x2(const uint8_t* top, ptrdiff_t sourceStride, uint8_t*
   }
 }
 
-void cidut_edgeIDRow3x3(const uint8_t* row, ptrdiff_t sourceStride, uint8_t* out, int32_t width,
-                        const uint8_t* codes) {
-  alignas(16) uint16_t k[16];
+void cidut_edgeIDRowPair3x3(const uint8_t* row, ptrdiff_t sourceStride, uint8_t* out0,
+                            uint8_t* out1, int32_t width, const uint8_t* codes) {
+  alignas(16) uint16_t k0[16], k1[16];
   int32_t x = 0;
   for (; x + 16 <= width; x += 16) {  // loads from column x - 1 >= -1 to x + 16 <= width
     const uint8_t* p = row + x;
-    sobelIndices(rowColumns(p - sourceStride), rowColumns(p), rowColumns(p + sourceStride), k);
-    lookUpShifted16(k, codes, out + x);
+    const rowColumns up(p - sourceStride), first(p), second(p + sourceStride),
+        down(p + 2 * sourceStride);
+    sobelIndices(up, first, second, k0);
+    sobelIndices(first, second, down, k1);
+    lookUpShifted16(k0, codes, out0 + x);
+    lookUpShifted16(k1, codes, out1 + x);
   }
+  auto code = [&](const uint8_t* p) {
+    return cidut_edgeIDShiftCode(codes[cidut_edgeIDIndex3x3(p, sourceStride)],
+                                 cidut_edgeIDShift3x3);
+  };
   for (; x < width; ++x) {
-    out[x] = cidut_edgeIDShiftCode(codes[cidut_edgeIDIndex3x3(row + x, sourceStride)],
-                                   cidut_edgeIDShift3x3);
+    out0[x] = code(row + x);
+    out1[x] = code(row + sourceStride + x);
   }
 }
 #endif
