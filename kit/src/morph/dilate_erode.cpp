@@ -15,7 +15,7 @@ namespace {
 // square's offsets in another order included, goes tap by tap.
 bool isSquare(const cip_gmorphElementArray& element) {
   const int64_t side = 2 * int64_t{element.radius} + 1;
-  if (side * side != element.count) return false;
+  if (side > 46340 || side * side != element.count) return false;  // 46341^2 > INT32_MAX
   for (int32_t j = 0; j < element.count; ++j) {
     if (element.offsets[2 * j] != j % side - element.radius ||
         element.offsets[2 * j + 1] != j / side - element.radius) {

@@ -33,7 +33,7 @@ size_t cip_gmorph_offsetsScratchBytes(int32_t width, int32_t height,
   if (width <= 0 || height <= 0) return 0;
   const reach r = reachOf(element, width, height);
   return size_t(element.count) * sizeof(const uint8_t*) +
-         size_t(2 * r.y + 1) * (size_t(width) + 2 * size_t(r.x));
+         (2 * size_t(r.y) + 1) * (size_t(width) + 2 * size_t(r.x));
 }
 
 template <class Extremum>
@@ -44,7 +44,7 @@ void cip_gmorph_offsets(const cimg_windowConst& source, const cimg_window& desti
   const reach r = reachOf(element, width, height);
   const uint8_t** taps = static_cast<const uint8_t**>(scratch);
   uint8_t* ring = reinterpret_cast<uint8_t*>(taps + element.count);
-  const int32_t ringRows = 2 * r.y + 1;
+  const int64_t ringRows = 2 * int64_t{r.y} + 1;
   const ptrdiff_t paddedWidth = ptrdiff_t{width} + 2 * r.x;
   auto extendRow = [&](int32_t y) {
     const uint8_t* in = cimg_windowConst_row<uint8_t>(&source, y);

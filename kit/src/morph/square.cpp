@@ -72,13 +72,13 @@ void squareDirect(const cimg_windowConst& source, const cimg_window& destination
 // when lo enters the block. Lines holds the lines and does the extremum steps.
 template <class Lines>
 void vanHerk(Lines& lines, int32_t count, int32_t r) {
-  const int32_t k = 2 * r + 1;
+  const int64_t k = 2 * int64_t{r} + 1;
   // hi starts at min(count - 1, r), inside the first block.
   int32_t hi = std::min(count - 1, r), hiBlock = 0, loBlock = 0, suffixBlock = -1;
   lines.startPrefix(hi);
   for (int32_t i = 0; i < count; ++i) {
     const int32_t lo = std::max(0, i - r);
-    if (i > 0 && i + r < count) {  // hi moves on by one line
+    if (i > 0 && int64_t{i} + r < count) {  // hi moves on by one line
       if (++hi == hiBlock + k) {
         hiBlock = hi;
         lines.restartPrefix(hi);
@@ -92,7 +92,7 @@ void vanHerk(Lines& lines, int32_t count, int32_t r) {
       continue;
     }
     if (loBlock != suffixBlock) {
-      lines.fillSuffixes(loBlock, std::min(loBlock + k, count) - 1);
+      lines.fillSuffixes(loBlock, int32_t(std::min<int64_t>(loBlock + k, count) - 1));
       suffixBlock = loBlock;
     }
     if (hiBlock == loBlock) {  // hi is the last line of the block
@@ -104,7 +104,7 @@ void vanHerk(Lines& lines, int32_t count, int32_t r) {
 }
 
 size_t vanHerkScratchBytes(int32_t count, int32_t width, int32_t r) {
-  return size_t(std::min(2 * r + 1, count) + 1) * size_t(width);
+  return (size_t(std::min<int64_t>(2 * int64_t{r} + 1, count)) + 1) * size_t(width);
 }
 
 // Image rows as the lines of van Herk: the column pass.

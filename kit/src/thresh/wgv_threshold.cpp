@@ -123,10 +123,10 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
   checkParams(params, result);
   // Levels are counted from low from here on.
   const uint32_t* h = histogram + low;
-  const int32_t levels = high - low + 1;
+  const int64_t levels = int64_t{high} - low + 1;
   moments all;
-  int32_t first = -1, last = -1;
-  for (int32_t k = 0; k < levels; ++k) {
+  int64_t first = -1, last = -1;
+  for (int64_t k = 0; k < levels; ++k) {
     if (h[k] == 0) continue;
     all.count += h[k];
     all.sum += u128(h[k]) * uint64_t(k);
@@ -135,7 +135,7 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
     last = k;
   }
   if (first == last) {
-    const int32_t level = low + std::max(first, 0);
+    const int32_t level = int32_t(low + std::max<int64_t>(first, 0));
     *result = {level, 0, 0.0, double(level), double(level)};
     return 0;
   }
@@ -144,11 +144,11 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
   // are the run runStart .. runEnd of consecutive equal scores; a later, separate run of the
   // same score does not replace it.
   splitScore best;
-  int32_t runStart = -1, runEnd = -1;
+  int64_t runStart = -1, runEnd = -1;
   bool inRun = false;
   uint64_t darkCount = 0;
   u128 darkSum = 0;
-  for (int32_t t = first + 1; t <= last; ++t) {
+  for (int64_t t = first + 1; t <= last; ++t) {
     darkCount += h[t - 1];
     darkSum += u128(h[t - 1]) * uint64_t(t - 1);
     if (h[t - 1] == 0) {  // the same classes as threshold t - 1
@@ -167,12 +167,12 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
       inRun = false;
     }
   }
-  const int32_t threshold =
+  const int64_t threshold =
       params->tieRule == CIP_THRESH_TIE_MIDDLE ? (runStart + runEnd) / 2 : runStart;
 
   darkCount = 0;
   darkSum = 0;
-  for (int32_t k = first; k < threshold; ++k) {
+  for (int64_t k = first; k < threshold; ++k) {
     darkCount += h[k];
     darkSum += u128(h[k]) * uint64_t(k);
   }
@@ -180,7 +180,7 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
   const wideNumber spread =
       difference(product(wideNumber::of(all.count), wideNumber::of(all.squares)),
                  product(wideNumber::of(all.sum), wideNumber::of(all.sum)));
-  result->threshold = low + threshold;
+  result->threshold = int32_t(low + threshold);
   result->valid = 1;
   result->separability =
       double(best.numerator.approximate() / product(best.denominator, spread).approximate());
