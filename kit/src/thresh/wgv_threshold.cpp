@@ -83,8 +83,8 @@ struct moments {
 };
 
 // The between-class variance of a split, times count^2, as the fraction D^2 / (n0 n1) with
-// D = n0 sum - count s0 (never negative: the dark class's mean is at most the overall
-// mean), for the dark class of n0 levels summing to s0 and the light class of n1.
+// D = n0 sum - count s0 = n0 n1 (light mean - dark mean), never negative, for a dark class
+// of n0 pixels whose levels sum to s0 and a light class of n1 pixels.
 struct splitScore {
   wideNumber numerator;
   wideNumber denominator;
