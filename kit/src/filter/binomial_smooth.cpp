@@ -28,9 +28,10 @@ void binomialWeights(int32_t taps, uint32_t* weights) {
   for (int32_t d = 1; d < taps; ++d) weights[d] = weights[d - 1] * uint32_t(taps - d) / uint32_t(d);
 }
 
+// The weights of a kernel sum to 2^(taps - 1).
 int32_t log2Total(int32_t taps) {
   return taps - 1;
-}  // the weights sum to 2^(taps - 1)
+}
 
 // The source pixels one row of kept pixels reads: span pixels from window column start,
 // the ones outside the window replaced by the border pixels.
@@ -80,18 +81,23 @@ void store16(void* p, __m128i v) {
   _mm_storeu_si128(static_cast<__m128i*>(p), v);
 }
 
+// The kernel loops below run over compile-time counts and are written out in full
+// (#pragma GCC unroll), so that the weights and row pointers stay in registers.
+
 // Row sums of kernel 2N + 1 with symmetric weights w: pixel pairs p[d] + p[2N - d] are
 // added before they are weighted.
 template <int N>
 void rowSums16(const uint8_t* p, int32_t count, const uint32_t* w, uint16_t* out) {
   const __m128i zero = _mm_setzero_si128();
   __m128i weight[N + 1];
+#pragma GCC unroll 16
   for (int d = 0; d <= N; ++d) weight[d] = _mm_set1_epi16(int16_t(w[d]));
   int32_t i = 0;
   for (; i + 16 <= count; i += 16) {
     const __m128i c = load16(p + i + N);
     __m128i lo = _mm_mullo_epi16(_mm_unpacklo_epi8(c, zero), weight[N]);
     __m128i hi = _mm_mullo_epi16(_mm_unpackhi_epi8(c, zero), weight[N]);
+#pragma GCC unroll 16
     for (int d = 0; d < N; ++d) {
       const __m128i a = load16(p + i + d), b = load16(p + i + 2 * N - d);
       const __m128i pairLo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
@@ -109,62 +115,107 @@ void rowSums16(const uint8_t* p, int32_t count, const uint32_t* w, uint16_t* out
   }
 }
 
-// Column sums of kernel 2N + 1 whose totals stay below 65536: (sum + bias) >> shift.
+// Column sums of kernel 2N + 1 whose totals stay below 65536: (sum + bias) >> shift. The
+// row pointers are copied to locals, which the byte stores cannot alias.
 template <int N>
 void columnSums16(const uint16_t* const* rows, int32_t count, const uint32_t* w, int32_t shift,
                   uint32_t bias, uint8_t* out) {
+  const uint16_t* row[2 * N + 1];
   __m128i weight[N + 1];
+#pragma GCC unroll 32
+  for (int d = 0; d <= 2 * N; ++d) row[d] = rows[d];
+#pragma GCC unroll 16
   for (int d = 0; d <= N; ++d) weight[d] = _mm_set1_epi16(int16_t(w[d]));
   const __m128i biasLanes = _mm_set1_epi16(int16_t(bias)), count128 = _mm_cvtsi32_si128(shift);
-  auto eight = [&](int32_t i) {
-    __m128i sum = _mm_mullo_epi16(load16(rows[N] + i), weight[N]);
-    for (int d = 0; d < N; ++d) {
-      const __m128i pair = _mm_add_epi16(load16(rows[d] + i), load16(rows[2 * N - d] + i));
-      sum = _mm_add_epi16(sum, _mm_mullo_epi16(pair, weight[d]));
-    }
-    return _mm_srl_epi16(_mm_add_epi16(sum, biasLanes), count128);
-  };
   int32_t i = 0;
-  for (; i + 16 <= count; i += 16) store16(out + i, _mm_packus_epi16(eight(i), eight(i + 8)));
+  for (; i + 16 <= count; i += 16) {
+    __m128i half[2];
+#pragma GCC unroll 2
+    for (int h = 0; h < 2; ++h) {
+      const int32_t at = i + 8 * h;
+      __m128i sum = _mm_mullo_epi16(load16(row[N] + at), weight[N]);
+#pragma GCC unroll 16
+      for (int d = 0; d < N; ++d) {
+        const __m128i pair = _mm_add_epi16(load16(row[d] + at), load16(row[2 * N - d] + at));
+        sum = _mm_add_epi16(sum, _mm_mullo_epi16(pair, weight[d]));
+      }
+      half[h] = _mm_srl_epi16(_mm_add_epi16(sum, biasLanes), count128);
+    }
+    store16(out + i, _mm_packus_epi16(half[0], half[1]));
+  }
   for (; i < count; ++i) {
     uint32_t sum = 0;
-    for (int d = 0; d <= 2 * N; ++d) sum += w[d] * rows[d][i];
+    for (int d = 0; d <= 2 * N; ++d) sum += w[d] * row[d][i];
     out[i] = uint8_t((sum + bias) >> shift);
   }
 }
 
-// Column sums of kernel 2N + 1 in 32-bit lanes. pmaddwd takes signed words, so the row
-// sums enter with 32768 subtracted and the weights' total times 32768 is added back;
-// the arithmetic is modulo 2^32, where the true sum lies.
-template <int N>
+// Column sums of kernel 2N + 1 in 32-bit lanes through pmaddwd, which multiplies signed
+// words in pairs. Row sums below 16384 (row kernels up to 7 taps) are added in symmetric
+// pairs first and the pair sums weighted two at a time. Larger row sums enter alone, with
+// 32768 subtracted, and the weights' total times 32768 is added back; the arithmetic is
+// modulo 2^32, where the true sum lies.
+template <int N, bool LargeRows>
 void columnSums32Sse2(const uint16_t* const* rows, int32_t count, const uint32_t* w, int32_t shift,
                       uint32_t bias, uint8_t* out) {
-  __m128i pairWeight[N + 1];
-  for (int d = 0; d < N; ++d) pairWeight[d] = _mm_set1_epi32(int32_t(w[d] * 0x10001u));
-  pairWeight[N] = _mm_set1_epi32(int32_t(w[N]));
-  const uint32_t restore = (uint32_t(32768) << (2 * N)) + bias;
+  // Each pmaddwd takes two terms: the symmetric pairs (d, 2N - d) of large rows, or two
+  // pair sums (the centre row is the last term).
+  constexpr int groups = LargeRows ? N + 1 : (N + 2) / 2;
+  const uint16_t* row[2 * N + 1];
+  __m128i groupWeight[groups];
+#pragma GCC unroll 32
+  for (int d = 0; d <= 2 * N; ++d) row[d] = rows[d];
+#pragma GCC unroll 16
+  for (int g = 0; g < groups; ++g) {
+    const int first = LargeRows ? g : 2 * g, second = LargeRows ? g : 2 * g + 1;
+    const uint32_t high = (LargeRows ? g < N : second <= N) ? w[second] : 0;
+    groupWeight[g] = _mm_set1_epi32(int32_t(w[first] | high << 16));
+  }
+  const uint32_t restore = (LargeRows ? uint32_t(32768) << (2 * N) : 0) + bias;
   const __m128i restoreLanes = _mm_set1_epi32(int32_t(restore));
   const __m128i sign = _mm_set1_epi16(int16_t(0x8000)), zero = _mm_setzero_si128();
   const __m128i count128 = _mm_cvtsi32_si128(shift);
-  auto eight = [&](int32_t i) {
-    const __m128i c = _mm_xor_si128(load16(rows[N] + i), sign);
-    __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(c, zero), pairWeight[N]);
-    __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(c, zero), pairWeight[N]);
-    for (int d = 0; d < N; ++d) {
-      const __m128i a = _mm_xor_si128(load16(rows[d] + i), sign);
-      const __m128i b = _mm_xor_si128(load16(rows[2 * N - d] + i), sign);
-      lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairWeight[d]));
-      hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairWeight[d]));
-    }
-    lo = _mm_srl_epi32(_mm_add_epi32(lo, restoreLanes), count128);
-    hi = _mm_srl_epi32(_mm_add_epi32(hi, restoreLanes), count128);
-    return _mm_packs_epi32(lo, hi);  // every value is at most 255
-  };
   int32_t i = 0;
-  for (; i + 16 <= count; i += 16) store16(out + i, _mm_packus_epi16(eight(i), eight(i + 8)));
+  for (; i + 16 <= count; i += 16) {
+    __m128i half[2];
+#pragma GCC unroll 2
+    for (int h = 0; h < 2; ++h) {
+      const int32_t at = i + 8 * h;
+      // The two terms of each group.
+      __m128i a[groups], b[groups];
+      if constexpr (LargeRows) {
+#pragma GCC unroll 16
+        for (int d = 0; d <= N; ++d) {
+          a[d] = _mm_xor_si128(load16(row[d] + at), sign);
+          b[d] = d < N ? _mm_xor_si128(load16(row[2 * N - d] + at), sign) : zero;
+        }
+      } else {
+        __m128i term[N + 2];
+#pragma GCC unroll 16
+        for (int d = 0; d < N; ++d)
+          term[d] = _mm_add_epi16(load16(row[d] + at), load16(row[2 * N - d] + at));
+        term[N] = load16(row[N] + at);
+        term[N + 1] = zero;
+#pragma GCC unroll 16
+        for (int g = 0; g < groups; ++g) {
+          a[g] = term[2 * g];
+          b[g] = term[2 * g + 1];
+        }
+      }
+      __m128i lo = restoreLanes, hi = restoreLanes;
+#pragma GCC unroll 16
+      for (int g = 0; g < groups; ++g) {
+        lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a[g], b[g]), groupWeight[g]));
+        hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a[g], b[g]), groupWeight[g]));
+      }
+      // Every value is at most 255 after the shift.
+      half[h] = _mm_packs_epi32(_mm_srl_epi32(lo, count128), _mm_srl_epi32(hi, count128));
+    }
+    store16(out + i, _mm_packus_epi16(half[0], half[1]));
+  }
   for (; i < count; ++i) {
     uint32_t sum = 0;
-    for (int d = 0; d <= 2 * N; ++d) sum += w[d] * rows[d][i];
+    for (int d = 0; d <= 2 * N; ++d) sum += w[d] * row[d][i];
     out[i] = uint8_t((sum + bias) >> shift);
   }
 }
@@ -179,14 +230,19 @@ rowSums16Fn rowSums16For(int32_t n) {
   return kernels[n];
 }
 
-columnSums16Fn columnSumsFor(int32_t n, bool narrow) {
+// The column sums of kernel 2n + 1: 16-bit lanes when the totals fit them, else 32-bit
+// lanes, taking the row sums of 9-tap row kernels (up to 65280) alone.
+columnSums16Fn columnSumsFor(int32_t n, bool narrow, bool largeRows) {
   static constexpr columnSums16Fn narrowKernels[] = {
       &columnSums16<0>, &columnSums16<1>, &columnSums16<2>, &columnSums16<3>, &columnSums16<4>};
-  static constexpr columnSums16Fn wideKernels[] = {
-      &columnSums32Sse2<0>, &columnSums32Sse2<1>, &columnSums32Sse2<2>,
-      &columnSums32Sse2<3>, &columnSums32Sse2<4>, &columnSums32Sse2<5>,
-      &columnSums32Sse2<6>, &columnSums32Sse2<7>, &columnSums32Sse2<8>};
-  return narrow ? narrowKernels[n] : wideKernels[n];
+  static constexpr columnSums16Fn wideKernels[2][9] = {
+      {&columnSums32Sse2<0, false>, &columnSums32Sse2<1, false>, &columnSums32Sse2<2, false>,
+       &columnSums32Sse2<3, false>, &columnSums32Sse2<4, false>, &columnSums32Sse2<5, false>,
+       &columnSums32Sse2<6, false>, &columnSums32Sse2<7, false>, &columnSums32Sse2<8, false>},
+      {&columnSums32Sse2<0, true>, &columnSums32Sse2<1, true>, &columnSums32Sse2<2, true>,
+       &columnSums32Sse2<3, true>, &columnSums32Sse2<4, true>, &columnSums32Sse2<5, true>,
+       &columnSums32Sse2<6, true>, &columnSums32Sse2<7, true>, &columnSums32Sse2<8, true>}};
+  return narrow ? narrowKernels[n] : wideKernels[largeRows][n];
 }
 
 // Sizes the SSE2 loops take: every column kept, row sums in 16 bits, column sums in 32.
@@ -270,7 +326,7 @@ int32_t cip_binomialSmooth8(const cimg_windowConst& source, const cimg_window& d
 #ifdef __SSE2__
     if (fast) {
       const uint32_t bias = round && shift > 0 ? uint32_t(1) << (shift - 1) : 0;
-      columnSumsFor(y.taps / 2, shift <= 8)(rows16, x.count, wy, shift, bias, out);
+      columnSumsFor(y.taps / 2, shift <= 8, x.taps == 9)(rows16, x.count, wy, shift, bias, out);
       continue;
     }
 #endif
