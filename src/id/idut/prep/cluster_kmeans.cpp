@@ -19,6 +19,7 @@ constexpr int32_t maximumPasses = 20;
 // The double variant over the kit's statistics records.
 struct doubleClusters {
   using value = double;
+  using difference = double;
   using slot = cmath_statistics;
 
   double relativeTolerance;  // negative: test off
@@ -41,23 +42,27 @@ struct doubleClusters {
 // of integers.
 struct fixedClusters {
   using value = int32_t;
+  using difference = int64_t;
   using slot = cmath_statisticsFixed;
 
   int32_t fracBits;
   bool relativeOn;
   bool absoluteOn;
-  int32_t relativeTolerance;  // tolerance * 2^fracBits + 0.5, truncated
+  int32_t relativeTolerance;  // tolerance * 2^fracBits + 0.5, truncated; 0 when off
   int32_t absoluteTolerance;
 
-  fixedClusters(const cidut_clusterKMeansParamsFixed& p)
+  explicit fixedClusters(const cidut_clusterKMeansParamsFixed& p)
       : fracBits(p.fracBits),
         relativeOn(p.relativeTolerance >= 0.0),
         absoluteOn(p.absoluteTolerance >= 0.0),
         relativeTolerance(toFixed(p.relativeTolerance, p.fracBits)),
         absoluteTolerance(toFixed(p.absoluteTolerance, p.fracBits)) {}
 
+  // A tolerance beyond the 32-bit range is as good as the largest one there.
   static int32_t toFixed(double tolerance, int32_t fracBits) {
-    return int32_t(std::ldexp(tolerance, fracBits) + 0.5);
+    if (tolerance < 0.0) return 0;
+    const double scaled = std::ldexp(tolerance, fracBits) + 0.5;
+    return scaled < 2147483647.0 ? int32_t(scaled) : INT32_MAX;
   }
 
   int32_t init(slot* s) const { return cmath_statisticsFixed_init(s, fracBits); }
@@ -114,7 +119,7 @@ class kMeans {
       if (slots_[a].n == 0) continue;
       for (int32_t b = a + 1; b < k_; ++b) {
         if (slots_[b].n == 0) continue;
-        value meanA, meanB, deviationA, deviationB;
+        value meanA{}, meanB{}, deviationA{}, deviationB{};
         if (const int32_t status = moments(a, &meanA, &deviationA); status < 0) return status;
         if (const int32_t status = moments(b, &meanB, &deviationB); status < 0) return status;
         const value deviation = deviationA < deviationB ? deviationB : deviationA;
@@ -174,12 +179,12 @@ class kMeans {
     *changed = false;
     for (int32_t i = 0; i < n_; ++i) {
       int32_t nearest = -1;
-      decltype(Clusters::distance(value{}, value{})) nearestDistance{};
+      typename Clusters::difference nearestDistance{};
       for (int32_t j = 0; j < k_; ++j) {
         if (slots_[j].n == 0) continue;
-        value m;
+        value m{};
         if (const int32_t status = c_.mean(&slots_[j], &m); status < 0) return status;
-        const auto d = Clusters::distance(values_[i], m);
+        const typename Clusters::difference d = Clusters::distance(values_[i], m);
         if (nearest < 0 || d < nearestDistance) {
           nearest = j;
           nearestDistance = d;

@@ -51,8 +51,6 @@ struct boxAverage {
       for (int32_t x = 0; x < width; ++x) columns[x] += row[x];
     }
 
-    const uint8_t* leaving = source;                                         // top row of the band
-    const uint8_t* entering = source + ptrdiff_t{boxHeight} * sourceStride;  // row below it
     uint8_t* out = destination;
     for (int32_t y = 0; y <= lastBoxRow; ++y, out += destinationStride) {
       uint32_t sum = 0;
@@ -64,9 +62,10 @@ struct boxAverage {
       }
       if (boxesPerRow < width) repeatLastColumn(out, boxesPerRow, width);
       if (y == lastBoxRow) break;
+      // The band moves down a row: its top row leaves, the row below it enters.
+      const uint8_t* leaving = source + ptrdiff_t{y} * sourceStride;
+      const uint8_t* entering = leaving + ptrdiff_t{boxHeight} * sourceStride;
       for (int32_t x = 0; x < width; ++x) columns[x] += entering[x] - leaving[x];
-      leaving += sourceStride;
-      entering += sourceStride;
     }
   }
 };
