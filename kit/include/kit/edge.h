@@ -16,9 +16,12 @@
 // dark to light. A zero gradient has code 0. These are the same codes as the library's ID
 // edge detector.
 //
-// Suppression. A pixel is an edgelet when its magnitude is at least the threshold and is a
-// local maximum across the edge: its neighbours along the gradient direction, quantised to
-// the nearest of the four axes 0, 45, 90 and 135 degrees, are compared. With the tie rule
+// Suppression. A pixel is an edgelet when its magnitude is at least the threshold (and
+// above 0) and is a local maximum across the edge: its neighbours along the gradient
+// direction, quantised to the nearest of the four axes 0, 45, 90 and 135 degrees, are
+// compared. The quantisation is that of the angle code: the neighbour in front is the one
+// in octant ((code + 16) >> 5) & 7 (0 right, 1 down-right, 2 down, ... 7 up-right), and the
+// 8-bit magnitudes are compared. With the tie rule
 // of the parameters set (thin != 0) the pixel must be greater than the neighbour in front
 // (along the gradient) and at least the one behind, so of two equal maxima across the edge
 // only the one in front is kept; with it clear (thin == 0) the pixel must be at least both,
@@ -26,7 +29,11 @@
 //
 // The operator needs the 3x3 neighbourhood of a pixel inside the source window, so the
 // window's one-pixel border has no magnitude, angle or edgelet: edgelet columns run from 1
-// to width - 2 and rows from 1 to height - 2 of the source window.
+// to width - 2 and rows from 1 to height - 2 of the source window. A pixel whose neighbour
+// in front or behind lies in the border cannot be compared and is no edgelet. So every
+// edgelet of a window is an edgelet of any larger window over the same pixels, and two
+// windows that overlap by 4 rows (or columns) hold together every edgelet of their union,
+// those of the two middle overlap rows possibly twice.
 #pragma once
 
 #include <stdint.h>
@@ -42,7 +49,7 @@ extern "C" {
 // Parameters. The three floats come first; callers rely on their order.
 
 typedef struct csEdgeParams {
-  float scale;      // magnitude gain, > 0 (1: a quarter of the Sobel gradient length)
+  float scale;      // magnitude gain, > 0 and finite (1: a quarter of the gradient length)
   float threshold;  // least magnitude of an edgelet, 0 .. 255
   float thin;       // tie rule of the suppression: non-zero keeps one of two equal maxima
   int32_t flags;    // reserved, 0
@@ -71,17 +78,17 @@ typedef struct csEdge {
 // CSYS_STATUS_NO_MEMORY and leaves the list as it was before that detection.
 typedef struct csEdgeList csEdgeList;
 
-// *list = a new empty list for capacity edgelets (capacity >= 0); the list and its storage
-// come from the kit's allocator, so the allocation hook can make this fail
+// *list = a new empty list for capacity edgelets (capacity >= 0), frame rule 0; the list
+// and its storage come from the kit's allocator, so the allocation hook can make this fail
 // (CSYS_STATUS_NO_MEMORY, *list = null).
 CKIT_API int32_t csEdgeListNew(int32_t capacity, csEdgeList** list);
 // Deletes *list (null accepted) and sets *list = null. The shape of a cleanup release.
 CKIT_API int32_t csEdgeListDelete(csEdgeList** list);
 // Empties the list and sets its frame rule. frame = 1: positions are relative to the
-// window of the first image detected into the list after this call, and later detections
-// (other windows of the same image, such as overlapping bands) are translated into that
-// frame; frame = 0: each detection reports positions relative to its own window. reserved
-// must be 0 (check).
+// window of the first image detected into the list after this call (by a detection that
+// succeeds), and later detections (other windows of the same image, such as overlapping
+// bands) are translated into that frame; frame = 0: each detection reports positions
+// relative to its own window. reserved must be 0 (check).
 CKIT_API int32_t csEdgeListInit(csEdgeList* list, int32_t frame, int32_t reserved);
 // Number of edgelets held.
 CKIT_API int32_t csEdgeListLen(const csEdgeList* list);
@@ -108,11 +115,17 @@ static inline uint8_t csEdgeMag(const csEdge* e) { return e->mag; }
 // at most two links, the closest candidates (4-neighbours before diagonal ones) winning.
 // A chain is a maximal path of links, listed from one end to the other (a closed loop
 // starts anywhere); an edgelet without links is a chain of one.
+// In detail: every 4-neighbour pair is offered first, then every diagonal pair, each
+// sweep in row order; a pair is linked when both have fewer than two links, and a
+// diagonal pair already sharing a linked neighbour is not (a staircase corner stays a
+// path). A path starts at its end with the lower index, a loop at its lowest index and
+// goes on towards the lower of its two neighbours; chains are in order of their lowest
+// index. The result depends on the edgelets only.
 
 typedef struct csEdgeChains {
   int32_t count;     // number of chains
   int32_t* starts;   // count + 1 offsets into members; chain c is members[starts[c] ..
-                     // starts[c + 1] - 1]
+                     // starts[c + 1] - 1] (null while no storage is held and count is 0)
   int32_t* members;  // edgelet indices into the list detected with the chains
   int32_t capacity;  // storage held (kit use)
 } csEdgeChains;
@@ -134,9 +147,10 @@ typedef struct csImage95 {
 //   and 2 rows lower than the source's; pixel (c, r) receives the value of source window
 //   pixel (c + 1, r + 1). A different size is CIMG_STATUS_BAD_SIZE, nothing written.
 // - list (may be null): the edgelets are appended; positions per the list's frame rule.
-// - chains (may be null, needs list): the chains of the edgelets appended by this call,
-//   indices counted from the list's start.
-// Sources smaller than 3 x 3 have no interior: nothing is written or appended, status 0.
+// - chains (may be null, needs list): replaced by the chains of the edgelets appended by
+//   this call, indices counted from the list's start.
+// Sources smaller than 3 x 3 have no interior: nothing is written or appended, status 0
+// (the outputs' sizes are not checked then).
 // Statuses: 0, CSYS_STATUS_NO_MEMORY (working rows, a full list, chain storage),
 // CIMG_STATUS_BAD_SIZE. A failure leaves the list and chains as they were; the magnitude
 // and angle images may be partly written.
@@ -149,9 +163,9 @@ CKIT_API int32_t csEdgeDetect(const csImage95* source, csImage95* magnitude, csI
 static_assert(sizeof(csEdge) == 20, "edgelets are packed in lists");
 
 // Wraps a kit image for the detector: init takes the handle's current window (8-bit, bound;
-// else CIMG_STATUS_UNBOUND or CIMG_STATUS_BAD_SIZE), and the conversion hands the detector
-// its image pointer. The handle must outlive the wrapper's use; the wrapper holds no
-// reference of its own.
+// else CIMG_STATUS_UNBOUND or CIMG_STATUS_BAD_SIZE, and the wrapper is left unbound), and
+// the conversion hands the detector its image pointer (null while unbound). The handle
+// must outlive the wrapper's use; the wrapper holds no reference of its own.
 class CKIT_API cxImage95 {
  public:
   cxImage95();

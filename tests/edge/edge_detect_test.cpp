@@ -1,0 +1,351 @@
+// The edge-detection front end: processing rectangles and output placement of the
+// magnitude/angle images, edgelet lists with the banded fallback when memory is short, and
+// the sparse true-peak images built from edgelets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/edge.h"
+#include "kit/pel.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+constexpr uint8_t dark = 20, light = 220;
+
+using positionSet = std::set<std::pair<int32_t, int32_t>>;
+
+// A vertical step: columns left of x dark, from x on light.
+greyScene verticalStep(int32_t width, int32_t height, int32_t x) {
+  greyScene scene(width, height, dark);
+  scene.paint([x](double px, double) { return px >= x; }, light);
+  return scene;
+}
+
+// A kit image handle owned by the test.
+struct handle {
+  cimg_image image;
+  handle() { cimg_image_constructUnbound(&image); }
+  ~handle() { cimg_image_destruct(&image); }
+  bool bound() const {
+    int32_t b = 0;
+    cimg_image_getIsBound(&image, &b);
+    return b != 0;
+  }
+  cstd_rect32 window() const {
+    cstd_rect32 r{};
+    cimg_image_getWindow(&image, &r);
+    return r;
+  }
+  // Pixel at image coordinates (x, y).
+  uint8_t at(int32_t x, int32_t y) const {
+    cimg_window w;
+    cimg_window_init(&w, &image);
+    return cimg_window_row<uint8_t>(&w, y - w.y0)[x - w.x0];
+  }
+};
+
+// An edgelet list owned by the test.
+struct edgeList {
+  csEdgeList* list = nullptr;
+  explicit edgeList(int32_t capacity = 0) { csEdgeListNew(capacity, &list); }
+  ~edgeList() { csEdgeListDelete(&list); }
+  std::vector<std::pair<int32_t, int32_t>> positions() const {
+    std::vector<std::pair<int32_t, int32_t>> out;
+    for (const csEdge* e = csEdgeListFirst(list); e; e = csEdgeListNext(list, e))
+      out.emplace_back(csEdgePi(e), csEdgePj(e));
+    return out;
+  }
+  // Edgelets per row.
+  std::vector<int32_t> rowCounts(int32_t height) const {
+    std::vector<int32_t> counts(height, 0);
+    for (const auto& [i, j] : positions()) ++counts[j];
+    return counts;
+  }
+};
+
+const cip_edgeParams thinPeaks{1.0, 20.0, 1.0};
+
+// The positions of the edgelets the true-peak images are made from.
+positionSet edgeletsOf(const testImage& source, uint8_t threshold) {
+  edgeList list;
+  const cip_edgeParams params{1.0, double(threshold), 0.0};
+  EXPECT_EQ(cip_edge_detectEdges(source.constImage(), &params, list.list), 0);
+  const auto all = list.positions();
+  return {all.begin(), all.end()};
+}
+
+TEST(EdgeDetect, MagnitudeAndAngleImages) {
+  cip_edgeParams defaults;
+  cip_edgeParams_init(&defaults);
+  EXPECT_EQ(defaults.p1, csEdgeParamsDefault.scale);
+  EXPECT_EQ(defaults.p2, csEdgeParamsDefault.threshold);
+  EXPECT_EQ(defaults.p3, csEdgeParamsDefault.thin);
+
+  // Unbound outputs cover the interior of the source window, placed where it is.
+  testImage source(verticalStep(12, 9, 6));
+  cimg_image_setWindowOrigin(source.image(), 100, 50);
+  cmath_xformLinear shift{{2, 0, 0, 2}, {3, 4}};
+  cimg_image_setLinearClientFromImageXform(source.image(), &shift);
+  handle mag, ang;
+  ASSERT_EQ(cip_edge_detectMagAng(source.constImage(), &defaults, &mag.image, &ang.image), 0);
+  for (const handle* out : {&mag, &ang}) {
+    const cstd_rect32 w = out->window();
+    EXPECT_EQ(w.x, 101);
+    EXPECT_EQ(w.y, 51);
+    EXPECT_EQ(w.width, 10);
+    EXPECT_EQ(w.height, 7);
+    cmath_xformLinear xform;
+    cimg_image_getLinearClientFromImageXform(&out->image, &xform);
+    EXPECT_EQ(xform.translation.x, 3);
+    EXPECT_EQ(xform.matrix.yy, 2);
+  }
+  // Sobel across a 200-level step: 4 * 200 / 4 on the two columns beside it, angle +x.
+  for (int32_t y = 51; y < 58; ++y) {
+    EXPECT_EQ(mag.at(104, y), 0);
+    EXPECT_EQ(mag.at(105, y), 200);
+    EXPECT_EQ(mag.at(106, y), 200);
+    EXPECT_EQ(mag.at(107, y), 0);
+    EXPECT_EQ(ang.at(105, y), 0);
+  }
+
+  // A bound magnitude image restricts both outputs; it keeps its pixels outside.
+  handle small, angles;
+  const cstd_rect32 part{104, 48, 5, 6};  // reaches above the source
+  ASSERT_EQ(cimg_image_constructRect(&small.image, CIMG_TYPE_8, &part), 0);
+  cimg_window pixels;
+  cimg_window_init(&pixels, &small.image);
+  cip_pelSet8(&pixels, 77);
+  ASSERT_EQ(cip_edge_detectMagAng(source.constImage(), &defaults, &small.image, &angles.image), 0);
+  const cstd_rect32 a = angles.window();
+  EXPECT_EQ(a.x, 104);
+  EXPECT_EQ(a.y, 51);
+  EXPECT_EQ(a.width, 5);
+  EXPECT_EQ(a.height, 3);
+  EXPECT_EQ(small.at(105, 50), 77);
+  EXPECT_EQ(small.at(105, 51), 200);
+  EXPECT_EQ(small.at(104, 53), 0);
+
+  // 3 x 3: one pixel; 2 x 2: nothing to do.
+  testImage three(3, 3, 9), two(2, 2, 9);
+  handle m3, a3, m2, a2;
+  ASSERT_EQ(cip_edge_detectMagAng(three.constImage(), &defaults, &m3.image, &a3.image), 0);
+  EXPECT_EQ(m3.window().width * m3.window().height, 1);
+  ASSERT_EQ(cip_edge_detectMagAng(two.constImage(), &defaults, &m2.image, &a2.image), 0);
+  EXPECT_FALSE(m2.bound() || a2.bound());
+
+  handle unbound;
+  EXPECT_EQ(
+      cip_edge_detectMagAng(cimg_image_asConst(&unbound.image), &defaults, &m2.image, &a2.image),
+      CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_CHECK_FAILS(cip_edgeParams_init(nullptr));
+
+  // Failures release the new outputs again.
+  driveAllocationFailures([&] {
+    handle m, g;
+    const int32_t status =
+        cip_edge_detectMagAng(source.constImage(), &defaults, &m.image, &g.image);
+    EXPECT_EQ(m.bound() && g.bound(), status == 0);
+    return status;
+  });
+}
+
+TEST(EdgeDetect, EdgeletsOfAStep) {
+  testImage source(verticalStep(40, 16, 20));
+  edgeList out;
+  ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list), 0);
+  // One edgelet per interior row, none in the border.
+  const auto positions = out.positions();
+  ASSERT_EQ(positions.size(), 14u);
+  for (const auto& [i, j] : positions) {
+    EXPECT_TRUE(i == 19 || i == 20);
+    EXPECT_GE(j, 1);
+    EXPECT_LE(j, 14);
+  }
+  // A caller's list is replaced, not appended to.
+  ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list), 0);
+  EXPECT_EQ(csEdgeListLen(out.list), 14);
+
+  // Chains: appended to the caller's list, linked along the step.
+  edgeList list(100);
+  csEdgeChains chains;
+  csEdgeChains_construct(&chains);
+  ASSERT_EQ(cip_edge_detectEdgesChains(source.constImage(), &thinPeaks, list.list, &chains), 0);
+  EXPECT_EQ(csEdgeListLen(list.list), 14);
+  EXPECT_EQ(chains.count, 1);
+  csEdgeChains_destruct(&chains);
+
+  handle unbound;
+  EXPECT_EQ(cip_edge_detectEdges(cimg_image_asConst(&unbound.image), &thinPeaks, out.list),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(csEdgeListLen(out.list), 14);
+}
+
+// With memory for half or a quarter of the list only, the step is detected in 4 or 8
+// bands, each repeating the last 4 rows of the one before: rows near band joins are found
+// twice, the rows next to the window's top and bottom once.
+TEST(EdgeDetect, BandsWhenMemoryIsShort) {
+  struct bandCase {
+    int32_t height;
+    double listShare;  // of the full list that memory allows
+    std::vector<int32_t> perRow;
+  };
+  const bandCase cases[] = {
+      {10, 0.75, {0, 2, 2, 2, 2, 2, 2, 1, 1, 0}},         // rows 0-3, 0-5, 2-7, 4-9
+      {12, 0.375, {0, 1, 2, 3, 3, 3, 3, 3, 3, 2, 1, 0}},  // 0-4, 1-5, ..., 7-11
+  };
+  for (const bandCase& c : cases) {
+    SCOPED_TRACE(c.height);
+    const int32_t width = 400;
+    testImage source(verticalStep(width, c.height, 200));
+    edgeList whole, banded;
+    ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, whole.list), 0);
+    const size_t fullList = size_t(width) * c.height / 2 * sizeof(csEdge);
+    csys_memory_setAllocationLimit(size_t(fullList * c.listShare));
+    const int32_t status = cip_edge_detectEdges(source.constImage(), &thinPeaks, banded.list);
+    csys_memory_setAllocationLimit(0);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(banded.rowCounts(c.height), c.perRow);
+    const auto all = banded.positions();
+    const positionSet distinct(all.begin(), all.end());
+    const auto once = whole.positions();
+    const positionSet expected(once.begin(), once.end());
+    EXPECT_EQ(distinct, expected);
+  }
+
+  // Too few rows for the bands, or too many edgelets for the smaller list: out of memory,
+  // the caller's list untouched.
+  testImage low(verticalStep(400, 7, 200));
+  greyScene ramp(64, 64, 0);
+  for (int32_t y = 0; y < 64; ++y)
+    for (int32_t x = 0; x < 64; ++x) ramp.at(x, y) = 3.0 * x;
+  testImage dense(ramp);  // every pixel ties with its neighbours: all are edgelets
+  const cip_edgeParams keepTies{1.0, 1.0, 0.0};
+  for (const cimg_imageConst* source : {low.constImage(), dense.constImage()}) {
+    edgeList out;
+    testImage marker(verticalStep(40, 16, 20));
+    ASSERT_EQ(cip_edge_detectEdges(marker.constImage(), &thinPeaks, out.list), 0);
+    cimg_windowConst w;
+    cimg_windowConst_init(&w, source);
+    if (source == low.constImage())
+      csys_memory_setAllocationLimit(size_t(w.width) * w.height / 2 * sizeof(csEdge) * 3 / 4);
+    leakGuard guard;
+    EXPECT_EQ(cip_edge_detectEdges(source, &keepTies, out.list), CIDUT_ERR_NO_MEMORY);
+    csys_memory_setAllocationLimit(0);
+    EXPECT_EQ(csEdgeListLen(out.list), 14);
+  }
+
+  // Every allocation failure on the way is released; one that the bands can do without
+  // still gives every edgelet.
+  testImage source(verticalStep(60, 20, 30));
+  edgeList whole, out;
+  ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, whole.list), 0);
+  ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list), 0);  // its size
+  const auto once = whole.positions();
+  const positionSet expected(once.begin(), once.end());
+  int32_t recovered = 0;
+  driveAllocationFailures(
+      [&] {
+        const int32_t status = cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list);
+        if (status >= 0) {
+          const auto all = out.positions();
+          EXPECT_EQ(positionSet(all.begin(), all.end()), expected);
+          ++recovered;
+        }
+        return status;
+      },
+      CIDUT_ERR_NO_MEMORY, true);
+  EXPECT_GE(recovered, 2);  // the list, and the detector's working rows
+}
+
+TEST(TruePeaksFromEdgelets, MarksAndPlacement) {
+  testImage source(verticalStep(30, 12, 15));
+  cimg_image_setWindowOrigin(source.image(), 7, 3);
+  cmath_xformLinear scale{{0.5, 0, 0, 0.5}, {1, 2}};
+  cimg_image_setLinearImageFromClientXform(source.image(), &scale);
+
+  handle padded, single, peak, xs, ys;
+  ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets(source.constImage(), &padded.image, 20), 0);
+  ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets_noPadding(source.constImage(), &single.image, 20), 0);
+  ASSERT_EQ(
+      cf_GetTrueEdgePeakXYFromEdgelets(source.constImage(), &peak.image, &xs.image, &ys.image, 20),
+      0);
+  for (const handle* out : {&padded, &single, &peak, &xs, &ys}) {
+    const cstd_rect32 w = out->window();
+    EXPECT_EQ(w.x, 7);
+    EXPECT_EQ(w.y, 3);
+    EXPECT_EQ(w.width, 30);
+    EXPECT_EQ(w.height, 12);
+    cmath_xformLinear xform;
+    cimg_image_getLinearImageFromClientXform(&out->image, &xform);
+    EXPECT_EQ(xform.matrix.xx, 0.5);
+    EXPECT_EQ(xform.translation.y, 2);
+  }
+  // Every edgelet is marked with its magnitude (200 beside the step), nothing else.
+  const positionSet edgelets = edgeletsOf(source, 20);
+  ASSERT_FALSE(edgelets.empty());
+  for (int32_t y = 3; y < 15; ++y) {
+    for (int32_t x = 7; x < 37; ++x) {
+      const bool edgelet = edgelets.count({x - 7, y - 3}) != 0;
+      const bool rightOfEdgelet = edgelets.count({x - 8, y - 3}) != 0;
+      EXPECT_EQ(single.at(x, y), edgelet ? 200 : 0) << x << "," << y;
+      EXPECT_EQ(padded.at(x, y), edgelet || rightOfEdgelet ? 200 : 0) << x << "," << y;
+      EXPECT_EQ(peak.at(x, y), padded.at(x, y));
+      // Dark to light along +x: a strong positive x component, no y component.
+      EXPECT_EQ(xs.at(x, y), edgelet ? 0x80 : 0);
+      EXPECT_EQ(ys.at(x, y), 0);
+    }
+  }
+
+  // The other way round: light to dark marks 0xC0; threshold 0 marks a zero component 0xC0.
+  greyScene mirrored = verticalStep(30, 12, 15);
+  for (double& g : mirrored.grey) g = dark + light - g;
+  testImage falling(mirrored);
+  handle p0, x0, y0;
+  ASSERT_EQ(
+      cf_GetTrueEdgePeakXYFromEdgelets(falling.constImage(), &p0.image, &x0.image, &y0.image, 0),
+      0);
+  for (const auto& [i, j] : edgeletsOf(falling, 0)) {
+    EXPECT_EQ(x0.at(i, j), 0xC0);
+    EXPECT_EQ(y0.at(i, j), 0xC0);
+  }
+
+  // No edges: all zero.
+  testImage flat(20, 10, 128);
+  handle none;
+  ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets(flat.constImage(), &none.image, 5), 0);
+  for (int32_t y = 0; y < 10; ++y)
+    for (int32_t x = 0; x < 20; ++x) EXPECT_EQ(none.at(x, y), 0);
+
+  handle unbound;
+  EXPECT_EQ(cf_GetTrueEdgePeakFromEdgelets(cimg_image_asConst(&unbound.image), &none.image, 5),
+            CIDUT_ERR_IMAGE_UNBOUND);
+}
+
+TEST(TruePeaksFromEdgelets, FailuresLeaveTheOutputsAlone) {
+  testImage source(verticalStep(30, 16, 15));
+  testImage before(5, 5, 99);
+  handle peak, xs, ys;
+  for (handle* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
+  auto attempt = [&] {
+    const int32_t status = cf_GetTrueEdgePeakXYFromEdgelets(source.constImage(), &peak.image,
+                                                            &xs.image, &ys.image, 20);
+    if (status < 0) {
+      for (handle* h : {&peak, &xs, &ys}) {
+        EXPECT_EQ(h->window().width, 5);
+        EXPECT_EQ(h->at(2, 2), 99);
+      }
+    }
+    for (handle* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
+    return status;
+  };
+  EXPECT_GE(driveAllocationFailures(attempt, CIDUT_ERR_NO_MEMORY, true), 4);
+  EXPECT_GE(driveAttentionFailures(attempt), 2);
+}
+
+}  // namespace

@@ -1,0 +1,593 @@
+// The Sobel edge detector: exact magnitudes and angles for every gradient, an independent
+// reference on noisy scenes, directions of analytic edges, the border, edgelet lists with
+// their frame rule and capacity, chains, and every failure exit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "../../kit/src/edge/internal.h"
+#include "kit/edge.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+uint8_t referenceAngle(double gx, double gy) {
+  return uint8_t(std::lround(std::atan2(gy, gx) * 128 / kPi) & 255);
+}
+uint8_t referenceMagnitude(double gx, double gy, double scale) {
+  return uint8_t(std::min(255.0, std::round(scale * std::sqrt(gx * gx + gy * gy) / 4)));
+}
+int32_t codeDistance(int32_t a, int32_t b) {
+  const int32_t d = (a - b) & 255;
+  return std::min(d, 256 - d);
+}
+
+// A list and chains released with the test.
+struct edgeList {
+  csEdgeList* list = nullptr;
+  explicit edgeList(int32_t capacity, int32_t frame = 1) {
+    EXPECT_EQ(csEdgeListNew(capacity, &list), 0);
+    csEdgeListInit(list, frame, 0);
+  }
+  ~edgeList() { csEdgeListDelete(&list); }
+  std::vector<csEdge> edges() const {
+    std::vector<csEdge> out;
+    for (const csEdge* e = csEdgeListFirst(list); e; e = csEdgeListNext(list, e)) out.push_back(*e);
+    return out;
+  }
+};
+
+struct edgeChains {
+  csEdgeChains record;
+  edgeChains() { csEdgeChains_construct(&record); }
+  ~edgeChains() { csEdgeChains_destruct(&record); }
+  std::vector<int32_t> chain(int32_t c) const {
+    return {record.members + record.starts[c], record.members + record.starts[c + 1]};
+  }
+};
+
+// The detector's view of an image's current window.
+struct view {
+  cxImage95 wrapper;
+  explicit view(const cimg_image* image) { EXPECT_EQ(wrapper.init(image), 0); }
+  operator csImage95*() { return wrapper; }
+};
+
+csEdgeParams params(float scale, float threshold, float thin) {
+  csEdgeParams p = csEdgeParamsDefault;
+  p.scale = scale;
+  p.threshold = threshold;
+  p.thin = thin;
+  return p;
+}
+
+// Plain double Sobel, atan2, sqrt and suppression on the current window of an image.
+struct reference {
+  int32_t width, height;
+  std::vector<uint8_t> magnitude, angle;  // interior, row by row
+  std::vector<csEdge> edges;
+
+  reference(cimg_image* image, const csEdgeParams& p) {
+    cimg_window w;
+    cimg_window_init(&w, image);
+    width = w.width - 2;
+    height = w.height - 2;
+    const auto pixel = [&](int32_t x, int32_t y) {
+      return double(cimg_window_row<uint8_t>(&w, y)[x]);
+    };
+    std::vector<double> gxs, gys;
+    for (int32_t y = 1; y <= height; ++y) {
+      for (int32_t x = 1; x <= width; ++x) {
+        const double gx = pixel(x + 1, y - 1) + 2 * pixel(x + 1, y) + pixel(x + 1, y + 1) -
+                          pixel(x - 1, y - 1) - 2 * pixel(x - 1, y) - pixel(x - 1, y + 1);
+        const double gy = pixel(x - 1, y + 1) + 2 * pixel(x, y + 1) + pixel(x + 1, y + 1) -
+                          pixel(x - 1, y - 1) - 2 * pixel(x, y - 1) - pixel(x + 1, y - 1);
+        gxs.push_back(gx);
+        gys.push_back(gy);
+        magnitude.push_back(referenceMagnitude(gx, gy, p.scale));
+        angle.push_back(referenceAngle(gx, gy));
+      }
+    }
+    // Suppression along the axis nearest the angle code; interior neighbours only.
+    const int32_t stepX[8] = {1, 1, 0, -1, -1, -1, 0, 1}, stepY[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x) {
+        const int32_t i = y * width + x, m = magnitude[i];
+        const int32_t o = ((angle[i] + 16) / 32) % 8;
+        const int32_t fx = x + stepX[o], fy = y + stepY[o], bx = x - stepX[o], by = y - stepY[o];
+        if (m < p.threshold || m == 0 || std::min({fx, fy, bx, by}) < 0 ||
+            std::max(fx, bx) >= width || std::max(fy, by) >= height)
+          continue;
+        const int32_t front = magnitude[fy * width + fx], behind = magnitude[by * width + bx];
+        if (m < behind || m < front || (p.thin != 0 && m == front)) continue;
+        const double length = std::hypot(gxs[i], gys[i]);
+        edges.push_back(csEdge{x + 1,
+                               y + 1,
+                               float(gxs[i] / length),
+                               float(gys[i] / length),
+                               uint8_t(m),
+                               angle[i],
+                               {0, 0}});
+      }
+    }
+  }
+};
+
+void expectSameEdges(const std::vector<csEdge>& got, const std::vector<csEdge>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t k = 0; k < got.size(); ++k) {
+    EXPECT_EQ(std::tie(got[k].pi, got[k].pj, got[k].mag, got[k].angle),
+              std::tie(want[k].pi, want[k].pj, want[k].mag, want[k].angle))
+        << "edgelet " << k;
+    EXPECT_NEAR(got[k].dx, want[k].dx, 1e-6);
+    EXPECT_NEAR(got[k].dy, want[k].dy, 1e-6);
+  }
+}
+
+std::vector<uint8_t> pixelsOf(testImage& image) {
+  cimg_window w;
+  cimg_window_init(&w, image.image());
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < w.height; ++y)
+    out.insert(out.end(), cimg_window_row<uint8_t>(&w, y),
+               cimg_window_row<uint8_t>(&w, y) + w.width);
+  return out;
+}
+
+greyScene noisyScene(int32_t width, int32_t height, uint32_t seed) {
+  greyScene scene(width, height, 70);
+  scene.paint(
+      [&](double x, double y) {
+        return std::hypot(x - width * 0.4, y - height * 0.5) < height * 0.3;
+      },
+      190);
+  scene.paint([&](double x, double y) { return x > width * 0.65 && y + 0.3 * x > height * 0.6; },
+              20);
+  scene.paint([&](double x, double y) { return std::abs(x - 0.2 * y - width * 0.15) < 1.5; }, 240);
+  scene.gaussianBlur(0.9);
+  scene.addNoise(4, seed);
+  return scene;
+}
+
+TEST(KitEdgeGradient, EveryGradientGivesTheExactMagnitudeAndAngle) {
+  // Every (gx, gy) in [-1020, 1020]^2 through every kernel this processor runs.
+  std::vector<int16_t> gx(2041), gy(2041);
+  std::vector<uint8_t> magnitude(2041), angle(2041), wantMagnitude(2041), wantAngle(2041);
+  for (int32_t i = 0; i < 2041; ++i) gx[i] = int16_t(i - 1020);
+  for (int32_t y = -1020; y <= 1020; ++y) {
+    std::fill(gy.begin(), gy.end(), int16_t(y));
+    for (int32_t i = 0; i < 2041; ++i) {
+      wantMagnitude[i] = referenceMagnitude(gx[i], y, 1);
+      wantAngle[i] = referenceAngle(gx[i], y);
+    }
+    for (cedge::kernel k : {cedge::kernel::portable, cedge::kernel::sse2, cedge::kernel::avx}) {
+      if (!cedge::kernelAvailable(k)) continue;
+      cedge::evaluateGradientsWith(k, gx.data(), gy.data(), 2041, magnitude.data(), angle.data());
+      ASSERT_EQ(magnitude, wantMagnitude) << "gy " << y << " kernel " << int(k);
+      ASSERT_EQ(angle, wantAngle) << "gy " << y << " kernel " << int(k);
+    }
+  }
+  // Worked values: a 255 step across an axis, 181 at 45 degrees; ties round up.
+  EXPECT_EQ(cedge::unitMagnitude(1020, 0), 255);
+  EXPECT_EQ(cedge::unitMagnitude(724, 724), 255);
+  EXPECT_EQ(cedge::unitMagnitude(6, 0), 2);
+  EXPECT_EQ(cedge::angleCode(0, -5), 192);
+  EXPECT_EQ(cedge::angleCode(0, 0), 0);
+  for (double scale : {0.25, 0.6, 1.7, 40.0})
+    for (int32_t g = -1020; g <= 1020; g += 17)
+      EXPECT_EQ(cedge::scaledMagnitude(g, 3 * g / 7, scale),
+                referenceMagnitude(g, 3 * g / 7, scale));
+
+  // The row kernels agree on rows of every width, chunk overlaps included.
+  std::mt19937 random(7);
+  for (int32_t width : {3, 4, 17, 18, 19, 33, 34, 50, 100, 641}) {
+    std::vector<uint8_t> rows(3 * size_t(width)), m0(width), a0(width), m1(width), a1(width);
+    for (int trial = 0; trial < 20; ++trial) {
+      for (uint8_t& p : rows) p = uint8_t(trial % 2 ? random() % 256 : (random() % 2) * 255);
+      const uint8_t *above = rows.data(), *centre = above + width, *below = centre + width;
+      cedge::gradientRowWith(cedge::kernel::portable, above, centre, below, width, 1, m0.data(),
+                             a0.data());
+      for (cedge::kernel k : {cedge::kernel::sse2, cedge::kernel::avx}) {
+        if (!cedge::kernelAvailable(k)) continue;
+        cedge::gradientRowWith(k, above, centre, below, width, 1, m1.data(), a1.data());
+        EXPECT_TRUE(std::equal(m0.begin(), m0.end() - 2, m1.begin())) << width;
+        EXPECT_TRUE(std::equal(a0.begin(), a0.end() - 2, a1.begin())) << width;
+      }
+    }
+  }
+}
+
+TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
+  leakGuard guard;
+  const csEdgeParams cases[] = {csEdgeParamsDefault, params(1, 0, 0),     params(1, 25.5f, 1),
+                                params(0.6f, 4, 1),  params(1.7f, 10, 0), params(1, 255, 0)};
+  const std::tuple<int32_t, int32_t, uint32_t> scenes[] = {{61, 47, 1}, {203, 117, 2}};
+  for (auto [width, height, seed] : scenes) {
+    testImage image(noisyScene(width, height, seed));
+    // A window away from the image's edges, with its own stride.
+    ASSERT_EQ(cimg_image_window(image.image(), 3, 2, width - 7, height - 5, 0), 0);
+    for (const csEdgeParams& p : cases) {
+      const reference want(image.image(), p);
+      testImage magnitude(want.width, want.height, 0), angle(want.width, want.height, 0);
+      view source(image.image()), m(magnitude.image()), a(angle.image());
+      edgeList together(want.width * want.height), alone(want.width * want.height);
+      ASSERT_EQ(csEdgeDetect(source, m, a, together.list, nullptr, &p), 0);
+      expectSameEdges(together.edges(), want.edges);
+      EXPECT_EQ(pixelsOf(magnitude), want.magnitude);
+      EXPECT_EQ(pixelsOf(angle), want.angle);
+      // The list alone, and the images alone, give the same.
+      ASSERT_EQ(csEdgeDetect(source, nullptr, nullptr, alone.list, nullptr, &p), 0);
+      expectSameEdges(alone.edges(), want.edges);
+      testImage angleAlone(want.width, want.height, 0);
+      ASSERT_EQ(csEdgeDetect(source, nullptr, view(angleAlone.image()), nullptr, nullptr, &p), 0);
+      EXPECT_EQ(pixelsOf(angleAlone), want.angle);
+    }
+  }
+}
+
+TEST(KitEdgeDetect, DirectionsOfRampsStepsAndDiscs) {
+  // Ramps with integer slopes have exact gradients (8a, 8b): worked magnitudes and angles.
+  struct ramp {
+    int32_t a, b;
+    uint8_t magnitude, angle;
+  };
+  for (const ramp r : {ramp{3, 0, 6, 0}, ramp{0, -3, 6, 192}, ramp{2, 2, 6, 32}, ramp{-1, 2, 4, 83},
+                       ramp{-5, -1, 10, 136}, ramp{6, -6, 17, 224}}) {
+    testImage image(20, 20, 0);
+    for (int32_t y = 0; y < 20; ++y)
+      for (int32_t x = 0; x < 20; ++x)
+        image.at(x, y) = uint8_t(128 + r.a * (x - 10) + r.b * (y - 10));
+    testImage magnitude(18, 18, 0), angle(18, 18, 0);
+    view source(image.image()), m(magnitude.image()), a(angle.image());
+    ASSERT_EQ(csEdgeDetect(source, m, a, nullptr, nullptr, &csEdgeParamsDefault), 0);
+    EXPECT_EQ(pixelsOf(magnitude), std::vector<uint8_t>(18 * 18, r.magnitude)) << r.a << "," << r.b;
+    EXPECT_EQ(pixelsOf(angle), std::vector<uint8_t>(18 * 18, r.angle)) << r.a << "," << r.b;
+  }
+
+  // Blurred steps (light towards the normal) and a light disc (light towards its centre):
+  // edgelets lie on the edge and point along its analytic direction.
+  struct shape {
+    std::function<bool(double, double)> light;
+    std::function<double(double, double)> distance;   // signed, to the edge
+    std::function<double(double, double)> direction;  // of the gradient, radians
+  };
+  std::vector<shape> shapes;
+  for (double degrees = 0; degrees < 360; degrees += 23) {
+    const double t = degrees * kPi / 180, nx = std::cos(t), ny = std::sin(t);
+    const auto d = [=](double x, double y) { return (x - 24.3) * nx + (y - 23.8) * ny; };
+    shapes.push_back(
+        {[=](double x, double y) { return d(x, y) > 0; }, d, [=](double, double) { return t; }});
+  }
+  const auto r = [](double x, double y) { return std::hypot(x - 24.3, y - 23.6); };
+  shapes.push_back({[=](double x, double y) { return r(x, y) < 14.2; },
+                    [=](double x, double y) { return r(x, y) - 14.2; },
+                    [](double x, double y) { return std::atan2(23.6 - y, 24.3 - x); }});
+  for (const shape& s : shapes) {
+    greyScene scene(48, 48, 40);
+    scene.paint(s.light, 200);
+    scene.gaussianBlur(1.2);
+    testImage image(scene);
+    edgeList list(2000);
+    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, nullptr,
+                           &csEdgeParamsDefault),
+              0);
+    EXPECT_GT(list.edges().size(), 30u);
+    for (const csEdge& e : list.edges()) {
+      const double x = e.pi + 0.5, y = e.pj + 0.5, direction = s.direction(x, y);
+      EXPECT_LE(std::abs(s.distance(x, y)), 1.0);
+      if (std::min({x, y, 48 - x, 48 - y}) < 4) continue;  // the blur is one-sided there
+      EXPECT_LE(codeDistance(e.angle, int32_t(std::lround(direction * 128 / kPi))), 1);
+      EXPECT_NEAR(std::remainder(std::atan2(e.dy, e.dx) - direction, 2 * kPi), 0, 0.05);
+    }
+  }
+}
+
+TEST(KitEdgeDetect, NothingInTheBorderWhateverTheSize) {
+  leakGuard guard;
+  std::mt19937 random(3);
+  const csEdgeParams all = params(1, 0, 0);
+  const std::pair<int32_t, int32_t> sizes[] = {{3, 3},  {2, 2},  {1, 6}, {6, 1},  {2, 9},  {9, 2},
+                                               {3, 12}, {12, 3}, {4, 4}, {19, 5}, {24, 24}};
+  for (auto [width, height] : sizes) {
+    testImage image(width + 4, height + 4, 0);
+    for (int32_t y = 0; y < height + 4; ++y)
+      for (int32_t x = 0; x < width + 4; ++x) image.at(x, y) = uint8_t(random() % 2 ? 255 : 0);
+    ASSERT_EQ(cimg_image_window(image.image(), 2, 2, width, height, 0), 0);
+    edgeList list(1000);
+    for (int32_t i = 0; i < 3; ++i)  // a few repeated detections into one list
+      ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, nullptr, &all), 0);
+    for (const csEdge& e : list.edges()) {
+      EXPECT_TRUE(e.pi >= 1 && e.pi <= width - 2 && e.pj >= 1 && e.pj <= height - 2)
+          << width << "x" << height << " at " << e.pi << "," << e.pj;
+    }
+    if (width < 3 || height < 3) {
+      EXPECT_EQ(csEdgeListLen(list.list), 0);
+    }
+  }
+  // A 3 x 3 source has one interior pixel: its magnitude is written; with all its
+  // neighbours in the border it is no edgelet.
+  testImage tiny(3, 3, 0), magnitude(1, 1, 7);
+  tiny.at(2, 0) = tiny.at(2, 1) = tiny.at(2, 2) = 200;
+  edgeList list(4);
+  ASSERT_EQ(csEdgeDetect(view(tiny.image()), view(magnitude.image()), nullptr, list.list, nullptr,
+                         &csEdgeParamsDefault),
+            0);
+  EXPECT_EQ(magnitude.at(0, 0), 200);
+  EXPECT_EQ(csEdgeListLen(list.list), 0);
+}
+
+TEST(KitEdgeDetect, StatusesAndChecks) {
+  leakGuard guard;
+  testImage image(10, 8, 0), wrong(7, 6, 9);
+  image.at(5, 4) = 250;
+  view source(image.image());
+  edgeList list(100);
+  EXPECT_EQ(
+      csEdgeDetect(source, view(wrong.image()), nullptr, list.list, nullptr, &csEdgeParamsDefault),
+      CIMG_STATUS_BAD_SIZE);
+  EXPECT_EQ(wrong.at(0, 0), 9);
+  EXPECT_EQ(csEdgeListLen(list.list), 0);
+
+  cimg_image unbound, wide;
+  cimg_image_constructUnbound(&unbound);
+  ASSERT_EQ(cimg_image_construct(&wide, CIMG_TYPE_32, 4, 4), 0);
+  cxImage95 wrapper;
+  EXPECT_EQ(wrapper.init(&unbound), CIMG_STATUS_UNBOUND);
+  EXPECT_EQ(static_cast<csImage95*>(wrapper), nullptr);
+  EXPECT_EQ(wrapper.init(&wide), CIMG_STATUS_BAD_SIZE);
+  cimg_image_destruct(&wide);
+  ASSERT_EQ(cimg_image_window(image.image(), 2, 1, 5, 4, 0), 0);
+  ASSERT_EQ(wrapper.init(cimg_image_asConst(image.image())), 0);
+  const cimg_window& w = static_cast<csImage95*>(wrapper)->window;
+  EXPECT_EQ(std::tie(w.width, w.height, w.x0, w.y0), std::tuple(5, 4, 2, 1));
+
+  for (const csEdgeParams& p : {params(0, 10, 1), params(-1, 10, 1), params(1, -1, 1),
+                                params(1, 256, 1), params(INFINITY, 10, 1)})
+    EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
+  csEdgeParams p = csEdgeParamsDefault;
+  p.step = 2;
+  EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
+  p = csEdgeParamsDefault;
+  p.flags = 1;
+  EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
+  edgeChains chains;
+  EXPECT_CHECK_FAILS(
+      csEdgeDetect(source, nullptr, nullptr, nullptr, &chains.record, &csEdgeParamsDefault));
+  EXPECT_CHECK_FAILS(csEdgeListInit(list.list, 2, 0));
+  EXPECT_CHECK_FAILS(csEdgeListInit(list.list, 1, 1));
+  EXPECT_CHECK_FAILS(csEdgeListAt(list.list, 0));
+  csEdgeList* none = nullptr;
+  EXPECT_CHECK_FAILS(csEdgeListNew(-1, &none));
+  EXPECT_EQ(csEdgeListDelete(&none), 0);
+}
+
+TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
+  leakGuard guard;
+  const greyScene scene = noisyScene(90, 64, 5);
+  testImage image(scene);
+  view whole(image.image());
+  edgeList all(90 * 64);
+  ASSERT_EQ(csEdgeDetect(whole, nullptr, nullptr, all.list, nullptr, &csEdgeParamsDefault), 0);
+  const std::vector<csEdge> wholeEdges = all.edges();
+  const int32_t n = int32_t(wholeEdges.size());
+
+  // A full list fails and keeps what it held, its chains and its frame reference.
+  testImage small(12, 10, 30);
+  small.at(6, 5) = small.at(6, 4) = 200;
+  edgeList one(64);
+  ASSERT_EQ(
+      csEdgeDetect(view(small.image()), nullptr, nullptr, one.list, nullptr, &csEdgeParamsDefault),
+      0);
+  const int32_t m = csEdgeListLen(one.list);
+  ASSERT_GT(m, 0);
+  for (int32_t capacity : {n + m - 1, n + m}) {
+    edgeList list(capacity);
+    edgeChains chains;
+    ASSERT_EQ(csEdgeDetect(view(small.image()), nullptr, nullptr, list.list, &chains.record,
+                           &csEdgeParamsDefault),
+              0);
+    const std::vector<csEdge> before = list.edges();
+    const int32_t* storage = chains.record.starts;
+    const int32_t count = chains.record.count;
+    const int32_t status =
+        csEdgeDetect(whole, nullptr, nullptr, list.list, &chains.record, &csEdgeParamsDefault);
+    if (capacity < n + m) {
+      EXPECT_EQ(status, CSYS_STATUS_NO_MEMORY);
+      expectSameEdges(list.edges(), before);
+      EXPECT_EQ(chains.record.starts, storage);
+      EXPECT_EQ(chains.record.count, count);
+    } else {
+      EXPECT_EQ(status, 0);
+      EXPECT_EQ(csEdgeListLen(list.list), n + m);
+    }
+  }
+  // A failed first detection sets no frame reference.
+  edgeList fresh(m);
+  ASSERT_EQ(cimg_image_window(small.image(), 2, 1, 9, 8, 0), 0);
+  EXPECT_EQ(csEdgeDetect(whole, nullptr, nullptr, fresh.list, nullptr, &csEdgeParamsDefault),
+            CSYS_STATUS_NO_MEMORY);
+  ASSERT_EQ(csEdgeDetect(view(small.image()), nullptr, nullptr, fresh.list, nullptr,
+                         &csEdgeParamsDefault),
+            0);
+  for (int32_t k = 0; k < csEdgeListLen(fresh.list); ++k)
+    EXPECT_EQ(csEdgeListAt(fresh.list, k)->pi, csEdgeListAt(one.list, k)->pi - 2);
+
+  // Frame 1: bands overlapping by 4 rows, as the library cuts them, translated into the
+  // frame of the first one, hold exactly the edgelets of the whole (repeats where the
+  // bands overlap are identical); frame 0 keeps band positions.
+  for (int32_t frame : {1, 0}) {
+    edgeList bands(2 * 90 * 64, frame);
+    ASSERT_EQ(cimg_image_window(image.image(), 0, 0, 90, 30, 0), 0);
+    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, bands.list, nullptr,
+                           &csEdgeParamsDefault),
+              0);
+    ASSERT_EQ(cimg_image_window(image.image(), 0, 26, 90, 38, 0), 0);  // window coordinates
+    const int32_t first = csEdgeListLen(bands.list);
+    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, bands.list, nullptr,
+                           &csEdgeParamsDefault),
+              0);
+    ASSERT_EQ(cimg_image_setEntire(image.image()), 0);
+    std::vector<csEdge> got = bands.edges();
+    if (frame == 0) {
+      for (size_t k = first; k < got.size(); ++k) EXPECT_LE(got[k].pj, 36);
+      continue;
+    }
+    const auto byPosition = [](const csEdge& a, const csEdge& b) {
+      return std::tie(a.pj, a.pi) < std::tie(b.pj, b.pi);
+    };
+    std::stable_sort(got.begin(), got.end(), byPosition);
+    for (size_t k = 1; k < got.size(); ++k) {
+      if (byPosition(got[k - 1], got[k])) continue;
+      EXPECT_EQ(std::tie(got[k].mag, got[k].angle, got[k].dx),
+                std::tie(got[k - 1].mag, got[k - 1].angle, got[k - 1].dx));
+      EXPECT_GE(got[k].pj, 27);
+      EXPECT_LE(got[k].pj, 28);
+    }
+    got.erase(
+        std::unique(got.begin(), got.end(),
+                    [](const csEdge& a, const csEdge& b) { return a.pi == b.pi && a.pj == b.pj; }),
+        got.end());
+    expectSameEdges(got, wholeEdges);
+  }
+
+  // Assign grows the destination to the source's length, or fails leaving it unchanged.
+  edgeList copy(2, 0);
+  csys_memory_failAllocation(1);
+  EXPECT_EQ(csEdgeListAssign(copy.list, all.list), CSYS_STATUS_NO_MEMORY);
+  csys_memory_failAllocation(0);
+  EXPECT_EQ(csEdgeListCapacity(copy.list), 2);
+  ASSERT_EQ(csEdgeListAssign(copy.list, all.list), 0);
+  EXPECT_EQ(csEdgeListCapacity(copy.list), n);
+  expectSameEdges(copy.edges(), wholeEdges);
+  ASSERT_EQ(csEdgeListAssign(copy.list, one.list), 0);
+  EXPECT_EQ(csEdgeListCapacity(copy.list), n);
+  EXPECT_EQ(csEdgeListLen(copy.list), m);
+  ASSERT_EQ(csEdgeListAssign(copy.list, copy.list), 0);
+  EXPECT_EQ(csEdgeListLen(copy.list), m);
+}
+
+TEST(KitEdgeChains, LoopsPathsAndSingles) {
+  leakGuard guard;
+  // Each chain: consecutive members are 8-neighbours with angle codes within 31; every
+  // edgelet appended by the detection is in exactly one chain.
+  const auto checkChains = [](const edgeList& list, const edgeChains& chains, int32_t first) {
+    const std::vector<csEdge> edges = list.edges();
+    std::vector<int32_t> seen(edges.size(), 0);
+    for (int32_t c = 0; c < chains.record.count; ++c) {
+      const std::vector<int32_t> members = chains.chain(c);
+      EXPECT_FALSE(members.empty());
+      for (size_t k = 0; k < members.size(); ++k) {
+        ++seen.at(members[k]);
+        if (k == 0) continue;
+        const csEdge &a = edges[members[k - 1]], &b = edges[members[k]];
+        EXPECT_LE(std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)), 1);
+        EXPECT_LT(codeDistance(a.angle, b.angle), 32);
+      }
+    }
+    for (size_t k = 0; k < seen.size(); ++k) EXPECT_EQ(seen[k], int32_t(k) >= first) << k;
+  };
+  const auto closed = [](const edgeList& list, const std::vector<int32_t>& members) {
+    const csEdge &a = *csEdgeListAt(list.list, members.front()),
+                 &b = *csEdgeListAt(list.list, members.back());
+    return members.size() > 2 && std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)) == 1;
+  };
+
+  // The edge of a disc is one closed chain.
+  const std::tuple<double, double, double> discs[] = {
+      {15.3, 14.6, 5.5}, {20.1, 19.7, 9.3}, {24.6, 25.2, 16.7}};
+  for (auto [cx, cy, radius] : discs) {
+    greyScene scene(50, 50, 30);
+    scene.paint([&](double x, double y) { return std::hypot(x - cx, y - cy) < radius; }, 210);
+    scene.gaussianBlur(1.0);
+    testImage image(scene);
+    edgeList list(2000);
+    edgeChains chains;
+    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
+                           &csEdgeParamsDefault),
+              0);
+    checkChains(list, chains, 0);
+    ASSERT_EQ(chains.record.count, 1) << radius;
+    EXPECT_TRUE(closed(list, chains.chain(0)));
+  }
+
+  // A step is one open chain from border to border; chains of a second detection count
+  // from the list's start and replace the first ones; the result is deterministic.
+  greyScene scene(40, 30, 50);
+  scene.paint([](double x, double y) { return x - 0.4 * y > 12.2; }, 180);
+  scene.gaussianBlur(0.8);
+  testImage image(scene);
+  edgeList list(2000);
+  edgeChains chains, again;
+  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
+                         &csEdgeParamsDefault),
+            0);
+  ASSERT_EQ(chains.record.count, 1);
+  EXPECT_FALSE(closed(list, chains.chain(0)));
+  const int32_t first = csEdgeListLen(list.list);
+  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
+                         &csEdgeParamsDefault),
+            0);
+  checkChains(list, chains, first);
+  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &again.record,
+                         &csEdgeParamsDefault),
+            0);
+  ASSERT_EQ(again.record.count, 1);
+  for (size_t k = 0; k < chains.chain(0).size(); ++k)
+    EXPECT_EQ(again.chain(0)[k], chains.chain(0)[k] + first);
+
+  // Around a bright dot the angle codes turn by 32 from one edgelet to the next: no links.
+  testImage dot(9, 9, 0);
+  dot.at(4, 4) = 255;
+  edgeList dotList(100);
+  ASSERT_EQ(csEdgeDetect(view(dot.image()), nullptr, nullptr, dotList.list, &chains.record,
+                         &csEdgeParamsDefault),
+            0);
+  EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
+  EXPECT_GT(chains.record.count, 0);
+  checkChains(dotList, chains, 0);
+
+  // No edgelets: no chains.
+  testImage flat(8, 8, 90);
+  edgeList flatList(10);
+  ASSERT_EQ(csEdgeDetect(view(flat.image()), nullptr, nullptr, flatList.list, &chains.record,
+                         &csEdgeParamsDefault),
+            0);
+  EXPECT_EQ(chains.record.count, 0);
+}
+
+TEST(KitEdgeDetect, AllocationFailuresLeaveListsAndChainsAsTheyWere) {
+  leakGuard guard;
+  EXPECT_EQ(driveAllocationFailures([] {
+              csEdgeList* list = nullptr;
+              const int32_t status = csEdgeListNew(50, &list);
+              EXPECT_EQ(list == nullptr, status < 0);
+              csEdgeListDelete(&list);
+              return status;
+            }),
+            2);
+  testImage image(noisyScene(40, 30, 9));
+  edgeList list(40 * 30);
+  testImage magnitude(38, 28, 0);
+  edgeChains chains;
+  EXPECT_EQ(driveAllocationFailures([&] {
+              csEdgeListInit(list.list, 1, 0);
+              const int32_t status =
+                  csEdgeDetect(view(image.image()), view(magnitude.image()), nullptr, list.list,
+                               &chains.record, &csEdgeParamsDefault);
+              EXPECT_EQ(csEdgeListLen(list.list) > 0, status == 0);
+              EXPECT_EQ(chains.record.starts != nullptr, status == 0);
+              csEdgeChains_destruct(&chains.record);
+              return status;
+            }),
+            3);  // working rows, chain links, chain storage
+}
+
+}  // namespace
