@@ -189,13 +189,14 @@ TEST(IdEdgeThresholdTable, RebuildsOnlyForAnotherThresholdAndChecksItsArguments)
 }
 
 // Source pixels with the margin the operators read around a width x height region: one
-// column right and one row below (2x2), one on every side (3x3). The buffer ends with the
-// last pixel read, so that a read past it is caught by the address sanitizer.
+// column right and one row below (2x2), one on every side (3x3), and spare columns that no
+// operator reads. The buffer ends with the last pixel read, so that a read past it is
+// caught by the address sanitizer.
 struct sourceGrid {
   int32_t width, height, stride;
   std::vector<uint8_t> pixels;
-  sourceGrid(int32_t w, int32_t h)
-      : width(w), height(h), stride(w + 2), pixels(size_t(stride) * (h + 2)) {}
+  sourceGrid(int32_t w, int32_t h, int32_t spare = 0)
+      : width(w), height(h), stride(w + 2 + spare), pixels(size_t(stride) * (h + 1) + w + 2) {}
   uint8_t& at(int32_t x, int32_t y) { return pixels[size_t(y + 1) * stride + x + 1]; }
   const uint8_t* first() const { return pixels.data() + stride + 1; }
 };
@@ -278,33 +279,40 @@ TEST(IdEdgeDetect, WorkedStepsFlatRegionsAndCounts) {
                                      table.data(), 0x10000, 0, 0, 0, 2));
 }
 
-// Random images of every small size and some large ones, weak noise (no edge) scattered with
-// random pixels (edges): the accelerated path, on or off, with or without the guard row, and
-// the 3x3 mode all equal the per-pixel reference, and so do the block counts.
+// Random images of every width to 70 (past four sixteen-column steps and every tail) and
+// some large ones, with spare source columns: weak noise (no edge) scattered with random
+// pixels (edges), or pixels of 0 and 255 only, whose Sobel responses reach the ends of the
+// component range. The accelerated path, on or off, with or without the guard row, and the
+// 3x3 mode all equal the per-pixel reference, and so do the block counts.
 TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
   const std::vector<uint8_t> table = builtTable(40, 0);
   std::mt19937 random(11);
   std::vector<std::pair<int32_t, int32_t>> sizes;
-  for (int32_t w = 1; w <= 9; ++w)
-    for (int32_t h = 1; h <= 5; ++h) sizes.emplace_back(w, h);
-  sizes.insert(sizes.end(), {{16, 2}, {17, 3}, {32, 5}, {67, 31}, {640, 7}, {33, 100}});
+  for (int32_t w = 1; w <= 70; ++w)
+    for (int32_t h : {1, 2, 3, 4, 5}) sizes.emplace_back(w, h);
+  sizes.insert(sizes.end(), {{67, 31}, {640, 7}, {33, 100}, {129, 9}});
   for (const auto& [w, h] : sizes) {
-    sourceGrid in(w, h);
-    for (uint8_t& p : in.pixels) p = uint8_t(random() % 3 == 0 ? random() : 100 + random() % 20);
+    sourceGrid in(w, h, int32_t(random() % 20));
+    const bool extremes = random() % 4 == 0;
+    for (uint8_t& p : in.pixels) {
+      p = extremes ? uint8_t(random() % 2 * 255)
+                   : uint8_t(random() % 3 == 0 ? random() : 100 + random() % 20);
+    }
     for (int32_t mode : {int32_t{CF_EDGE_ID_MODE_2X2}, int32_t{CF_EDGE_ID_MODE_3X3}, 1}) {
       const std::vector<uint8_t> expected = referenceCodes(in, table, mode);
-      for (int32_t blockWidth : {1, 3, 64}) {
-        const size_t blocks = (w + blockWidth - 1) / blockWidth;
+      for (int32_t blockWidth : {0, 1, 3, 64}) {  // 0: no counts
+        const size_t blocks = blockWidth ? (w + blockWidth - 1) / blockWidth : 0;
         std::vector<int32_t> expectedCounts(blocks + 1, 0);
-        for (size_t i = 0; i < expected.size(); ++i)
+        for (size_t i = 0; blockWidth && i < expected.size(); ++i)
           expectedCounts[i % w / blockWidth] += expected[i] == 0xFF;
         for (int32_t accelerate = 0; accelerate < 2; ++accelerate) {
           for (int32_t guard = 0; guard < 2; ++guard) {
             std::vector<int32_t> counts(blocks + 1, 0);
-            ASSERT_EQ(detect(in, table, mode, accelerate, guard, blockWidth, counts.data()),
+            ASSERT_EQ(detect(in, table, mode, accelerate, guard, blockWidth,
+                             blockWidth ? counts.data() : nullptr),
                       expected)
-                << w << " x " << h << " mode " << mode << " acc " << accelerate << " guard "
-                << guard;
+                << w << " x " << h << " stride " << in.stride << " mode " << mode << " acc "
+                << accelerate << " guard " << guard;
             EXPECT_EQ(counts, expectedCounts) << w << " x " << h << " block " << blockWidth;
           }
         }

@@ -80,6 +80,39 @@ TEST_F(IdutCli, TableAndOverlay) {
   EXPECT_EQ(window.height, 200);
 }
 
+TEST_F(IdutCli, EdgeOperators) {
+  struct operatorCase {
+    const char* arguments;
+    int32_t width, height;  // of the picture
+  };
+  const operatorCase cases[] = {{"--operator magnitude", 240, 200},
+                                {"--operator id-angle", 239, 199},
+                                {"--operator id-angle --mode 3x3", 238, 198},
+                                {"", 240, 200},  // true peaks
+                                {"--operator hysteresis --threshold 40 --low 10", 240, 200}};
+  const std::string out = (dir_ / "edges.png").string();
+  for (const operatorCase& c : cases) {
+    const runResult r = run(std::string("edges ") + c.arguments + " --out " + out + " " + image_);
+    ASSERT_EQ(r.status, 0) << c.arguments << ": " << r.output;
+    EXPECT_NE(r.output.find("-> " + out), std::string::npos) << r.output;
+    ccGreyImage picture;
+    std::string error;
+    ASSERT_TRUE(idut_readGreyImage(out, &picture, &error)) << error;
+    cstd_rect32 window;
+    cimg_image_getWindow(picture.image(), &window);
+    EXPECT_EQ(window.width, c.width) << c.arguments;
+    EXPECT_EQ(window.height, c.height) << c.arguments;
+  }
+  EXPECT_EQ(run("edges --help").status, 0);
+  for (const char* bad : {"edges", "edges --out o.png", "edges --operator canny --out o.png x.pgm",
+                          "edges --threshold 300 --out o.png x.pgm", "edges x.pgm",
+                          "edges --low 30 --threshold 20 --out o.png x.pgm"}) {
+    const runResult r = run(bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_FALSE(r.output.empty()) << bad;
+  }
+}
+
 TEST_F(IdutCli, UsageAndErrors) {
   runResult r = run("--help");
   EXPECT_EQ(r.status, 0);

@@ -1,7 +1,6 @@
 // idut: the library on the command line. `idut locate` finds the DataMatrix symbols of
 // images and tells where they are, as a table, as JSON lines, or drawn over the image.
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
+#include "edges_command.h"
 #include "image_file.h"
+#include "json.h"
 #include "locate_all.h"
 #include "overlay.h"
 
@@ -58,7 +60,9 @@ void printUsage(FILE* out) {
       "  --border-touch     accept symbols cut by the image border\n"
       "  -h, --help         this text\n"
       "\n"
-      "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n",
+      "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n"
+      "\n"
+      "idut edges runs an edge operator over an image (idut edges --help).\n",
       d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str());
 }
 
@@ -68,15 +72,6 @@ struct locateCommand {
   std::string overlay;
   std::vector<std::string> images;
 };
-
-bool parseInt(const std::string& text, int32_t low, int32_t high, int32_t* value) {
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high) return false;
-  *value = int32_t(v);
-  return true;
-}
 
 bool parsePositive(const std::string& text, double* value) {
   char* end = nullptr;
@@ -95,8 +90,8 @@ bool parseShape(const std::string& text, int32_t* rows, int32_t* cols) {
     return true;
   }
   const size_t x = text.find('x');
-  return x != std::string::npos && parseInt(text.substr(0, x), 1, 255, rows) &&
-         parseInt(text.substr(x + 1), 1, 255, cols);
+  return x != std::string::npos && idut_parseInt(text.substr(0, x), 1, 255, rows) &&
+         idut_parseInt(text.substr(x + 1), 1, 255, cols);
 }
 
 // strict: the library's default fit; relaxed: looser angle and side-ratio limits and a
@@ -162,7 +157,7 @@ const valueOption valueOptions[] = {
      [](const std::string& v, locateCommand* c) { return !(c->overlay = v).empty(); }},
     {"--row-spacing", "a whole number of pixels, 1 to 1000",
      [](const std::string& v, locateCommand* c) {
-       return parseInt(v, 1, 1000, &c->options.rowSpacing);
+       return idut_parseInt(v, 1, 1000, &c->options.rowSpacing);
      }},
     {"--min-size", "a positive number of pixels",
      [](const std::string& v, locateCommand* c) { return parsePositive(v, &c->options.minSize); }},
@@ -178,7 +173,7 @@ const valueOption valueOptions[] = {
      [](const std::string& v, locateCommand* c) { return parsePolarity(v, &c->options.polarity); }},
     {"--min-score", "a score, 0 to 1000",
      [](const std::string& v, locateCommand* c) {
-       return parseInt(v, 0, 1000, &c->options.minScore);
+       return idut_parseInt(v, 0, 1000, &c->options.minScore);
      }},
     {"--passes", "a comma-separated list of rows, low-contrast, adaptive",
      [](const std::string& v, locateCommand* c) { return parsePasses(v, &c->options.passes); }},
@@ -228,25 +223,8 @@ bool parseLocate(const std::vector<std::string>& args, locateCommand* command, s
   return error->empty();
 }
 
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += char(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += char(c);
-    }
-  }
-  return out + "\"";
-}
-
 void printJson(const std::string& path, double ms, const std::vector<idut_symbol>& symbols) {
-  std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": [", jsonString(path).c_str(), ms);
+  std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": [", idut_jsonString(path).c_str(), ms);
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idut_symbol& s = symbols[i];
     std::printf("%s{\"corners\": [", i ? ", " : "");
@@ -332,17 +310,25 @@ int main(int argc, char** argv) {
     printUsage(args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
   }
-  if (args[0] != "locate") {
-    std::fprintf(stderr, "idut: unknown command '%s'\n\n", args[0].c_str());
-    printUsage(stderr);
-    return 2;
-  }
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  for (const std::string& a : rest) {
-    if (a == "-h" || a == "--help") {
-      printUsage(stdout);
+  struct command {
+    const char* name;
+    void (*usage)(FILE* out);
+    int (*run)(const std::vector<std::string>& args);
+  };
+  const command commands[] = {{"locate", printUsage, locate},
+                              {"edges", idut_printEdgesUsage, idut_edgesCommand}};
+  for (const command& c : commands) {
+    if (args[0] != c.name) continue;
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (std::find_if(rest.begin(), rest.end(), [](const std::string& a) {
+          return a == "-h" || a == "--help";
+        }) != rest.end()) {
+      c.usage(stdout);
       return 0;
     }
+    return c.run(rest);
   }
-  return locate(rest);
+  std::fprintf(stderr, "idut: unknown command '%s'\n\n", args[0].c_str());
+  printUsage(stderr);
+  return 2;
 }

@@ -107,6 +107,8 @@ CKIT_API int32_t cmath_cos16FixedPoint(int32_t angle, int32_t fractionalBits);
 CKIT_API int32_t cmath_sin16FixedPoint(int32_t angle, int32_t fractionalBits);
 
 CKIT_API int32_t cxfIMax(int32_t a, int32_t b);
+// value limited to low .. high: low below it, high above it (low <= high).
+CKIT_API int32_t cxfILimit(int32_t value, int32_t low, int32_t high);
 
 #ifdef __cplusplus
 }

@@ -68,7 +68,8 @@ enum {
 };
 // destination = a - b pixel by pixel, kept in a byte by mode (a CIP_SUB_ value; another is
 // an argument error). All three windows of one size (else CIMG_STATUS_BAD_SIZE, nothing
-// written); the destination may be the pixels of a or b in place. Returns 0.
+// written); the destination may be the pixels of a or b in place, any other overlap with
+// either is an argument error. Returns 0.
 CKIT_API int32_t cip_pelSub8(const cimg_windowConst* a, const cimg_windowConst* b,
                              const cimg_window* destination, int32_t mode);
 
@@ -78,7 +79,8 @@ CKIT_API int32_t cip_pelUnaryMinMax8(const cimg_windowConst* source, uint8_t* mi
 
 // Replicates every source pixel into an xFactor x yFactor block of the destination, whose
 // window must be exactly xFactor times as wide and yFactor times as high as the source's
-// (else CIMG_STATUS_BAD_SIZE); factors below 1 are an argument error. Returns 0.
+// (else CIMG_STATUS_BAD_SIZE); factors below 1 and windows that overlap are argument
+// errors. Returns 0.
 CKIT_API int32_t cip_pelExpand8(const cimg_windowConst* source, const cimg_window* destination,
                                 int32_t xFactor, int32_t yFactor);
 

@@ -13,7 +13,11 @@
 extern "C" {
 #endif
 
-// Which of several equally good thresholds is taken.
+// Which of several equally good thresholds is taken. Scores are compared exactly, so equal
+// means equal: thresholds with no occupied level between them split alike and tie, and
+// different splits tie when their between-class variances are the same number. Ties are
+// resolved within the first run of consecutive equally good thresholds (the lowest); a
+// later run of the same score does not count.
 enum {
   CIP_THRESH_TIE_MIDDLE = 0,  // the middle of the run of equal ones (rounded down)
   CIP_THRESH_TIE_LOWEST = 1,
@@ -26,8 +30,8 @@ typedef struct cip_threshParams {
 typedef struct cip_threshResult {
   int32_t threshold;    // the first level of the light class
   int32_t valid;        // 0 when fewer than two levels are occupied (threshold = that level)
-  double separability;  // between-class variance / total variance, 0 .. 1
-  double darkMean;      // mean level of each class
+  double separability;  // between-class variance / total variance, 0 .. 1 (0 when invalid)
+  double darkMean;      // mean level of each class (both the threshold when invalid)
   double lightMean;
 } cip_threshResult;
 

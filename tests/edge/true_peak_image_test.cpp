@@ -1,0 +1,577 @@
+// The true-peak image: the portable operator against a per-pixel reference and against
+// the exact Sobel gradient, worked cases, output placement, the edgelet path and the
+// agreement of the two, and every failure exit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/edge.h"
+#include "id/idut/edge/true_peak_portable.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Images.
+
+// An image handle that starts unbound and is destructed with the object.
+struct ownedImage {
+  cimg_image image;
+  ownedImage() { cimg_image_constructUnbound(&image); }
+  ownedImage(int32_t width, int32_t height, uint8_t value) : ownedImage() {
+    EXPECT_EQ(cimg_image_construct(&image, CIMG_TYPE_8, width, height), 0);
+    fill(value);
+  }
+  // Sets the pixels of the current window.
+  void fill(uint8_t value) {
+    const cimg_window w = window();
+    for (int32_t y = 0; y < w.height; ++y)
+      std::memset(cimg_window_row<uint8_t>(&w, y), value, size_t(w.width));
+  }
+  ~ownedImage() { cimg_image_destruct(&image); }
+  ownedImage(const ownedImage&) = delete;
+
+  bool bound() const {
+    int32_t isBound = 0;
+    cimg_image_getIsBound(&image, &isBound);
+    return isBound;
+  }
+  cimg_window window() const {
+    cimg_window w{};
+    EXPECT_EQ(cimg_window_init(&w, &image), 0);
+    return w;
+  }
+  // Pixel (x, y) of the current window.
+  uint8_t& at(int32_t x, int32_t y) const {
+    const cimg_window w = window();
+    return cimg_window_row<uint8_t>(&w, y)[x];
+  }
+};
+
+// Row-major pixels of a window.
+struct pixels {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> p;
+  int32_t at(int32_t x, int32_t y) const { return p[size_t(y) * width + x]; }
+};
+
+pixels windowPixels(const cimg_imageConst* image) {
+  cimg_windowConst w{};
+  EXPECT_EQ(cimg_windowConst_init(&w, image), 0);
+  pixels out{w.width, w.height, {}};
+  for (int32_t y = 0; y < w.height; ++y) {
+    const uint8_t* row = cimg_windowConst_row<uint8_t>(&w, y);
+    out.p.insert(out.p.end(), row, row + w.width);
+  }
+  return out;
+}
+
+// Noisy, blurred scenes with edges in every direction and of every strength.
+greyScene shapesScene(int32_t width, int32_t height, uint32_t seed) {
+  greyScene scene(width, height, 40);
+  const double cx = width * 0.35, cy = height * 0.45, r = height * 0.3;
+  scene.paint([&](double x, double y) { return std::hypot(x - cx, y - cy) < r; }, 210);
+  const double a = 0.4, sx = width * 0.75, sy = height * 0.5;
+  scene.paint(
+      [&](double x, double y) {
+        const double u = (x - sx) * std::cos(a) + (y - sy) * std::sin(a);
+        const double v = -(x - sx) * std::sin(a) + (y - sy) * std::cos(a);
+        return std::fabs(u) < height * 0.2 && std::fabs(v) < height * 0.15;
+      },
+      120);
+  scene.gaussianBlur(0.8);
+  scene.addNoise(6, seed);
+  return scene;
+}
+
+// Random bytes, or random black and white pixels.
+void fillRandom(testImage& image, int32_t width, int32_t height, uint32_t seed,
+                bool blackWhite = false) {
+  std::mt19937 random(seed);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t v = uint8_t(random());
+      image.at(x, y) = blackWhite ? (v & 1) * 255 : v;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The reference: each pixel computed on its own from its 3 x 3 neighbourhood, the
+// suppression read from whole-image arrays.
+
+constexpr uint8_t referenceCodes[128] = {
+    32,  32,  34,  32,  44,  41,  36,  39,  63,  61,  56,  59,  46,  49,  54,  51,  32,  32,  30,
+    32,  20,  23,  28,  25,  1,   3,   8,   5,   18,  15,  10,  13,  96,  96,  94,  96,  84,  87,
+    92,  89,  65,  67,  72,  69,  82,  79,  74,  77,  96,  96,  98,  96,  108, 105, 100, 103, 127,
+    125, 120, 123, 110, 113, 118, 115, 224, 224, 222, 224, 212, 215, 220, 217, 193, 195, 200, 197,
+    210, 207, 202, 205, 224, 224, 226, 224, 236, 233, 228, 231, 255, 253, 248, 251, 238, 241, 246,
+    243, 160, 160, 162, 160, 172, 169, 164, 167, 191, 189, 184, 187, 174, 177, 182, 179, 160, 160,
+    158, 160, 148, 151, 156, 153, 129, 131, 136, 133, 146, 143, 138, 141};
+
+struct sobel {
+  int32_t gx;
+  int32_t gy;
+};
+
+sobel sobelAt(const pixels& in, int32_t x, int32_t y) {
+  auto p = [&](int32_t dx, int32_t dy) { return in.at(x + dx, y + dy); };
+  return {p(1, -1) + 2 * p(1, 0) + p(1, 1) - p(-1, -1) - 2 * p(-1, 0) - p(-1, 1),
+          p(-1, 1) + 2 * p(0, 1) + p(1, 1) - p(-1, -1) - 2 * p(0, -1) - p(1, -1)};
+}
+
+struct referencePixel {
+  int32_t magnitude;
+  int32_t code;
+};
+
+referencePixel referenceAt(const pixels& in, int32_t x, int32_t y) {
+  const sobel g = sobelAt(in, x, y);
+  const int32_t ax = 32 * std::abs(g.gx), ay = 32 * std::abs(g.gy);
+  int32_t a = std::max(ax, ay), b = std::min(ax, ay);
+  int32_t index = (g.gy < 0 ? 4 : 0) | (g.gx < 0 ? 2 : 0) | (ax < ay ? 0 : 1);
+  for (int32_t n = 1; n <= 4; ++n) {
+    const int32_t rotatedA = n == 4 ? a : a + (b >> n);
+    const int32_t rotatedB = b - (a >> n);
+    index = (index << 1) | (rotatedB < 0);
+    a = rotatedA;
+    b = std::abs(rotatedB);
+  }
+  const int64_t p = int64_t{a} * 440;
+  const int32_t magnitude = p >= (int64_t{1} << 24) ? 255 : int32_t(p >> 16);
+  return {magnitude, referenceCodes[index]};
+}
+
+// The true-peak image of in (output W - 2 by H, last two rows 0) and its peak count.
+pixels referencePeaks(const pixels& in, int32_t threshold, int32_t* count) {
+  const int32_t w = in.width, h = in.height;
+  std::vector<referencePixel> g(size_t(w) * h, referencePixel{0, 0});
+  for (int32_t y = 1; y + 1 < h; ++y)
+    for (int32_t x = 1; x + 1 < w; ++x) g[size_t(y) * w + x] = referenceAt(in, x, y);
+  // Flat pixels (magnitude 0) can neither be peaks nor suppress one, so their direction,
+  // pseudo-random in the operator, does not matter here.
+  static constexpr int32_t stepX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+  static constexpr int32_t stepY[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+  auto octant = [](int32_t code) { return ((code + 16) / 32) % 8; };
+  pixels out{w - 2, h, std::vector<uint8_t>(size_t(w - 2) * h, 0)};
+  *count = 0;
+  for (int32_t y = 2; y + 3 <= h; ++y) {
+    for (int32_t x = 2; x + 3 <= w; ++x) {
+      const referencePixel c = g[size_t(y) * w + x];
+      const int32_t o = octant(c.code);
+      const referencePixel front = g[size_t(y + stepY[o]) * w + x + stepX[o]];
+      const referencePixel back = g[size_t(y - stepY[o]) * w + x - stepX[o]];
+      if (c.magnitude < threshold) continue;
+      if (c.magnitude <= front.magnitude && c.magnitude < back.magnitude) continue;
+      auto effective = [&](referencePixel n) {
+        const int32_t turn = (octant(n.code) - o + 8) % 8;
+        return turn >= 3 && turn <= 5 ? 0 : n.magnitude;
+      };
+      if (c.magnitude > effective(front) && c.magnitude >= effective(back)) {
+        out.p[size_t(y) * out.width + x - 1] = uint8_t(c.magnitude);
+        ++*count;
+      }
+    }
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Choosing the path.
+
+int32_t inhibitTruePeak(const char* name) {
+  return std::strcmp(name, "cip_truepeak8") == 0;
+}
+
+// Runs body with the edgelet path vetoed (portable) or allowed.
+void withPortablePath(bool portable, const std::function<void()>& body) {
+  const cprt_inhibitionHook before = cprt_isOptimizationInhibitedFP;
+  cprt_isOptimizationInhibitedFP = portable ? inhibitTruePeak : nullptr;
+  body();
+  cprt_isOptimizationInhibitedFP = before;
+}
+
+// The portable result for a fresh destination must equal the reference on the source
+// window narrowed by one column.
+void expectPortableMatchesReference(const cimg_imageConst* source, int32_t threshold) {
+  const pixels in = windowPixels(source);
+  int32_t expectedCount = 0;
+  const pixels expected = referencePeaks(in, threshold, &expectedCount);
+  ownedImage out;
+  int32_t count = 17;
+  withPortablePath(
+      true, [&] { EXPECT_EQ(cip_truepeak8(source, &out.image, uint8_t(threshold), &count), 0); });
+  EXPECT_EQ(count, 17 + expectedCount);
+  const pixels got = windowPixels(cimg_image_asConst(&out.image));
+  ASSERT_EQ(got.width, expected.width);
+  ASSERT_EQ(got.height, expected.height);
+  EXPECT_EQ(got.p, expected.p);
+}
+
+// ---------------------------------------------------------------------------------------
+// The portable operator.
+
+TEST(TruePeakPortable, GradientRowFollowsTheSobelGradient) {
+  EXPECT_EQ(cidut_truePeakMagnitudeScale(1.0), 440);
+  for (uint32_t seed : {1u, 2u}) {
+    const int32_t w = 64, h = 48;
+    testImage image(shapesScene(w, h, seed));
+    if (seed == 2) fillRandom(image, w, h, seed, true);  // steep gradients, saturation
+    const pixels in = windowPixels(image.constImage());
+    std::vector<uint8_t> magnitude(w), direction(w), output(w, 9);
+    uint16_t z = 1;
+    int32_t saturated = 0;
+    for (int32_t y = 1; y + 1 < h; ++y) {
+      cidut_truePeakGradientRow(&in.p[size_t(y - 1) * w], &in.p[size_t(y) * w],
+                                &in.p[size_t(y + 1) * w], w, 440, 1, &z, magnitude.data(),
+                                direction.data(), output.data());
+      for (int32_t x = 1; x + 1 < w; ++x) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed << " at " << x << ", " << y);
+        EXPECT_EQ(output[x], 0);
+        const sobel g = sobelAt(in, x, y);
+        const double quarter = std::hypot(g.gx, g.gy) / 4;
+        // The rotation stops up to 7 degrees short of the axis, and the gain is taken out
+        // with 440 / 512: a quarter of the gradient, 1 % short at most, truncated.
+        if (magnitude[x] == 255) {
+          EXPECT_GT(quarter, 255);
+          ++saturated;
+        } else {
+          EXPECT_LE(magnitude[x], quarter + 1e-9);
+          EXPECT_GE(magnitude[x], 0.99 * quarter - 1);
+        }
+        if (magnitude[x] == 0) continue;
+        // The code to within 2 of a turn's 256; the octant wherever that settles it.
+        const double exact = std::atan2(g.gy, g.gx) * 128 / std::numbers::pi;
+        const double off = std::remainder(direction[x] - exact, 256.0);
+        EXPECT_LE(std::fabs(off), 2.0);
+        if (std::fabs(std::remainder(exact - 16, 32.0)) > 2.0) {
+          const int32_t octant = int32_t(std::floor((exact + 16) / 32)) & 7;
+          EXPECT_EQ((direction[x] + 16) >> 5 & 7, octant);
+        }
+      }
+    }
+    if (seed == 2) {
+      EXPECT_GT(saturated, 0);
+    }
+  }
+
+  // Flat pixels take the pseudo-random codes: z <- z * 0x35FD mod 2^15, code z >> 7,
+  // continuing from the state it is handed.
+  const std::vector<uint8_t> flat(10, 50);
+  std::vector<uint8_t> magnitude(10, 9), direction(10, 9), output(10, 9);
+  uint16_t z = 1;
+  for (int32_t row = 0; row < 2; ++row) {
+    cidut_truePeakGradientRow(flat.data(), flat.data(), flat.data(), 10, 440, 1, &z,
+                              magnitude.data(), direction.data(), output.data());
+    uint32_t power = 1;
+    for (int32_t n = 0; n < 8 * row; ++n) power = power * 0x35FD % 32768;
+    for (int32_t x = 1; x <= 8; ++x) {
+      power = power * 0x35FD % 32768;
+      EXPECT_EQ(magnitude[x], 0);
+      EXPECT_EQ(direction[x], power >> 7);
+    }
+    EXPECT_EQ(z, power);
+  }
+  // Columns 0 and width - 1 are not computed.
+  EXPECT_EQ(direction[0], 9);
+  EXPECT_EQ(magnitude[9], 9);
+  EXPECT_EQ(output[9], 9);
+}
+
+TEST(TruePeakPortable, MatchesThePerPixelReference) {
+  for (uint32_t seed : {3u, 4u, 5u}) {
+    testImage image(shapesScene(57, 41, seed));
+    if (seed == 5) fillRandom(image, 57, 41, seed);
+    for (int32_t threshold : {0, 1, 12, 60, 255}) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << ", threshold " << threshold);
+      expectPortableMatchesReference(image.constImage(), threshold);
+    }
+  }
+  // Small sources: 3 columns give one output column, 3 to 5 rows no suppressed row.
+  for (int32_t w : {3, 4, 5}) {
+    for (int32_t h : {1, 2, 3, 4, 5, 6}) {
+      SCOPED_TRACE(testing::Message() << w << " x " << h);
+      testImage image(w, h, 0);
+      fillRandom(image, w, h, uint32_t(w * 10 + h));
+      expectPortableMatchesReference(image.constImage(), 0);
+    }
+  }
+}
+
+TEST(TruePeakPortable, WorkedCases) {
+  leakGuard guard;
+  withPortablePath(true, [] {
+    // Flat: zeros, nothing counted.
+    testImage flat(12, 10, 90);
+    ownedImage out;
+    int32_t count = 5;
+    ASSERT_EQ(cip_truepeak8(flat.constImage(), &out.image, 0, &count), 0);
+    EXPECT_EQ(count, 5);
+    const pixels zeros = windowPixels(cimg_image_asConst(&out.image));
+    EXPECT_EQ(zeros.width, 10);
+    EXPECT_EQ(zeros.height, 10);
+    EXPECT_TRUE(std::all_of(zeros.p.begin(), zeros.p.end(), [](uint8_t v) { return v == 0; }));
+
+    // A one-pixel bright line (column 4): the Sobel x response is 0 on the line and 4 * 200
+    // beside it, giving 198 on both flanks (source columns 3 and 5) in rows 2 .. H - 3.
+    testImage line(9, 9, 0);
+    for (int32_t y = 0; y < 9; ++y) line.at(4, y) = 200;
+    ownedImage lineOut;
+    count = 0;
+    ASSERT_EQ(cip_truepeak8(line.constImage(), &lineOut.image, 100, &count), 0);
+    EXPECT_EQ(count, 2 * 5);
+    for (int32_t y = 0; y < 9; ++y) {
+      for (int32_t x = 0; x < 7; ++x) {
+        const bool flank = (x == 2 || x == 4) && y >= 2 && y <= 6;
+        EXPECT_EQ(lineOut.at(x, y), flank ? 198 : 0) << x << ", " << y;
+      }
+    }
+
+    // A sharp step between source columns 3 and 4: columns 3 and 4 share the largest
+    // magnitude; only column 4, the one the gradient points to, is kept.
+    testImage step(10, 7, 20);
+    for (int32_t y = 0; y < 7; ++y)
+      for (int32_t x = 4; x < 10; ++x) step.at(x, y) = 220;
+    ownedImage stepOut;
+    count = 0;
+    ASSERT_EQ(cip_truepeak8(step.constImage(), &stepOut.image, 1, &count), 0);
+    EXPECT_EQ(count, 3);
+    for (int32_t y = 2; y <= 4; ++y) {
+      EXPECT_EQ(stepOut.at(2, y), 0);
+      EXPECT_EQ(stepOut.at(3, y), 198);
+    }
+
+    // Narrower than 3: status 0, nothing created or written.
+    testImage narrow(2, 8, 0);
+    count = 5;
+    EXPECT_EQ(cip_truepeak8(narrow.constImage(), &out.image, 0, &count), 0);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(out.window().width, 10);  // still the flat result
+    ownedImage none;
+    EXPECT_EQ(cip_truepeak8(narrow.constImage(), &none.image, 0, &count), 0);
+    EXPECT_FALSE(none.bound());
+  });
+}
+
+// ---------------------------------------------------------------------------------------
+// Placement: the source window, a bound destination's window, the rows left alone.
+
+TEST(TruePeakImage, OutputPlacementAndLayout) {
+  leakGuard guard;
+  testImage big(shapesScene(50, 40, 8));
+  // Source window (5, 4, 30, 25) on an image placed at (100, 200).
+  cimg_image source;
+  cimg_image_constructCopy(&source, big.image());
+  ASSERT_EQ(cimg_image_setOrigin(&source, 100, 200), 0);
+  ASSERT_EQ(cimg_image_window(&source, 5, 4, 30, 25, 0), 0);
+  const cimg_imageConst* src = cimg_image_asConst(&source);
+
+  withPortablePath(true, [&] {
+    // New destination: R = (106, 204, 28, 25), the whole of it defined.
+    ownedImage fresh;
+    int32_t count = 0;
+    ASSERT_EQ(cip_truepeak8(src, &fresh.image, 0, &count), 0);
+    cstd_rect32 placed;
+    ASSERT_EQ(cimg_image_getWindow(&fresh.image, &placed), 0);
+    EXPECT_EQ(placed.x, 106);
+    EXPECT_EQ(placed.y, 204);
+    EXPECT_EQ(placed.width, 28);
+    EXPECT_EQ(placed.height, 25);
+    EXPECT_GT(count, 40);
+    for (int32_t y = 0; y < 25; ++y) {
+      for (int32_t x = 0; x < 28; ++x) {
+        if (y < 2 || y >= 23 || x == 0 || x == 27) {
+          EXPECT_EQ(fresh.at(x, y), 0) << x << ", " << y;
+        }
+      }
+    }
+    expectPortableMatchesReference(src, 0);
+
+    // Bound destination at (90, 210), window (10, 0, 20, 40) -> image (100 .. 119,
+    // 210 .. 249): R = (106, 210, 14, 19). Outside R, and in R's last two rows, the
+    // pixels keep their 77.
+    ownedImage bound(50, 60, 77);
+    ASSERT_EQ(cimg_image_setOrigin(&bound.image, 90, 210), 0);
+    ASSERT_EQ(cimg_image_window(&bound.image, 10, 0, 20, 40, 0), 0);
+    count = 0;
+    ASSERT_EQ(cip_truepeak8(src, &bound.image, 0, &count), 0);
+    // The reference on source rows 210 .. 228 (window rows 6 .. 24), columns 105 .. 120.
+    cimg_image input;
+    cimg_image_constructCopy(&input, &source);
+    const cstd_rect32 inputArea{105, 210, 16, 19};
+    ASSERT_EQ(cimg_image_setWindowRect(&input, &inputArea, nullptr), 0);
+    int32_t expectedCount = 0;
+    const pixels expected =
+        referencePeaks(windowPixels(cimg_image_asConst(&input)), 0, &expectedCount);
+    cimg_image_destruct(&input);
+    EXPECT_EQ(count, expectedCount);
+    ASSERT_EQ(cimg_image_setEntire(&bound.image), 0);
+    for (int32_t y = 0; y < 60; ++y) {
+      for (int32_t x = 0; x < 50; ++x) {
+        const int32_t c = x + 90 - 106, r = y + 210 - 210;
+        const bool inR = c >= 0 && c < 14 && r >= 0 && r < 17;
+        EXPECT_EQ(bound.at(x, y), inR ? expected.at(c, r) : 77) << x << ", " << y;
+      }
+    }
+
+    // A bound destination that misses R is left alone.
+    ownedImage apart(5, 5, 77);
+    count = 3;
+    EXPECT_EQ(cip_truepeak8(src, &apart.image, 0, &count), 0);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(apart.at(2, 2), 77);
+  });
+  cimg_image_destruct(&source);
+}
+
+// ---------------------------------------------------------------------------------------
+// The edgelet path, and what the two paths share.
+
+TEST(TruePeakImage, EdgeletPathOverwritesCountAndAgreesWithPortable) {
+  leakGuard guard;
+  // A blurred step rotated by 20 degrees, light noise.
+  greyScene scene(60, 45, 30);
+  const double a = 20 * std::numbers::pi / 180;
+  scene.paint(
+      [&](double x, double y) { return (x - 30) * std::cos(a) + (y - 22) * std::sin(a) > 0; }, 200);
+  scene.gaussianBlur(0.7);
+  scene.addNoise(2, 11);
+  testImage image(scene);
+
+  ownedImage edgelet, portable;
+  int32_t edgeletCount = 1000, portableCount = 1000;
+  withPortablePath(false, [&] {
+    ASSERT_EQ(cip_truepeak8(image.constImage(), &edgelet.image, 30, &edgeletCount), 0);
+  });
+  withPortablePath(true, [&] {
+    ASSERT_EQ(cip_truepeak8(image.constImage(), &portable.image, 30, &portableCount), 0);
+  });
+  const pixels e = windowPixels(cimg_image_asConst(&edgelet.image));
+  const pixels p = windowPixels(cimg_image_asConst(&portable.image));
+  ASSERT_EQ(e.width, 58);
+  ASSERT_EQ(e.height, 45);
+  int32_t edgeletPeaks = 0;
+  for (uint8_t v : e.p) edgeletPeaks += v != 0;
+  EXPECT_EQ(edgeletCount, edgeletPeaks);  // overwritten
+  EXPECT_GT(portableCount, 1000 + 40);    // added to
+
+  // Away from the rows the portable path leaves out, every peak of one path has a peak of
+  // the other within one pixel, with about the same magnitude.
+  auto nearPeak = [](const pixels& other, int32_t x, int32_t y, int32_t value) {
+    for (int32_t dy = -1; dy <= 1; ++dy)
+      for (int32_t dx = -1; dx <= 1; ++dx) {
+        const int32_t v = other.at(std::clamp(x + dx, 0, other.width - 1),
+                                   std::clamp(y + dy, 0, other.height - 1));
+        if (v != 0 && std::abs(v - value) <= 6) return true;
+      }
+    return false;
+  };
+  for (int32_t y = 3; y < 45 - 3; ++y) {
+    for (int32_t x = 1; x < 57; ++x) {
+      if (e.at(x, y)) {
+        EXPECT_TRUE(nearPeak(p, x, y, e.at(x, y))) << "edgelet " << x << ", " << y;
+      }
+      if (p.at(x, y)) {
+        EXPECT_TRUE(nearPeak(e, x, y, p.at(x, y))) << "portable " << x << ", " << y;
+      }
+    }
+  }
+
+  // On a sharp step between source columns 3 and 4 both paths keep column 4 of the two
+  // equal maxima: output column 3, 200 = 4 * 200 / 4 from the detector (198 portable), in
+  // every row whose neighbours across the edge exist (1 .. 5; 2 .. 4 portable).
+  testImage step(10, 7, 20);
+  for (int32_t y = 0; y < 7; ++y)
+    for (int32_t x = 4; x < 10; ++x) step.at(x, y) = 220;
+  ownedImage stepOut(8, 7, 77);  // bound, exactly over R = (1, 0, 8, 7)
+  ASSERT_EQ(cimg_image_setOrigin(&stepOut.image, 1, 0), 0);
+  int32_t stepCount = 0;
+  withPortablePath(false, [&] {
+    ASSERT_EQ(cip_truepeak8(step.constImage(), &stepOut.image, 1, &stepCount), 0);
+  });
+  EXPECT_EQ(stepCount, 5);
+  for (int32_t y = 0; y < 7; ++y) {
+    for (int32_t x = 0; x < 8; ++x) {
+      EXPECT_EQ(stepOut.at(x, y), x == 3 && y >= 1 && y <= 5 ? 200 : 0) << x << ", " << y;
+    }
+  }
+
+  // The edgelet path clears the whole destination and hands a new one the source's
+  // transform.
+  const cmath_xformLinear fromClient{{2, 0.5, -0.25, 3}, {7, -11}};
+  testImage flat(8, 8, 60);
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(flat.image(), &fromClient), 0);
+  ownedImage flatOut;
+  int32_t count = 9;
+  withPortablePath(
+      false, [&] { ASSERT_EQ(cip_truepeak8(flat.constImage(), &flatOut.image, 0, &count), 0); });
+  EXPECT_EQ(count, 0);
+  const pixels zeros = windowPixels(cimg_image_asConst(&flatOut.image));
+  EXPECT_EQ(zeros.height, 8);
+  EXPECT_TRUE(std::all_of(zeros.p.begin(), zeros.p.end(), [](uint8_t v) { return v == 0; }));
+  cmath_xformLinear placed{};
+  ASSERT_EQ(cimg_image_getLinearImageFromClientXform(&flatOut.image, &placed), 0);
+  EXPECT_EQ(std::memcmp(&placed, &fromClient, sizeof placed), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Failures.
+
+TEST(TruePeakImage, FailureExitsReleaseEverything) {
+  testImage image(shapesScene(40, 30, 21));
+  int32_t count = 0;
+  ownedImage unbound, out;
+  EXPECT_CHECK_FAILS(cip_truepeak8(nullptr, &out.image, 0, &count));
+  EXPECT_CHECK_FAILS(cip_truepeak8(image.constImage(), nullptr, 0, &count));
+  EXPECT_CHECK_FAILS(cip_truepeak8(image.constImage(), &out.image, 0, nullptr));
+  EXPECT_EQ(cip_truepeak8(cimg_image_asConst(&unbound.image), &out.image, 0, &count),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_FALSE(out.bound());
+
+  // A failing call leaves a new destination unbound, and a bound one and the count as
+  // they were.
+  auto intoNew = [&] {
+    ownedImage fresh;
+    int32_t n = 0;
+    const int32_t status = cip_truepeak8(image.constImage(), &fresh.image, 10, &n);
+    if (status < 0) {
+      EXPECT_FALSE(fresh.bound());
+    }
+    return status;
+  };
+  ownedImage bound(38, 30, 0);
+  auto intoBound = [&] {
+    bound.fill(77);
+    int32_t n = 4;
+    const int32_t status = cip_truepeak8(image.constImage(), &bound.image, 10, &n);
+    if (status < 0) {
+      EXPECT_EQ(n, 4);
+      EXPECT_EQ(bound.at(20, 15), 77);
+    }
+    return status;
+  };
+  withPortablePath(true, [&] {
+    // One block for the rolling rows, and the new image's own.
+    EXPECT_EQ(driveAllocationFailures(intoBound), 1);
+    EXPECT_GT(driveAllocationFailures(intoNew), 1);
+  });
+  // The edge detector retries in bands when its list does not fit, so some failures are
+  // recovered from; none may leak.
+  withPortablePath(false, [&] {
+    EXPECT_GE(driveAllocationFailures(intoBound, CSYS_STATUS_NO_MEMORY, true), 2);
+    EXPECT_GE(driveAllocationFailures(intoNew, CSYS_STATUS_NO_MEMORY, true), 3);
+  });
+  for (bool portable : {true, false}) {
+    withPortablePath(portable, [&] { driveAttentionFailures(intoNew); });
+  }
+}
+
+}  // namespace

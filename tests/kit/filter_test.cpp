@@ -1,0 +1,314 @@
+// Kit smoothing filters: the Gaussian (handle and window forms) and the box low-pass filter
+// against direct convolutions with weights taken from Pascal's triangle, over random
+// windows, sizes across every code path, samples, gains and rounding; the regions and
+// placements; the flag bits; destinations of the wrong size or sharing pixels; failure
+// exits without leaks and with the destination untouched.
+#include "kit/filter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "kit/pel.h"
+#include "support/hooks.h"
+
+namespace {
+
+// An 8-bit image of random bytes and a window of it.
+struct randomImage {
+  randomImage(int32_t width, int32_t height, std::mt19937& random) {
+    EXPECT_EQ(cimg_image_construct(&image, CIMG_TYPE_8, width, height), 0);
+    cimg_window all;
+    EXPECT_EQ(cimg_window_init(&all, &image), 0);
+    for (int32_t r = 0; r < height; ++r)
+      for (int32_t c = 0; c < width; ++c) cimg_window_row<uint8_t>(&all, r)[c] = uint8_t(random());
+  }
+  ~randomImage() { cimg_image_destruct(&image); }
+  cimg_window window(int32_t x, int32_t y, int32_t width, int32_t height) {
+    cimg_window w;
+    const cstd_rect32 rect{x, y, width, height};
+    EXPECT_EQ(cimg_window_initWindow(&w, &image, &rect, nullptr), 0);
+    return w;
+  }
+  cimg_image image;
+};
+
+cimg_windowConst asConst(const cimg_window& w) {
+  return {w.width, w.height, w.x0, w.y0, w.stride, w.pixelType, w.pixels, w.storage};
+}
+
+uint8_t pixel(const cimg_window& w, int32_t x, int32_t y) {
+  return cimg_window_row<uint8_t>(&w, y)[x];
+}
+
+// Row 2n of Pascal's triangle.
+std::vector<int64_t> pascalRow(int32_t n) {
+  std::vector<int64_t> row{1};
+  for (int32_t k = 0; k < 2 * n; ++k) {
+    std::vector<int64_t> next(row.size() + 1, 0);
+    for (size_t i = 0; i < row.size(); ++i) {
+      next[i] += row[i];
+      next[i + 1] += row[i];
+    }
+    row = next;
+  }
+  return row;
+}
+
+// The Gaussian at window pixel (cx, cy), border pixels repeated: gain x the weighted mean,
+// rounded or truncated, limited to 255. Sums stay far below 2^63 for the sizes tested
+// with gains other than 1.
+uint8_t gaussAt(const cimg_window& w, int32_t cx, int32_t cy, int32_t nx, int32_t ny, double gain,
+                bool round) {
+  const std::vector<int64_t> wx = pascalRow(nx), wy = pascalRow(ny);
+  __int128 sum = 0;
+  for (int32_t dy = -ny; dy <= ny; ++dy)
+    for (int32_t dx = -nx; dx <= nx; ++dx) {
+      const int32_t x = std::clamp(cx + dx, 0, w.width - 1),
+                    y = std::clamp(cy + dy, 0, w.height - 1);
+      sum += (__int128)wx[dx + nx] * wy[dy + ny] * pixel(w, x, y);
+    }
+  const __int128 total = (__int128)1 << (2 * nx + 2 * ny);
+  const __int128 g = std::llround(gain * 65536);
+  const __int128 value = (sum * g + (round ? total * 32768 : 0)) / (total * 65536);
+  return uint8_t(std::min<__int128>(value, 255));
+}
+
+// The box mean of the box with top-left window pixel (x, y).
+uint8_t boxAt(const cimg_window& w, int32_t x, int32_t y, int32_t bx, int32_t by, double gain,
+              bool round) {
+  int64_t sum = 0;
+  for (int32_t r = y; r < y + by; ++r)
+    for (int32_t c = x; c < x + bx; ++c) sum += pixel(w, c, r);
+  const int64_t area = int64_t{bx} * by, g = std::llround(gain * 65536);
+  return uint8_t(std::min<int64_t>((sum * g + (round ? area * 32768 : 0)) / (area * 65536), 255));
+}
+
+struct image8 {
+  image8() { cimg_image_constructUnbound(&image); }
+  ~image8() { cimg_image_destruct(&image); }
+  cimg_window window() {
+    cimg_window w;
+    EXPECT_EQ(cimg_window_init(&w, &image), 0);
+    return w;
+  }
+  cimg_image image;
+};
+
+TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
+  std::mt19937 random(5);
+  // Sizes through the 16-bit and 32-bit column sums, the plain loop (large or sampled
+  // kernels), widths with and without a tail, windows narrower than the kernel.
+  const int32_t sizes[][2] = {{0, 0}, {1, 1}, {2, 2}, {1, 3}, {4, 0},  {3, 3},
+                              {4, 4}, {4, 8}, {0, 8}, {5, 1}, {12, 2}, {2, 12}};
+  for (int trial = 0; trial < 96; ++trial) {
+    const int32_t nx = sizes[trial % 12][0], ny = sizes[trial % 12][1];
+    const int32_t width = 1 + int32_t(random() % 45), height = 1 + int32_t(random() % 23);
+    randomImage image(width + 7, height + 5, random);
+    cimg_image view;
+    cimg_image_constructCopy(&view, &image.image);
+    ASSERT_EQ(cimg_image_window(&view, 3, 2, width, height, 0), 0);
+    cimg_window in;
+    cimg_window_init(&in, &view);
+
+    csGaussParams params = csGaussParamsNull;
+    params.xSize = nx;
+    params.ySize = ny;
+    params.xSample = trial % 4 == 1 ? int32_t(random() % 5) : 0;
+    params.ySample = trial % 4 == 2 ? int32_t(random() % 5) : 0;
+    image8 out;
+    ASSERT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&view), &out.image, &params), 0);
+    const int32_t sx = std::max(1, params.xSample), sy = std::max(1, params.ySample);
+    const cimg_window result = out.window();
+    ASSERT_EQ(result.width, (width + sx - 1) / sx);
+    ASSERT_EQ(result.height, (height + sy - 1) / sy);
+    EXPECT_EQ(result.x0, 3);  // at the source window's position
+    EXPECT_EQ(result.y0, 2);
+    for (int32_t j = 0; j < result.height; ++j)
+      for (int32_t i = 0; i < result.width; ++i)
+        ASSERT_EQ(pixel(result, i, j),
+                  gaussAt(in, i * sx + (sx - 1) / 2, j * sy + (sy - 1) / 2, nx, ny, 1.0, true))
+            << "trial " << trial << " at " << i << ", " << j;
+    cimg_image_destruct(&view);
+  }
+}
+
+TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
+  std::mt19937 random(8);
+  randomImage image(70, 40, random);
+  const cimg_window in = image.window(4, 3, 61, 33);
+  csIRegion region;
+  const csIRegion source{4, 3, 61, 33};
+  ASSERT_EQ(cfGaussGetDstReg(&source, 2, 3, 1, 2, &region), 0);
+  EXPECT_EQ(region.x, 6);  // the first kernel's centre
+  EXPECT_EQ(region.y, 4);
+  EXPECT_EQ(region.width, 19);   // ceil((61 - 4) / 3)
+  EXPECT_EQ(region.height, 16);  // ceil((33 - 2) / 2)
+
+  struct variant {
+    int32_t flags;
+    double gain;
+  };
+  const variant variants[] = {{CS_FILTER_STANDARD, 1.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_ROUND, 1.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_X, 1.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_SAMPLE_SKIP, 1.0},
+                              {CS_FILTER_STANDARD, 2.5},
+                              {CS_FILTER_STANDARD, 256.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_GAIN, 256.0}};
+  for (const variant& v : variants) {
+    csGaussParams params = csGaussParamsNull;
+    params.xSize = 2;
+    params.xSample = 2;
+    params.ySize = 1;
+    params.ySample = 1;
+    params.flags = v.flags;
+    params.gain = v.gain;
+    const bool useX = v.flags & CS_FILTER_X, skip = v.flags & CS_FILTER_SAMPLE_SKIP;
+    const int32_t nx = useX ? 2 : 0, sx = useX ? (skip ? 3 : 2) : 1, ny = 1, sy = skip ? 2 : 1;
+    const double gain = (v.flags & CS_FILTER_GAIN) ? v.gain : 1.0;
+    const int32_t width = (61 - 2 * nx - 1) / sx + 1, height = (33 - 2 * ny - 1) / sy + 1;
+
+    image8 out;
+    ASSERT_EQ(cimg_image_construct(&out.image, CIMG_TYPE_8, width, height), 0);
+    const cimg_window result = out.window();
+    csVImageClientCoords placement;
+    const cimg_windowConst source = asConst(in);
+    ASSERT_EQ(cip_gauss(&source, &result, &params, &placement), 0);
+    for (int32_t j = 0; j < height; ++j)
+      for (int32_t i = 0; i < width; ++i)
+        ASSERT_EQ(pixel(result, i, j),
+                  gaussAt(in, nx + i * sx, ny + j * sy, nx, ny, gain, v.flags & CS_FILTER_ROUND))
+            << "flags " << std::hex << v.flags << std::dec << " gain " << v.gain << " at " << i
+            << ", " << j;
+    // Destination pixel (i, j) covers one step around its kernel's centre.
+    EXPECT_DOUBLE_EQ(placement.origin.x, 4 + nx + 0.5 - sx / 2.0);
+    EXPECT_DOUBLE_EQ(placement.origin.y, 3 + ny + 0.5 - sy / 2.0);
+    EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, sx);
+    EXPECT_DOUBLE_EQ(placement.yEnd.y - placement.origin.y, sy);
+    EXPECT_DOUBLE_EQ(placement.xEnd.y, placement.origin.y);
+    EXPECT_DOUBLE_EQ(placement.yEnd.x, placement.origin.x);
+  }
+}
+
+TEST(KitFilter, BoxFilterMatchesDirectMeans) {
+  std::mt19937 random(13);
+  for (int trial = 0; trial < 60; ++trial) {
+    const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 30);
+    randomImage image(width + 3, height + 2, random);
+    const cimg_window in = image.window(2, 1, width, height);
+    csPlpfParams params = csPlpfParamsNull;
+    params.xSize = int32_t(random() % 9);
+    params.ySize = int32_t(random() % 9);
+    params.xSample = int32_t(random() % 4);
+    params.ySample = int32_t(random() % 4);
+    params.flags = trial % 3 == 0 ? (CS_FILTER_STANDARD & ~CS_FILTER_ROUND) : CS_FILTER_STANDARD;
+    params.gain = trial % 5 == 0 ? 256.0 : trial % 5 == 1 ? 0.75 : 1.0;
+    const int32_t bx = std::max(1, params.xSize), by = std::max(1, params.ySize);
+    const int32_t sx = params.xSample + 1, sy = params.ySample + 1;
+
+    const csIRegion source{2, 1, width, height};
+    csIRegion region;
+    ASSERT_EQ(cfPlpfComputeDstReg(&source, &params, &region), 0);
+    EXPECT_EQ(region.x, 2);
+    EXPECT_EQ(region.y, 1);
+    EXPECT_EQ(region.width, width < bx ? 0 : (width - bx) / sx + 1);
+    EXPECT_EQ(region.height, height < by ? 0 : (height - by) / sy + 1);
+    if (csIRegionIsNull(&region)) continue;
+
+    image8 out;
+    ASSERT_EQ(cimg_image_construct(&out.image, CIMG_TYPE_8, region.width, region.height), 0);
+    const cimg_window result = out.window();
+    const cimg_windowConst from = asConst(in);
+    csVImageClientCoords placement;
+    ASSERT_EQ(cip_plpf(&from, &result, &params, &placement), 0);
+    for (int32_t j = 0; j < region.height; ++j)
+      for (int32_t i = 0; i < region.width; ++i)
+        ASSERT_EQ(pixel(result, i, j),
+                  boxAt(in, i * sx, j * sy, bx, by, params.gain, params.flags & CS_FILTER_ROUND))
+            << "trial " << trial << " at " << i << ", " << j;
+    EXPECT_DOUBLE_EQ(placement.origin.x, 2 + (bx - sx) / 2.0);
+    EXPECT_DOUBLE_EQ(placement.origin.y, 1 + (by - sy) / 2.0);
+  }
+}
+
+TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
+  std::mt19937 random(21);
+  randomImage image(30, 20, random);
+  const cimg_window in = image.window(0, 0, 30, 20);
+  const cimg_windowConst from = asConst(in);
+  csGaussParams params = csGaussParamsNull;
+  params.xSize = params.ySize = 1;
+  params.flags = CS_FILTER_STANDARD;
+
+  // The window forms: wrong size, overlap with the source, a null region writes nothing.
+  image8 small;
+  ASSERT_EQ(cimg_image_construct(&small.image, CIMG_TYPE_8, 27, 18), 0);
+  const cimg_window wrong = small.window();
+  EXPECT_EQ(cip_gauss(&from, &wrong, &params, nullptr), CIMG_STATUS_BAD_SIZE);
+  const cimg_window inside = image.window(1, 1, 28, 18);
+  EXPECT_EQ(cip_gauss(&from, &inside, &params, nullptr), CIP_STATUS_MEMORY_OVERLAP);
+  const cimg_window beside = image.window(0, 0, 2, 2);
+  const cimg_windowConst tiny = asConst(beside);
+  csVImageClientCoords placement{};
+  EXPECT_EQ(cip_gauss(&tiny, &wrong, &params, &placement), 0);  // 2 x 2 holds no 3 x 3 kernel
+  EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, 1.0);
+  csPlpfParams box = csPlpfParamsNull;
+  box.xSize = box.ySize = 3;
+  box.flags = CS_FILTER_STANDARD;
+  EXPECT_EQ(cip_plpf(&tiny, &wrong, &box, nullptr), 0);
+
+  // Argument errors.
+  params.flags = CS_FILTER_STANDARD | 1;
+  EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
+  params.flags = CS_FILTER_STANDARD;
+  params.xSize = CS_GAUSS_MAX_SIZE + 1;
+  EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
+  params.xSize = 1;
+  params.gain = 257;
+  EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
+  params.gain = 1;
+  box.xSize = CS_PLPF_MAX_SIZE + 1;
+  EXPECT_CHECK_FAILS(cip_plpf(&from, &wrong, &box, nullptr));
+
+  // The handle form: unbound source, a bound destination of the wrong size or on the
+  // source's pixels, allocation failures leaving the destination as it was.
+  image8 unbound, out;
+  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&unbound.image), &out.image, &params),
+            CIMG_STATUS_UNBOUND);
+  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &small.image, &params),
+            CIMG_STATUS_BAD_SIZE);
+  cimg_image same;
+  cimg_image_constructCopy(&same, &image.image);
+  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &same, &params),
+            CIP_STATUS_MEMORY_OVERLAP);
+  cimg_image_destruct(&same);
+  {
+    leakGuard guard;
+    const int failures = driveAllocationFailures([&] {
+      const int32_t status =
+          cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &out.image, &params);
+      int32_t isBound = 0;
+      cimg_image_getIsBound(&out.image, &isBound);
+      EXPECT_EQ(isBound, status >= 0);
+      cimg_image_setUnbound(&out.image);
+      return status;
+    });
+    EXPECT_GE(failures, 2);  // the image's blocks and the row buffers
+  }
+  {
+    leakGuard guard;
+    image8 result;
+    ASSERT_EQ(cimg_image_construct(&result.image, CIMG_TYPE_8, 28, 18), 0);
+    const cimg_window target = result.window();
+    EXPECT_EQ(driveAllocationFailures([&] { return cip_gauss(&from, &target, &params, nullptr); }),
+              1);
+    box.xSize = 3;
+    EXPECT_EQ(driveAllocationFailures([&] { return cip_plpf(&from, &target, &box, nullptr); }), 1);
+  }
+}
+
+}  // namespace

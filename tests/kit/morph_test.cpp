@@ -1,0 +1,296 @@
+// Kit grey morphology against a naive extremum over the element: squares and crosses of
+// many sizes (both ways of applying the square) and elements of arbitrary offsets, on
+// windows of odd sizes and positions, into bound and new destinations; element layouts,
+// statuses, argument errors and allocation failures.
+#include "kit/morph.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "kit/pel.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+using offsetList = std::vector<std::pair<int32_t, int32_t>>;
+
+// An element owning its offsets (from the kit's allocator when made by type).
+struct element {
+  element(int32_t type, int32_t size) : fromKit(true) {
+    EXPECT_EQ(cip_gmorphElementArray_constructType(&array, type, size), 0);
+  }
+  explicit element(const offsetList& list) : own(2 * list.size()) {
+    int32_t radius = 0;
+    for (size_t j = 0; j < list.size(); ++j) {
+      own[2 * j] = list[j].first;
+      own[2 * j + 1] = list[j].second;
+      radius = std::max({radius, std::abs(list[j].first), std::abs(list[j].second)});
+    }
+    array = {int32_t(list.size()), own.data(), radius};
+  }
+  ~element() {
+    if (fromKit) cip_gmorphElementArray_destruct(&array);
+  }
+  offsetList offsets() const {
+    offsetList list;
+    for (int32_t j = 0; j < array.count; ++j)
+      list.emplace_back(array.offsets[2 * j], array.offsets[2 * j + 1]);
+    return list;
+  }
+  cip_gmorphElementArray array{};
+  std::vector<int32_t> own;
+  bool fromKit = false;
+};
+
+enum class border { insideOnly, extended };
+
+// The extremum over the element at every pixel of the window: over the element's pixels
+// that fall inside the window, or with the window extended by its border pixels.
+std::vector<uint8_t> naive(const cimg_windowConst& in, const offsetList& offsets, bool dilate,
+                           border rule) {
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < in.height; ++y) {
+    for (int32_t x = 0; x < in.width; ++x) {
+      uint8_t e = dilate ? 0 : 255;
+      for (const auto& [dx, dy] : offsets) {
+        int32_t px = x + dx, py = y + dy;
+        if (rule == border::extended) {
+          px = std::clamp(px, 0, in.width - 1);
+          py = std::clamp(py, 0, in.height - 1);
+        } else if (px < 0 || py < 0 || px >= in.width || py >= in.height) {
+          continue;
+        }
+        const uint8_t p = cimg_windowConst_row<uint8_t>(&in, py)[px];
+        e = dilate ? std::max(e, p) : std::min(e, p);
+      }
+      out.push_back(e);
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> pixelsOf(const cimg_image* image) {
+  cimg_window w;
+  EXPECT_EQ(cimg_window_init(&w, image), 0);
+  std::vector<uint8_t> out;
+  for (int32_t y = 0; y < w.height; ++y)
+    for (int32_t x = 0; x < w.width; ++x) out.push_back(cimg_window_row<uint8_t>(&w, y)[x]);
+  return out;
+}
+
+// A random source window of the given size inside a larger image of random pixels.
+struct randomSource {
+  randomSource(int32_t width, int32_t height, std::mt19937& random)
+      : image(width + 7, height + 5, 0) {
+    for (int32_t y = 0; y < height + 5; ++y)
+      for (int32_t x = 0; x < width + 7; ++x) image.at(x, y) = uint8_t(random());
+    EXPECT_EQ(cimg_image_window(image.image(), int32_t(random() % 8), int32_t(random() % 6), width,
+                                height, 0),
+              0);
+    EXPECT_EQ(cimg_windowConst_init(&window, image.constImage()), 0);
+  }
+  testImage image;
+  cimg_windowConst window;
+};
+
+using operation = int32_t (*)(const cimg_imageConst*, cimg_image*, const cip_gmorphElementArray*);
+constexpr operation dilate = cip_gmorphDilate8, erode = cip_gmorphErode8;
+
+TEST(KitMorph, ElementsAreTheCrossAndTheSquareInRasterOrder) {
+  const element cross(CIP_GMORPH_CROSS, 2), square(CIP_GMORPH_SQUARE, 1);
+  EXPECT_EQ(
+      cross.offsets(),
+      (offsetList{{0, -2}, {0, -1}, {-2, 0}, {-1, 0}, {0, 0}, {1, 0}, {2, 0}, {0, 1}, {0, 2}}));
+  EXPECT_EQ(cross.array.radius, 2);
+  EXPECT_EQ(
+      square.offsets(),
+      (offsetList{{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {0, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}));
+  for (const int32_t type : {CIP_GMORPH_CROSS, CIP_GMORPH_SQUARE}) {
+    const element point(type, 0);
+    EXPECT_EQ(point.offsets(), (offsetList{{0, 0}}));
+    EXPECT_EQ(element(type, 7).array.count, type == CIP_GMORPH_CROSS ? 29 : 225);
+  }
+
+  cip_gmorphElementArray e{5, nullptr, 5};
+  EXPECT_EQ(driveAllocationFailures([&] {
+              const int32_t status = cip_gmorphElementArray_constructType(&e, 1, 3);
+              EXPECT_EQ(e.count == 0 && e.offsets == nullptr, status < 0);
+              EXPECT_EQ(cip_gmorphElementArray_destruct(&e), 0);
+              return status;
+            }),
+            1);
+  EXPECT_EQ(e.count, 0);
+  EXPECT_EQ(e.offsets, nullptr);
+  EXPECT_CHECK_FAILS(cip_gmorphElementArray_constructType(&e, 2, 1));
+  EXPECT_CHECK_FAILS(cip_gmorphElementArray_constructType(&e, 0, -1));
+  EXPECT_CHECK_FAILS(cip_gmorphElementArray_constructType(&e, 1, 40000));  // too many offsets
+  EXPECT_CHECK_FAILS(cip_gmorphElementArray_constructType(nullptr, 0, 1));
+  EXPECT_CHECK_FAILS(cip_gmorphElementArray_destruct(nullptr));
+}
+
+TEST(KitMorph, SquaresAndCrossesMatchTheExtremumOverTheElementInsideTheWindow) {
+  std::mt19937 random(31);
+  int trial = 0;
+  // Radii 0 .. 5 read every tap of a square, larger ones go by van Herk; 40 reaches past
+  // every window.
+  for (const int32_t size : {0, 1, 2, 3, 4, 5, 6, 7, 9, 13, 40}) {
+    for (const int32_t type : {CIP_GMORPH_SQUARE, CIP_GMORPH_CROSS}) {
+      const element shape(type, size);
+      for (int repeat = 0; repeat < 6; ++repeat, ++trial) {
+        // Odd sizes across the 16-pixel steps, thin windows among them.
+        const int32_t width = repeat == 0 ? 1 : 1 + int32_t(random() % 83);
+        const int32_t height = repeat == 1 ? 1 : 1 + int32_t(random() % 41);
+        randomSource source(width, height, random);
+        const bool toBound = repeat % 2 == 0;
+        for (const operation op : {dilate, erode}) {
+          testImage target(width + 9, height + 3, 77);
+          cimg_image unbound;
+          cimg_image_constructUnbound(&unbound);
+          cimg_image* destination = &unbound;
+          if (toBound) {
+            ASSERT_EQ(cimg_image_window(target.image(), 9, 3, width, height, 0), 0);
+            destination = target.image();
+          }
+          ASSERT_EQ(op(source.image.constImage(), destination, &shape.array), 0);
+          ASSERT_EQ(pixelsOf(destination),
+                    naive(source.window, shape.offsets(), op == dilate, border::insideOnly))
+              << "trial " << trial << ", size " << size << ", type " << type << ", " << width
+              << " x " << height;
+          if (toBound) {
+            // The pixels beside the window are left alone.
+            ASSERT_EQ(cimg_image_setEntire(target.image()), 0);
+            for (int32_t y = 0; y < height + 3; ++y)
+              for (int32_t x = 0; x < width + 9; ++x)
+                if (x < 9 || y < 3) {
+                  ASSERT_EQ(target.at(x, y), 77);
+                }
+          }
+          cimg_image_destruct(&unbound);
+        }
+      }
+    }
+  }
+}
+
+TEST(KitMorph, AnyElementMatchesTheExtremumOverTheExtendedWindow) {
+  std::mt19937 random(37);
+  for (int trial = 0; trial < 60; ++trial) {
+    offsetList offsets;
+    if (trial % 3 == 0) {
+      // The square in another order, applied tap by tap.
+      const element square(CIP_GMORPH_SQUARE, 1 + trial % 4);
+      offsets = square.offsets();
+      std::shuffle(offsets.begin(), offsets.end(), random);
+    } else {
+      // Lopsided elements, without their centre, some reaching far past the window.
+      const int32_t reach = trial % 3 == 1 ? 4 : 60;
+      for (int32_t k = 1 + int32_t(random() % 9); k > 0; --k) {
+        offsets.emplace_back(int32_t(random() % (2 * reach + 1)) - reach,
+                             int32_t(random() % (reach + 1)) - reach / 2);
+      }
+    }
+    const element shape(offsets);
+    randomSource source(1 + int32_t(random() % 70), 1 + int32_t(random() % 30), random);
+    for (const operation op : {dilate, erode}) {
+      cimg_image out;
+      cimg_image_constructUnbound(&out);
+      ASSERT_EQ(op(source.image.constImage(), &out, &shape.array), 0);
+      ASSERT_EQ(pixelsOf(&out), naive(source.window, offsets, op == dilate, border::extended))
+          << "trial " << trial;
+      cimg_image_destruct(&out);
+    }
+  }
+}
+
+TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
+  std::mt19937 random(41);
+  randomSource source(30, 20, random);
+  const element square(CIP_GMORPH_SQUARE, 1), wide(CIP_GMORPH_SQUARE, 8),
+      cross(CIP_GMORPH_CROSS, 2);
+  cmath_matrix m;
+  cmath_matrix_init(&m, 2, 0.5, 0, 3);
+  const cmath_vect shift{4, -7};
+  cmath_xformLinear xform;
+  cmath_xformLinear_initMatrixTrans(&xform, &m, &shift);
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(source.image.image(), &xform), 0);
+
+  // A new destination covers the source window's pixels, with the source's transforms.
+  cimg_image out;
+  cimg_image_constructUnbound(&out);
+  ASSERT_EQ(cip_gmorphErode8(source.image.constImage(), &out, &square.array), 0);
+  cstd_rect32 sourceWindow, outWindow;
+  cimg_image_getWindow(source.image.image(), &sourceWindow);
+  cimg_image_getWindow(&out, &outWindow);
+  EXPECT_EQ(std::make_tuple(outWindow.x, outWindow.y, outWindow.width, outWindow.height),
+            std::make_tuple(sourceWindow.x, sourceWindow.y, 30, 20));
+  cmath_xformLinear copied;
+  cimg_image_getLinearImageFromClientXform(&out, &copied);
+  EXPECT_EQ(std::memcmp(&copied, &xform, sizeof xform), 0);
+
+  // Wrong sizes and overlapping pixels leave a bound destination alone.
+  const std::vector<uint8_t> before = pixelsOf(&out);
+  ASSERT_EQ(cimg_image_window(&out, 0, 0, 29, 20, 0), 0);
+  EXPECT_EQ(cip_gmorphDilate8(source.image.constImage(), &out, &square.array),
+            CIMG_STATUS_BAD_SIZE);
+  ASSERT_EQ(cimg_image_window(&out, 0, 0, 30, 20, 0), 0);
+  EXPECT_EQ(pixelsOf(&out), before);
+  cimg_image sameImage;
+  cimg_image_constructCopy(&sameImage, source.image.image());
+  ASSERT_EQ(cimg_image_window(&sameImage, 1, 0, 30, 20, 0), 0);
+  EXPECT_EQ(cip_gmorphDilate8(source.image.constImage(), &sameImage, &square.array),
+            CIP_STATUS_MEMORY_OVERLAP);
+  cimg_imageConst unboundSource;
+  cimg_imageConst_constructUnbound(&unboundSource);
+  EXPECT_EQ(cip_gmorphDilate8(&unboundSource, &out, &square.array), CIMG_STATUS_UNBOUND);
+
+  // Every allocation failure ends the call with that status, leaves a new destination
+  // unbound and a bound one as it was, and frees what the call took.
+  for (const element* shape : {&square, &wide, &cross}) {
+    EXPECT_EQ(driveAllocationFailures([&] {
+                cimg_image fresh;
+                cimg_image_constructUnbound(&fresh);
+                const int32_t status =
+                    cip_gmorphDilate8(source.image.constImage(), &fresh, &shape->array);
+                int32_t bound = 0;
+                cimg_image_getIsBound(&fresh, &bound);
+                EXPECT_EQ(bound, status >= 0);
+                cimg_image_destruct(&fresh);
+                return status;
+              }),
+              3);  // scratch, image record, pixels
+    const std::vector<uint8_t> held = pixelsOf(&out);
+    EXPECT_EQ(driveAllocationFailures([&] {
+                const int32_t status =
+                    cip_gmorphErode8(source.image.constImage(), &out, &shape->array);
+                if (status < 0) {
+                  EXPECT_EQ(pixelsOf(&out), held);
+                }
+                return status;
+              }),
+              1);
+  }
+
+  element empty(offsetList{});
+  element farOut(offsetList{{0, 0}, {3, 1}});
+  farOut.array.radius = 2;  // an offset beyond the stated radius
+  cimg_image deepImage;
+  ASSERT_EQ(cimg_image_construct(&deepImage, CIMG_TYPE_32, 4, 4), 0);
+  EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), &out, &empty.array));
+  EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), &out, &farOut.array));
+  EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), &out, nullptr));
+  EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), nullptr, &square.array));
+  EXPECT_CHECK_FAILS(cip_gmorphErode8(nullptr, &out, &square.array));
+  EXPECT_CHECK_FAILS(cip_gmorphErode8(cimg_image_asConst(&deepImage), &out, &square.array));
+  cimg_image_destruct(&deepImage);
+  cimg_image_destruct(&sameImage);
+  cimg_image_destruct(&out);
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+// Kit pixel arithmetic, extremes, replication and histograms against plain per-pixel
+// references: every pair of bytes through each subtraction rule, random windows of random
+// images (pixels beside the windows untouched), percentiles against a sorted copy of the
+// pixels, size mismatches and argument errors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "kit/pel.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+// An image of random bytes with window records on it.
+struct randomPixels {
+  randomPixels(int32_t w, int32_t h, std::mt19937& random) : width(w), height(h), image(w, h, 0) {
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) image.at(x, y) = uint8_t(random());
+  }
+  cimg_window window(int32_t x, int32_t y, int32_t w, int32_t h) {
+    cimg_window record;
+    const cstd_rect32 rect{x, y, w, h};
+    EXPECT_EQ(cimg_window_initWindow(&record, image.image(), &rect, nullptr), 0);
+    return record;
+  }
+  cimg_window place(int32_t w, int32_t h, std::mt19937& random) {
+    return window(int32_t(random() % (width - w + 1)), int32_t(random() % (height - h + 1)), w, h);
+  }
+  std::vector<uint8_t> all() {
+    std::vector<uint8_t> bytes;
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) bytes.push_back(image.at(x, y));
+    return bytes;
+  }
+  int32_t width, height;
+  testImage image;
+};
+
+uint8_t pixel(const cimg_windowConst& w, int32_t x, int32_t y) {
+  return cimg_windowConst_row<uint8_t>(&w, y)[x];
+}
+uint8_t& pixel(const cimg_window& w, int32_t x, int32_t y) {
+  return cimg_window_row<uint8_t>(&w, y)[x];
+}
+cimg_windowConst readOnly(const cimg_window& w) {
+  return {w.width, w.height, w.x0, w.y0, w.stride, w.pixelType, w.pixels, w.storage};
+}
+
+TEST(KitPelArithmetic, EverySubtractionRuleOnEveryPairOfBytes) {
+  const auto expected = [](int32_t mode, int32_t a, int32_t b) {
+    switch (mode) {
+      case CIP_SUB_WRAP:
+        return uint8_t((a - b + 256) % 256);
+      case CIP_SUB_ABSOLUTE:
+        return uint8_t(std::abs(a - b));
+      case CIP_SUB_HALVED:
+        return uint8_t((a - b + 255) / 2);
+      default:
+        return uint8_t(std::max(0, a - b));
+    }
+  };
+  std::mt19937 random(4);
+  // Widths of 16 and 32 bytes plus a tail put each pair in the vector steps in one layout
+  // and, for most pairs, in the byte tail in the other.
+  for (const int32_t width : {23, 37}) {
+    const int32_t height = (65536 + width - 1) / width;
+    randomPixels a(width, height, random), b(width, height, random), out(width, height, random);
+    const cimg_window wa = a.window(0, 0, width, height), wb = b.window(0, 0, width, height);
+    for (int32_t i = 0; i < width * height; ++i) {
+      pixel(wa, i % width, i / width) = uint8_t(i % 65536 / 256);
+      pixel(wb, i % width, i / width) = uint8_t(i % 256);
+    }
+    const cimg_windowConst ca = readOnly(wa), cb = readOnly(wb);
+    const cimg_window wo = out.window(0, 0, width, height);
+    for (int32_t mode = CIP_SUB_WRAP; mode <= CIP_SUB_CLAMP; ++mode) {
+      ASSERT_EQ(cip_pelSub8(&ca, &cb, &wo, mode), 0);
+      for (int32_t i = 0; i < 65536; ++i) {
+        ASSERT_EQ(pixel(wo, i % width, i / width), expected(mode, i / 256, i % 256))
+            << "mode " << mode << ", " << i / 256 << " - " << i % 256;
+      }
+    }
+    // In place over either operand.
+    ASSERT_EQ(cip_pelSub8(&ca, &cb, &wb, CIP_SUB_HALVED), 0);
+    ASSERT_EQ(cip_pelSub8(&ca, &cb, &wa, CIP_SUB_ABSOLUTE), 0);
+    for (int32_t i = 0; i < 65536; ++i) {
+      const uint8_t halved = expected(CIP_SUB_HALVED, i / 256, i % 256);
+      ASSERT_EQ(pixel(wb, i % width, i / width), halved);
+      ASSERT_EQ(pixel(wa, i % width, i / width), expected(CIP_SUB_ABSOLUTE, i / 256, halved));
+    }
+  }
+}
+
+TEST(KitPelArithmetic, SubtractionSizesAndArgumentErrors) {
+  std::mt19937 random(6);
+  randomPixels a(20, 20, random), b(20, 20, random), out(20, 20, random);
+  const std::vector<uint8_t> before = out.all();
+  const cimg_windowConst ca = readOnly(a.window(0, 0, 5, 4)), cb = readOnly(b.window(3, 3, 5, 4));
+  const cimg_windowConst narrowB = readOnly(b.window(0, 0, 4, 4));
+  const cimg_window to = out.window(1, 1, 5, 4), shortTo = out.window(1, 1, 5, 3);
+  EXPECT_EQ(cip_pelSub8(&ca, &narrowB, &to, CIP_SUB_CLAMP), CIMG_STATUS_BAD_SIZE);
+  EXPECT_EQ(cip_pelSub8(&ca, &cb, &shortTo, CIP_SUB_CLAMP), CIMG_STATUS_BAD_SIZE);
+  cimg_window deep = to;
+  deep.pixelType = CIMG_TYPE_32;
+  const cimg_window shifted = a.window(1, 0, 5, 4);  // over a, not in place
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &to, 4));
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &to, -1));
+  EXPECT_CHECK_FAILS(cip_pelSub8(nullptr, &cb, &to, 0));
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, nullptr, &to, 0));
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, nullptr, 0));
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &deep, 0));
+  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &shifted, 0));
+  EXPECT_EQ(out.all(), before);
+}
+
+TEST(KitPelArithmetic, MinimumAndMaximumOfRandomWindows) {
+  std::mt19937 random(9);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t width = 1 + int32_t(random() % 70), height = 1 + int32_t(random() % 9);
+    randomPixels image(70, 9, random);
+    // Narrow value ranges, so that the extremes are not simply 0 and 255.
+    const uint8_t low = uint8_t(random() % 200), span = uint8_t(1 + random() % 55);
+    const cimg_window w = image.place(width, height, random);
+    uint8_t least = 255, greatest = 0;
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x) {
+        uint8_t& p = pixel(w, x, y);
+        p = uint8_t(low + p % span);
+        least = std::min(least, p);
+        greatest = std::max(greatest, p);
+      }
+    }
+    const cimg_windowConst in = readOnly(w);
+    uint8_t minimum = 0, maximum = 0;
+    ASSERT_EQ(cip_pelUnaryMinMax8(&in, &minimum, &maximum), 0);
+    ASSERT_EQ(minimum, least) << "trial " << trial;
+    ASSERT_EQ(maximum, greatest) << "trial " << trial;
+  }
+  randomPixels image(8, 8, random);
+  const cimg_windowConst empty = readOnly(image.window(2, 2, 0, 3));
+  uint8_t minimum = 0, maximum = 0;
+  EXPECT_EQ(cip_pelUnaryMinMax8(&empty, &minimum, &maximum), 0);
+  EXPECT_EQ(minimum, 255);
+  EXPECT_EQ(maximum, 0);
+  EXPECT_CHECK_FAILS(cip_pelUnaryMinMax8(&empty, nullptr, &maximum));
+  EXPECT_CHECK_FAILS(cip_pelUnaryMinMax8(nullptr, &minimum, &maximum));
+}
+
+TEST(KitPelArithmetic, ExpansionReplicatesEachPixelIntoItsBlock) {
+  std::mt19937 random(12);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int32_t xFactor = 1 + trial % 5, yFactor = 1 + int32_t(random() % 4);
+    const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 6);
+    randomPixels source(45, 8, random), target(210, 30, random);
+    const cimg_windowConst in = readOnly(source.place(width, height, random));
+    const cimg_window out = target.place(width * xFactor, height * yFactor, random);
+    std::vector<uint8_t> expected = target.all();
+    for (int32_t y = 0; y < out.height; ++y)
+      for (int32_t x = 0; x < out.width; ++x)
+        expected[size_t((out.y0 + y) * target.width + out.x0 + x)] =
+            pixel(in, x / xFactor, y / yFactor);
+    ASSERT_EQ(cip_pelExpand8(&in, &out, xFactor, yFactor), 0);
+    ASSERT_EQ(target.all(), expected) << "trial " << trial;
+  }
+
+  randomPixels source(10, 10, random), target(30, 30, random);
+  const std::vector<uint8_t> before = target.all();
+  const cimg_windowConst in = readOnly(source.window(0, 0, 4, 3));
+  const cimg_window tooWide = target.window(0, 0, 9, 6), tooLow = target.window(0, 0, 8, 5);
+  EXPECT_EQ(cip_pelExpand8(&in, &tooWide, 2, 2), CIMG_STATUS_BAD_SIZE);
+  EXPECT_EQ(cip_pelExpand8(&in, &tooLow, 2, 2), CIMG_STATUS_BAD_SIZE);
+  EXPECT_EQ(target.all(), before);
+  const cimg_window fits = target.window(0, 0, 8, 6), overSource = source.window(2, 1, 8, 6);
+  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &fits, 0, 2));
+  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &fits, 2, 0));
+  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &overSource, 2, 2));
+  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, nullptr, 2, 2));
+}
+
+TEST(KitPelHistogram, CountsEveryPixelOfRandomWindowsOnTopOfTheBins) {
+  std::mt19937 random(15);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int32_t stride = 1 + int32_t(random() % 90);
+    const int32_t width = 1 + int32_t(random() % stride), height = 1 + int32_t(random() % 12);
+    randomPixels image(stride, 12, random);
+    const cimg_window w = image.place(width, height, random);
+    // Runs of equal pixels, as in real images, besides random ones.
+    if (trial % 2) {
+      for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) pixel(w, x, y) = uint8_t(pixel(w, 0, y) + x / 9);
+    }
+    uint32_t bins[256], expected[256];
+    for (int32_t v = 0; v < 256; ++v) bins[v] = expected[v] = uint32_t(random() % 5);
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) ++expected[pixel(w, x, y)];
+    const cimg_windowConst in = readOnly(w);
+    ASSERT_EQ(cip_pelHistogram8(&in, bins), 0);
+    ASSERT_TRUE(std::equal(bins, bins + 256, expected)) << "trial " << trial;
+  }
+  randomPixels image(4, 4, random);
+  const cimg_windowConst in = readOnly(image.window(0, 0, 4, 4));
+  EXPECT_CHECK_FAILS(cip_pelHistogram8(&in, nullptr));
+  EXPECT_CHECK_FAILS(cip_pelHistogram8(nullptr, nullptr));
+}
+
+TEST(KitPelHistogram, PercentilesMatchASortedCopyOfThePixels) {
+  std::mt19937 random(18);
+  int32_t percentiles[101];
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t bins = trial < 10 ? 1 + trial : 1 + int32_t(random() % 300);
+    std::vector<uint32_t> histogram(size_t(bins), 0);
+    std::vector<int32_t> sorted;
+    // Sparse histograms leave empty levels between and around the occupied ones.
+    const int32_t occupied = 1 + int32_t(random() % std::min(bins, 12));
+    for (int32_t k = 0; k < occupied; ++k) {
+      const int32_t level = int32_t(random() % bins), count = 1 + int32_t(random() % 40);
+      histogram[size_t(level)] += uint32_t(count);
+      sorted.insert(sorted.end(), size_t(count), level);
+    }
+    std::sort(sorted.begin(), sorted.end());
+    const int64_t n = int64_t(sorted.size());
+    ASSERT_EQ(cip_pelHistogramStat_invCum(histogram.data(), bins, percentiles), 0);
+    for (int64_t p = 0; p <= 100; ++p) {
+      // The least level with at least p n / 100 pixels at or below it: rank ceil(p n / 100).
+      const int64_t rank = std::max<int64_t>(1, (p * n + 99) / 100);
+      ASSERT_EQ(percentiles[p], sorted[size_t(rank - 1)]) << "trial " << trial << ", p " << p;
+    }
+  }
+  const uint32_t empty[5] = {};
+  std::fill(percentiles, percentiles + 101, -1);
+  EXPECT_EQ(cip_pelHistogramStat_invCum(empty, 5, percentiles), 0);
+  EXPECT_TRUE(std::all_of(percentiles, percentiles + 101, [](int32_t v) { return v == 0; }));
+  // Counts near 2^32 in every bin: the cumulative products need more than 64 bits.
+  std::vector<uint32_t> heavy(4096, 0xfffffff0u);
+  EXPECT_EQ(cip_pelHistogramStat_invCum(heavy.data(), 4096, percentiles), 0);
+  EXPECT_EQ(percentiles[0], 0);
+  EXPECT_EQ(percentiles[50], 2047);
+  EXPECT_EQ(percentiles[100], 4095);
+  EXPECT_CHECK_FAILS(cip_pelHistogramStat_invCum(empty, 0, percentiles));
+  EXPECT_CHECK_FAILS(cip_pelHistogramStat_invCum(empty, 5, nullptr));
+}
+
+}  // namespace

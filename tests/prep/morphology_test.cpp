@@ -1,0 +1,183 @@
+// Rectangular grey-level morphology against a naive extremum over the box, for every mode
+// and random box sizes on random windows with offsets; in place on a destination that
+// holds the rectangle, into a new image otherwise; the copying cases; failure exits that
+// leave the destination as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/prep.h"
+#include "pixel_test_images.h"
+#include "support/hooks.h"
+
+namespace {
+
+// A box size's half-width: a window of 2 max(1, (k - 1) / 2) + 1 pixels, none below 2.
+int32_t halfOf(int32_t k) {
+  return k > 1 ? std::max(1, (k - 1) / 2) : 0;
+}
+
+// The extremum over the box around each pixel of a width x height grid, cut at the border.
+std::vector<uint8_t> naiveBox(const std::vector<uint8_t>& in, int32_t width, int32_t height,
+                              int32_t kx, int32_t ky, bool maximum) {
+  const int32_t hx = halfOf(kx), hy = halfOf(ky);
+  std::vector<uint8_t> out(in.size());
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t v = maximum ? 0 : 255;
+      for (int32_t yy = std::max(0, y - hy); yy <= std::min(height - 1, y + hy); ++yy)
+        for (int32_t xx = std::max(0, x - hx); xx <= std::min(width - 1, x + hx); ++xx)
+          v = maximum ? std::max(v, in[size_t(yy) * width + xx])
+                      : std::min(v, in[size_t(yy) * width + xx]);
+      out[size_t(y) * width + x] = v;
+    }
+  return out;
+}
+
+std::vector<uint8_t> naiveMorphology(const std::vector<uint8_t>& in, int32_t width, int32_t height,
+                                     int32_t mode, int32_t kx, int32_t ky) {
+  if (width < kx || height < ky || (kx < 2 && ky < 2)) return in;
+  switch (mode) {
+    case CIDUT_MORPH_MAX:
+      return naiveBox(in, width, height, kx, ky, true);
+    case CIDUT_MORPH_MIN:
+      return naiveBox(in, width, height, kx, ky, false);
+    case CIDUT_MORPH_MIN_MAX:
+      return naiveBox(naiveBox(in, width, height, kx, ky, false), width, height, kx, ky, true);
+    default:
+      return naiveBox(naiveBox(in, width, height, kx, ky, true), width, height, kx, ky, false);
+  }
+}
+
+// A random source window (x, y, width, height in image coordinates) of a larger image with
+// a client transform.
+struct windowedSource {
+  windowedSource(std::mt19937& random, int32_t width, int32_t height)
+      : image({-3, 4, width + 9, height + 7}, random) {
+    EXPECT_EQ(cimg_image_window(&image.image, 5, 2, width, height, 0), 0);
+    const cmath_xformLinear xform{{2, 0, 0.5, 1}, {-1, 3}};
+    EXPECT_EQ(cimg_image_setLinearImageFromClientXform(&image.image, &xform), 0);
+  }
+  cstd_rect32 area() const { return {2, 6, image.window().width, image.window().height}; }
+  heldImage image;
+};
+
+TEST(Morphology, EveryModeMatchesTheNaiveBoxExtremum) {
+  std::mt19937 random(1);
+  for (int trial = 0; trial < 160; ++trial) {
+    const int32_t width = 1 + int32_t(random() % 70), height = 1 + int32_t(random() % 40);
+    const int32_t mode = trial % 4;
+    const int32_t kx = trial % 16 == 5 ? 31 : int32_t(random() % 13);
+    const int32_t ky = trial % 16 == 9 ? 27 : int32_t(random() % 13);
+    windowedSource source(random, width, height);
+    const std::vector<uint8_t> before = source.image.pixels();
+    heldImage out;
+    ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &out.image, mode, kx, ky), 0);
+    const cimg_window result = out.window();
+    EXPECT_EQ(result.x0, 2);
+    EXPECT_EQ(result.y0, 6);
+    ASSERT_EQ(result.width, width);
+    ASSERT_EQ(result.height, height);
+    ASSERT_EQ(out.pixels(), naiveMorphology(before, width, height, mode, kx, ky))
+        << "mode " << mode << " box " << kx << " x " << ky << " on " << width << " x " << height;
+    EXPECT_EQ(source.image.pixels(), before);
+    EXPECT_DOUBLE_EQ(out.imageFromClient().matrix.yx, 0.5);
+  }
+}
+
+TEST(Morphology, WorksInPlaceOnADestinationThatHoldsTheRectangle) {
+  std::mt19937 random(2);
+  for (int32_t mode = 0; mode < 4; ++mode) {
+    windowedSource source(random, 37, 21);
+    const std::vector<uint8_t> before = source.image.pixels();
+    const std::vector<uint8_t> expected = naiveMorphology(before, 37, 21, mode, 5, 3);
+
+    // A destination whose image covers the rectangle: its own pixels take the result, and
+    // those beside the rectangle are left alone.
+    heldImage big({0, 0, 60, 40}, random);
+    const std::vector<uint8_t> bigBefore = big.pixels();
+    const void* storage = big.window().storage;
+    ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &big.image, mode, 5, 3), 0);
+    EXPECT_EQ(big.window().storage, storage);
+    EXPECT_EQ(big.window().x0, 2);
+    EXPECT_EQ(big.window().width, 37);
+    EXPECT_EQ(big.pixels(), expected);
+    EXPECT_DOUBLE_EQ(big.imageFromClient().translation.x, -1.0);
+    ASSERT_EQ(cimg_image_setEntire(&big.image), 0);
+    for (int32_t y = 0; y < 40; ++y) {
+      for (int32_t x = 0; x < 60; ++x) {
+        if (x >= 2 && x < 39 && y >= 6 && y < 27) continue;
+        ASSERT_EQ(big.atImage(x, y), bigBefore[size_t(y) * 60 + x]) << x << ", " << y;
+      }
+    }
+
+    // The source's own image: the windows overlap, so a new image takes the result.
+    heldImage same;
+    cimg_image_assign(&same.image, &source.image.image);
+    ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &same.image, mode, 5, 3), 0);
+    EXPECT_NE(same.window().storage, source.image.window().storage);
+    EXPECT_EQ(same.pixels(), expected);
+    EXPECT_EQ(source.image.pixels(), before);
+
+    // A destination too small for the rectangle: a new image as well.
+    heldImage small({0, 0, 10, 10}, random);
+    ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &small.image, mode, 5, 3), 0);
+    EXPECT_EQ(small.window().width, 37);
+    EXPECT_EQ(small.pixels(), expected);
+  }
+}
+
+TEST(Morphology, CopiesWhenTheBoxDoesNotFitOrIsOnePixel) {
+  std::mt19937 random(3);
+  windowedSource source(random, 12, 9);
+  const std::vector<uint8_t> before = source.image.pixels();
+  for (const auto& [kx, ky] :
+       {std::pair{1, 1}, std::pair{0, 1}, std::pair{13, 3}, std::pair{3, 10}}) {
+    heldImage out;
+    ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &out.image, CIDUT_MORPH_MIN, kx, ky), 0);
+    EXPECT_EQ(out.pixels(), before) << kx << " x " << ky;
+    EXPECT_EQ(out.window().x0, 2);
+  }
+  // Along one axis only.
+  heldImage rows, columns;
+  ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &rows.image, CIDUT_MORPH_MAX, 4, 0), 0);
+  EXPECT_EQ(rows.pixels(), naiveBox(before, 12, 9, 4, 0, true));
+  ASSERT_EQ(cidut_morph2d_run(source.image.constImage(), &columns.image, CIDUT_MORPH_MAX, 1, 9), 0);
+  EXPECT_EQ(columns.pixels(), naiveBox(before, 12, 9, 1, 9, true));
+}
+
+TEST(Morphology, FailureExitsLeaveTheDestination) {
+  std::mt19937 random(4);
+  windowedSource source(random, 30, 20);
+  heldImage unbound, out;
+  EXPECT_EQ(cidut_morph2d_run(unbound.constImage(), &out.image, CIDUT_MORPH_MAX, 3, 3),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_CHECK_FAILS(cidut_morph2d_run(source.image.constImage(), &out.image, 4, 3, 3));
+  EXPECT_CHECK_FAILS(cidut_morph2d_run(source.image.constImage(), nullptr, 0, 3, 3));
+  EXPECT_FALSE(out.bound());
+
+  leakGuard guard;
+  for (int32_t mode = 0; mode < 4; ++mode) {
+    // In place on a destination that holds the rectangle, and into a new image.
+    for (const bool inPlace : {true, false}) {
+      heldImage keep({0, 0, inPlace ? 40 : 5, inPlace ? 30 : 5}, random), destination;
+      const int failures = driveAllocationFailures([&] {
+        cimg_image_assign(&destination.image, &keep.image);
+        const std::vector<uint8_t> pixels = destination.pixels();
+        const int32_t status =
+            cidut_morph2d_run(source.image.constImage(), &destination.image, mode, 3, 5);
+        if (status < 0) {
+          EXPECT_EQ(destination.window().x0, 0);
+          EXPECT_EQ(destination.pixels(), pixels);
+        }
+        cimg_image_assign(&destination.image, &keep.image);  // lets a new result go
+        return status;
+      });
+      // Allocations: a new image's two blocks, the intermediate image's, the scratch block.
+      EXPECT_EQ(failures, (inPlace ? 0 : 2) + (mode >= 2 ? 2 : 0) + 1) << "mode " << mode;
+    }
+  }
+}
+
+}  // namespace

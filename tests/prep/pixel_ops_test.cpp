@@ -1,0 +1,432 @@
+// Pixel operations: the filter wrappers against direct convolutions with their placements
+// in client coordinates; sub-sampling and expansion with their worked cases and transforms;
+// mapping, extremes, inversion, transposition and projection against per-pixel references;
+// saturating arithmetic over common windows; the row extremum filter against a naive
+// window scan, its worked cases, wedge drops and dispatch; every failure exit without leaks
+// and with the output handle untouched.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/prep.h"
+#include "pixel_test_images.h"
+#include "support/hooks.h"
+
+namespace {
+
+// The binomial smoothing of window pixel (cx, cy) with kernels 2 nx + 1 by 2 ny + 1,
+// gain x the weighted mean, rounded; the kernel lies inside the window.
+uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, int32_t ny) {
+  auto pascal = [](int32_t n) {
+    std::vector<int64_t> row{1};
+    for (int32_t k = 0; k < 2 * n; ++k) {
+      std::vector<int64_t> next(row.size() + 1, 0);
+      for (size_t i = 0; i < row.size(); ++i) next[i] += row[i], next[i + 1] += row[i];
+      row = next;
+    }
+    return row;
+  };
+  const std::vector<int64_t> wx = pascal(nx), wy = pascal(ny);
+  int64_t sum = 0;
+  for (int32_t dy = -ny; dy <= ny; ++dy)
+    for (int32_t dx = -nx; dx <= nx; ++dx)
+      sum += wx[dx + nx] * wy[dy + ny] * image.at(cx + dx, cy + dy);
+  const int64_t total = int64_t{1} << (2 * nx + 2 * ny);
+  return uint8_t((sum + total / 2) / total);
+}
+
+// Runs a call through each of its allocation failures, expecting the output handle to be
+// left as it was (on a 3 x 3 image of 9s) every time.
+void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) {
+  leakGuard guard;
+  heldImage nines(3, 3, std::vector<uint8_t>(9, 9)), output;
+  const int failures = driveAllocationFailures([&] {
+    cimg_image_assign(&output.image, &nines.image);
+    const int32_t status = call(&output.image);
+    if (status < 0) {
+      EXPECT_EQ(output.window().width, 3);
+      EXPECT_EQ(output.pixels(), std::vector<uint8_t>(9, 9));
+    }
+    cimg_image_assign(&output.image, &nines.image);  // lets a result go
+    return status;
+  });
+  EXPECT_GE(failures, 1);
+}
+
+TEST(PixelFilters, WrappersSmoothIntoImagesPlacedInClientCoordinates) {
+  std::mt19937 random(1);
+  heldImage source({10, 20, 50, 40}, random);
+  // Client coordinates are image coordinates halved and moved by (3, -1).
+  const cmath_xformLinear clientFromImage{{0.5, 0, 0, 0.5}, {3, -1}};
+  ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image, &clientFromImage), 0);
+  ASSERT_EQ(cimg_image_window(&source.image, 2, 3, 41, 33, 0), 0);  // image (12, 23)
+
+  // Gaussian 5 x 3, x sampling 1 (every other pixel), y sampling 30 limited to 24 (every
+  // 25th row).
+  heldImage gauss;
+  ASSERT_EQ(cidut_ip_gauss8(source.constImage(), &gauss.image, 2, 1, 1, 30), 0);
+  ASSERT_EQ(gauss.window().width, 19);  // ceil((41 - 4) / 2)
+  ASSERT_EQ(gauss.window().height, 2);  // ceil((33 - 2) / 25)
+  for (int32_t j = 0; j < 2; ++j)
+    for (int32_t i = 0; i < 19; ++i)
+      ASSERT_EQ(gauss.at(i, j), binomialAt(source, 2 + 2 * i, 1 + 25 * j, 2, 1)) << i << ", " << j;
+  // The client point of a kernel centre's pixel centre lands on its result pixel's centre.
+  for (const auto& [i, j] : {std::pair{0, 0}, std::pair{18, 1}}) {
+    const double imageX = 12 + 2 + 2 * i + 0.5, imageY = 23 + 1 + 25 * j + 0.5;
+    const cmath_vect at = mapped(gauss.imageFromClient(), imageX / 2 + 3, imageY / 2 - 1);
+    EXPECT_NEAR(at.x, i + 0.5, 1e-9);
+    EXPECT_NEAR(at.y, j + 0.5, 1e-9);
+  }
+
+  // Box 3 x 2 with x parameter 1 (every other box) and y parameter 100 limited to 65.
+  heldImage box;
+  ASSERT_EQ(cidut_ip_plpf8(source.constImage(), &box.image, 3, 1, 2, 100), 0);
+  ASSERT_EQ(box.window().width, 20);  // (41 - 3) / 2 + 1
+  ASSERT_EQ(box.window().height, 1);  // (33 - 2) / 66 + 1
+  for (int32_t i = 0; i < 20; ++i) {
+    int32_t sum = 0;
+    for (int32_t y = 0; y < 2; ++y)
+      for (int32_t x = 0; x < 3; ++x) sum += source.at(2 * i + x, y);
+    ASSERT_EQ(box.at(i, 0), (sum + 3) / 6) << i;
+  }
+  const cmath_vect boxCentre =
+      mapped(box.imageFromClient(), (12 + 1.5) / 2 + 3, (23 + 1.0) / 2 - 1);
+  EXPECT_NEAR(boxCentre.x, 0.5, 1e-9);
+  EXPECT_NEAR(boxCentre.y, 0.5, 1e-9);
+
+  // The mask form: gain 256 turns every box that holds a set pixel to 255.
+  std::vector<uint8_t> dots(12 * 9, 0);
+  dots[4 * 12 + 5] = 255;
+  heldImage mask(12, 9, dots), spread;
+  ASSERT_EQ(cidut_ip_plpf8Mask(mask.constImage(), &spread.image, 3, 0, 3, 0), 0);
+  ASSERT_EQ(spread.window().width, 10);
+  for (int32_t y = 0; y < 7; ++y)
+    for (int32_t x = 0; x < 10; ++x)
+      EXPECT_EQ(spread.at(x, y), x >= 3 && x <= 5 && y >= 2 && y <= 4 ? 255 : 0) << x << ", " << y;
+}
+
+TEST(PixelFilters, NoRegionOverlapAndFailureExits) {
+  std::mt19937 random(2);
+  heldImage source({0, 0, 40, 30}, random), tiny({0, 0, 4, 4}, random);
+  heldImage kept(3, 3, std::vector<uint8_t>(9, 9));
+  // A 4 x 4 source holds no 5 x 5 kernel: success, nothing handed out.
+  EXPECT_EQ(cidut_ip_gauss8(tiny.constImage(), &kept.image, 2, 0, 2, 0), 0);
+  EXPECT_EQ(cidut_ip_plpf8(tiny.constImage(), &kept.image, 5, 0, 1, 0), 0);
+  EXPECT_EQ(kept.pixels(), std::vector<uint8_t>(9, 9));
+
+  // A destination on the source's rows: its memory range holds the source's start or end.
+  heldImage sameBuffer;
+  cimg_image_assign(&sameBuffer.image, &source.image);
+  ASSERT_EQ(cimg_image_window(&sameBuffer.image, 0, 10, 40, 20, 0), 0);
+  ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 40, 15, 0), 0);
+  EXPECT_EQ(cidut_ip_gauss8(source.constImage(), &sameBuffer.image, 1, 0, 1, 0),
+            CIDUT_ERR_MEMORY_OVERLAP);
+  EXPECT_EQ(cidut_ip_plpf8Mask(source.constImage(), &sameBuffer.image, 2, 0, 2, 0),
+            CIDUT_ERR_MEMORY_OVERLAP);
+  // Rows apart: the destination is replaced by the result.
+  ASSERT_EQ(cimg_image_window(&sameBuffer.image, 0, 10, 40, 10, 0), 0);  // rows 20 .. 29
+  ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 40, 10, 0), 0);
+  EXPECT_EQ(cidut_ip_gauss8(source.constImage(), &sameBuffer.image, 1, 0, 1, 0), 0);
+  EXPECT_EQ(sameBuffer.window().width, 38);
+
+  heldImage unbound;
+  EXPECT_EQ(cidut_ip_gauss8(unbound.constImage(), &kept.image, 1, 0, 1, 0),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_plpf8(unbound.constImage(), &kept.image, 1, 0, 1, 0), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_CHECK_FAILS(cidut_ip_gauss8(source.constImage(), nullptr, 1, 0, 1, 0));
+  expectFailuresLeaveOutput(
+      [&](cimg_image* out) { return cidut_ip_gauss8(source.constImage(), out, 2, 0, 1, 0); });
+  expectFailuresLeaveOutput(
+      [&](cimg_image* out) { return cidut_ip_plpf8Mask(source.constImage(), out, 3, 1, 2, 0); });
+}
+
+TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
+  std::vector<uint8_t> grid(25);
+  for (int32_t i = 0; i < 25; ++i) grid[i] = uint8_t(10 * (i / 5) + i % 5);
+  heldImage source(5, 5, grid);
+  ASSERT_EQ(cimg_image_setOrigin(&source.image, 7, 9), 0);
+
+  // 2 x 2 steps: pixels (0, 0), (2, 0), (0, 2), (2, 2); output pixels centred on them.
+  heldImage halved;
+  ASSERT_EQ(cidut_ip_pelSample(source.constImage(), &halved.image, 2, 2), 0);
+  EXPECT_EQ(halved.pixels(), (std::vector<uint8_t>{0, 2, 20, 22}));
+  int32_t ox = 0, oy = 0;
+  cimg_image_getOrigin(&halved.image, &ox, &oy);
+  EXPECT_EQ(ox, 7);
+  EXPECT_EQ(oy, 9);
+  const cmath_xformLinear h = halved.imageFromClient();
+  EXPECT_DOUBLE_EQ(h.matrix.xx, 0.5);
+  EXPECT_DOUBLE_EQ(h.matrix.yy, 0.5);
+  EXPECT_DOUBLE_EQ(h.translation.x, 0.25);
+  EXPECT_DOUBLE_EQ(h.translation.y, 0.25);
+  EXPECT_DOUBLE_EQ(mapped(h, 2.5, 2.5).x, 1.5);  // pixel (2, 2)'s centre
+
+  // 3 x 3 steps: the cell centre (1, 1), no offset.
+  heldImage third;
+  ASSERT_EQ(cidut_ip_pelSample(source.constImage(), &third.image, 3, 3), 0);
+  EXPECT_EQ(third.pixels(), (std::vector<uint8_t>{11}));
+  EXPECT_DOUBLE_EQ(third.imageFromClient().matrix.xx, 1.0 / 3);
+  EXPECT_DOUBLE_EQ(third.imageFromClient().translation.x, 0.0);
+
+  // Any pixel size: a 32-bit image keeps whole pixels; the source transform is composed.
+  heldImage wide;
+  ASSERT_EQ(cimg_image_construct(&wide.image, CIMG_TYPE_32, 5, 2), 0);
+  const cimg_window w = wide.window();
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 5; ++x) cimg_window_row<uint32_t>(&w, y)[x] = 0x01000000u * x + y;
+  const cmath_xformLinear shift{{1, 0, 0, 1}, {4, 0}};
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&wide.image, &shift), 0);
+  heldImage sampledWide;
+  ASSERT_EQ(cidut_ip_pelSample(wide.constImage(), &sampledWide.image, 2, 1), 0);
+  ASSERT_EQ(sampledWide.window().width, 2);
+  EXPECT_EQ(sampledWide.at<uint32_t>(1, 1), 0x02000001u);
+  // Client x -1.5 is image x 2.5, the centre of kept pixel 2 of output pixel 1.
+  EXPECT_DOUBLE_EQ(mapped(sampledWide.imageFromClient(), -1.5, 0.5).x, 1.5);
+
+  // Expansion 2 x 3: blocks of each pixel, origin and transform scaled.
+  heldImage corner(2, 2, {1, 2, 3, 4}), big;
+  ASSERT_EQ(cimg_image_setOrigin(&corner.image, 7, 9), 0);
+  ASSERT_EQ(cidut_ip_pelExpand8(corner.constImage(), &big.image, 2, 3), 0);
+  EXPECT_EQ(big.pixels(), (std::vector<uint8_t>{1, 1, 2, 2, 1, 1, 2, 2, 1, 1, 2, 2,
+                                                3, 3, 4, 4, 3, 3, 4, 4, 3, 3, 4, 4}));
+  cimg_image_getOrigin(&big.image, &ox, &oy);
+  EXPECT_EQ(ox, 14);
+  EXPECT_EQ(oy, 27);
+  const cmath_vect centre = mapped(big.imageFromClient(), 1.5, 0.5);
+  EXPECT_DOUBLE_EQ(centre.x, 3.0);
+  EXPECT_DOUBLE_EQ(centre.y, 1.5);
+
+  heldImage unbound, out;
+  EXPECT_EQ(cidut_ip_pelSample(source.constImage(), &out.image, 0, 1), CIDUT_ERR_IMAGE_SIZE);
+  EXPECT_EQ(cidut_ip_pelExpand8(source.constImage(), &out.image, 1, 0), CIDUT_ERR_IMAGE_SIZE);
+  EXPECT_EQ(cidut_ip_pelSample(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_pelExpand8(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_FALSE(out.bound());
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cidut_ip_pelSample(source.constImage(), o, 2, 2); });
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cidut_ip_pelExpand8(source.constImage(), o, 2, 2); });
+}
+
+TEST(PixelValues, MapExtremesInversionAndTransposition) {
+  std::mt19937 random(3);
+  heldImage source({5, 6, 30, 20}, random);
+  ASSERT_EQ(cimg_image_window(&source.image, 3, 2, 17, 11, 0), 0);
+  const cmath_xformLinear rotation{{0, -1, 1, 0}, {2, 3}};
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source.image, &rotation), 0);
+  const std::vector<uint8_t> before = source.pixels();
+
+  uint8_t table[256];
+  for (int32_t v = 0; v < 256; ++v) table[v] = uint8_t(v * 7 + 3);
+  heldImage mappedImage;
+  ASSERT_EQ(cip_image8_map(&mappedImage.image, source.constImage(), table), 0);
+  std::vector<uint8_t> expected;
+  for (uint8_t v : before) expected.push_back(table[v]);
+  EXPECT_EQ(mappedImage.pixels(), expected);
+  int32_t ox = 0, oy = 0;
+  cimg_image_getOrigin(&mappedImage.image, &ox, &oy);
+  EXPECT_EQ(ox, 5);
+  EXPECT_EQ(oy, 6);
+  EXPECT_DOUBLE_EQ(mappedImage.imageFromClient().matrix.xy, -1.0);
+
+  uint8_t low = 0, high = 0;
+  ASSERT_EQ(cidut_ip_pelMinMax8(source.constImage(), &low, &high), 0);
+  EXPECT_EQ(low, *std::min_element(before.begin(), before.end()));
+  EXPECT_EQ(high, *std::max_element(before.begin(), before.end()));
+  heldImage flat(4, 3, std::vector<uint8_t>(12, 77));
+  ASSERT_EQ(cidut_ip_pelMinMax8(flat.constImage(), &low, &high), 0);
+  EXPECT_EQ(low, 77);
+  EXPECT_EQ(high, 77);
+  ASSERT_EQ(cimg_image_window(&flat.image, 1, 1, 0, 0, 0), 0);
+  ASSERT_EQ(cidut_ip_pelMinMax8(flat.constImage(), &low, &high), 0);
+  EXPECT_EQ(low, 255);
+  EXPECT_EQ(high, 0);
+
+  heldImage transposed;
+  ASSERT_EQ(cidut_ip_pelTranspose8(source.constImage(), &transposed.image), 0);
+  ASSERT_EQ(transposed.window().width, 11);
+  ASSERT_EQ(transposed.window().height, 17);
+  for (int32_t y = 0; y < 11; ++y)
+    for (int32_t x = 0; x < 17; ++x) ASSERT_EQ(transposed.at(y, x), before[size_t(y) * 17 + x]);
+  // The client point at source image (x, y) lands on result (y, x).
+  const cmath_vect swapped = mapped(transposed.imageFromClient(), 1.25, 0.5);  // image (1.5, 4.25)
+  EXPECT_DOUBLE_EQ(swapped.x, 4.25);
+  EXPECT_DOUBLE_EQ(swapped.y, 1.5);
+
+  // Inversion works in place on the window only.
+  ASSERT_EQ(cidut_ip_pelInvert8(&source.image), 0);
+  for (size_t i = 0; i < before.size(); ++i) ASSERT_EQ(source.pixels()[i], 255 - before[i]);
+  heldImage whole({5, 6, 30, 20}, random);
+  const std::vector<uint8_t> wholeBefore = whole.pixels();
+  ASSERT_EQ(cimg_image_window(&whole.image, 29, 19, 1, 1, 0), 0);
+  ASSERT_EQ(cidut_ip_pelInvert8(&whole.image), 0);
+  ASSERT_EQ(cimg_image_setEntire(&whole.image), 0);
+  std::vector<uint8_t> wholeExpected = wholeBefore;
+  wholeExpected.back() = uint8_t(255 - wholeExpected.back());
+  EXPECT_EQ(whole.pixels(), wholeExpected);
+
+  heldImage unbound, out;
+  EXPECT_EQ(cip_image8_map(&out.image, unbound.constImage(), table), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_pelMinMax8(unbound.constImage(), &low, &high), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_pelInvert8(&unbound.image), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_pelTranspose8(unbound.constImage(), &out.image), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_CHECK_FAILS(cip_image8_map(&out.image, source.constImage(), nullptr));
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cip_image8_map(o, source.constImage(), table); });
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cidut_ip_pelTranspose8(source.constImage(), o); });
+}
+
+TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
+  std::mt19937 random(4);
+  heldImage source({0, 0, 30, 20}, random);
+  heldImage out;
+  int32_t count = -1;
+  // Bins 0 .. 19 at x 20.5 .. 39.5, rows 3 .. 12; bins from x 30 on lie off the image.
+  const cmath_shapeAffineRect right{{20, 3}, {40, 3}, {20, 13}};
+  ASSERT_EQ(cidut_ip_project8(source.constImage(), &right, &count, &out.image), 0);
+  EXPECT_EQ(count, 20);
+  ASSERT_EQ(out.window().width, 10);
+  for (int32_t i = 0; i < 10; ++i) {
+    int32_t sum = 0;
+    for (int32_t y = 3; y < 13; ++y) sum += source.at(20 + i, y);
+    EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 5) / 10)) << i;
+  }
+  // Bins 5 .. 9 of a rectangle starting left of the image.
+  const cmath_shapeAffineRect left{{-5, 2}, {5, 2}, {-5, 6}};
+  ASSERT_EQ(cidut_ip_project8(source.constImage(), &left, &count, &out.image), 0);
+  EXPECT_EQ(count, 10);
+  ASSERT_EQ(out.window().width, 5);
+  EXPECT_EQ(out.window().x0, 5);
+  for (int32_t i = 0; i < 5; ++i) {
+    int32_t sum = 0;
+    for (int32_t y = 2; y < 6; ++y) sum += source.at(i, y);
+    EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 2) / 4)) << i;
+  }
+  // Beside the image: success, nothing handed out.
+  const cmath_shapeAffineRect away{{50, 3}, {60, 3}, {50, 13}};
+  count = -1;
+  ASSERT_EQ(cidut_ip_project8(source.constImage(), &away, &count, &out.image), 0);
+  EXPECT_EQ(count, -1);
+  EXPECT_EQ(out.window().width, 5);
+
+  heldImage unbound;
+  EXPECT_EQ(cidut_ip_project8(unbound.constImage(), &right, &count, &out.image),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cidut_ip_project8(source.constImage(), &right, &count, o); });
+}
+
+TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
+  std::mt19937 random(5);
+  heldImage a({0, 0, 20, 15}, random), b({8, 5, 20, 15}, random);
+  const cmath_xformLinear shift{{1, 0, 0, 1}, {-2, 6}};
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&a.image, &shift), 0);
+  for (const bool subtract : {true, false}) {
+    heldImage out;
+    ASSERT_EQ(subtract ? cidut_ip_pelSub8(a.constImage(), b.constImage(), &out.image, 0)
+                       : cidut_ip_pelAdd8(a.constImage(), b.constImage(), &out.image, 0),
+              0);
+    ASSERT_EQ(out.window().width, 20);
+    EXPECT_EQ(out.window().x0, 0);
+    EXPECT_DOUBLE_EQ(out.imageFromClient().translation.y, 6.0);
+    for (int32_t y = 0; y < 15; ++y)
+      for (int32_t x = 0; x < 20; ++x) {
+        int32_t expected = a.atImage(x, y);
+        if (x >= 8 && y >= 5) {
+          const int32_t v = b.atImage(x, y);
+          expected = subtract ? std::max(0, expected - v) : std::min(255, expected + v);
+        }
+        ASSERT_EQ(out.atImage(x, y), expected) << x << ", " << y;
+      }
+  }
+  // Windows that do not meet: a copy of A, whatever the flags.
+  heldImage apart({40, 40, 5, 5}, random), copy;
+  ASSERT_EQ(cidut_ip_pelSub8(a.constImage(), apart.constImage(), &copy.image, 3), 0);
+  EXPECT_EQ(copy.pixels(), a.pixels());
+  EXPECT_CHECK_FAILS(cidut_ip_pelAdd8(a.constImage(), b.constImage(), &copy.image, 1));
+
+  heldImage unbound;
+  EXPECT_EQ(cidut_ip_pelSub8(unbound.constImage(), b.constImage(), &copy.image, 0),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(cidut_ip_pelAdd8(a.constImage(), unbound.constImage(), &copy.image, 0),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  expectFailuresLeaveOutput(
+      [&](cimg_image* o) { return cidut_ip_pelSub8(a.constImage(), b.constImage(), o, 0); });
+}
+
+std::vector<uint8_t> naiveExtrema(const std::vector<uint8_t>& row, int32_t k, bool maximum) {
+  const int32_t half = std::max(1, (k - 1) / 2), n = int32_t(row.size());
+  std::vector<uint8_t> out(row.size());
+  for (int32_t i = 0; i < n; ++i) {
+    auto from = row.begin() + std::max(0, i - half), to = row.begin() + std::min(n, i + half + 1);
+    out[i] = maximum ? *std::max_element(from, to) : *std::min_element(from, to);
+  }
+  return out;
+}
+
+std::vector<std::string> asked;
+int32_t inhibitAll(const char* name) {
+  asked.push_back(name);
+  return 1;
+}
+
+TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
+  const std::vector<uint8_t> worked{1, 5, 2, 2, 0};
+  std::vector<uint8_t> out(5);
+  for (const int32_t k : {3, 4, 2}) {  // half-width 1 for all three
+    ASSERT_EQ(rowExtremaMax(k, worked.data(), out.data(), 5, nullptr), 0);
+    EXPECT_EQ(out, (std::vector<uint8_t>{5, 5, 5, 2, 2})) << k;
+    ASSERT_EQ(rowExtremaMin(k, worked.data(), out.data(), 5, nullptr), 0);
+    EXPECT_EQ(out, (std::vector<uint8_t>{1, 1, 2, 0, 0})) << k;
+  }
+
+  std::mt19937 random(6);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t n = 3 + int32_t(random() % 60), k = 2 + int32_t(random() % (n - 2));
+    std::vector<uint8_t> row(n);
+    for (uint8_t& v : row) v = uint8_t(random() % (trial % 2 ? 4 : 256));  // ties, or few
+    std::vector<uint8_t> result(n);
+    ASSERT_EQ(rowExtremaMax(k, row.data(), result.data(), n, nullptr), 0);
+    ASSERT_EQ(result, naiveExtrema(row, k, true)) << "n " << n << " k " << k;
+    ASSERT_EQ(rowExtremaMin(k, row.data(), result.data(), n, nullptr), 0);
+    ASSERT_EQ(result, naiveExtrema(row, k, false)) << "n " << n << " k " << k;
+  }
+
+  // Drops: a rising row drops the tail at every push, a falling one never, a flat one
+  // drops ties.
+  std::vector<uint8_t> rising(10), falling(10), flat(10, 4), result(10);
+  for (int32_t i = 0; i < 10; ++i) rising[i] = uint8_t(i), falling[i] = uint8_t(9 - i);
+  int32_t drops = -1;
+  ASSERT_EQ(rowExtremaMax(3, rising.data(), result.data(), 10, &drops), 0);
+  EXPECT_EQ(drops, 8);  // indices 2 .. 9 each push one out
+  ASSERT_EQ(rowExtremaMax(3, falling.data(), result.data(), 10, &drops), 0);
+  EXPECT_EQ(drops, 0);
+  ASSERT_EQ(rowExtremaMin(3, flat.data(), result.data(), 10, &drops), 0);
+  EXPECT_EQ(drops, 8);
+  ASSERT_EQ(rowExtremaMin(3, falling.data(), result.data(), 10, &drops), 0);
+  EXPECT_EQ(drops, 8);
+
+  // Inhibited by name or not, the portable filter gives the result.
+  asked.clear();
+  cprt_isOptimizationInhibitedFP = inhibitAll;
+  ASSERT_EQ(rowExtremaMax(3, worked.data(), out.data(), 5, nullptr), 0);
+  EXPECT_EQ(out, (std::vector<uint8_t>{5, 5, 5, 2, 2}));
+  ASSERT_EQ(rowExtremaMin(3, worked.data(), out.data(), 5, nullptr), 0);
+  cprt_isOptimizationInhibitedFP = nullptr;
+  EXPECT_EQ(asked, (std::vector<std::string>{"rowExtremaMax", "rowExtremaMin"}));
+
+  EXPECT_CHECK_FAILS(rowExtremaMax(5, worked.data(), out.data(), 5, nullptr));  // n > k
+  EXPECT_CHECK_FAILS(rowExtremaMin(1, worked.data(), out.data(), 5, nullptr));  // k >= 2
+  leakGuard guard;
+  drops = -1;
+  EXPECT_EQ(driveAllocationFailures(
+                [&] { return rowExtremaMax(3, rising.data(), result.data(), 10, &drops); }),
+            1);  // the index ring
+}
+
+}  // namespace
