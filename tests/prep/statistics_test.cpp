@@ -1,0 +1,306 @@
+// Fixed-point running statistics (worked values and a double reference), k-means clustering
+// in both variants (worked partitions, emptied clusters, the merge rules, size order) and
+// the box average against a direct per-box mean.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/prep.h"
+#include "support/hooks.h"
+
+namespace {
+
+TEST(StatisticsFixed, WorkedValuesRoundingAndStatuses) {
+  cmath_statisticsFixed s;
+  int32_t value = 77;
+  EXPECT_EQ(cmath_statisticsFixed_init(&s, 2), CIDUT_ERR_STATS_RANGE);
+  EXPECT_EQ(s.fracBits, -1);
+  EXPECT_EQ(s.rounding, -1);
+  cmath_statisticsFixed_add(&s, 5);
+  EXPECT_EQ(cmath_statisticsFixed_getVariance(&s, &value), CIDUT_ERR_STATS_RANGE);
+  EXPECT_EQ(cmath_statisticsFixed_getMean(&s, &value), 0);
+  EXPECT_EQ(value, 5);
+
+  ASSERT_EQ(cmath_statisticsFixed_init(&s, 3), 0);
+  EXPECT_EQ(s.rounding, 4);
+  value = 77;
+  EXPECT_EQ(cmath_statisticsFixed_getMean(&s, &value), CIDUT_ERR_STATS_EMPTY);
+  EXPECT_EQ(cmath_statisticsFixed_getStdDev(&s, &value), CIDUT_ERR_STATS_EMPTY);
+  EXPECT_EQ(value, 77);
+  cmath_statisticsFixed_add(&s, 3);  // (9 + 4) >> 3 = 1
+  EXPECT_EQ(cmath_statisticsFixed_getVariance(&s, &value), 0);
+  EXPECT_EQ(value, 0);                // one sample
+  cmath_statisticsFixed_add(&s, 2);   // (4 + 4) >> 3 = 1
+  cmath_statisticsFixed_add(&s, -1);  // (1 + 4) >> 3 = 0
+  EXPECT_EQ(s.sumSquares, 2);
+  EXPECT_EQ(s.min, -1);
+  EXPECT_EQ(s.max, 3);
+  EXPECT_EQ(cmath_statisticsFixed_getMean(&s, &value), 0);
+  EXPECT_EQ(value, 1);  // 4 / 3 truncated
+
+  // 24.8: 1.5, 2.25 and -0.75 have mean 1 and variance 2.4375 (624 / 256), deviation
+  // floor(sqrt(624)) = 24.
+  ASSERT_EQ(cmath_statisticsFixed_init(&s, 8), 0);
+  for (int32_t x : {384, 576, -192}) cmath_statisticsFixed_add(&s, x);
+  EXPECT_EQ(cmath_statisticsFixed_getMean(&s, &value), 0);
+  EXPECT_EQ(value, 256);
+  EXPECT_EQ(cmath_statisticsFixed_getVariance(&s, &value), 0);
+  EXPECT_EQ(value, 624);
+  EXPECT_EQ(cmath_statisticsFixed_getStdDev(&s, &value), 0);
+  EXPECT_EQ(value, 24);
+
+  cmath_statisticsFixed_clear(&s);
+  EXPECT_EQ(s.n, 0);
+  EXPECT_EQ(s.sumSquares, 0);
+  EXPECT_EQ(s.fracBits, 8);
+  EXPECT_EQ(s.rounding, 128);
+  EXPECT_CHECK_FAILS(cmath_statisticsFixed_add(nullptr, 1));
+}
+
+TEST(StatisticsFixed, VarianceFollowsTheRealValuesWithinTheRoundings) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int32_t> sample(-6000, 9000);
+  for (int32_t n : {2, 5, 40, 300}) {
+    cmath_statisticsFixed s;
+    ASSERT_EQ(cmath_statisticsFixed_init(&s, 8), 0);
+    std::vector<double> real;
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t x = sample(random);
+      cmath_statisticsFixed_add(&s, x);
+      real.push_back(x / 256.0);
+    }
+    double mean = 0.0, squares = 0.0;
+    for (double x : real) mean += x / n;
+    for (double x : real) squares += (x - mean) * (x - mean);
+    int32_t variance = 0;
+    ASSERT_EQ(cmath_statisticsFixed_getVariance(&s, &variance), 0);
+    // Each square rounds by half a unit and the truncated mean loses below |sum| / 256.
+    const double slack = (0.5 * n + std::fabs(s.sum) / 256.0 + 1.0) / (n - 1);
+    EXPECT_NEAR(variance, squares / (n - 1) * 256.0, slack) << n;
+  }
+}
+
+// Labels and slots of one clustering call.
+template <class Slot>
+struct clustering {
+  std::vector<int32_t> labels;
+  std::vector<Slot> slots;
+  int32_t count = -1;
+  int32_t converged = -1;
+  int32_t status = 1;
+};
+
+clustering<cmath_statistics> clusterDoubles(const std::vector<double>& values, int32_t k,
+                                            double relative, double absolute,
+                                            int32_t slotCount = 8) {
+  clustering<cmath_statistics> c;
+  c.labels.assign(values.size(), 99);
+  c.slots.resize(size_t(slotCount));
+  const cidut_clusterKMeansParams params{k, relative, absolute};
+  c.status = cidut_clusterKMeans(&params, values.data(), int32_t(values.size()), c.labels.data(),
+                                 c.slots.data(), slotCount, &c.count, &c.converged);
+  return c;
+}
+
+// The same values in 24.8 (fracBits 8 unless given).
+clustering<cmath_statisticsFixed> clusterFixed(const std::vector<double>& values, int32_t k,
+                                               double relative, double absolute,
+                                               int32_t fracBits = 8, int32_t slotCount = 8) {
+  clustering<cmath_statisticsFixed> c;
+  std::vector<int32_t> fixed;
+  for (double v : values) fixed.push_back(int32_t(std::lround(std::ldexp(v, fracBits))));
+  c.labels.assign(values.size(), 99);
+  c.slots.resize(size_t(slotCount));
+  const cidut_clusterKMeansParamsFixed params{k, relative, absolute, fracBits};
+  c.status =
+      cidut_clusterKMeans_fixed(&params, fixed.data(), int32_t(fixed.size()), c.labels.data(),
+                                c.slots.data(), slotCount, &c.count, &c.converged);
+  return c;
+}
+
+using labelList = std::vector<int32_t>;
+
+TEST(ClusterKMeans, WorkedPartitionsInBothVariants) {
+  const std::vector<double> twoGroups{1, 2, 3, 101, 102, 103};
+  for (const auto& c : {clusterDoubles(twoGroups, 0, -1, -1)}) {
+    EXPECT_EQ(c.status, 0);
+    EXPECT_EQ(c.count, 2);
+    EXPECT_EQ(c.converged, 1);
+    EXPECT_EQ(c.labels, (labelList{0, 0, 0, 1, 1, 1}));
+    EXPECT_EQ(c.slots[0].sum, 6.0);
+    EXPECT_EQ(c.slots[1].sum, 306.0);
+  }
+  const auto f = clusterFixed(twoGroups, 0, -1, -1);
+  EXPECT_EQ(f.status, 0);
+  EXPECT_EQ(f.count, 2);
+  EXPECT_EQ(f.converged, 1);
+  EXPECT_EQ(f.labels, (labelList{0, 0, 0, 1, 1, 1}));
+  EXPECT_EQ(f.slots[1].sum, 306 * 256);
+
+  // An absolute tolerance of 200 joins the groups.
+  const auto merged = clusterDoubles(twoGroups, 0, -1, 200);
+  EXPECT_EQ(merged.count, 1);
+  EXPECT_EQ(merged.labels, labelList(6, 0));
+  EXPECT_EQ(merged.slots[0].n, 6);
+  EXPECT_EQ(merged.slots[1].n, 0);
+  const auto mergedFixed = clusterFixed(twoGroups, 0, -1, 200);
+  EXPECT_EQ(mergedFixed.count, 1);
+  EXPECT_EQ(mergedFixed.slots[0].n, 6);
+
+  // One value: K = min(k + 2, n) = 1.
+  const auto single = clusterFixed({7.5}, 2, -1, -1);
+  EXPECT_EQ(single.status, 0);
+  EXPECT_EQ(single.count, 1);
+  EXPECT_EQ(single.converged, 1);
+  EXPECT_EQ(single.labels, labelList{0});
+  EXPECT_EQ(single.slots[0].sum, 1920);
+
+  // The largest cluster moves to slot 0 and its labels with it; ties keep their order.
+  const auto sized = clusterDoubles({0, 50, 50, 50, 50, 100}, 1, -1, -1);
+  EXPECT_EQ(sized.count, 3);
+  EXPECT_EQ(sized.labels, (labelList{1, 0, 0, 0, 0, 2}));
+  EXPECT_EQ(sized.slots[0].n, 4);
+  EXPECT_EQ(sized.slots[1].sum, 0.0);
+  EXPECT_EQ(sized.slots[2].sum, 100.0);
+}
+
+TEST(ClusterKMeans, AnEmptiedClusterIsSkipped) {
+  // Seeds {0, 100}, {1, 1}, {99, 99}: both members of cluster 0 go to the others, and the
+  // empty cluster 0 takes part in no later assignment.
+  const std::vector<double> values{0, 100, 1, 1, 99, 99};
+  const auto d = clusterDoubles(values, 1, -1, -1);
+  const auto f = clusterFixed(values, 1, -1, -1);
+  for (const labelList& labels : {d.labels, f.labels}) {
+    EXPECT_EQ(labels, (labelList{0, 1, 0, 0, 1, 1}));
+  }
+  EXPECT_EQ(d.status, 0);
+  EXPECT_EQ(d.count, 2);
+  EXPECT_EQ(d.converged, 1);
+  EXPECT_EQ(d.slots[0].sum, 2.0);
+  EXPECT_EQ(d.slots[1].sum, 298.0);
+  EXPECT_EQ(d.slots[2].n, 0);
+  EXPECT_EQ(f.status, 0);
+  EXPECT_EQ(f.count, 2);
+  EXPECT_EQ(f.slots[2].n, 0);
+}
+
+TEST(ClusterKMeans, MergeTests) {
+  // Groups {0, 2, 4} and {10, 12, 14}: means 10 apart, deviations 2.
+  const std::vector<double> groups{0, 2, 4, 10, 12, 14};
+  EXPECT_EQ(clusterDoubles(groups, 0, 5.0, -1).count, 1);  // 10 <= 5 x 2 + 1e-10
+  EXPECT_EQ(clusterDoubles(groups, 0, 4.99, -1).count, 2);
+  EXPECT_EQ(clusterDoubles(groups, 0, -1, 9.99).count, 2);
+  EXPECT_EQ(clusterDoubles(groups, 0, 0.0, 10.0).count, 1);  // either test suffices
+
+  // 28.4: means 32 and 192, 160 apart (10.0); the fixed deviation is the square root of
+  // the variance 64 (4.0 at 4 bits), 8; the tolerance becomes 16 tol + 0.5 truncated and
+  // multiplies 8 unscaled. 1.25 gives 20 x 8 = 160, which merges; 1.2 gives 19 x 8, which
+  // does not, and 1.22 (19.52 + 0.5) is rounded up to 20.
+  EXPECT_EQ(clusterFixed(groups, 0, 1.25, -1, 4).count, 1);
+  EXPECT_EQ(clusterFixed(groups, 0, 1.2, -1, 4).count, 2);
+  EXPECT_EQ(clusterFixed(groups, 0, 1.22, -1, 4).count, 1);
+  // Absolute tolerance 9.97 becomes 159.52 + 0.5 -> 160, enough; 9.9 becomes 158.
+  EXPECT_EQ(clusterFixed(groups, 0, -1, 9.97, 4).count, 1);
+  EXPECT_EQ(clusterFixed(groups, 0, -1, 9.9, 4).count, 2);
+
+  // A merge moves the earlier cluster's mean: 0 and 6 join (mean 3), and then 11 lies
+  // within 8 of the joined mean although it is 11 from the first.
+  const auto chain = clusterDoubles({0, 0, 6, 6, 11, 11}, 1, -1, 8.0);
+  EXPECT_EQ(chain.count, 1);
+  EXPECT_EQ(chain.labels, labelList(6, 0));
+  EXPECT_EQ(chain.slots[0].n, 6);
+}
+
+TEST(ClusterKMeans, StatusesAndChecks) {
+  const std::vector<double> values{1, 2, 3, 4};
+  const auto tooFewSlots = clusterDoubles(values, 1, -1, -1, 2);
+  EXPECT_EQ(tooFewSlots.status, CIDUT_ERR_BAD_PARAMETER);
+  EXPECT_EQ(tooFewSlots.count, 0);
+  EXPECT_EQ(tooFewSlots.converged, 0);
+  EXPECT_EQ(tooFewSlots.labels, labelList(4, 99));
+  EXPECT_EQ(clusterFixed(values, 1, -1, -1, 8, 2).status, CIDUT_ERR_BAD_PARAMETER);
+  EXPECT_EQ(clusterFixed(values, 0, -1, -1, 2).status, CIDUT_ERR_STATS_RANGE);
+
+  const auto none = clusterDoubles({}, 0, -1, -1);
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.count, 0);
+  EXPECT_EQ(none.converged, 0);
+
+  int32_t count = 0, converged = 0;
+  const cidut_clusterKMeansParams params{0, -1, -1};
+  EXPECT_CHECK_FAILS(
+      cidut_clusterKMeans(&params, values.data(), -1, nullptr, nullptr, 0, &count, &converged));
+  EXPECT_CHECK_FAILS(
+      cidut_clusterKMeans(&params, values.data(), 4, nullptr, nullptr, 0, &count, &converged));
+  EXPECT_CHECK_FAILS(
+      cidut_clusterKMeans(nullptr, values.data(), 0, nullptr, nullptr, 0, &count, &converged));
+}
+
+// The direct box mean, the border repeating the last computed column and row.
+std::vector<uint8_t> referenceAverage(const std::vector<uint8_t>& source, int32_t width,
+                                      int32_t height, int32_t stride, int32_t boxWidth,
+                                      int32_t boxHeight) {
+  std::vector<uint8_t> out(size_t(width) * height);
+  const int32_t area = boxWidth * boxHeight;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t bx = std::min(x, width - boxWidth), by = std::min(y, height - boxHeight);
+      int32_t sum = 0;
+      for (int32_t j = 0; j < boxHeight; ++j)
+        for (int32_t i = 0; i < boxWidth; ++i) sum += source[size_t(by + j) * stride + bx + i];
+      out[size_t(y) * width + x] = uint8_t((sum + area / 2) / area);
+    }
+  }
+  return out;
+}
+
+TEST(SpatialAverage, WorkedRowAndAllBoxShapesAgainstDirectMeans) {
+  const uint8_t row[2] = {10, 11};
+  uint8_t out[2] = {0, 0};
+  ASSERT_EQ(cid_spatialAverage(row, 2, 1, 2, 2, 1, out, 2), 0);
+  EXPECT_EQ(out[0], 11);
+  EXPECT_EQ(out[1], 11);
+
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> grey(0, 255);
+  struct shape {
+    int32_t width, height, boxWidth, boxHeight;
+  };
+  for (const shape s : {shape{9, 4, 2, 1}, shape{9, 4, 3, 1}, shape{3, 2, 3, 1},
+                        shape{13, 11, 1, 1}, shape{13, 11, 5, 3}, shape{13, 11, 1, 7},
+                        shape{6, 5, 6, 5}, shape{31, 17, 4, 4}, shape{7, 9, 2, 2}}) {
+    const int32_t sourceStride = s.width + 3, destinationStride = s.width + 5;
+    std::vector<uint8_t> source(size_t(sourceStride) * s.height);
+    for (uint8_t& v : source) v = uint8_t(grey(random));
+    std::vector<uint8_t> destination(size_t(destinationStride) * s.height, 0xA5);
+    leakGuard guard;
+    ASSERT_EQ(cid_spatialAverage(source.data(), s.width, s.height, sourceStride, s.boxWidth,
+                                 s.boxHeight, destination.data(), destinationStride),
+              0);
+    const auto expected =
+        referenceAverage(source, s.width, s.height, sourceStride, s.boxWidth, s.boxHeight);
+    for (int32_t y = 0; y < s.height; ++y) {
+      for (int32_t x = 0; x < destinationStride; ++x) {
+        const uint8_t want = x < s.width ? expected[size_t(y) * s.width + x] : 0xA5;
+        ASSERT_EQ(destination[size_t(y) * destinationStride + x], want)
+            << s.width << "x" << s.height << " box " << s.boxWidth << "x" << s.boxHeight << " at "
+            << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(SpatialAverage, FailureExits) {
+  std::vector<uint8_t> source(64, 9), destination(64);
+  const int allocations = driveAllocationFailures(
+      [&] { return cid_spatialAverage(source.data(), 8, 8, 8, 3, 3, destination.data(), 8); });
+  EXPECT_EQ(allocations, 1);
+  EXPECT_CHECK_FAILS(cid_spatialAverage(source.data(), 2, 8, 8, 3, 1, destination.data(), 8));
+  EXPECT_CHECK_FAILS(cid_spatialAverage(source.data(), 8, 2, 8, 1, 3, destination.data(), 8));
+  EXPECT_CHECK_FAILS(cid_spatialAverage(source.data(), 8, 8, 8, 0, 1, destination.data(), 8));
+}
+
+}  // namespace
