@@ -113,6 +113,45 @@ TEST_F(IdutCli, EdgeOperators) {
   }
 }
 
+TEST_F(IdutCli, BinarizeAndThreshold) {
+  const std::string out = (dir_ / "binary.png").string();
+  for (const char* method : {"0", "1", "2", "3", "4", "5"}) {
+    const runResult r =
+        run(std::string("binarize --method ") + method + " --out " + out + " " + image_);
+    ASSERT_EQ(r.status, 0) << method << ": " << r.output;
+    ccGreyImage picture;
+    std::string error;
+    ASSERT_TRUE(idut_readGreyImage(out, &picture, &error)) << error;
+    cimg_window window;
+    cimg_window_init(&window, picture.image());
+    ASSERT_EQ(window.width, 240);
+    int32_t black = 0;
+    for (int32_t y = 0; y < window.height; ++y)
+      for (int32_t x = 0; x < window.width; ++x) {
+        const uint8_t v = cimg_window_row<uint8_t>(&window, y)[x];
+        EXPECT_TRUE(v == 0 || v == 255);
+        black += v == 0;
+      }
+    EXPECT_GT(black, 0) << method;  // the symbol's modules
+  }
+  EXPECT_EQ(run("binarize --region first --out " + out + " " + image_).status, 0);
+
+  runResult r = run("threshold --json " + image_);
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string number = R"(-?[0-9]+(\.[0-9]+)?)";
+  const std::regex line(R"(\{"image": ")" + image_ + R"(", "threshold": [0-9]+, "separability": )" +
+                        number + R"(, "dark": \{"mean": )" + number + R"(, "deviation": )" +
+                        number + R"(\}, "light": \{"mean": )" + number + R"(, "deviation": )" +
+                        number + R"(\}, "sharpness": )" + number + R"(\}\n)");
+  EXPECT_TRUE(std::regex_match(r.output, line)) << r.output;
+  for (const char* bad :
+       {"binarize --method 6 --out o.png x.pgm", "binarize x.pgm",
+        "binarize --region 1,2,3 --out o.png x.pgm", "threshold", "threshold --frobnicate x.pgm"}) {
+    r = run(bad);
+    EXPECT_EQ(r.status, 2) << bad;
+  }
+}
+
 TEST_F(IdutCli, UsageAndErrors) {
   runResult r = run("--help");
   EXPECT_EQ(r.status, 0);

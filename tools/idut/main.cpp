@@ -15,6 +15,7 @@
 #include "json.h"
 #include "locate_all.h"
 #include "overlay.h"
+#include "prep_commands.h"
 
 namespace {
 
@@ -62,7 +63,8 @@ void printUsage(FILE* out) {
       "\n"
       "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n"
       "\n"
-      "idut edges runs an edge operator over an image (idut edges --help).\n",
+      "Other commands (each with --help): idut edges (edge operators), idut binarize\n"
+      "(black and white), idut threshold (grey-level statistics).\n",
       d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str());
 }
 
@@ -316,7 +318,9 @@ int main(int argc, char** argv) {
     int (*run)(const std::vector<std::string>& args);
   };
   const command commands[] = {{"locate", printUsage, locate},
-                              {"edges", idut_printEdgesUsage, idut_edgesCommand}};
+                              {"edges", idut_printEdgesUsage, idut_edgesCommand},
+                              {"binarize", idut_printBinarizeUsage, idut_binarizeCommand},
+                              {"threshold", idut_printThresholdUsage, idut_thresholdCommand}};
   for (const command& c : commands) {
     if (args[0] != c.name) continue;
     const std::vector<std::string> rest(args.begin() + 1, args.end());

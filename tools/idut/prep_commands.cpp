@@ -1,0 +1,262 @@
+// `idut binarize IMAGE --out OUT.png`: one of the six binarization methods over an image,
+// optionally tiled after a symbol region; `idut threshold IMAGE...`: the two-class
+// threshold, its separability, the dark and light statistics and the sharpness.
+#include "prep_commands.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "arguments.h"
+#include "ci_id/priv/ci_idut/prep.h"
+#include "image_file.h"
+#include "json.h"
+#include "kit/pel.h"
+#include "locate_all.h"
+
+namespace {
+
+double msSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+bool readImage(const std::string& path, ccGreyImage* image) {
+  std::string error;
+  if (idut_readGreyImage(path, image, &error)) return true;
+  std::fprintf(stderr, "idut: %s\n", error.c_str());
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// binarize
+
+struct binarizeOptions {
+  int32_t method = CIDUT_BINARIZE_TILE_MAX;
+  std::string region;   // "", "first", or six numbers: Po, Px, Py
+  int32_t offset = -1;  // method 5; -1: the default
+  int32_t box = -1;
+  std::string out;
+  std::string image;
+};
+
+// "X,Y,X,Y,X,Y": the corners Po, Px and Py.
+bool parseCorners(const std::string& text, cmath_shapeAffineRect* rect) {
+  double v[6];
+  char tail;
+  if (std::sscanf(text.c_str(), "%lf,%lf,%lf,%lf,%lf,%lf%c", &v[0], &v[1], &v[2], &v[3], &v[4],
+                  &v[5], &tail) != 6)
+    return false;
+  for (const double x : v)
+    if (!std::isfinite(x)) return false;
+  *rect = cmath_shapeAffineRect{{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
+  return true;
+}
+
+bool parseBinarize(const std::vector<std::string>& args, binarizeOptions* options,
+                   std::string* error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-') {
+      if (!options->image.empty()) {
+        *error = "one IMAGE only";
+        return false;
+      }
+      options->image = arg;
+      continue;
+    }
+    if (i + 1 == args.size()) {
+      *error = arg + " needs a value";
+      return false;
+    }
+    const std::string value = args[++i];
+    cmath_shapeAffineRect corners;
+    bool good = true;
+    if (arg == "--out")
+      options->out = value;
+    else if (arg == "--method")
+      good = idut_parseInt(value, 0, 5, &options->method);
+    else if (arg == "--region")
+      good = (options->region = value) == "first" || parseCorners(value, &corners);
+    else if (arg == "--offset")
+      good = idut_parseInt(value, 0, 255, &options->offset);
+    else if (arg == "--box")
+      good = idut_parseInt(value, 1, 128, &options->box);
+    else {
+      *error = "unknown option " + arg;
+      return false;
+    }
+    if (!good) {
+      *error = "bad value '" + value + "' for " + arg;
+      return false;
+    }
+  }
+  if (options->image.empty())
+    *error = "no IMAGE given";
+  else if (options->out.empty())
+    *error = "--out OUT.png is required";
+  return error->empty();
+}
+
+// The region of --region: the given corners, or those of the first symbol found.
+bool symbolRegion(const binarizeOptions& options, const cimg_image* image,
+                  cmath_shapeAffineRect* rect) {
+  if (options.region != "first") return parseCorners(options.region, rect);
+  std::vector<idut_symbol> symbols;
+  if (idut_locateAll(image, idut_locateOptions{}, &symbols) < 0 || symbols.empty()) {
+    std::fprintf(stderr, "idut: %s: no symbol found for --region first\n", options.image.c_str());
+    return false;
+  }
+  const cmath_vect* c = symbols[0].corners;  // L corner, x-side end, opposite, y-side end
+  *rect = cmath_shapeAffineRect{c[0], c[1], c[3]};
+  return true;
+}
+
+int32_t countWhite(const cimg_image* image) {
+  cimg_window window;
+  cimg_window_init(&window, image);
+  int32_t white = 0;
+  for (int32_t r = 0; r < window.height; ++r) {
+    const uint8_t* row = cimg_window_row<uint8_t>(&window, r);
+    for (int32_t c = 0; c < window.width; ++c) white += row[c] == 255;
+  }
+  return white;
+}
+
+// ---------------------------------------------------------------------------------------
+// threshold
+
+// Prints the threshold figures of one image; false when it could not be read or measured.
+bool thresholdOne(const std::string& path, bool json) {
+  ccGreyImage image;
+  if (!readImage(path, &image)) return false;
+  const cimg_imageConst* source = cimg_image_asConst(image.image());
+  cid_thresholdResult otsu;
+  uint32_t histogram[256] = {};
+  cimg_windowConst window;
+  double darkMean, lightMean, darkDeviation, lightDeviation, sharpness;
+  int32_t status = cid_threshold(source, &otsu);
+  if (status >= 0) status = cimg_windowConst_init(&window, source);
+  if (status >= 0) status = cip_pelHistogram8(&window, histogram);
+  if (status >= 0)
+    status = cidut_getDarkLightMeanPercent_(histogram, 256, 10, 10, &darkMean, &lightMean,
+                                            &darkDeviation, &lightDeviation);
+  if (status >= 0) status = cidut_getImageSharpnessFromSymbolRegion_(source, 0, &sharpness);
+  if (status < 0) {
+    std::fprintf(stderr, "idut: %s: measuring failed with status 0x%08x\n", path.c_str(),
+                 uint32_t(status));
+    return false;
+  }
+  if (json) {
+    std::printf(
+        "{\"image\": %s, \"threshold\": %d, \"separability\": %.4f, \"dark\": {\"mean\": "
+        "%.2f, \"deviation\": %.2f}, \"light\": {\"mean\": %.2f, \"deviation\": %.2f}, "
+        "\"sharpness\": %.4f}\n",
+        idut_jsonString(path).c_str(), otsu.threshold, otsu.quality, darkMean, darkDeviation,
+        lightMean, lightDeviation, sharpness);
+  } else {
+    std::printf(
+        "%s: threshold %d (separability %.3f); darkest 10 %%: %.1f +- %.1f, lightest 10 %%: "
+        "%.1f +- %.1f; sharpness %.3f\n",
+        path.c_str(), otsu.threshold, otsu.quality, darkMean, darkDeviation, lightMean,
+        lightDeviation, sharpness);
+  }
+  return true;
+}
+
+}  // namespace
+
+void idut_printBinarizeUsage(FILE* out) {
+  std::fprintf(
+      out,
+      "usage: idut binarize [options] IMAGE --out OUT.png\n"
+      "\n"
+      "Turns an 8-bit image into black and white: 255 where a pixel is above its threshold.\n"
+      "\n"
+      "options (defaults in brackets):\n"
+      "  --method N         0 global mid-range, 1 global Otsu, 2 tile mid-range, 3 tile\n"
+      "                     maximum with the global minimum, 4 local range on a reduced\n"
+      "                     image, 5 below the local mean by an offset [3]\n"
+      "  --region R         a symbol region: 'first' (the first DataMatrix symbol idut locate\n"
+      "                     finds) or X,Y,X,Y,X,Y (its corners Po, Px, Py); the tiles of\n"
+      "                     methods 2 and 3 become a tenth of its sides and their contrast\n"
+      "                     reference the symbol\n"
+      "  --offset N         method 5: grey levels below the local mean [10]\n"
+      "  --box N            method 5: side of the averaging box, 1 to 128 [15]\n"
+      "  --out OUT.png      the picture to write\n");
+}
+
+int idut_binarizeCommand(const std::vector<std::string>& args) {
+  binarizeOptions options;
+  std::string error;
+  if (!parseBinarize(args, &options, &error)) {
+    std::fprintf(stderr, "idut binarize: %s\n(idut binarize --help for usage)\n", error.c_str());
+    return 2;
+  }
+  ccGreyImage image, result;
+  if (!readImage(options.image, &image)) return 1;
+  cidut_binarizeParams params;
+  cidut_binarizeParams_construct(&params);
+  params.method = options.method;
+  if (options.offset >= 0) params.meanOffset = uint8_t(options.offset);
+  if (options.box >= 0) params.boxSize = options.box;
+  if (!options.region.empty()) {
+    if (!symbolRegion(options, image.image(), &params.region)) return 1;
+    params.regionMode = CIDUT_BINARIZE_REFERENCE_REGION;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const int32_t status = cidut_binarizeImage(result.image(), nullptr, nullptr, nullptr,
+                                             cimg_image_asConst(image.image()), &params);
+  const double ms = msSince(start);
+  cidut_binarizeParams_destruct(&params);
+  if (status < 0) {
+    std::fprintf(stderr, "idut: %s: binarizing failed with status 0x%08x\n", options.image.c_str(),
+                 uint32_t(status));
+    return 1;
+  }
+  if (!idut_writePng(options.out, idut_rgbPicture_fromGrey(result.image()), &error)) {
+    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    return 1;
+  }
+  cstd_rect32 window;
+  cimg_image_getWindow(result.image(), &window);
+  const double pixels = double(window.width) * window.height;
+  std::printf("%s: method %d, %.1f %% white, %.1f ms -> %s\n", options.image.c_str(),
+              options.method, pixels > 0 ? 100.0 * countWhite(result.image()) / pixels : 0.0, ms,
+              options.out.c_str());
+  return 0;
+}
+
+void idut_printThresholdUsage(FILE* out) {
+  std::fprintf(
+      out,
+      "usage: idut threshold [--json] IMAGE...\n"
+      "\n"
+      "Prints, per image, the two-class (Otsu) threshold, the first grey level of the light\n"
+      "class, with its separability (between-class over total variance, 0 to 1); the mean\n"
+      "and deviation of the darkest and of the lightest 10 %% of the pixels; and the\n"
+      "sharpness, the strongest gradients over the dark/light contrast (0 to 1).\n"
+      "  --json             one JSON line per image\n");
+}
+
+int idut_thresholdCommand(const std::vector<std::string>& args) {
+  bool json = false;
+  std::vector<std::string> images;
+  for (const std::string& arg : args) {
+    if (arg == "--json") {
+      json = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "idut threshold: unknown option %s\n", arg.c_str());
+      return 2;
+    } else {
+      images.push_back(arg);
+    }
+  }
+  if (images.empty()) {
+    std::fprintf(stderr, "idut threshold: no IMAGE given\n");
+    return 2;
+  }
+  bool allDone = true;
+  for (const std::string& path : images) allDone = thresholdOne(path, json) && allDone;
+  return allDone ? 0 : 1;
+}
