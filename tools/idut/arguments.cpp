@@ -12,3 +12,36 @@ bool idut_parseInt(const std::string& text, int32_t low, int32_t high, int32_t* 
   *value = int32_t(v);
   return true;
 }
+
+bool idut_parseImageAndOptions(
+    const std::vector<std::string>& args, std::string* image,
+    const std::function<idut_optionResult(const std::string& name, const std::string& value)>& set,
+    std::string* error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-') {
+      if (!image->empty()) {
+        *error = "one IMAGE only";
+        return false;
+      }
+      *image = arg;
+      continue;
+    }
+    if (i + 1 == args.size()) {
+      *error = arg + " needs a value";
+      return false;
+    }
+    const std::string& value = args[++i];
+    switch (set(arg, value)) {
+      case idut_optionResult::taken:
+        break;
+      case idut_optionResult::unknown:
+        *error = "unknown option " + arg;
+        return false;
+      case idut_optionResult::badValue:
+        *error = "bad value '" + value + "' for " + arg;
+        return false;
+    }
+  }
+  return true;
+}

@@ -33,50 +33,42 @@ const operatorName operatorNames[] = {{"magnitude", edgeOperator::magnitude},
                                       {"peaks", edgeOperator::peaks},
                                       {"hysteresis", edgeOperator::hysteresis}};
 
+// The value of one option into *options.
+idut_optionResult setEdgesOption(const std::string& name, const std::string& value,
+                                 edgesOptions* options) {
+  bool good = true;
+  if (name == "--out") {
+    options->out = value;
+  } else if (name == "--operator") {
+    good = false;
+    for (const operatorName& o : operatorNames) {
+      if (value == o.name) {
+        options->op = o.op;
+        good = true;
+      }
+    }
+  } else if (name == "--threshold") {
+    good = idut_parseInt(value, 0, 255, &options->threshold);
+  } else if (name == "--low") {
+    good = idut_parseInt(value, 0, 255, &options->low);
+  } else if (name == "--mode") {
+    good = value == "2x2" || value == "3x3";
+    options->mode = value == "2x2" ? CF_EDGE_ID_MODE_2X2 : CF_EDGE_ID_MODE_3X3;
+  } else {
+    return idut_optionResult::unknown;
+  }
+  return good ? idut_optionResult::taken : idut_optionResult::badValue;
+}
+
 // Fills *options from the arguments; on a bad one returns false with the reason in *error.
 bool parseEdges(const std::vector<std::string>& args, edgesOptions* options, std::string* error) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() < 2 || arg[0] != '-') {
-      if (!options->image.empty()) {
-        *error = "one IMAGE only";
-        return false;
-      }
-      options->image = arg;
-      continue;
-    }
-    if (i + 1 == args.size()) {
-      *error = arg + " needs a value";
-      return false;
-    }
-    const std::string value = args[++i];
-    bool good = true;
-    if (arg == "--out") {
-      options->out = value;
-    } else if (arg == "--operator") {
-      good = false;
-      for (const operatorName& o : operatorNames) {
-        if (value == o.name) {
-          options->op = o.op;
-          good = true;
-        }
-      }
-    } else if (arg == "--threshold") {
-      good = idut_parseInt(value, 0, 255, &options->threshold);
-    } else if (arg == "--low") {
-      good = idut_parseInt(value, 0, 255, &options->low);
-    } else if (arg == "--mode") {
-      good = value == "2x2" || value == "3x3";
-      options->mode = value == "2x2" ? CF_EDGE_ID_MODE_2X2 : CF_EDGE_ID_MODE_3X3;
-    } else {
-      *error = "unknown option " + arg;
-      return false;
-    }
-    if (!good) {
-      *error = "bad value '" + value + "' for " + arg;
-      return false;
-    }
-  }
+  if (!idut_parseImageAndOptions(
+          args, &options->image,
+          [&](const std::string& name, const std::string& value) {
+            return setEdgesOption(name, value, options);
+          },
+          error))
+    return false;
   if (options->image.empty())
     *error = "no IMAGE given";
   else if (options->out.empty())

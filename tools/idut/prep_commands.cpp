@@ -53,44 +53,35 @@ bool parseCorners(const std::string& text, cmath_shapeAffineRect* rect) {
   return true;
 }
 
+// The value of one option into *options.
+idut_optionResult setBinarizeOption(const std::string& name, const std::string& value,
+                                    binarizeOptions* options) {
+  cmath_shapeAffineRect corners;
+  bool good = true;
+  if (name == "--out")
+    options->out = value;
+  else if (name == "--method")
+    good = idut_parseInt(value, 0, 5, &options->method);
+  else if (name == "--region")
+    good = (options->region = value) == "first" || parseCorners(value, &corners);
+  else if (name == "--offset")
+    good = idut_parseInt(value, 0, 255, &options->offset);
+  else if (name == "--box")
+    good = idut_parseInt(value, 1, 128, &options->box);
+  else
+    return idut_optionResult::unknown;
+  return good ? idut_optionResult::taken : idut_optionResult::badValue;
+}
+
 bool parseBinarize(const std::vector<std::string>& args, binarizeOptions* options,
                    std::string* error) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() < 2 || arg[0] != '-') {
-      if (!options->image.empty()) {
-        *error = "one IMAGE only";
-        return false;
-      }
-      options->image = arg;
-      continue;
-    }
-    if (i + 1 == args.size()) {
-      *error = arg + " needs a value";
-      return false;
-    }
-    const std::string value = args[++i];
-    cmath_shapeAffineRect corners;
-    bool good = true;
-    if (arg == "--out")
-      options->out = value;
-    else if (arg == "--method")
-      good = idut_parseInt(value, 0, 5, &options->method);
-    else if (arg == "--region")
-      good = (options->region = value) == "first" || parseCorners(value, &corners);
-    else if (arg == "--offset")
-      good = idut_parseInt(value, 0, 255, &options->offset);
-    else if (arg == "--box")
-      good = idut_parseInt(value, 1, 128, &options->box);
-    else {
-      *error = "unknown option " + arg;
-      return false;
-    }
-    if (!good) {
-      *error = "bad value '" + value + "' for " + arg;
-      return false;
-    }
-  }
+  if (!idut_parseImageAndOptions(
+          args, &options->image,
+          [&](const std::string& name, const std::string& value) {
+            return setBinarizeOption(name, value, options);
+          },
+          error))
+    return false;
   if (options->image.empty())
     *error = "no IMAGE given";
   else if (options->out.empty())
