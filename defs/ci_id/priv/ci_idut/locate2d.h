@@ -150,3 +150,70 @@ CIDUT_API int32_t cf_DcdFindDMSymbolFromSeed(const cimg_imageConst* image,
 #ifdef __cplusplus
 }
 #endif
+
+// ---------------------------------------------------------------------------------------
+// Perspective: whether a measured fourth corner departs from the parallelogram completion,
+// the perspective transform between the two quadrilaterals, rectangles mapped through a
+// transform, and checks of four corners (image pixels throughout).
+
+#include "kit/xform.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// *required = 1 when fourthCorner lies more than 2 pixels from points' completing corner
+// p1 + p2 - p0; 0 when it does not or when fourthCorner is null.
+CIDUT_API int32_t cidut_isPerspectiveMappingRequired(const cmath_shapeAffineRectPoints* points,
+                                                     const cmath_vect* fourthCorner,
+                                                     int32_t* required);
+// *severe = 1 when that distance exceeds threshold (pixels).
+CIDUT_API int32_t cidut_isPerspectiveSevere(const cmath_shapeAffineRectPoints* points,
+                                            const cmath_vect* fourthCorner, double threshold,
+                                            int32_t* severe);
+// Constructs xform, the perspective transform that keeps p0, p1 and p2 and takes the
+// completing corner to fourthCorner, and inverse, its inverse. On success the caller owns
+// both and destructs them (cmath_xformPerspective_destruct); on failure neither is left
+// constructed (a destructed record is cleared). Four points in no general position give
+// the kit's CMATH_STATUS_DEGENERATE_POINTS.
+CIDUT_API int32_t cidut_perspectiveMapping_construct(const cmath_shapeAffineRectPoints* points,
+                                                     const cmath_vect* fourthCorner,
+                                                     cmath_xformPerspective* xform,
+                                                     cmath_xformPerspective* inverse);
+// out = the affine rectangle through the images of rect's Po, Px and Py (out may alias
+// rect; untouched on failure). The completing corner is not mapped, so under a perspective
+// transform out is generally not the image of rect.
+CIDUT_API int32_t cidut_affine_mapPerspective(const cmath_shapeAffineRect* rect,
+                                              const cmath_xform* xform,
+                                              cmath_shapeAffineRect* out);
+
+// Corner quadruples: p0 and p3 are opposite corners, and so are p1 and p2; p0-p3 and p1-p2
+// are the diagonals.
+
+// *convex = 1 when the diagonals cross at least one pixel inside both of them (away from
+// every corner), else 0. Diagonals of zero length (CIDUT_ERR_DEGENERATE_SEGMENT) or parallel
+// diagonals (CIDUT_ERR_PARALLEL) are failures; *convex is then 0.
+CIDUT_API int32_t cidut_verifyConvexHull4Points(const cmath_vect* p0, const cmath_vect* p1,
+                                                const cmath_vect* p2, const cmath_vect* p3,
+                                                int32_t* convex);
+
+// Defects reported by cidut_verifyValidBarcodeRgnCorners.
+enum {
+  CIDUT_CORNER_P0_OUTSIDE = 1,
+  CIDUT_CORNER_P1_OUTSIDE = 2,
+  CIDUT_CORNER_P2_OUTSIDE = 4,
+  CIDUT_CORNER_P3_OUTSIDE = 8,
+  CIDUT_CORNERS_NOT_CONVEX = 16,
+};
+
+// *defects = the defects of the quadruple, 0 when it is valid: each corner must lie in the
+// pixels of bounds (x .. x + width - 1, y .. y + height - 1, fractions compared as they
+// are) and the quadruple must pass cidut_verifyConvexHull4Points. When that check fails,
+// its status is returned and *defects is not written.
+CIDUT_API int32_t cidut_verifyValidBarcodeRgnCorners(const cmath_vect* p0, const cmath_vect* p1,
+                                                     const cmath_vect* p2, const cmath_vect* p3,
+                                                     const cstd_rect32* bounds, int32_t* defects);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,287 @@
+// Perspective decision, the ideal-to-measured transform against a homography solved here
+// independently, rectangles mapped through transforms, and the corner checks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "support/hooks.h"
+
+namespace {
+
+// A 40 x 30 rectangle with origin (10, 20); its completing corner is (50, 50).
+const cmath_shapeAffineRectPoints symbol{{10, 20}, {50, 20}, {10, 50}};
+
+int32_t required(const cmath_vect* fourthCorner) {
+  int32_t flag = -1;
+  EXPECT_EQ(cidut_isPerspectiveMappingRequired(&symbol, fourthCorner, &flag), 0);
+  return flag;
+}
+
+int32_t severe(cmath_vect fourthCorner, double threshold) {
+  int32_t flag = -1;
+  EXPECT_EQ(cidut_isPerspectiveSevere(&symbol, &fourthCorner, threshold, &flag), 0);
+  return flag;
+}
+
+// The homography (h[2][2] = 1) taking from[i] to to[i], from the 8 x 8 linear system
+// solved by Gaussian elimination with partial pivoting.
+struct homography {
+  double h[3][3];
+
+  homography(const cmath_vect* from, const cmath_vect* to) {
+    double a[8][9] = {};
+    for (int i = 0; i < 4; ++i) {
+      const double x = from[i].x, y = from[i].y, u = to[i].x, v = to[i].y;
+      const double rowU[9] = {x, y, 1, 0, 0, 0, -u * x, -u * y, u};
+      const double rowV[9] = {0, 0, 0, x, y, 1, -v * x, -v * y, v};
+      std::copy(rowU, rowU + 9, a[2 * i]);
+      std::copy(rowV, rowV + 9, a[2 * i + 1]);
+    }
+    for (int c = 0; c < 8; ++c) {
+      int pivot = c;
+      for (int r = c + 1; r < 8; ++r)
+        if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
+      std::swap(a[c], a[pivot]);
+      for (int r = 0; r < 8; ++r) {
+        if (r == c) continue;
+        const double f = a[r][c] / a[c][c];
+        for (int k = c; k < 9; ++k) a[r][k] -= f * a[c][k];
+      }
+    }
+    for (int i = 0; i < 8; ++i) h[i / 3][i % 3] = a[i][8] / a[i][i];
+    h[2][2] = 1.0;
+  }
+
+  cmath_vect map(cmath_vect p) const {
+    const double w = h[2][0] * p.x + h[2][1] * p.y + h[2][2];
+    return {(h[0][0] * p.x + h[0][1] * p.y + h[0][2]) / w,
+            (h[1][0] * p.x + h[1][1] * p.y + h[1][2]) / w};
+  }
+};
+
+cmath_vect mapped(const cmath_xformPerspective& xform, cmath_vect p) {
+  cmath_vect out{};
+  EXPECT_EQ(cmath_xformPerspective_mapPoint(&xform, &p, &out), 0);
+  return out;
+}
+
+void expectNear(cmath_vect actual, cmath_vect expected, double tolerance) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance);
+  EXPECT_NEAR(actual.y, expected.y, tolerance);
+}
+
+void expectPerspectiveUntouched(const cmath_xformPerspective& xform, double value) {
+  for (const auto& row : xform.h)
+    for (double v : row) EXPECT_EQ(v, value);
+}
+
+int32_t convexity(cmath_vect p0, cmath_vect p1, cmath_vect p2, cmath_vect p3,
+                  int32_t expectedStatus = 0) {
+  int32_t flag = -1;
+  EXPECT_EQ(cidut_verifyConvexHull4Points(&p0, &p1, &p2, &p3, &flag), expectedStatus);
+  return flag;
+}
+
+}  // namespace
+
+TEST(Perspective, DecisionAtTheThresholds) {
+  // 2.0 pixels from the completing corner is not enough; 2.01 is, in any direction.
+  const cmath_vect atTwo{52, 50}, beyondTwo{50, 52.01}, diagonal{48.5, 48.5};
+  EXPECT_EQ(required(&atTwo), 0);
+  EXPECT_EQ(required(&beyondTwo), 1);
+  EXPECT_EQ(required(&diagonal), 1);  // 1.5 sqrt 2 = 2.12
+  const cmath_vect completing{50, 50};
+  EXPECT_EQ(required(&completing), 0);
+  EXPECT_EQ(required(nullptr), 0);  // no measured corner: the parallelogram stands
+
+  // Severity: a 3-4-5 departure against thresholds around 5, and below the 2-pixel mark.
+  EXPECT_EQ(severe({53, 54}, 5.0), 0);
+  EXPECT_EQ(severe({53, 54}, 4.99), 1);
+  EXPECT_EQ(severe({51, 50}, 0.5), 1);
+  EXPECT_EQ(severe({50, 50}, 0.0), 0);
+
+  const cmath_vect corner{50, 50};
+  int32_t flag;
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveMappingRequired(nullptr, &corner, &flag));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveMappingRequired(&symbol, &corner, nullptr));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(&symbol, nullptr, 5.0, &flag));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(nullptr, &corner, 5.0, &flag));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(&symbol, &corner, 5.0, nullptr));
+}
+
+TEST(Perspective, MappingMatchesAnIndependentHomography) {
+  const cmath_vect measured{56.5, 44.25};
+  cmath_xformPerspective xform, inverse;
+  ASSERT_EQ(cidut_perspectiveMapping_construct(&symbol, &measured, &xform, &inverse), 0);
+
+  const cmath_vect ideal[4] = {symbol.p0, symbol.p1, symbol.p2, {50, 50}};
+  const cmath_vect actual[4] = {symbol.p0, symbol.p1, symbol.p2, measured};
+  const homography reference(ideal, actual);
+  for (int i = 0; i < 4; ++i) expectNear(mapped(xform, ideal[i]), actual[i], 1e-9);
+  for (double u = -0.5; u <= 1.5; u += 0.25) {
+    for (double v = -0.5; v <= 1.5; v += 0.25) {
+      const cmath_vect p{10 + 40 * u, 20 + 30 * v};
+      const cmath_vect image = mapped(xform, p);
+      expectNear(image, reference.map(p), 1e-9);
+      expectNear(mapped(inverse, image), p, 1e-9);
+    }
+  }
+  // The caller owns both records.
+  EXPECT_EQ(cmath_xformPerspective_destruct(&xform), 0);
+  EXPECT_EQ(cmath_xformPerspective_destruct(&inverse), 0);
+
+  // A fourth corner on the parallelogram completion keeps every point where it is.
+  const cmath_vect completing{50, 50};
+  ASSERT_EQ(cidut_perspectiveMapping_construct(&symbol, &completing, &xform, &inverse), 0);
+  EXPECT_NEAR(xform.h[2][0], 0.0, 1e-15);
+  EXPECT_NEAR(xform.h[2][1], 0.0, 1e-15);
+  expectNear(mapped(xform, {123.0, -7.5}), {123.0, -7.5}, 1e-9);
+  expectNear(mapped(inverse, {-3.0, 81.0}), {-3.0, 81.0}, 1e-9);
+}
+
+TEST(Perspective, MappingFailuresLeaveNothingConstructed) {
+  // A measured corner on the diagonal p1-p2 makes three destination points collinear.
+  cmath_xformPerspective xform, inverse;
+  for (auto* record : {&xform, &inverse})
+    for (auto& row : record->h)
+      for (double& v : row) v = 7.0;
+  const cmath_vect onDiagonal{30, 35};
+  EXPECT_EQ(cidut_perspectiveMapping_construct(&symbol, &onDiagonal, &xform, &inverse),
+            CMATH_STATUS_DEGENERATE_POINTS);
+  expectPerspectiveUntouched(xform, 7.0);
+  expectPerspectiveUntouched(inverse, 7.0);
+
+  // Collinear found corners fail the same way.
+  const cmath_shapeAffineRectPoints flat{{0, 0}, {10, 0}, {20, 0}};
+  const cmath_vect corner{30, 1};
+  EXPECT_EQ(cidut_perspectiveMapping_construct(&flat, &corner, &xform, &inverse),
+            CMATH_STATUS_DEGENERATE_POINTS);
+  expectPerspectiveUntouched(xform, 7.0);
+
+  // Far from the origin the transform's translation terms dwarf its determinant, so the
+  // inverse cannot be taken: both records, the transform already built, are destructed.
+  const double far = 1e6;
+  const cmath_shapeAffineRectPoints distant{{far, far}, {far + 40, far}, {far, far + 30}};
+  const cmath_vect distantCorner{far + 45, far + 33};
+  EXPECT_EQ(cidut_perspectiveMapping_construct(&distant, &distantCorner, &xform, &inverse),
+            CMATH_STATUS_SINGULAR);
+  expectPerspectiveUntouched(xform, 0.0);
+  expectPerspectiveUntouched(inverse, 0.0);
+
+  EXPECT_CHECK_FAILS(cidut_perspectiveMapping_construct(&symbol, &corner, nullptr, &inverse));
+}
+
+TEST(Perspective, RectangleMapping) {
+  const cmath_shapeAffineRect rect{{12.5, 22}, {40, 25}, {9, 47.75}};
+  cmath_shapeAffineRect out{};
+
+  // The identity in either kind returns the rectangle.
+  cmath_xformLinear identity;
+  cmath_xformLinear_initIdentity(&identity);
+  cmath_xform general;
+  cmath_xform_initLinear(&general, &identity);
+  ASSERT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), 0);
+  EXPECT_EQ(std::memcmp(&out, &rect, sizeof out), 0);
+  cmath_xformPerspective perspectiveIdentity;
+  cmath_xformPerspective_construct(&perspectiveIdentity);
+  cmath_xform_initPerspective(&general, &perspectiveIdentity);
+  ASSERT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), 0);
+  expectNear(out.po, rect.po, 1e-12);
+  expectNear(out.px, rect.px, 1e-12);
+  expectNear(out.py, rect.py, 1e-12);
+
+  // Through a perspective transform: the three corners go to their images, and the
+  // completing corner is theirs, not the image of the rectangle's own.
+  const cmath_vect measured{47, 55};
+  cmath_xformPerspective xform, inverse;
+  ASSERT_EQ(cidut_perspectiveMapping_construct(&symbol, &measured, &xform, &inverse), 0);
+  const cmath_vect ideal[4] = {symbol.p0, symbol.p1, symbol.p2, {50, 50}};
+  const cmath_vect actual[4] = {symbol.p0, symbol.p1, symbol.p2, measured};
+  const homography reference(ideal, actual);
+  cmath_xform_initPerspective(&general, &xform);
+  out = rect;
+  ASSERT_EQ(cidut_affine_mapPerspective(&out, &general, &out), 0);  // in place
+  expectNear(out.po, reference.map(rect.po), 1e-9);
+  expectNear(out.px, reference.map(rect.px), 1e-9);
+  expectNear(out.py, reference.map(rect.py), 1e-9);
+  const cmath_vect popp{rect.px.x + rect.py.x - rect.po.x, rect.px.y + rect.py.y - rect.po.y};
+  const cmath_vect mappedPopp = reference.map(popp);
+  EXPECT_GT(std::hypot(out.px.x + out.py.x - out.po.x - mappedPopp.x,
+                       out.px.y + out.py.y - out.po.y - mappedPopp.y),
+            0.1);
+
+  // Failures of the transform come back unchanged and leave the output alone.
+  const cmath_shapeAffineRect before = out;
+  general.kind = 0;
+  EXPECT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), CMATH_STATUS_BAD_XFORM_KIND);
+  cmath_xformPerspective horizon{};  // w = x - 12.5 vanishes at Po
+  horizon.h[0][0] = horizon.h[1][1] = 1.0;
+  horizon.h[2][0] = 1.0;
+  horizon.h[2][2] = -12.5;
+  cmath_xform_initPerspective(&general, &horizon);
+  EXPECT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), CMATH_STATUS_AT_HORIZON);
+  EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
+}
+
+TEST(Perspective, ConvexityWithAPixelMargin) {
+  // p0-p3 and p1-p2 are the diagonals.
+  EXPECT_EQ(convexity({0, 0}, {10, 0}, {0, 10}, {10, 10}), 1);   // square
+  EXPECT_EQ(convexity({2, 1}, {31, 4}, {-3, 22}, {27, 35}), 1);  // general convex
+  EXPECT_EQ(convexity({2, 1}, {27, 35}, {-3, 22}, {31, 4}), 0);  // bow-tie
+  EXPECT_EQ(convexity({0, 0}, {20, 0}, {0, 20}, {4, 4}), 0);     // concave at p3
+
+  // The crossing must lie more than a pixel from every corner: diagonal p0-p3 along
+  // y = 0 from 0 to 10, diagonal p1-p2 vertical at x.
+  const auto kite = [](double x) { return convexity({0, 0}, {x, -5}, {x, 5}, {10, 0}); };
+  EXPECT_EQ(kite(8.5), 1);
+  EXPECT_EQ(kite(9.0), 0);  // exactly one pixel from p3
+  EXPECT_EQ(kite(1.0), 0);  // exactly one pixel from p0
+  EXPECT_EQ(kite(1.25), 1);
+  EXPECT_EQ(kite(12.0), 0);  // beyond p3: the diagonals do not cross inside
+  // The same margin on the other diagonal, whose ends are 1 pixel from the crossing.
+  EXPECT_EQ(convexity({0, 0}, {5, -1}, {5, 1}, {10, 0}), 0);
+  EXPECT_EQ(convexity({0, 0}, {5, -1.25}, {5, 1.25}, {10, 0}), 1);
+
+  // Degenerate quadruples fail; the flag stays 0.
+  EXPECT_EQ(convexity({3, 3}, {10, 0}, {0, 10}, {3, 3}, CIDUT_ERR_DEGENERATE_SEGMENT), 0);
+  EXPECT_EQ(convexity({0, 0}, {10, 0}, {10, 0}, {10, 10}, CIDUT_ERR_DEGENERATE_SEGMENT), 0);
+  // A square with p1 and p3 swapped has opposite sides for diagonals: parallel.
+  EXPECT_EQ(convexity({0, 0}, {10, 10}, {0, 10}, {10, 0}, CIDUT_ERR_PARALLEL), 0);
+  EXPECT_EQ(convexity({0, 0}, {1, 0}, {2, 0}, {3, 0}, CIDUT_ERR_PARALLEL), 0);  // collinear
+}
+
+TEST(Perspective, CornerValidity) {
+  const cstd_rect32 bounds{10, 20, 100, 50};  // pixels 10..109, 20..69
+  const auto defects = [&](cmath_vect p0, cmath_vect p1, cmath_vect p2, cmath_vect p3,
+                           int32_t expectedStatus = 0) {
+    int32_t flags = 0x55;
+    EXPECT_EQ(cidut_verifyValidBarcodeRgnCorners(&p0, &p1, &p2, &p3, &bounds, &flags),
+              expectedStatus);
+    return flags;
+  };
+  // Corners on the first and last rows and columns are inside.
+  EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 69}, {109, 69}), 0);
+  // One step further out, each corner on its own bit.
+  EXPECT_EQ(defects({9.5, 20}, {109, 20}, {10, 69}, {109, 69}), CIDUT_CORNER_P0_OUTSIDE);
+  EXPECT_EQ(defects({10, 20}, {110, 20}, {10, 69}, {109, 69}), CIDUT_CORNER_P1_OUTSIDE);
+  EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 70}, {109, 69}), CIDUT_CORNER_P2_OUTSIDE);
+  EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 69}, {109, 70}), CIDUT_CORNER_P3_OUTSIDE);
+  EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 69}, {109.01, 69}), CIDUT_CORNER_P3_OUTSIDE);
+  // A bow-tie reaching out of the bounds on two corners.
+  EXPECT_EQ(defects({12, 21}, {37, 55}, {7, 42}, {41, 4}),
+            CIDUT_CORNERS_NOT_CONVEX | CIDUT_CORNER_P2_OUTSIDE | CIDUT_CORNER_P3_OUTSIDE);
+  // A failing convexity check leaves the flags unwritten.
+  EXPECT_EQ(defects({10, 20}, {109, 69}, {10, 69}, {109, 20}, CIDUT_ERR_PARALLEL), 0x55);
+
+  // Extreme bounds do not overflow: the last pixel column is INT32_MAX - 1.
+  const cstd_rect32 wide{INT32_MAX - 100, 0, 100, 100};
+  const cmath_vect a{INT32_MAX - 100.0, 0}, b{INT32_MAX - 1.0, 0}, c{INT32_MAX - 100.0, 99},
+      d{double(INT32_MAX), 99};
+  int32_t flags = -1;
+  EXPECT_EQ(cidut_verifyValidBarcodeRgnCorners(&a, &b, &c, &d, &wide, &flags), 0);
+  EXPECT_EQ(flags, CIDUT_CORNER_P3_OUTSIDE);
+}
