@@ -25,7 +25,7 @@ extern "C" {
 // the window where all four neighbours of a sample exist, and fails with
 // CIDUT_ERR_OUTSIDE_WINDOW when nothing is left. Profile entries before the first and
 // after the last inside sample repeat those samples. Coordinates relative to the window
-// must stay within +-32768 pixels (argument check).
+// must lie strictly within +-65536 pixels (argument check).
 
 // *count = the distance between the points in pixels, rounded half away from zero.
 CIDUT_API int32_t cidut_getPixelCount(const cmath_vect* first, const cmath_vect* second,
