@@ -1,0 +1,190 @@
+// 1-D correlation: every score against a direct computation of r^2 over the overlap, for
+// both sample types and several margins; the best shift and its refinement on shifted
+// copies; length errors, null data, allocation failures and attention polls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/pitch.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+constexpr int32_t badLength = static_cast<int32_t>(0x80000002u);
+
+// r^2 of the overlap at one shift from scratch, 0 unless r > 0.
+template <class Sample>
+double directScore(const std::vector<Sample>& m, const std::vector<Sample>& s, int32_t shift) {
+  long double n = 0, sm = 0, ss = 0, smm = 0, sss = 0, sms = 0;
+  for (int32_t j = 0; j < int32_t(m.size()); ++j) {
+    if (j + shift < 0 || j + shift >= int32_t(s.size())) continue;
+    const long double a = m[j], b = s[j + shift];
+    n += 1;
+    sm += a;
+    ss += b;
+    smm += a * a;
+    sss += b * b;
+    sms += a * b;
+  }
+  const long double cov = n * sms - sm * ss, vm = n * smm - sm * sm, vs = n * sss - ss * ss;
+  if (cov <= 0 || vm <= 0 || vs <= 0) return 0.0;
+  return double(std::min<long double>(1.0L, cov * cov / (vm * vs)));
+}
+
+template <class Sample>
+std::vector<Sample> randomSignal(int32_t length, uint32_t maximum, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<Sample> signal(length);
+  for (auto& v : signal) v = Sample(random() % (maximum + 1));
+  return signal;
+}
+
+TEST(Correlation, EveryShiftAgainstADirectComputation) {
+  for (int32_t margin : {0, 1, 2, 7}) {
+    for (int32_t extra : {0, 3, 40}) {
+      const int32_t M = 12, L = M + extra, shifts = L - M + 2 * margin + 1;
+      const auto m8 = randomSignal<uint8_t>(M, 255, 1 + extra),
+                 s8 = randomSignal<uint8_t>(L, 255, 2);
+      // A model cut from the signal, so that some shifts correlate strongly.
+      auto m32 = randomSignal<uint32_t>(M, 100000, 3);
+      const auto s32 = randomSignal<uint32_t>(L, 100000, 4 + margin);
+      for (int32_t j = 0; j < M && j + extra / 2 < L; ++j) m32[j] = s32[j + extra / 2];
+      std::vector<double> scores8(shifts, -1.0), scores32(shifts, -1.0);
+      ASSERT_EQ(cf_correlate1D_U8(m8.data(), M, s8.data(), L, margin, scores8.data()), 0);
+      ASSERT_EQ(cf_correlate1D_U32(m32.data(), M, s32.data(), L, margin, scores32.data()), 0);
+      for (int32_t k = 0; k < shifts; ++k) {
+        EXPECT_NEAR(scores8[k], directScore(m8, s8, k - margin), 1e-12) << margin << " " << k;
+        EXPECT_NEAR(scores32[k], directScore(m32, s32, k - margin), 1e-9) << margin << " " << k;
+      }
+      EXPECT_DOUBLE_EQ(scores32[extra / 2 + margin], 1.0);
+    }
+  }
+  // Constant, inverted and identical inputs.
+  const std::vector<uint8_t> ramp{1, 5, 9, 30, 31, 80}, flat(6, 77);
+  std::vector<uint8_t> inverted;
+  for (uint8_t v : ramp) inverted.push_back(uint8_t(255 - v));
+  double score[3];
+  ASSERT_EQ(cf_correlate1D_U8(ramp.data(), 6, ramp.data(), 6, 0, score), 0);
+  EXPECT_EQ(score[0], 1.0);
+  ASSERT_EQ(cf_correlate1D_U8(ramp.data(), 6, inverted.data(), 6, 0, score), 0);
+  EXPECT_EQ(score[0], 0.0);
+  ASSERT_EQ(cf_correlate1D_U8(flat.data(), 6, ramp.data(), 6, 1, score), 0);
+  EXPECT_EQ(std::vector<double>(score, score + 3), std::vector<double>(3, 0.0));
+}
+
+TEST(Correlation, BestShiftAndRefinement) {
+  // A smooth signal and a model sampled from it at a known shift.
+  auto wave = [](double x) {
+    return 120.0 + 60.0 * std::sin(x * 0.37) + 40.0 * std::cos(x * 0.11);
+  };
+  std::vector<uint8_t> s8(80), m8(30);
+  std::vector<uint32_t> s32(80), m32(30);
+  for (int32_t i = 0; i < 80; ++i) s32[i] = s8[i] = uint8_t(std::lround(wave(i)));
+  for (double truth : {17.0, 17.3, 16.8}) {
+    for (int32_t j = 0; j < 30; ++j) m32[j] = m8[j] = uint8_t(std::lround(wave(j + truth)));
+    double offset8 = -1, score8 = -1, offset32 = -1, score32 = -1;
+    ASSERT_EQ(cf_RunCorrelate_U8(m8.data(), 30, s8.data(), 80, 3, &offset8, &score8), 0);
+    ASSERT_EQ(cidut_RunCorrelate_UInt32(m32.data(), 30, s32.data(), 80, 3, &offset32, &score32), 0);
+    EXPECT_DOUBLE_EQ(offset8, offset32);
+    EXPECT_DOUBLE_EQ(score8, score32);
+    // The refinement applies (r - l) / (2c - l - r) to the scores around the best shift.
+    std::vector<double> scores(80 - 30 + 7);
+    ASSERT_EQ(cf_correlate1D_U8(m8.data(), 30, s8.data(), 80, 3, scores.data()), 0);
+    const int32_t best = int32_t(std::lround(truth)) + 3;
+    const double l = scores[best - 1], c = scores[best], r = scores[best + 1];
+    EXPECT_EQ(score8, c);
+    EXPECT_DOUBLE_EQ(offset8, best - 3 + (r - l) / (2 * c - l - r)) << truth;
+    EXPECT_NEAR(offset8, truth, 0.5);
+    if (truth != 17.0) {
+      EXPECT_EQ(offset8 > 17.0, truth > 17.0) << truth;
+    }
+  }
+  // The best shift at either end is not refined: the last shift with L = M + 3 is 3.0, the
+  // first with a margin of 2 is -2.0.
+  const std::vector<uint8_t> model{10, 50, 20, 90};
+  const std::vector<uint8_t> atEnd{7, 7, 90, 10, 50, 20, 90}, atStart{20, 90, 0, 0, 0, 0, 0};
+  double offset = 0, score = 0;
+  ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, atEnd.data(), 7, 0, &offset, &score), 0);
+  EXPECT_EQ(offset, 3.0);
+  EXPECT_EQ(score, 1.0);
+  ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, atStart.data(), 7, 2, &offset, &score), 0);
+  EXPECT_EQ(offset, -2.0);
+  EXPECT_EQ(score, 1.0);
+  // Nothing correlating positively: 0.0 and 0.0.
+  const std::vector<uint8_t> flat(7, 9);
+  ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, flat.data(), 7, 1, &offset, &score), 0);
+  EXPECT_EQ(offset, 0.0);
+  EXPECT_EQ(score, 0.0);
+}
+
+TEST(Correlation, FirstRowsOfTwoImages) {
+  testImage image(40, 3, 0), model(12, 2, 0);
+  for (int32_t c = 0; c < 40; ++c) image.at(c, 0) = uint8_t((c * c * 7) % 251);
+  for (int32_t c = 0; c < 12; ++c) model.at(c, 0) = image.at(c + 9, 0);
+  double offset = 0, score = 0;
+  ASSERT_EQ(cidut_ip_correlate8(model.constImage(), image.constImage(), &offset, &score), 0);
+  EXPECT_EQ(score, 1.0);
+  EXPECT_NEAR(offset, 9.0, 0.5);
+  // The first row of the window, not of the image.
+  for (int32_t c = 0; c < 40; ++c) image.at(c, 2) = image.at(c, 0);
+  for (int32_t c = 0; c < 40; ++c) image.at(c, 0) = 0;
+  ASSERT_EQ(cimg_image_window(image.image(), 0, 2, 40, 1, 0), 0);
+  ASSERT_EQ(cidut_ip_correlate8(model.constImage(), image.constImage(), &offset, &score), 0);
+  EXPECT_EQ(score, 1.0);
+  cimg_imageConst unbound;
+  cimg_imageConst_constructUnbound(&unbound);
+  EXPECT_EQ(cidut_ip_correlate8(&unbound, image.constImage(), &offset, &score),
+            static_cast<int32_t>(0x800003c3u));
+}
+
+TEST(Correlation, LengthErrorsNullDataAndFailureExits) {
+  const std::vector<uint8_t> m8{1, 2, 3, 4}, s8{4, 3, 2, 1, 0, 1};
+  const std::vector<uint32_t> m32{1, 2, 3, 4}, s32{4, 3, 2, 1, 0, 1};
+  double scores[32];
+  const int32_t bad[][3] = {{0, 6, 0}, {4, 0, 0}, {4, 6, -1}, {5, 4, 0}, {4, 6, 4}};
+  for (const auto& b : bad) {
+    EXPECT_EQ(cf_correlate1D_U8(m8.data(), b[0], s8.data(), b[1], b[2], scores), badLength);
+    EXPECT_EQ(cf_correlate1D_U32(m32.data(), b[0], s32.data(), b[1], b[2], scores), badLength);
+  }
+  EXPECT_EQ(cf_correlate1D_U8(nullptr, 4, s8.data(), 6, 0, scores), CIDUT_ERR_NULL_DATA);
+  EXPECT_EQ(cf_correlate1D_U8(m8.data(), 4, s8.data(), 6, 0, nullptr), CIDUT_ERR_NULL_DATA);
+  EXPECT_CHECK_FAILS(cf_correlate1D_U32(m32.data(), 4, nullptr, 6, 0, scores));
+  double offset = 0, score = 0;
+  EXPECT_CHECK_FAILS(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 0, nullptr, &score));
+  EXPECT_CHECK_FAILS(cidut_RunCorrelate_UInt32(nullptr, 4, s32.data(), 6, 0, &offset, &score));
+
+  // The searches give 0.0 and 0.0 with status 0 for a short signal (and, 32-bit, for a
+  // margin as long as the model); the 8-bit search reports the margin.
+  offset = score = 5.0;
+  EXPECT_EQ(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 3, 0, &offset, &score), 0);
+  EXPECT_EQ(offset + score, 0.0);
+  offset = score = 5.0;
+  EXPECT_EQ(cidut_RunCorrelate_UInt32(m32.data(), 4, s32.data(), 6, 4, &offset, &score), 0);
+  EXPECT_EQ(offset + score, 0.0);
+  EXPECT_EQ(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 4, &offset, &score), badLength);
+  EXPECT_EQ(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, -3, &offset, &score), badLength);
+
+  leakGuard guard;
+  const auto m = randomSignal<uint32_t>(10, 1000, 5), s = randomSignal<uint32_t>(60, 1000, 6);
+  EXPECT_EQ(driveAllocationFailures([&] {
+              return cidut_RunCorrelate_UInt32(m.data(), 10, s.data(), 60, 3, &offset, &score);
+            }),
+            1);
+  EXPECT_EQ(driveAllocationFailures(
+                [&] { return cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 1, &offset, &score); }),
+            1);
+  // 57 shifts: one poll before the loop and one at shifts 0, 8, ..., 56.
+  std::vector<double> all(57);
+  EXPECT_EQ(driveAttentionFailures(
+                [&] { return cf_correlate1D_U32(m.data(), 10, s.data(), 60, 3, all.data()); }),
+            1 + 8);
+  EXPECT_EQ(driveAttentionFailures([&] {
+              return cidut_RunCorrelate_UInt32(m.data(), 10, s.data(), 60, 3, &offset, &score);
+            }),
+            9);
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+// Line sampling: exact fixed-point samples on pixel centres and between them, clipping at
+// every side against a floating-point reference, the repeated ends of a clipped profile,
+// nearest-pixel samples, the activity measure and the argument checks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/pitch.h"
+#include "id/idut/pitch/segment_clip.h"
+#include "support/hooks.h"
+#include "support/synthetic.h"
+
+namespace {
+
+constexpr int32_t outside = static_cast<int32_t>(0x8000084bu);
+
+cimg_windowConst windowOf(testImage& image) {
+  cimg_windowConst window;
+  EXPECT_EQ(cimg_windowConst_init(&window, image.constImage()), 0);
+  return window;
+}
+
+// Pixel values with every grey used: column c of row r is (37 c + 11 r) mod 256.
+void fillPattern(testImage& image, int32_t width, int32_t height) {
+  for (int32_t r = 0; r < height; ++r)
+    for (int32_t c = 0; c < width; ++c) image.at(c, r) = uint8_t((37 * c + 11 * r) % 256);
+}
+
+// Bilinear sample with weights (255 - f, f), f the top 8 fraction bits, as a reference.
+int32_t referenceSample(testImage& image, double u, double v) {
+  const int32_t c = int32_t(std::floor(u)), r = int32_t(std::floor(v));
+  const int32_t fx = int32_t((u - c) * 256.0), fy = int32_t((v - r) * 256.0);
+  const int32_t top = image.at(c, r) * (255 - fx) + image.at(c + 1, r) * fx;
+  const int32_t bottom = image.at(c, r + 1) * (255 - fx) + image.at(c + 1, r + 1) * fx;
+  return ((255 - fy) * top + fy * bottom) >> 16;
+}
+
+TEST(LineSampling, SamplesOnAndBetweenPixelCentres) {
+  testImage image(20, 5, 0);
+  const uint8_t greys[10] = {255, 128, 0, 1, 255, 200, 128, 7, 90, 255};
+  for (int32_t c = 0; c < 10; ++c) image.at(2 + c, 2) = greys[c];
+  const cimg_windowConst window = windowOf(image);
+  const cmath_vect a{2.5, 2.5}, b{12.5, 2.5};
+
+  // Starts of the sub-intervals: the pixel centres, grey x 255 x 255 / 65536.
+  uint8_t profile[10], mean = 1;
+  double spacing = 0.0;
+  ASSERT_EQ(cidut_linePixels1(&window, &a, &b, profile, 10.0, 10, &mean, &spacing), 0);
+  EXPECT_EQ(profile[0], 253);
+  EXPECT_EQ(profile[1], 127);
+  uint32_t sum = 0;
+  for (int32_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(profile[i], (greys[i] * 255 * 255) >> 16) << i;
+    sum += (greys[i] * 255 * 255) >> 8;
+  }
+  EXPECT_EQ(mean, (sum / 10) >> 8);
+  EXPECT_EQ(spacing, 1.0);
+
+  // Centres of the sub-intervals: half way between pixel centres (weights 127 and 128).
+  ASSERT_EQ(cidut_linePixels(&window, &a, &b, profile, 10, &mean, &spacing), 0);
+  for (int32_t i = 0; i < 10; ++i) {
+    const int32_t right = i + 1 < 10 ? greys[i + 1] : 0;
+    EXPECT_EQ(profile[i], ((greys[i] * 127 + right * 128) * 255) >> 16) << i;
+  }
+  EXPECT_EQ(spacing, 1.0);
+
+  // The window's origin moves the coordinates, not the samples.
+  ASSERT_EQ(cimg_image_setOrigin(image.image(), -40, 17), 0);
+  const cimg_windowConst moved = windowOf(image);
+  const cmath_vect movedA{a.x - 40, a.y + 17}, movedB{b.x - 40, b.y + 17};
+  uint8_t again[10];
+  ASSERT_EQ(cidut_linePixels(&moved, &movedA, &movedB, again, 10, &mean, &spacing), 0);
+  EXPECT_EQ(std::vector<uint8_t>(again, again + 10), std::vector<uint8_t>(profile, profile + 10));
+}
+
+TEST(LineSampling, DiagonalBilinearAndNearestSamples) {
+  testImage image(30, 25, 0);
+  fillPattern(image, 30, 25);
+  const cimg_windowConst window = windowOf(image);
+  const cmath_vect a{3.2, 4.9}, b{26.7, 20.1};
+  const int32_t n = 17;
+  uint8_t profile[n], mean = 0;
+  double spacing = 0.0;
+  ASSERT_EQ(cidut_linePixels(&window, &a, &b, profile, n, &mean, &spacing), 0);
+  EXPECT_DOUBLE_EQ(spacing, std::hypot(b.x - a.x, b.y - a.y) / n);
+  // 16.16 steps truncate, so the reference follows the same fixed-point positions.
+  const int64_t u1 = int64_t((a.x - 0.5) * 65536), v1 = int64_t((a.y - 0.5) * 65536);
+  const int64_t du = (int64_t((b.x - 0.5) * 65536) - u1) / n;
+  const int64_t dv = (int64_t((b.y - 0.5) * 65536) - v1) / n;
+  for (int32_t i = 0; i < n; ++i) {
+    const double u = double(u1 + du / 2 + i * du) / 65536, v = double(v1 + dv / 2 + i * dv) / 65536;
+    EXPECT_EQ(profile[i], referenceSample(image, u, v)) << i;
+  }
+
+  ASSERT_EQ(cidut_linePixels_LowPPM(&window, &a, &b, profile, n, &spacing), 0);
+  for (int32_t i = 0; i < n; ++i) {
+    const int64_t u = (u1 + du / 2 + i * du) >> 16, v = (v1 + dv / 2 + i * dv) >> 16;
+    EXPECT_EQ(profile[i], image.at(int32_t(u), int32_t(v))) << i;
+  }
+}
+
+TEST(LineSampling, ClippedEndsRepeatTheInsideSamples) {
+  testImage image(20, 10, 0);
+  fillPattern(image, 20, 10);
+  const cimg_windowConst window = windowOf(image);
+  // From 6 pixels left of the image to the centre of column 10 on row 5, starts of 16
+  // sub-intervals: sample i lies on column i - 6. Indices 6..14 stay inside (the end is
+  // rounded inwards by a step), the others repeat the nearest inside sample.
+  const cmath_vect a{-5.5, 5.5}, b{10.5, 5.5};
+  uint8_t profile[16], mean = 0;
+  double spacing = 0.0;
+  ASSERT_EQ(cidut_linePixels1(&window, &a, &b, profile, 16.0, 16, &mean, &spacing), 0);
+  for (int32_t i = 0; i < 16; ++i) {
+    const int32_t column = i < 6 ? 0 : (i > 14 ? 8 : i - 6);
+    EXPECT_EQ(profile[i], (image.at(column, 5) * 255 * 255) >> 16) << i;
+  }
+  uint32_t sum = 0;
+  for (int32_t c = 0; c <= 8; ++c) sum += (image.at(c, 5) * 255 * 255) >> 8;
+  EXPECT_EQ(mean, (sum / 9) >> 8);
+
+  // Segments that stay beyond one side, or pass outside a corner.
+  const cmath_vect misses[][2] = {{{-9, 2}, {-1, 8}},   {{25, 1}, {19.6, 9}}, {{3, -4}, {15, -0.1}},
+                                  {{2, 9.6}, {18, 30}}, {{-6, 3}, {3, -6}},   {{-3, -3}, {-1, 40}}};
+  for (const auto& m : misses) {
+    mean = 7;
+    EXPECT_EQ(cidut_linePixels(&window, &m[0], &m[1], profile, 8, &mean, &spacing), outside);
+    EXPECT_EQ(mean, 0);
+    EXPECT_DOUBLE_EQ(spacing, std::hypot(m[1].x - m[0].x, m[1].y - m[0].y) / 8);
+    int32_t activity = 3;
+    EXPECT_EQ(cidut_linePixels2D(&window, &m[0], &m[1], 8, &activity), outside);
+    EXPECT_EQ(activity, 0);
+  }
+}
+
+// Clipping against a floating-point reference: for segments from inside to beyond each
+// side and corner, and across the window, every sample of the index range has its 2 x 2
+// neighbourhood inside, and the range misses at most two inside samples at each end.
+TEST(LineSampling, ClipsAtEverySideAgainstAReference) {
+  const cimg_windowConst window{40, 30, 5, -3, 48, 1, nullptr, nullptr};
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> inside(0.0, 1.0), beyond(-25.0, 25.0);
+  int32_t clippedRuns = 0;
+  for (int32_t run = 0; run < 4000; ++run) {
+    cmath_vect a{window.x0 + 0.5 + 39 * inside(random), window.y0 + 0.5 + 29 * inside(random)};
+    cmath_vect b{a.x + 3 * beyond(random), a.y + 3 * beyond(random)};
+    if (run % 2) std::swap(a, b);  // outside first as well as inside first
+    const int32_t n = 1 + int32_t(random() % 90);
+    ccLineSampling grid;
+    const int32_t status = cidut_lineSampling_init(&window, &a, &b, n, false, &grid);
+    const int64_t u1 = int64_t((a.x - window.x0 - 0.5) * 65536);
+    const int64_t v1 = int64_t((a.y - window.y0 - 0.5) * 65536);
+    const int64_t du = (int64_t((b.x - window.x0 - 0.5) * 65536) - u1) / n;
+    const int64_t dv = (int64_t((b.y - window.y0 - 0.5) * 65536) - v1) / n;
+    auto isInside = [&](int32_t i) {
+      const int64_t u = u1 + i * du, v = v1 + i * dv;
+      return u >= 0 && u < 39 * 65536 && v >= 0 && v < 29 * 65536;
+    };
+    int32_t firstInside = -1, lastInside = -1;
+    for (int32_t i = 0; i < n; ++i) {
+      if (!isInside(i)) continue;
+      if (firstInside < 0) firstInside = i;
+      lastInside = i;
+    }
+    if (status == outside) {
+      EXPECT_TRUE(firstInside < 0 || lastInside - firstInside < 3) << run;
+      continue;
+    }
+    ASSERT_EQ(status, 0) << run;
+    EXPECT_EQ(grid.u, u1);
+    EXPECT_EQ(grid.du, du);
+    for (int32_t i = grid.first; i < grid.end; ++i) EXPECT_TRUE(isInside(i)) << run << " " << i;
+    EXPECT_LE(grid.first - firstInside, 2) << run;
+    EXPECT_LE(lastInside - (grid.end - 1), 2) << run;
+    if (grid.first > 0 || grid.end < n) ++clippedRuns;
+  }
+  EXPECT_GT(clippedRuns, 1000);
+
+  // Centred samples lie half a step further.
+  const cmath_vect a{10.0, 2.0}, b{30.0, 12.0};
+  ccLineSampling grid;
+  ASSERT_EQ(cidut_lineSampling_init(&window, &a, &b, 10, true, &grid), 0);
+  EXPECT_EQ(grid.u, int64_t(4.5 * 65536) + grid.du / 2);
+  EXPECT_EQ(grid.v, int64_t(4.5 * 65536) + grid.dv / 2);
+  EXPECT_EQ(grid.first, 0);
+  EXPECT_EQ(grid.end, 10);
+}
+
+TEST(LineSampling, ActivityOfStripes) {
+  // Stripes two pixels wide (0, 0, 200, 200, ...): samples at every second pixel centre
+  // alternate 0 and 198, one difference per visited position after the first.
+  testImage image(24, 4, 0);
+  for (int32_t c = 0; c < 24; ++c) image.at(c, 1) = (c / 2) % 2 ? 200 : 0;
+  const cimg_windowConst window = windowOf(image);
+  const cmath_vect a{0.5, 1.5}, b{20.5, 1.5};
+  int32_t activity = -1;
+  ASSERT_EQ(cidut_linePixels2D(&window, &a, &b, 20, &activity), 0);
+  EXPECT_EQ(activity, 9 * ((200 * 255 * 255) >> 16));
+  // Starting two columns left of the image, the running index starts at 2 while the bound
+  // stays end / 2: fewer positions are visited.
+  const cmath_vect early{-1.5, 1.5};
+  ASSERT_EQ(cidut_linePixels2D(&window, &early, &b, 22, &activity), 0);
+  EXPECT_EQ(activity, 7 * ((200 * 255 * 255) >> 16));
+}
+
+TEST(LineSampling, ArgumentChecks) {
+  testImage image(10, 10, 50);
+  const cimg_windowConst window = windowOf(image);
+  const cmath_vect a{1, 1}, b{8, 8}, far{70000.0, 1.0};
+  uint8_t profile[8], mean;
+  double spacing;
+  int32_t count = 0, activity;
+  EXPECT_CHECK_FAILS(cidut_linePixels(&window, &a, &b, profile, 0, &mean, &spacing));
+  EXPECT_CHECK_FAILS(cidut_linePixels1(&window, &a, &b, nullptr, 8.0, 8, &mean, &spacing));
+  EXPECT_CHECK_FAILS(cidut_linePixels_LowPPM(nullptr, &a, &b, profile, 8, &spacing));
+  EXPECT_CHECK_FAILS(cidut_linePixels2D(&window, &a, nullptr, 8, &activity));
+  EXPECT_CHECK_FAILS(cidut_linePixels(&window, &a, &far, profile, 8, &mean, &spacing));
+  // Points closer than half a pixel give no samples to take.
+  const cmath_vect near{1.3, 1.2};
+  ASSERT_EQ(cidut_getPixelCount(&a, &near, &count), 0);
+  EXPECT_EQ(count, 0);
+  EXPECT_CHECK_FAILS(cidut_linePixels(&window, &a, &near, profile, count, &mean, &spacing));
+  const cmath_vect half{1.0, 3.5}, under{1.0, 3.4999};
+  ASSERT_EQ(cidut_getPixelCount(&a, &half, &count), 0);
+  EXPECT_EQ(count, 3);  // rounded half away from zero
+  ASSERT_EQ(cidut_getPixelCount(&a, &under, &count), 0);
+  EXPECT_EQ(count, 2);
+}
+
+}  // namespace
