@@ -104,14 +104,74 @@ size_t localWorkBytes(int32_t width, int32_t height) {
   return size_t(width) * (2 * size_t(height) + 5) + 2 * reach;
 }
 
-// The local thresholds T and ranges A. The range tests against the minimum contrast are
-// looked up by range.
-void localThresholds(const reducedImages& im, uint8_t fallback, double minContrast, uint8_t* work) {
-  bool below[256], reaches[256];
-  for (int32_t r = 0; r < 256; ++r) {
-    below[r] = r < minContrast;
-    reaches[r] = r >= minContrast;
+// The smallest range that reaches the minimum contrast, 256 when none does.
+int32_t contrastLevel(double minContrast) {
+  int32_t level = 0;
+  while (level < 256 && !(level >= minContrast)) ++level;
+  return level;
+}
+
+// One row of the local thresholds: the 9 x 9 extremes, the extremes of the three pixels
+// below, D and E at the pixel; out, T and A.
+struct localRow {
+  const uint8_t* maxD;
+  const uint8_t* minE;
+  const uint8_t* maxD3;
+  const uint8_t* minE3;
+  const uint8_t* d;
+  const uint8_t* e;
+  uint8_t* t;
+  uint8_t* a;
+};
+
+// The decision of one pixel (ranges of at least level reach the minimum contrast).
+void decide(const localRow& row, int32_t x, int32_t level, uint8_t fallback) {
+  const int32_t r9 = row.maxD[x] - row.minE[x];
+  if (r9 < level) {
+    row.t[x] = fallback;
+    row.a[x] = uint8_t(row.d[x] - row.e[x]);
+    return;
   }
+  const int32_t r3 = row.maxD3[x] - row.minE3[x];
+  const int32_t r = r3 >= level ? r3 : r9;
+  row.t[x] = uint8_t(row.minE[x] + r / 2);
+  row.a[x] = uint8_t(r9);
+}
+
+// The decisions of a row, sixteen pixels at a time through masks where SSE2 is there. The
+// ranges cannot wrap: the 9 x 9 window holds the three pixels below, and D >= E.
+void decideRow(const localRow& row, int32_t width, int32_t level, uint8_t fallback) {
+  int32_t x = 0;
+#ifdef __SSE2__
+  auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+  auto store = [](uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+  auto select = [](__m128i mask, __m128i yes, __m128i no) {
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+  };
+  // r >= level as r = max(r, level), never true for a level of 256.
+  const __m128i levelLanes = _mm_set1_epi8(char(std::min(level, 255)));
+  const __m128i reachable = level < 256 ? _mm_set1_epi8(-1) : _mm_setzero_si128();
+  auto reaches = [&](__m128i r) {
+    return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(r, levelLanes), r), reachable);
+  };
+  const __m128i fallbackLanes = _mm_set1_epi8(char(fallback)), low7 = _mm_set1_epi8(0x7f);
+  for (; x + 16 <= width; x += 16) {
+    const __m128i minE = load(row.minE + x);
+    const __m128i r9 = _mm_subs_epu8(load(row.maxD + x), minE);
+    const __m128i r3 = _mm_subs_epu8(load(row.maxD3 + x), load(row.minE3 + x));
+    const __m128i r = select(reaches(r3), r3, r9);
+    const __m128i local = _mm_add_epi8(minE, _mm_and_si128(_mm_srli_epi16(r, 1), low7));
+    const __m128i contrasted = reaches(r9);
+    store(row.t + x, select(contrasted, local, fallbackLanes));
+    store(row.a + x, select(contrasted, r9, _mm_sub_epi8(load(row.d + x), load(row.e + x))));
+  }
+#endif
+  for (; x < width; ++x) decide(row, x, level, fallback);
+}
+
+// The local thresholds T and ranges A.
+void localThresholds(const reducedImages& im, uint8_t fallback, double minContrast, uint8_t* work) {
+  const int32_t level = contrastLevel(minContrast);
   const int32_t width = im.a.width, height = im.a.height;
   const ptrdiff_t planeBytes = ptrdiff_t{width} * height;
   uint8_t* rowMaxD = work;
@@ -133,22 +193,15 @@ void localThresholds(const reducedImages& im, uint8_t fallback, double minContra
     const int32_t next = std::min(height - 1, y + 1);
     rowExtremes(cimg_windowConst_row<uint8_t>(&im.d, next), width, 1, padded, maxD3, takeMax{});
     rowExtremes(cimg_windowConst_row<uint8_t>(&im.e, next), width, 1, padded, minE3, takeMin{});
-    const uint8_t* d = cimg_windowConst_row<uint8_t>(&im.d, y);
-    const uint8_t* e = cimg_windowConst_row<uint8_t>(&im.e, y);
-    uint8_t* a = cimg_window_row<uint8_t>(&im.a, y);
-    uint8_t* t = cimg_window_row<uint8_t>(&im.t, y);
-    for (int32_t x = 0; x < width; ++x) {
-      const int32_t r9 = maxD[x] - minE[x];
-      if (below[r9]) {
-        t[x] = fallback;
-        a[x] = uint8_t(d[x] - e[x]);
-        continue;
-      }
-      const int32_t r3 = maxD3[x] - minE3[x];
-      const int32_t r = reaches[r3] ? r3 : r9;
-      t[x] = uint8_t(minE[x] + r / 2);
-      a[x] = uint8_t(r9);
-    }
+    const localRow row{maxD,
+                       minE,
+                       maxD3,
+                       minE3,
+                       cimg_windowConst_row<uint8_t>(&im.d, y),
+                       cimg_windowConst_row<uint8_t>(&im.e, y),
+                       cimg_window_row<uint8_t>(&im.t, y),
+                       cimg_window_row<uint8_t>(&im.a, y)};
+    decideRow(row, width, level, fallback);
   }
 }
 
