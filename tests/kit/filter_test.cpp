@@ -136,6 +136,30 @@ TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
   }
 }
 
+TEST(KitFilter, SmoothingAtEverySecondColumnMatchesDirectConvolution) {
+  std::mt19937 random(6);
+  // Kernels of 1 to 9 taps at every second column, rows kept at every first, second or
+  // third; widths from narrower than the kernel to several vector steps with any tail.
+  for (int trial = 0; trial < 60; ++trial) {
+    const int32_t n = trial % 5, width = 1 + int32_t(random() % 70), height = 1 + trial % 9;
+    randomImage image(width, height, random);
+    csGaussParams params = csGaussParamsNull;
+    params.xSize = params.ySize = n;
+    params.xSample = 2;
+    params.ySample = 1 + trial % 3;
+    image8 out;
+    ASSERT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &out.image, &params), 0);
+    const cimg_window in = image.window(0, 0, width, height), result = out.window();
+    const int32_t sy = params.ySample;
+    ASSERT_EQ(result.width, (width + 1) / 2);
+    ASSERT_EQ(result.height, (height + sy - 1) / sy);
+    for (int32_t j = 0; j < result.height; ++j)
+      for (int32_t i = 0; i < result.width; ++i)
+        ASSERT_EQ(pixel(result, i, j), gaussAt(in, 2 * i, j * sy + (sy - 1) / 2, n, n, 1.0, true))
+            << "trial " << trial << " at " << i << ", " << j;
+  }
+}
+
 TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
   std::mt19937 random(8);
   randomImage image(70, 40, random);

@@ -84,13 +84,30 @@ TEST(KitPel, CopyMatchesACopyTakenAsideForAnyPairOfWindows) {
   }
 }
 
+// low below the level, high from it on.
+std::vector<uint8_t> stepTable(int32_t level, uint8_t low, uint8_t high) {
+  std::vector<uint8_t> table(256);
+  for (int32_t v = 0; v < 256; ++v) table[v] = v < level ? low : high;
+  return table;
+}
+
 TEST(KitPel, MapAppliesTheTableInPlaceOrIntoAnotherWindow) {
   std::mt19937 random(5);
-  uint8_t table[256];
-  for (uint8_t& t : table) t = uint8_t(random());
-  for (int trial = 0; trial < 200; ++trial) {
+  // A random table, steps either way at the extreme levels (0 and 256: constant tables),
+  // a step between two other values, and a step with one entry off.
+  std::vector<std::vector<uint8_t>> tables(1, std::vector<uint8_t>(256));
+  for (uint8_t& t : tables[0]) t = uint8_t(random());
+  for (const int32_t level : {0, 1, 128, 254, 255, 256}) {
+    tables.push_back(stepTable(level, 0, 255));
+    tables.push_back(stepTable(level, 255, 0));
+  }
+  tables.push_back(stepTable(100, 17, 200));
+  tables.push_back(stepTable(100, 0, 255));
+  tables.back()[200] = 254;
+  for (int trial = 0; trial < 41 * int32_t(tables.size()); ++trial) {
+    const uint8_t* table = tables[trial / 41].data();
     randomImage a(41, 17, random), b(41, 17, random);
-    // Widths 1..41 run through every remainder of the four-pixel steps.
+    // Widths 1..41 run through every remainder of the four- and sixteen-pixel steps.
     const int32_t width = 1 + trial % 41, height = 1 + int32_t(random() % 17);
     const bool inPlace = trial % 3 == 0;
     const cimg_window from = randomPlace(a, width, height, random);

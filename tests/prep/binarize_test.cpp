@@ -371,7 +371,10 @@ plane localMinMaxReference(const plane& in, const cidut_binarizeParams& p, plane
 TEST(Binarize, LocalMinMaxAgainstDirectNeighbourhoods) {
   leakGuard guard;
   std::mt19937 random(77);
-  for (int trial = 0; trial < 12; ++trial) {
+  // Every reduction 0..3 with minimum contrasts that some ranges reach, that every range
+  // reaches (0) and that none reaches (256).
+  const double contrasts[] = {20.0, 35.5, 0.0, 256.0};
+  for (int trial = 0; trial < 16; ++trial) {
     const int32_t w = 1 + int32_t(random() % 60), h = 1 + int32_t(random() % 45);
     // Blobs of ink on a ramp, so that flat, low-range and high-range places all occur.
     greyScene scene(w, h, 180);
@@ -387,7 +390,7 @@ TEST(Binarize, LocalMinMaxAgainstDirectNeighbourhoods) {
     const plane in = read(image.constImage());
     cidut_binarizeParams p = paramsFor(CIDUT_BINARIZE_LOCAL_MINMAX);
     p.reduction = int32_t(trial % 4);
-    p.minLocalContrast = trial % 3 ? 20.0 : 35.5;
+    p.minLocalContrast = contrasts[(trial + trial / 4) % 4];
     plane mask(0, 0), expectedMask(0, 0);
     EXPECT_EQ(binarize(in, p, &mask).v, localMinMaxReference(in, p, &expectedMask).v) << trial;
     EXPECT_EQ(mask.v, expectedMask.v) << trial;

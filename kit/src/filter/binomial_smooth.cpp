@@ -5,8 +5,10 @@
 // Sums are exact: a row sum of kernel n stays below 255 * 4^n, a full sum below
 // 255 * 4^(nx + ny). The common case (every column kept, nx <= 4, gain 1) runs in SSE2:
 // row sums in 16-bit lanes (below 65536 for nx <= 4), column sums in 16-bit lanes while
-// the full sum fits them and in 32-bit lanes through pmaddwd otherwise. Every other case,
-// and every build without SSE2, takes the plain loop, which gives the same bytes.
+// the full sum fits them and in 32-bit lanes through pmaddwd otherwise. Rows kept at every
+// second column (sub-sampling by 2) take the same path, their row sums formed from the even
+// and odd pixels apart. Every other case, and every build without SSE2, takes the plain
+// loop, which gives the same bytes.
 #include <string.h>
 
 #include <algorithm>
@@ -111,6 +113,38 @@ void rowSums16(const uint8_t* p, int32_t count, const uint32_t* w, uint16_t* out
   for (; i < count; ++i) {
     uint32_t sum = 0;
     for (int d = 0; d <= 2 * N; ++d) sum += w[d] * p[i + d];
+    out[i] = uint16_t(sum);
+  }
+}
+
+// The same sums for kernels placed at every second pixel: kept pixel i reads p[2i + d]. In
+// 16-bit lanes, 16 bytes from p + 2i + 2m hold the pixels of taps 2m (low bytes) and 2m + 1
+// (high bytes) of kept pixels i .. i + 7. The last load reaches one byte past those taps,
+// so the vector loop stops one kept pixel early.
+template <int N>
+void rowSumsHalved16(const uint8_t* p, int32_t count, const uint32_t* w, uint16_t* out) {
+  const __m128i lowBytes = _mm_set1_epi16(0xff);
+  __m128i weight[N + 1];
+#pragma GCC unroll 16
+  for (int d = 0; d <= N; ++d) weight[d] = _mm_set1_epi16(int16_t(w[d]));
+  int32_t i = 0;
+  for (; i + 9 <= count; i += 8) {
+    __m128i tap[2 * N + 2];
+#pragma GCC unroll 16
+    for (int m = 0; m <= N; ++m) {
+      const __m128i pairs = load16(p + 2 * i + 2 * m);
+      tap[2 * m] = _mm_and_si128(pairs, lowBytes);
+      tap[2 * m + 1] = _mm_srli_epi16(pairs, 8);
+    }
+    __m128i sum = _mm_mullo_epi16(tap[N], weight[N]);
+#pragma GCC unroll 16
+    for (int d = 0; d < N; ++d)
+      sum = _mm_add_epi16(sum, _mm_mullo_epi16(_mm_add_epi16(tap[d], tap[2 * N - d]), weight[d]));
+    store16(out + i, sum);
+  }
+  for (; i < count; ++i) {
+    uint32_t sum = 0;
+    for (int d = 0; d <= 2 * N; ++d) sum += w[d] * p[2 * i + d];
     out[i] = uint16_t(sum);
   }
 }
@@ -224,10 +258,13 @@ using rowSums16Fn = void (*)(const uint8_t*, int32_t, const uint32_t*, uint16_t*
 using columnSums16Fn = void (*)(const uint16_t* const*, int32_t, const uint32_t*, int32_t, uint32_t,
                                 uint8_t*);
 
-rowSums16Fn rowSums16For(int32_t n) {
-  static constexpr rowSums16Fn kernels[] = {&rowSums16<0>, &rowSums16<1>, &rowSums16<2>,
-                                            &rowSums16<3>, &rowSums16<4>};
-  return kernels[n];
+// The row sums of kernel 2n + 1 at every pixel (step 1) or every second one (step 2).
+rowSums16Fn rowSums16For(int32_t n, int32_t step) {
+  static constexpr rowSums16Fn kernels[2][5] = {
+      {&rowSums16<0>, &rowSums16<1>, &rowSums16<2>, &rowSums16<3>, &rowSums16<4>},
+      {&rowSumsHalved16<0>, &rowSumsHalved16<1>, &rowSumsHalved16<2>, &rowSumsHalved16<3>,
+       &rowSumsHalved16<4>}};
+  return kernels[step - 1][n];
 }
 
 // The column sums of kernel 2n + 1: 16-bit lanes when the totals fit them, else 32-bit
@@ -245,9 +282,10 @@ columnSums16Fn columnSumsFor(int32_t n, bool narrow, bool largeRows) {
   return narrow ? narrowKernels[n] : wideKernels[largeRows][n];
 }
 
-// Sizes the SSE2 loops take: every column kept, row sums in 16 bits, column sums in 32.
+// Sizes the SSE2 loops take: every column or every second one kept, row sums in 16 bits,
+// column sums in 32.
 bool fastPath(const cip_filterAxis& x, const cip_filterAxis& y, uint64_t gain16) {
-  return x.step == 1 && x.taps <= 9 && y.taps <= 17 && gain16 == unitGain;
+  return x.step <= 2 && x.taps <= 9 && y.taps <= 17 && gain16 == unitGain;
 }
 
 #endif
@@ -316,7 +354,7 @@ int32_t cip_binomialSmooth8(const cimg_windowConst& source, const cimg_window& d
           spanOfRow(cimg_windowConst_row<uint8_t>(&source, r), source.width, x.start, span, padded);
 #ifdef __SSE2__
       if (fast) {
-        rowSums16For(x.taps / 2)(p, x.count, wx, static_cast<uint16_t*>(sums));
+        rowSums16For(x.taps / 2, x.step)(p, x.count, wx, static_cast<uint16_t*>(sums));
         continue;
       }
 #endif

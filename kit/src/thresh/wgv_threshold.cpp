@@ -1,7 +1,12 @@
 // The within-group-variance (Otsu) threshold of a histogram or of an 8-bit window. Every
-// threshold's between-class variance is compared with the best so far in exact integer
-// arithmetic, so that equally good thresholds are found equal and the tie rule decides.
+// threshold's between-class variance is compared with the best so far as exact integer
+// arithmetic would, so that equally good thresholds are found equal and the tie rule
+// decides: in floating point with a bound on its error, and in wide integers when the
+// floating-point values are too close to tell.
+#include <math.h>
+
 #include <algorithm>
+#include <limits>
 
 #include "kit/pel.h"
 #include "kit/system.h"
@@ -100,6 +105,43 @@ int32_t compare(const splitScore& a, const splitScore& b) {
   return compare(product(a.numerator, b.denominator), product(b.numerator, a.denominator));
 }
 
+// A split's score bracketed in floating point: low <= D^2 / (n0 n1) <= high. Each of
+// n0 sum and count s0 is within 3 roundings of its value and D within about 4 roundings of
+// their sum; the slack takes 16, and the factors on the bounds cover the last few
+// roundings of the square and the quotient.
+struct scoreRange {
+  double low;
+  double high;
+};
+
+scoreRange rangeOf(const moments& all, uint64_t darkCount, u128 darkSum) {
+  constexpr double epsilon = std::numeric_limits<double>::epsilon();  // two roundings
+  const double a = double(darkCount) * double(all.sum), b = double(all.count) * double(darkSum);
+  const double d = fabs(a - b), slack = 8 * epsilon * (a + b);
+  const double denominator = double(darkCount) * double(all.count - darkCount);
+  const double low = std::max(0.0, d - slack), high = d + slack;
+  return {low * low / denominator * (1 - 32 * epsilon),
+          high * high / denominator * (1 + 32 * epsilon)};
+}
+
+// A split at a threshold: its dark class and its bracketed score.
+struct split {
+  uint64_t darkCount;
+  u128 darkSum;
+  scoreRange range;
+};
+
+split splitOf(const moments& all, uint64_t darkCount, u128 darkSum) {
+  return {darkCount, darkSum, rangeOf(all, darkCount, darkSum)};
+}
+
+// The order of two splits' scores; exact only when their ranges overlap.
+int32_t compare(const moments& all, const split& a, const split& b) {
+  if (a.range.low > b.range.high) return 1;
+  if (a.range.high < b.range.low) return -1;
+  return compare(scoreOf(all, a.darkCount, a.darkSum), scoreOf(all, b.darkCount, b.darkSum));
+}
+
 void checkParams(const cip_threshParams* params, const cip_threshResult* result) {
   CIP_CHECK(params != nullptr && result != nullptr);
   CIP_CHECK(params->tieRule == CIP_THRESH_TIE_MIDDLE || params->tieRule == CIP_THRESH_TIE_LOWEST);
@@ -143,7 +185,7 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
   // Thresholds t = first + 1 .. last leave both classes occupied. The best ones seen so far
   // are the run runStart .. runEnd of consecutive equal scores; a later, separate run of the
   // same score does not replace it.
-  splitScore best;
+  split best{};
   int64_t runStart = -1, runEnd = -1;
   bool inRun = false;
   uint64_t darkCount = 0;
@@ -155,10 +197,10 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
       if (inRun) runEnd = t;
       continue;
     }
-    const splitScore score = scoreOf(all, darkCount, darkSum);
-    const int32_t order = runStart < 0 ? 1 : compare(score, best);
+    const split candidate = splitOf(all, darkCount, darkSum);
+    const int32_t order = runStart < 0 ? 1 : compare(all, candidate, best);
     if (order > 0) {
-      best = score;
+      best = candidate;
       runStart = runEnd = t;
       inRun = true;
     } else if (order == 0 && inRun) {
@@ -180,10 +222,11 @@ extern "C" int32_t cip_threshComputeWGVThresholdFromHistogram(const uint32_t* hi
   const wideNumber spread =
       difference(product(wideNumber::of(all.count), wideNumber::of(all.squares)),
                  product(wideNumber::of(all.sum), wideNumber::of(all.sum)));
+  const splitScore bestScore = scoreOf(all, best.darkCount, best.darkSum);
   result->threshold = int32_t(low + threshold);
   result->valid = 1;
-  result->separability =
-      double(best.numerator.approximate() / product(best.denominator, spread).approximate());
+  result->separability = double(bestScore.numerator.approximate() /
+                                product(bestScore.denominator, spread).approximate());
   result->darkMean = double(low + (long double)darkSum / darkCount);
   result->lightMean = double(low + (long double)(all.sum - darkSum) / (all.count - darkCount));
   return 0;
