@@ -130,12 +130,12 @@ CIDUT_DECLARE_TYPE_CHECKS(cstd_vector_cidut_toothCand)
 
 // Teeth and their summary measures. Records own their vector: construct / destruct.
 typedef struct cidut_teethResults {
-  int32_t dominantWidth;         // 24.8 mean width of the winning width cluster
-  int32_t dominantShift;         // 24.8 grid phase of the teeth centres within a pitch
-  int32_t measuredPitch;         // 24.8 (last centre - first centre) / (count - 1)
-  int32_t avgCellSizeDeviation;  // 8.8 mean of width / expected width - 1 over real teeth
-  int32_t avgCellSize;           // 24.8 mean width over real teeth
-  int32_t expectedWidth;         // 24.8 expected width used (after perspective scaling)
+  int32_t dominantWidth;              // 24.8 mean width of the winning width cluster
+  int32_t dominantShift;              // 24.8 grid phase of the teeth centres within a pitch
+  int32_t measuredPitch;              // 24.8 (last centre - first centre) / (count - 1)
+  int32_t avgCellSizeDeviation;       // 8.8 mean of width / expected width - 1 over real teeth
+  int32_t avgCellSize;                // 24.8 mean width over real teeth
+  int32_t expectedWidth;              // 24.8 expected width used (after perspective scaling)
   cstd_vector_cidut_toothCand teeth;  // one tooth per slot
   int32_t reserved;                   // 24.8, -256; not written by the pairing
   int32_t bestIndex;                  // pairing bins only: the bin's best candidate
@@ -184,8 +184,7 @@ CIDUT_API int32_t cidut_edgePairingParams_init(cidut_edgePairingParams* params);
 // times.
 CIDUT_API int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
                                      const cidut_edgeList1D* edges, const cmath_xform* forward,
-                                     const cmath_xform* inverse,
-                                     const cmath_shapeAffineRect* rect,
+                                     const cmath_xform* inverse, const cmath_shapeAffineRect* rect,
                                      const cmath_xformLinear* pointXform,
                                      cidut_teethResults* results);
 

@@ -11,9 +11,8 @@ namespace {
 // Initial clusters when a spread-out cluster is clustered again.
 constexpr int32_t splitInitialClusters = 3;
 
-int32_t kMeans(const ccTeethClustering& clustering, int32_t initialClusters,
-               const int32_t* values, int32_t n, int32_t* labels, cmath_statisticsFixed* slots,
-               int32_t* clusterCount) {
+int32_t kMeans(const ccTeethClustering& clustering, int32_t initialClusters, const int32_t* values,
+               int32_t n, int32_t* labels, cmath_statisticsFixed* slots, int32_t* clusterCount) {
   cidut_clusterKMeansParamsFixed params;
   params.k = initialClusters - 2;
   params.relativeTolerance = -1.0;
@@ -61,8 +60,8 @@ bool spreadOut(const int32_t* values, const int32_t* labels, int32_t n, int32_t 
 
 }  // namespace
 
-int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* values,
-                           int32_t n, int32_t* labels, int32_t* work, int32_t* workLabels,
+int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* values, int32_t n,
+                           int32_t* labels, int32_t* work, int32_t* workLabels,
                            cmath_statisticsFixed slots[cidut_teethMaxClusters],
                            int32_t* clusterCount, bool* usable) {
   *usable = false;
@@ -75,8 +74,8 @@ int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* v
   if (*clusterCount < 1) return 0;
 
   // The tolerance in 24.8 whatever the clustering's fractional bits.
-  const int64_t limit = int64_t{cidut_teethFixed(clustering.absoluteTolerance)} *
-                        clustering.splitFactor;
+  const int64_t limit =
+      int64_t{cidut_teethFixed(clustering.absoluteTolerance)} * clustering.splitFactor;
   int32_t split = -1;
   for (int32_t c = 0; c < *clusterCount; ++c) {
     int32_t mean = 0;
@@ -98,8 +97,8 @@ int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* v
   }
   cmath_statisticsFixed halves[cidut_teethMaxClusters];
   int32_t halfCount = 0;
-  if (const int32_t status = kMeans(clustering, splitInitialClusters, work, members, workLabels,
-                                    halves, &halfCount);
+  if (const int32_t status =
+          kMeans(clustering, splitInitialClusters, work, members, workLabels, halves, &halfCount);
       status < 0) {
     return status;
   }

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool hasEdge(const cidut_toothCand& tooth) { return tooth.firstEdge >= 0 || tooth.secondEdge >= 0; }
+bool hasEdge(const cidut_toothCand& tooth) {
+  return tooth.firstEdge >= 0 || tooth.secondEdge >= 0;
+}
 
 // Whether centre lies strictly between the mapped positions of tooth's two edges.
 bool inside(const ccTeethScan& scan, const cidut_toothCand& tooth, int32_t centre) {

@@ -36,8 +36,7 @@ int32_t mapEdges(const cmath_shapeAffineRectCenter& centre, const cmath_xform* f
     return status;
   }
   cmath_shapeAffineRect mappedRect;
-  if (const int32_t status = cidut_affine_mapPerspective(&rect, forward, &mappedRect);
-      status < 0) {
+  if (const int32_t status = cidut_affine_mapPerspective(&rect, forward, &mappedRect); status < 0) {
     return status;
   }
   if (const int32_t status = cmath_shapeAffineRect_getCenter(&mappedRect, mappedCentre);
@@ -84,8 +83,7 @@ int32_t mappedAxis(const cmath_shapeAffineRectCenter& mappedCentre, cmath_shapeL
 
 extern "C" int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
                                       const cidut_edgeList1D* edges, const cmath_xform* forward,
-                                      const cmath_xform* inverse,
-                                      const cmath_shapeAffineRect* rect,
+                                      const cmath_xform* inverse, const cmath_shapeAffineRect* rect,
                                       const cmath_xformLinear* pointXform,
                                       cidut_teethResults* results) {
   CIDUT_CHECK(params != nullptr && edges != nullptr && rect != nullptr && results != nullptr);
@@ -116,8 +114,8 @@ extern "C" int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
       return frame.exit();
     }
     frame.holdBlock(&mapped);
-    if (frame.failed(mapEdges(centre, forward, scan.edges, scan.count, mapped, &mappedCentre,
-                              &scan))) {
+    if (frame.failed(
+            mapEdges(centre, forward, scan.edges, scan.count, mapped, &mappedCentre, &scan))) {
       return frame.exit();
     }
     scan.mapped = mapped;
@@ -139,8 +137,7 @@ extern "C" int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
     return frame.exit();
   }
 
-  if (frame.failed(csys_attention_check()) ||
-      frame.failed(cidut_teethPairIntoBins(scan, &bins)) ||
+  if (frame.failed(csys_attention_check()) || frame.failed(cidut_teethPairIntoBins(scan, &bins)) ||
       frame.failed(csys_attention_check()) ||
       frame.failed(cidut_teethSelect(scan, &bins, results)) ||
       frame.failed(csys_attention_check()) ||

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool placed(const cidut_toothCand& tooth) { return tooth.slot != -1; }
+bool placed(const cidut_toothCand& tooth) {
+  return tooth.slot != -1;
+}
 
 cidut_toothCand synthetic(const ccTeethScan& scan, int32_t centre, int32_t slot) {
   cidut_toothCand tooth;
@@ -33,7 +35,8 @@ int32_t nextPlaced(const cidut_toothCand* teeth, int32_t a, int32_t last) {
 void fillWidestGap(const ccTeethScan& scan, cidut_toothCand* teeth, int32_t first, int32_t last,
                    int32_t step) {
   int32_t left = -1, right = -1;
-  for (int32_t a = first, b = nextPlaced(teeth, a, last); b >= 0; a = b, b = nextPlaced(teeth, a, last)) {
+  for (int32_t a = first, b = nextPlaced(teeth, a, last); b >= 0;
+       a = b, b = nextPlaced(teeth, a, last)) {
     if (left < 0 || teeth[b].centre - teeth[a].centre > teeth[right].centre - teeth[left].centre) {
       left = a;
       right = b;
@@ -57,8 +60,7 @@ void fillWidestGap(const ccTeethScan& scan, cidut_toothCand* teeth, int32_t firs
     for (int32_t i = empty; i < left; ++i) teeth[i] = teeth[i + 1];
     --left;
   }
-  teeth[left + 1] =
-      synthetic(scan, (teeth[left].centre + rightCentre) / 2, teeth[left].slot + 1);
+  teeth[left + 1] = synthetic(scan, (teeth[left].centre + rightCentre) / 2, teeth[left].slot + 1);
 }
 
 }  // namespace

@@ -47,8 +47,8 @@ int32_t cidut_teethPairIntoBins(const ccTeethScan& scan, cstd_vector_cidut_teeth
   CIDUT_CHECK(binWidth != 0);
 
   const int32_t binCount = int32_t(std::ceil(scan.mappedXLength / (p.expectedPitch * 0.8)));
-  if (const int32_t status = cstd_vector_cidut_teethResults_resize(bins, uint32_t(binCount),
-                                                                   binCount >> 31);
+  if (const int32_t status =
+          cstd_vector_cidut_teethResults_resize(bins, uint32_t(binCount), binCount >> 31);
       status < 0) {
     return status;
   }

@@ -78,7 +78,8 @@ extern "C" int32_t cidut_teethResults_assign(cidut_teethResults* destination,
   CIDUT_CHECK(destination != nullptr && source != nullptr);
   if (destination == source) return 0;
   // The teeth first: a failing copy leaves the destination as it was.
-  if (const int32_t status = cstd_vector_cidut_toothCand_assign(&destination->teeth, &source->teeth);
+  if (const int32_t status =
+          cstd_vector_cidut_toothCand_assign(&destination->teeth, &source->teeth);
       status < 0) {
     return status;
   }

@@ -40,8 +40,7 @@ struct dominantPair {
 // Scores the contrast clusters of the members of width cluster c; a better pair replaces
 // *best (and its labels the winner labels).
 int32_t scoreContrasts(const ccTeethScan& scan, const cidut_toothCand* candidates, int32_t n,
-                       const selectionArrays& a, int32_t c, int32_t widthFit,
-                       dominantPair* best) {
+                       const selectionArrays& a, int32_t c, int32_t widthFit, dominantPair* best) {
   int64_t sum = 0;
   int32_t members = 0;
   for (int32_t i = 0; i < n; ++i) {
@@ -128,8 +127,7 @@ int32_t findDominantPair(const ccTeethScan& scan, const cidut_toothCand* candida
 
 // The phase of the winners' centres: the mean of the largest phase cluster.
 int32_t findPhase(const ccTeethScan& scan, const cidut_toothCand* candidates, int32_t n,
-                  const selectionArrays& a, const dominantPair& best, int32_t* shift,
-                  bool* found) {
+                  const selectionArrays& a, const dominantPair& best, int32_t* shift, bool* found) {
   *found = false;
   const int32_t pitch = scan.pitch;
   const int32_t marker = 10 * pitch;
@@ -184,8 +182,8 @@ int32_t cidut_teethSelect(const ccTeethScan& scan, cstd_vector_cidut_teethResult
 
   ccCleanupFrame<2> frame;
   cidut_toothCand* candidates = nullptr;
-  if (frame.failed(csys_memory_alloc_internal(sizeof(cidut_toothCand) * size_t(n),
-                                              (void**)&candidates))) {
+  if (frame.failed(
+          csys_memory_alloc_internal(sizeof(cidut_toothCand) * size_t(n), (void**)&candidates))) {
     return frame.exit();
   }
   frame.holdBlock(&candidates);
@@ -210,8 +208,8 @@ int32_t cidut_teethSelect(const ccTeethScan& scan, cstd_vector_cidut_teethResult
 
   dominantPair best;
   bool found = false;
-  if (frame.failed(findDominantPair(scan, candidates, n, a, &best, &results->dominantWidth,
-                                    &found)) ||
+  if (frame.failed(
+          findDominantPair(scan, candidates, n, a, &best, &results->dominantWidth, &found)) ||
       !found) {
     return frame.exit();
   }

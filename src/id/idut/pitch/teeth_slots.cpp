@@ -12,7 +12,9 @@ namespace {
 constexpr int32_t contrastWeight = 205;
 constexpr int32_t widthWeight = 384;
 
-int32_t weighted(int32_t value, int32_t weight) { return (value * weight + 128) >> 8; }
+int32_t weighted(int32_t value, int32_t weight) {
+  return (value * weight + 128) >> 8;
+}
 
 void scoreCandidate(const ccTeethScan& scan, int32_t dominantShift, int32_t dominantWidth,
                     cidut_toothCand* candidate) {
@@ -48,9 +50,8 @@ int32_t cidut_teethPlace(const ccTeethScan& scan, cidut_toothCand* candidates, i
   if (const int32_t status = cstd_vector_cidut_toothCand_clear(&results->teeth); status < 0) {
     return status;
   }
-  if (const int32_t status =
-          cstd_vector_cidut_toothCand_resizeFill(&results->teeth, uint32_t(slots), slots >> 31,
-                                                 &empty);
+  if (const int32_t status = cstd_vector_cidut_toothCand_resizeFill(
+          &results->teeth, uint32_t(slots), slots >> 31, &empty);
       status < 0) {
     return status;
   }

@@ -14,7 +14,9 @@ CIDUT_DECLARE_INTERNAL_TYPED_VECTOR(cidut_teethResults)
 }
 
 // A length in pixels as 24.8 (also a ratio as 8.8): x * 256 + 0.5, truncated toward zero.
-inline int32_t cidut_teethFixed(double x) { return int32_t(x * 256.0 + 0.5); }
+inline int32_t cidut_teethFixed(double x) {
+  return int32_t(x * 256.0 + 0.5);
+}
 
 // x / y in 8.8 with a rounded divisor, (x * 16) / ((y + 8) >> 4); 0 for a zero divisor.
 inline int32_t cidut_teethRatio(int32_t x, int32_t y) {
@@ -37,7 +39,7 @@ struct ccTeethScan {
 
 // The perspective frame of a call: both transforms, or neither.
 struct ccTeethFrame {
-  const cmath_xform* inverse;         // null without mapping
+  const cmath_xform* inverse;           // null without mapping
   const cmath_xformLinear* pointXform;  // may be null
   cmath_vect unmappedCentre;
   cmath_shapeLine mappedAxis;  // through the mapped centre along the mapped x direction
@@ -86,7 +88,7 @@ struct ccTeethClustering {
 // labels[i] = cluster of values[i]; slots[0 .. *clusterCount - 1] their statistics.
 // *usable = false when the spread could not be resolved. work and workLabels are scratch
 // of n entries each. Statuses of the clustering are returned unchanged.
-int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* values,
-                           int32_t n, int32_t* labels, int32_t* work, int32_t* workLabels,
+int32_t cidut_teethCluster(const ccTeethClustering& clustering, const int32_t* values, int32_t n,
+                           int32_t* labels, int32_t* work, int32_t* workLabels,
                            cmath_statisticsFixed slots[cidut_teethMaxClusters],
                            int32_t* clusterCount, bool* usable);
