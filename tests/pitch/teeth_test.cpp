@@ -437,7 +437,10 @@ TEST(EdgesToTeeth, FailuresReleaseEverything) {
             }),
             2);
   EXPECT_CHECK_FAILS(cidut_teethResults_constructCopy(&t.r, nullptr));
-  EXPECT_CHECK_FAILS(run(clockParams(), edges, scanRect(10, 20, 80), nullptr));
+  const cidut_edgePairingParams p = clockParams();
+  const cidut_edgeList1D list{int32_t(edges.size()), CIDUT_EDGES_ALONG_X, 0, edges.data()};
+  const cmath_shapeAffineRect rect = scanRect(10, 20, 80);
+  EXPECT_CHECK_FAILS(cidut_edgesToTeeth(&p, &list, nullptr, nullptr, &rect, nullptr, nullptr));
 }
 
 }  // namespace

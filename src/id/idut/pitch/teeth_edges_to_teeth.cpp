@@ -107,8 +107,8 @@ extern "C" int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
   scan.count = edges->count;
   cmath_shapeAffineRectCenter mappedCentre = centre;
   const bool mapping = forward != nullptr && inverse != nullptr;
+  cidut_edge1D* mapped = nullptr;  // held by the frame until the call ends
   if (mapping) {
-    cidut_edge1D* mapped = nullptr;
     if (frame.failed(csys_memory_alloc_internal(sizeof(cidut_edge1D) * size_t(scan.count),
                                                 (void**)&mapped))) {
       return frame.exit();
