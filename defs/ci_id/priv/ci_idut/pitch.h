@@ -13,8 +13,12 @@
 #include <stdint.h>
 
 #include "ci_id/priv/ci_idut/frame.h"
+#include "ci_id/priv/ci_idut/vector.h"
 #include "kit/image.h"
 #include "kit/math.h"
+#include "kit/range.h"
+#include "kit/shapes.h"
+#include "kit/xform.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -79,7 +83,110 @@ CIDUT_API int32_t cidut_caliperLite(const cimg_windowConst* image, const cmath_v
                                     int32_t* count);
 
 // ---------------------------------------------------------------------------------------
-// Edges to teeth (pairing edges, pitch and phase statistics): to come.
+// Edges to teeth: a tooth is one module of a 1-D periodic structure along a scan, a bar
+// between an edge of one polarity and the next of the other. Edges along a scan rectangle
+// are paired into tooth candidates, the dominant width, contrast and grid phase are found
+// by clustering, the best candidate of each grid slot is placed and missing slots are
+// extrapolated. Lengths are 24.8 pixels (256 = 1 pixel), ratios and scores 8.8 (256 =
+// 1.0); a double x becomes 24.8 as x * 256 + 0.5 truncated toward zero.
+
+// The flag of cidut_edgeList1D.flags that every list passed for pairing carries: positions
+// run along the scan rectangle's x axis.
+#define CIDUT_EDGES_ALONG_X 2
+
+// One edge along a scan: position in 24.8 pixels from the rectangle's centre along its x
+// axis; magnitude a signed 24.8 grey contrast, positive for a rising edge.
+typedef struct cidut_edge1D {
+  int32_t position;
+  int32_t magnitude;
+} cidut_edge1D;
+
+// The caller's edges in increasing position order, within the rectangle's x extent.
+typedef struct cidut_edgeList1D {
+  int32_t count;
+  int32_t flags;     // must hold CIDUT_EDGES_ALONG_X
+  int32_t reserved;  // not read
+  const cidut_edge1D* edges;
+} cidut_edgeList1D;
+
+// A tooth (or a candidate for one). Synthetic (extrapolated) teeth have no edges.
+typedef struct cidut_toothCand {
+  cmath_vect point;        // image point of the centre, only with computePoints
+  int32_t centreUnmapped;  // 24.8 along the caller's scan, from the rectangle centre
+  int32_t score;           // 8.8
+  int32_t contrast;        // 24.8 mean absolute magnitude of the two edges
+  int32_t firstEdge;       // index into the edge list, -1 for a synthetic tooth
+  int32_t secondEdge;
+  int32_t slot;           // grid slot, -1 while unplaced
+  int32_t centre;         // 24.8 along the (perspective-mapped) scan, from its centre
+  int32_t width;          // 24.8 distance between the edges
+  int32_t gridFit;        // 8.8 closeness of the centre to the grid phase
+  int32_t widthScore;     // 8.8 min/max of width and dominant width
+  int32_t contrastRatio;  // 8.8 weaker over stronger edge magnitude
+} cidut_toothCand;
+
+CIDUT_DECLARE_TYPED_VECTOR(cidut_toothCand)
+CIDUT_DECLARE_TYPE_CHECKS(cstd_vector_cidut_toothCand)
+
+// Teeth and their summary measures. Records own their vector: construct / destruct.
+typedef struct cidut_teethResults {
+  int32_t dominantWidth;              // 24.8 mean width of the winning width cluster
+  int32_t dominantShift;              // 24.8 grid phase of the teeth centres within a pitch
+  int32_t measuredPitch;              // 24.8 (last centre - first centre) / (count - 1)
+  int32_t avgCellSizeDeviation;       // 8.8 mean of width / expected width - 1 over real teeth
+  int32_t avgCellSize;                // 24.8 mean width over real teeth
+  int32_t expectedWidth;              // 24.8 expected width used (after perspective scaling)
+  cstd_vector_cidut_toothCand teeth;  // one tooth per slot
+  int32_t reserved;                   // 24.8, -256; not written by the pairing
+  int32_t bestIndex;                  // pairing bins only: the bin's best candidate
+} cidut_teethResults;
+
+typedef struct cidut_edgePairingParams {
+  int32_t expectedCount;     // tooth slots to report
+  int32_t twoSlotsPerPitch;  // slots advance by 2 per pitch; the count score halves
+  int32_t borderSlots;       // the first and last slots stay free
+  int32_t firstEdgeFalls;    // a tooth is falling then rising (else rising then falling)
+  double expectedWidth;      // pixels; the caller sets it
+  cmath_range widthRange;    // allowed width relative to expectedWidth
+  double expectedPitch;      // pixels, at least 1/512; the caller sets it
+  double originOffset;       // scan start to rectangle centre; negative: half the x length
+  double minMagnitude;       // edges of lower signed magnitude are ignored; negative: off
+  double minContrastRatio;   // least weaker/stronger magnitude ratio of a pair
+  double ratioBound;         // not used
+  int32_t minTeeth;          // fewer placed teeth give no teeth
+  int32_t computePoints;     // fill every tooth's image point
+} cidut_edgePairingParams;
+
+// All fields at the values of the table in the record (centreUnmapped 0, scores -256,
+// indices and slot -1); point is not touched. Status 0.
+CIDUT_API int32_t cidut_toothCand_init(cidut_toothCand* tooth);
+CIDUT_API int32_t cidut_toothCand_assign(cidut_toothCand* destination,
+                                         const cidut_toothCand* source);
+
+// Summary fields -256, bestIndex -1, an empty vector with room for 5 teeth; a failing
+// reservation leaves nothing constructed and is returned.
+CIDUT_API int32_t cidut_teethResults_construct(cidut_teethResults* results);
+CIDUT_API int32_t cidut_teethResults_constructCopy(cidut_teethResults* results,
+                                                   const cidut_teethResults* source);
+CIDUT_API int32_t cidut_teethResults_destruct(cidut_teethResults* results);
+// Scalars copied, teeth deep-copied; self-assignment does nothing.
+CIDUT_API int32_t cidut_teethResults_assign(cidut_teethResults* destination,
+                                            const cidut_teethResults* source);
+
+// The defaults; widthRange 0.3 .. 1.7. Returns the range's status.
+CIDUT_API int32_t cidut_edgePairingParams_init(cidut_edgePairingParams* params);
+
+// Teeth of the edges along rect (its x axis the scan direction). With both forward and
+// inverse given, positions are measured in the frame forward maps rect into (expected
+// lengths scaled by the ratio of the x lengths); pointXform, when given, maps the computed
+// image points. Fewer than 5 edges, or no usable teeth: status 0 and no teeth. A list
+// without CIDUT_EDGES_ALONG_X: CIDUT_ERR_BAD_PARAMETER. Polls the attention check four
+// times.
+CIDUT_API int32_t cidut_edgesToTeeth(const cidut_edgePairingParams* params,
+                                     const cidut_edgeList1D* edges, const cmath_xform* forward,
+                                     const cmath_xform* inverse, const cmath_shapeAffineRect* rect,
+                                     const cmath_xformLinear* pointXform,
+                                     cidut_teethResults* results);
 
 // ---------------------------------------------------------------------------------------
 // Clock grids: features expected at multiples of a pitch plus a phase. Positions, pitch,
