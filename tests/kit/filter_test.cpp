@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "kit/pel.h"
@@ -89,8 +90,7 @@ TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
     const cimg_window result = out.window();
     ASSERT_EQ(result.width, (width + sx - 1) / sx);
     ASSERT_EQ(result.height, (height + sy - 1) / sy);
-    EXPECT_EQ(result.x0, 3);  // at the source window's position
-    EXPECT_EQ(result.y0, 2);
+    EXPECT_EQ(std::tie(result.x0, result.y0), std::tuple(3, 2));  // at the source window
     for (int32_t j = 0; j < result.height; ++j)
       for (int32_t i = 0; i < result.width; ++i)
         ASSERT_EQ(pixel(result, i, j),
@@ -106,10 +106,8 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
   csIRegion region;
   const csIRegion source{4, 3, 61, 33};
   ASSERT_EQ(cfGaussGetDstReg(&source, 2, 3, 1, 2, &region), 0);
-  EXPECT_EQ(region.x, 6);  // the first kernel's centre
-  EXPECT_EQ(region.y, 4);
-  EXPECT_EQ(region.width, 19);   // ceil((61 - 4) / 3)
-  EXPECT_EQ(region.height, 16);  // ceil((33 - 2) / 2)
+  // From the first kernel's centre, ceil((61 - 4) / 3) by ceil((33 - 2) / 2).
+  EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height), std::tuple(6, 4, 19, 16));
 
   struct variant {
     int32_t flags;
@@ -147,12 +145,10 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
             << "flags " << std::hex << v.flags << std::dec << " gain " << v.gain << " at " << i
             << ", " << j;
     // Destination pixel (i, j) covers one step around its kernel's centre.
-    EXPECT_DOUBLE_EQ(placement.origin.x, 4 + nx + 0.5 - sx / 2.0);
-    EXPECT_DOUBLE_EQ(placement.origin.y, 3 + ny + 0.5 - sy / 2.0);
-    EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, sx);
-    EXPECT_DOUBLE_EQ(placement.yEnd.y - placement.origin.y, sy);
-    EXPECT_DOUBLE_EQ(placement.xEnd.y, placement.origin.y);
-    EXPECT_DOUBLE_EQ(placement.yEnd.x, placement.origin.x);
+    const cmath_vect o = placement.origin;
+    EXPECT_EQ(std::tuple(o.x, o.y, placement.xEnd.x - o.x, placement.xEnd.y, placement.yEnd.x,
+                         placement.yEnd.y - o.y),
+              std::tuple(4 + nx + 0.5 - sx / 2.0, 3 + ny + 0.5 - sy / 2.0, sx, o.y, o.x, sy));
   }
 }
 
@@ -175,10 +171,9 @@ TEST(KitFilter, BoxFilterMatchesDirectMeans) {
     const csIRegion source{2, 1, width, height};
     csIRegion region;
     ASSERT_EQ(cfPlpfComputeDstReg(&source, &params, &region), 0);
-    EXPECT_EQ(region.x, 2);
-    EXPECT_EQ(region.y, 1);
-    EXPECT_EQ(region.width, width < bx ? 0 : (width - bx) / sx + 1);
-    EXPECT_EQ(region.height, height < by ? 0 : (height - by) / sy + 1);
+    EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height),
+              std::tuple(2, 1, width < bx ? 0 : (width - bx) / sx + 1,
+                         height < by ? 0 : (height - by) / sy + 1));
     if (csIRegionIsNull(&region)) continue;
 
     const heldImage out(region.width, region.height, 0);
@@ -191,8 +186,8 @@ TEST(KitFilter, BoxFilterMatchesDirectMeans) {
         ASSERT_EQ(pixel(result, i, j),
                   boxAt(in, i * sx, j * sy, bx, by, params.gain, params.flags & CS_FILTER_ROUND))
             << "trial " << trial << " at " << i << ", " << j;
-    EXPECT_DOUBLE_EQ(placement.origin.x, 2 + (bx - sx) / 2.0);
-    EXPECT_DOUBLE_EQ(placement.origin.y, 1 + (by - sy) / 2.0);
+    EXPECT_EQ(std::tie(placement.origin.x, placement.origin.y),
+              std::tuple(2 + (bx - sx) / 2.0, 1 + (by - sy) / 2.0));
   }
 }
 

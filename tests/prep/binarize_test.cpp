@@ -91,12 +91,10 @@ TEST(BinarizeParams, Defaults) {
   cmath_shapeAffineRect_getIsNull(&p.region, &isNull);
   EXPECT_TRUE(isNull);
   EXPECT_EQ(std::tie(p.windowX, p.windowY, p.windowWidth, p.windowHeight, p.method, p.regionMode,
-                     p.tilesX, p.tilesY, p.reduction, p.boxSize),
+                     p.tilesX, p.tilesY, p.reduction, p.boxSize, p.minTileContrast, p.meanOffset,
+                     p.tilesPerRegionSide, p.minLocalContrast),
             std::make_tuple(0, 0, 0, 0, CIDUT_BINARIZE_TILE_MAX, CIDUT_BINARIZE_REFERENCE_NONE, 20,
-                            10, 2, 15));
-  EXPECT_EQ(std::tie(p.minTileContrast, p.meanOffset), std::make_tuple(65, 10));
-  EXPECT_EQ(std::tie(p.tilesPerRegionSide, p.minLocalContrast), std::make_tuple(10.0, 20.0));
-  EXPECT_EQ(cidut_binarizeParams_destruct(&p), 0);
+                            10, 2, 15, 65, 10, 10.0, 20.0));
 }
 
 TEST(Binarize, WorkedCases) {
