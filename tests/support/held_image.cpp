@@ -23,9 +23,9 @@ heldImage::heldImage(const cstd_rect32& area, std::mt19937& random) : heldImage(
 
 heldImage::heldImage(const cstd_rect32& area, const std::vector<uint8_t>& pixels, int32_t margin,
                      uint8_t marginFill)
-    : heldImage({area.x - margin, area.y - margin, area.width + 2 * margin,
-                 area.height + 2 * margin},
-                marginFill) {
+    : heldImage(
+          {area.x - margin, area.y - margin, area.width + 2 * margin, area.height + 2 * margin},
+          marginFill) {
   EXPECT_EQ(cimg_image_setWindowRect(&image, &area, nullptr), 0);
   for (int32_t y = 0; y < area.height; ++y)
     for (int32_t x = 0; x < area.width; ++x) at(x, y) = pixels[size_t(y) * area.width + x];
