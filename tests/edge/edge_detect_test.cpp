@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/edge.h"
-#include "kit/pel.h"
+#include "support/held_image.h"
 #include "support/hooks.h"
 #include "support/synthetic.h"
 
@@ -27,29 +28,6 @@ greyScene verticalStep(int32_t width, int32_t height, int32_t x) {
   return scene;
 }
 
-// A kit image handle owned by the test.
-struct handle {
-  cimg_image image;
-  handle() { cimg_image_constructUnbound(&image); }
-  ~handle() { cimg_image_destruct(&image); }
-  bool bound() const {
-    int32_t b = 0;
-    cimg_image_getIsBound(&image, &b);
-    return b != 0;
-  }
-  cstd_rect32 window() const {
-    cstd_rect32 r{};
-    cimg_image_getWindow(&image, &r);
-    return r;
-  }
-  // Pixel at image coordinates (x, y).
-  uint8_t at(int32_t x, int32_t y) const {
-    cimg_window w;
-    cimg_window_init(&w, &image);
-    return cimg_window_row<uint8_t>(&w, y - w.y0)[x - w.x0];
-  }
-};
-
 // An edgelet list owned by the test.
 struct edgeList {
   csEdgeList* list = nullptr;
@@ -60,6 +38,10 @@ struct edgeList {
     for (const csEdge* e = csEdgeListFirst(list); e; e = csEdgeListNext(list, e))
       out.emplace_back(csEdgePi(e), csEdgePj(e));
     return out;
+  }
+  positionSet distinct() const {
+    const auto all = positions();
+    return {all.begin(), all.end()};
   }
   // Edgelets per row.
   std::vector<int32_t> rowCounts(int32_t height) const {
@@ -76,78 +58,58 @@ positionSet edgeletsOf(const testImage& source, uint8_t threshold) {
   edgeList list;
   const cip_edgeParams params{1.0, double(threshold), 0.0};
   EXPECT_EQ(cip_edge_detectEdges(source.constImage(), &params, list.list), 0);
-  const auto all = list.positions();
-  return {all.begin(), all.end()};
+  return list.distinct();
 }
 
 TEST(EdgeDetect, MagnitudeAndAngleImages) {
   cip_edgeParams defaults;
   cip_edgeParams_init(&defaults);
-  EXPECT_EQ(defaults.p1, csEdgeParamsDefault.scale);
-  EXPECT_EQ(defaults.p2, csEdgeParamsDefault.threshold);
-  EXPECT_EQ(defaults.p3, csEdgeParamsDefault.thin);
 
   // Unbound outputs cover the interior of the source window, placed where it is.
   testImage source(verticalStep(12, 9, 6));
   cimg_image_setWindowOrigin(source.image(), 100, 50);
   cmath_xformLinear shift{{2, 0, 0, 2}, {3, 4}};
   cimg_image_setLinearClientFromImageXform(source.image(), &shift);
-  handle mag, ang;
+  heldImage mag, ang;
   ASSERT_EQ(cip_edge_detectMagAng(source.constImage(), &defaults, &mag.image, &ang.image), 0);
-  for (const handle* out : {&mag, &ang}) {
-    const cstd_rect32 w = out->window();
-    EXPECT_EQ(w.x, 101);
-    EXPECT_EQ(w.y, 51);
-    EXPECT_EQ(w.width, 10);
-    EXPECT_EQ(w.height, 7);
+  for (const heldImage* out : {&mag, &ang}) {
+    const cstd_rect32 w = out->windowRect();
+    EXPECT_EQ(std::tie(w.x, w.y, w.width, w.height), std::tuple(101, 51, 10, 7));
     cmath_xformLinear xform;
     cimg_image_getLinearClientFromImageXform(&out->image, &xform);
-    EXPECT_EQ(xform.translation.x, 3);
-    EXPECT_EQ(xform.matrix.yy, 2);
+    EXPECT_EQ(std::tie(xform.translation.x, xform.matrix.yy), std::tuple(3, 2));
   }
   // Sobel across a 200-level step: 4 * 200 / 4 on the two columns beside it, angle +x.
   for (int32_t y = 51; y < 58; ++y) {
-    EXPECT_EQ(mag.at(104, y), 0);
-    EXPECT_EQ(mag.at(105, y), 200);
-    EXPECT_EQ(mag.at(106, y), 200);
-    EXPECT_EQ(mag.at(107, y), 0);
-    EXPECT_EQ(ang.at(105, y), 0);
+    EXPECT_EQ(std::tuple(mag.atImage(104, y), mag.atImage(105, y), mag.atImage(106, y),
+                         mag.atImage(107, y), ang.atImage(105, y)),
+              std::tuple(0, 200, 200, 0, 0));
   }
 
   // A bound magnitude image restricts both outputs; it keeps its pixels outside.
-  handle small, angles;
-  const cstd_rect32 part{104, 48, 5, 6};  // reaches above the source
-  ASSERT_EQ(cimg_image_constructRect(&small.image, CIMG_TYPE_8, &part), 0);
-  cimg_window pixels;
-  cimg_window_init(&pixels, &small.image);
-  cip_pelSet8(&pixels, 77);
+  heldImage small({104, 48, 5, 6}, 77), angles;  // reaches above the source
   ASSERT_EQ(cip_edge_detectMagAng(source.constImage(), &defaults, &small.image, &angles.image), 0);
-  const cstd_rect32 a = angles.window();
-  EXPECT_EQ(a.x, 104);
-  EXPECT_EQ(a.y, 51);
-  EXPECT_EQ(a.width, 5);
-  EXPECT_EQ(a.height, 3);
-  EXPECT_EQ(small.at(105, 50), 77);
-  EXPECT_EQ(small.at(105, 51), 200);
-  EXPECT_EQ(small.at(104, 53), 0);
+  const cstd_rect32 a = angles.windowRect();
+  EXPECT_EQ(std::tie(a.x, a.y, a.width, a.height), std::tuple(104, 51, 5, 3));
+  EXPECT_EQ(std::tuple(small.atImage(105, 50), small.atImage(105, 51), small.atImage(104, 53)),
+            std::tuple(77, 200, 0));
 
   // 3 x 3: one pixel; 2 x 2: nothing to do.
   testImage three(3, 3, 9), two(2, 2, 9);
-  handle m3, a3, m2, a2;
+  heldImage m3, a3, m2, a2;
   ASSERT_EQ(cip_edge_detectMagAng(three.constImage(), &defaults, &m3.image, &a3.image), 0);
-  EXPECT_EQ(m3.window().width * m3.window().height, 1);
+  EXPECT_EQ(m3.windowRect().width * m3.windowRect().height, 1);
   ASSERT_EQ(cip_edge_detectMagAng(two.constImage(), &defaults, &m2.image, &a2.image), 0);
   EXPECT_FALSE(m2.bound() || a2.bound());
 
-  handle unbound;
-  EXPECT_EQ(
-      cip_edge_detectMagAng(cimg_image_asConst(&unbound.image), &defaults, &m2.image, &a2.image),
-      CIDUT_ERR_IMAGE_UNBOUND);
+  heldImage unbound;
+  EXPECT_EQ(cip_edge_detectMagAng(unbound.constImage(), &defaults, &m2.image, &a2.image),
+            CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(cip_edgeParams_init(nullptr));
 
   // Failures release the new outputs again.
   driveAllocationFailures([&] {
-    handle m, g;
+    heldImage m, g;
     const int32_t status =
         cip_edge_detectMagAng(source.constImage(), &defaults, &m.image, &g.image);
     EXPECT_EQ(m.bound() && g.bound(), status == 0);
@@ -162,11 +124,7 @@ TEST(EdgeDetect, EdgeletsOfAStep) {
   // One edgelet per interior row, none in the border.
   const auto positions = out.positions();
   ASSERT_EQ(positions.size(), 14u);
-  for (const auto& [i, j] : positions) {
-    EXPECT_TRUE(i == 19 || i == 20);
-    EXPECT_GE(j, 1);
-    EXPECT_LE(j, 14);
-  }
+  for (const auto& [i, j] : positions) EXPECT_TRUE((i == 19 || i == 20) && j >= 1 && j <= 14);
   // A caller's list is replaced, not appended to.
   ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list), 0);
   EXPECT_EQ(csEdgeListLen(out.list), 14);
@@ -180,8 +138,8 @@ TEST(EdgeDetect, EdgeletsOfAStep) {
   EXPECT_EQ(chains.count, 1);
   csEdgeChains_destruct(&chains);
 
-  handle unbound;
-  EXPECT_EQ(cip_edge_detectEdges(cimg_image_asConst(&unbound.image), &thinPeaks, out.list),
+  heldImage unbound;
+  EXPECT_EQ(cip_edge_detectEdges(unbound.constImage(), &thinPeaks, out.list),
             CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_EQ(csEdgeListLen(out.list), 14);
 }
@@ -211,11 +169,7 @@ TEST(EdgeDetect, BandsWhenMemoryIsShort) {
     csys_memory_setAllocationLimit(0);
     ASSERT_EQ(status, 0);
     EXPECT_EQ(banded.rowCounts(c.height), c.perRow);
-    const auto all = banded.positions();
-    const positionSet distinct(all.begin(), all.end());
-    const auto once = whole.positions();
-    const positionSet expected(once.begin(), once.end());
-    EXPECT_EQ(distinct, expected);
+    EXPECT_EQ(banded.distinct(), whole.distinct());
   }
 
   // Too few rows for the bands, or too many edgelets for the smaller list: out of memory,
@@ -246,15 +200,12 @@ TEST(EdgeDetect, BandsWhenMemoryIsShort) {
   edgeList whole, out;
   ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, whole.list), 0);
   ASSERT_EQ(cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list), 0);  // its size
-  const auto once = whole.positions();
-  const positionSet expected(once.begin(), once.end());
   int32_t recovered = 0;
   driveAllocationFailures(
       [&] {
         const int32_t status = cip_edge_detectEdges(source.constImage(), &thinPeaks, out.list);
         if (status >= 0) {
-          const auto all = out.positions();
-          EXPECT_EQ(positionSet(all.begin(), all.end()), expected);
+          EXPECT_EQ(out.distinct(), whole.distinct());
           ++recovered;
         }
         return status;
@@ -269,18 +220,15 @@ TEST(TruePeaksFromEdgelets, MarksAndPlacement) {
   cmath_xformLinear scale{{0.5, 0, 0, 0.5}, {1, 2}};
   cimg_image_setLinearImageFromClientXform(source.image(), &scale);
 
-  handle padded, single, peak, xs, ys;
+  heldImage padded, single, peak, xs, ys;
   ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets(source.constImage(), &padded.image, 20), 0);
   ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets_noPadding(source.constImage(), &single.image, 20), 0);
   ASSERT_EQ(
       cf_GetTrueEdgePeakXYFromEdgelets(source.constImage(), &peak.image, &xs.image, &ys.image, 20),
       0);
-  for (const handle* out : {&padded, &single, &peak, &xs, &ys}) {
-    const cstd_rect32 w = out->window();
-    EXPECT_EQ(w.x, 7);
-    EXPECT_EQ(w.y, 3);
-    EXPECT_EQ(w.width, 30);
-    EXPECT_EQ(w.height, 12);
+  for (const heldImage* out : {&padded, &single, &peak, &xs, &ys}) {
+    const cstd_rect32 w = out->windowRect();
+    EXPECT_EQ(std::tie(w.x, w.y, w.width, w.height), std::tuple(7, 3, 30, 12));
     cmath_xformLinear xform;
     cimg_image_getLinearImageFromClientXform(&out->image, &xform);
     EXPECT_EQ(xform.matrix.xx, 0.5);
@@ -293,12 +241,12 @@ TEST(TruePeaksFromEdgelets, MarksAndPlacement) {
     for (int32_t x = 7; x < 37; ++x) {
       const bool edgelet = edgelets.count({x - 7, y - 3}) != 0;
       const bool rightOfEdgelet = edgelets.count({x - 8, y - 3}) != 0;
-      EXPECT_EQ(single.at(x, y), edgelet ? 200 : 0) << x << "," << y;
-      EXPECT_EQ(padded.at(x, y), edgelet || rightOfEdgelet ? 200 : 0) << x << "," << y;
-      EXPECT_EQ(peak.at(x, y), padded.at(x, y));
+      EXPECT_EQ(single.atImage(x, y), edgelet ? 200 : 0) << x << "," << y;
+      EXPECT_EQ(padded.atImage(x, y), edgelet || rightOfEdgelet ? 200 : 0) << x << "," << y;
+      EXPECT_EQ(peak.atImage(x, y), padded.atImage(x, y));
       // Dark to light along +x: a strong positive x component, no y component.
-      EXPECT_EQ(xs.at(x, y), edgelet ? 0x80 : 0);
-      EXPECT_EQ(ys.at(x, y), 0);
+      EXPECT_EQ(xs.atImage(x, y), edgelet ? 0x80 : 0);
+      EXPECT_EQ(ys.atImage(x, y), 0);
     }
   }
 
@@ -306,42 +254,35 @@ TEST(TruePeaksFromEdgelets, MarksAndPlacement) {
   greyScene mirrored = verticalStep(30, 12, 15);
   for (double& g : mirrored.grey) g = dark + light - g;
   testImage falling(mirrored);
-  handle p0, x0, y0;
+  heldImage p0, x0, y0;
   ASSERT_EQ(
       cf_GetTrueEdgePeakXYFromEdgelets(falling.constImage(), &p0.image, &x0.image, &y0.image, 0),
       0);
   for (const auto& [i, j] : edgeletsOf(falling, 0)) {
-    EXPECT_EQ(x0.at(i, j), 0xC0);
-    EXPECT_EQ(y0.at(i, j), 0xC0);
+    EXPECT_EQ(x0.atImage(i, j), 0xC0);
+    EXPECT_EQ(y0.atImage(i, j), 0xC0);
   }
 
-  // No edges: all zero.
-  testImage flat(20, 10, 128);
-  handle none;
-  ASSERT_EQ(cf_GetTrueEdgePeakFromEdgelets(flat.constImage(), &none.image, 5), 0);
-  for (int32_t y = 0; y < 10; ++y)
-    for (int32_t x = 0; x < 20; ++x) EXPECT_EQ(none.at(x, y), 0);
-
-  handle unbound;
-  EXPECT_EQ(cf_GetTrueEdgePeakFromEdgelets(cimg_image_asConst(&unbound.image), &none.image, 5),
+  heldImage unbound, none;
+  EXPECT_EQ(cf_GetTrueEdgePeakFromEdgelets(unbound.constImage(), &none.image, 5),
             CIDUT_ERR_IMAGE_UNBOUND);
 }
 
 TEST(TruePeaksFromEdgelets, FailuresLeaveTheOutputsAlone) {
   testImage source(verticalStep(30, 16, 15));
   testImage before(5, 5, 99);
-  handle peak, xs, ys;
-  for (handle* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
+  heldImage peak, xs, ys;
+  for (heldImage* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
   auto attempt = [&] {
     const int32_t status = cf_GetTrueEdgePeakXYFromEdgelets(source.constImage(), &peak.image,
                                                             &xs.image, &ys.image, 20);
     if (status < 0) {
-      for (handle* h : {&peak, &xs, &ys}) {
-        EXPECT_EQ(h->window().width, 5);
-        EXPECT_EQ(h->at(2, 2), 99);
+      for (heldImage* h : {&peak, &xs, &ys}) {
+        EXPECT_EQ(h->windowRect().width, 5);
+        EXPECT_EQ(h->atImage(2, 2), 99);
       }
     }
-    for (handle* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
+    for (heldImage* h : {&peak, &xs, &ys}) cimg_image_assign(&h->image, before.image());
     return status;
   };
   EXPECT_GE(driveAllocationFailures(attempt, CIDUT_ERR_NO_MEMORY, true), 4);

@@ -47,7 +47,7 @@ TEST(DirectDFT, RowAndTwoDimensionalDFTsAndSpectraOfAnyShape) {
   for (int32_t y = 0; y < 3; ++y)
     for (int32_t x = 0; x < 5; ++x) big.at(x + 2, y + 1) = in.pixels[size_t(y) * 5 + x];
   ASSERT_EQ(cimg_image_window(big.image(), 2, 1, 5, 3, 0), 0);
-  ownedImage spectrum, pel(7, 4, -1.0), limited(5, 3, -1.0);
+  heldImage spectrum, pel(CIMG_TYPE_DOUBLE, 7, 4, -1), limited(CIMG_TYPE_DOUBLE, 5, 3, -1);
   ASSERT_EQ(cfPowerSpectrum(big.constImage(), &spectrum.image), 0);
   cimg_windowConst window;
   ASSERT_EQ(cimg_windowConst_init(&window, big.constImage()), 0);

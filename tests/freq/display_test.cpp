@@ -7,28 +7,28 @@
 namespace {
 
 // A double image whose pixel (x, y) is 100 y + x.
-void fillIndexed(ownedImage& image, int32_t width, int32_t height) {
+void fillIndexed(heldImage& image, int32_t width, int32_t height) {
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) image.at<double>(x, y) = 100.0 * y + x;
 }
 
 TEST(SpectrumShift, QuadrantSwapAndHalfRowShift) {
-  ownedImage in(6, 4, 0.0), once, twice;
+  heldImage in(CIMG_TYPE_DOUBLE, 6, 4, 0), once, twice;
   fillIndexed(in, 6, 4);
-  ASSERT_EQ(cfPowerSpectrumShift(in.input(), &once.image), 0);
-  ASSERT_EQ(cfPowerSpectrumShift(once.input(), &twice.image), 0);
+  ASSERT_EQ(cfPowerSpectrumShift(in.constImage(), &once.image), 0);
+  ASSERT_EQ(cfPowerSpectrumShift(once.constImage(), &twice.image), 0);
   for (int32_t y = 0; y < 4; ++y) {
     for (int32_t x = 0; x < 6; ++x) {
       EXPECT_EQ(once.at<double>((x + 3) % 6, (y + 2) % 4), in.at<double>(x, y));
       EXPECT_EQ(twice.at<double>(x, y), in.at<double>(x, y));
     }
   }
-  EXPECT_CHECK_FAILS(cfPowerSpectrumShift(in.input(), &in.image));  // in place
+  EXPECT_CHECK_FAILS(cfPowerSpectrumShift(in.constImage(), &in.image));  // in place
 
   // cfFFTShift: the left half of each row, rows rotated by H/2; odd H leaves the last row.
-  ownedImage rows(8, 5, 0.0), out;
+  heldImage rows(CIMG_TYPE_DOUBLE, 8, 5, 0), out;
   fillIndexed(rows, 8, 5);
-  ASSERT_EQ(cfFFTShift(rows.input(), &out.image), 0);
+  ASSERT_EQ(cfFFTShift(rows.constImage(), &out.image), 0);
   ASSERT_EQ(out.window().width, 4);
   ASSERT_EQ(out.window().height, 5);
   for (int32_t x = 0; x < 4; ++x) {
@@ -41,19 +41,19 @@ TEST(SpectrumShift, QuadrantSwapAndHalfRowShift) {
 }
 
 TEST(ViewableFFT, RescalesOntoTheByteRange) {
-  ownedImage in(3, 2, 0.0), out, unbound;
+  heldImage in(CIMG_TYPE_DOUBLE, 3, 2, 0), out, unbound;
   const double values[6] = {-2.0, 3.0, 0.5, 1.0, -1.0, 2.99};
   for (int32_t i = 0; i < 6; ++i) in.at<double>(i % 3, i / 3) = values[i];
-  ASSERT_EQ(cfViewableFFT(in.input(), &out.image), 0);
+  ASSERT_EQ(cfViewableFFT(in.constImage(), &out.image), 0);
   const uint8_t expected[6] = {0, 255, 127, 153, 51, 254};  // 51 per unit, truncated
   for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(out.at<uint8_t>(i % 3, i / 3), expected[i]);
 
-  ownedImage flat(2, 2, 42.0), flatOut;
-  ASSERT_EQ(cfViewableFFT(flat.input(), &flatOut.image), 0);
+  heldImage flat(CIMG_TYPE_DOUBLE, 2, 2, 42), flatOut;
+  ASSERT_EQ(cfViewableFFT(flat.constImage(), &flatOut.image), 0);
   EXPECT_EQ(flatOut.at<uint8_t>(1, 1), 0);
 
   for (auto op : {cfViewableFFT, cfFFTShift, cfPowerSpectrumShift})
-    EXPECT_EQ(op(unbound.input(), &flatOut.image), CIDUT_ERR_IMAGE_UNBOUND);
+    EXPECT_EQ(op(unbound.constImage(), &flatOut.image), CIDUT_ERR_IMAGE_UNBOUND);
 }
 
 }  // namespace

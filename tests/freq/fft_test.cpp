@@ -25,7 +25,7 @@ TEST(PelFFT, MatchesDirectDFTAtEveryPowerOfTwoSizeAndParseval) {
   }
 
   const randomImage in(64, 32, 7);
-  ownedImage power;
+  heldImage power;
   ASSERT_EQ(cfPelFFT(in.image.constImage(), &power.image, CF_FFT_POWER, 0), 0);
   double energy = 0, pixelEnergy = 0;
   for (int32_t y = 0; y < 32; ++y)
@@ -40,15 +40,15 @@ TEST(PelFFT, OutputModesDeriveFromTheComplexBins) {
   cimg_windowConst window;
   ASSERT_EQ(cimg_windowConst_init(&window, in.image.constImage()), 0);
   std::vector<double> buffer(256);
-  ownedImage bufferPower(3, 3, 5.0);
+  heldImage bufferPower(CIMG_TYPE_DOUBLE, 3, 3, 5);
   ASSERT_EQ(cidut_2dFFTPwrSpec_win8_(&window, buffer.data(), 256, &bufferPower.image), 0);
   EXPECT_EQ(bufferPower.window().width, 16);  // not the caller's 3 x 3 image
   for (int32_t rowOnly = 0; rowOnly <= 1; ++rowOnly) {
     const int32_t bins = rowOnly ? 8 : 16;
-    ownedImage complex;
+    heldImage complex;
     ASSERT_EQ(cfPelFFT(in.image.constImage(), &complex.image, CF_FFT_COMPLEX, rowOnly), 0);
     for (int32_t mode : {CF_FFT_MAGNITUDE, CF_FFT_POWER, CF_FFT_LOG_POWER}) {
-      ownedImage out;
+      heldImage out;
       ASSERT_EQ(cfPelFFT(in.image.constImage(), &out.image, mode, rowOnly), 0);
       EXPECT_EQ(out.window().width, mode == CF_FFT_POWER ? bins : 2 * bins);
       for (int32_t y = 0; y < 8; ++y) {
@@ -74,7 +74,7 @@ TEST(PelFFT, OutputModesDeriveFromTheComplexBins) {
   EXPECT_FALSE(bufferPower.bound());
 
   // A bound output, larger than needed: only the magnitudes are written.
-  ownedImage magnitude, bound(40, 10, -7.0);
+  heldImage magnitude, bound(CIMG_TYPE_DOUBLE, 40, 10, -7);
   ASSERT_EQ(cfPelFFT(in.image.constImage(), &magnitude.image, CF_FFT_MAGNITUDE, 0), 0);
   ASSERT_EQ(cfPelFFT(in.image.constImage(), &bound.image, CF_FFT_MAGNITUDE, 0), 0);
   for (int32_t y = 0; y < 10; ++y)
@@ -83,7 +83,8 @@ TEST(PelFFT, OutputModesDeriveFromTheComplexBins) {
 }
 
 TEST(PelFFT, FailuresLeaveTheOutputUntouched) {
-  ownedImage unbound, fresh, boundDouble(8, 4, -7.0), boundInt(8, 4, int32_t{-7});
+  heldImage unbound, fresh, boundDouble(CIMG_TYPE_DOUBLE, 8, 4, -7),
+      boundInt(CIMG_TYPE_32, 8, 4, -7);
   testImage tall(64, 48, 1), dot(1, 1, 9), huge(2048, 2, 0), square(8, 8, 1);
   const struct {
     decltype(&cfPelFFT) fft;
@@ -91,7 +92,7 @@ TEST(PelFFT, FailuresLeaveTheOutputUntouched) {
   } cases[] = {{cfPelFFT, &boundDouble.image}, {cfPelFFTBin, &boundInt.image}};
   for (const auto& c : cases) {
     for (cimg_image* out : {&fresh.image, c.bound}) {
-      EXPECT_EQ(c.fft(unbound.input(), out, 0, 0), CIDUT_ERR_IMAGE_UNBOUND);
+      EXPECT_EQ(c.fft(unbound.constImage(), out, 0, 0), CIDUT_ERR_IMAGE_UNBOUND);
       EXPECT_EQ(c.fft(tall.constImage(), out, 0, 0), CIDUT_ERR_NOT_POWER_OF_TWO);
       EXPECT_EQ(c.fft(dot.constImage(), out, 0, 1), CIDUT_ERR_NOT_POWER_OF_TWO);
       EXPECT_EQ(c.fft(huge.constImage(), out, 0, 1), CIDUT_ERR_IMAGE_SIZE);
@@ -114,7 +115,7 @@ TEST(PelFFT, FailuresLeaveTheOutputUntouched) {
 template <class Call>
 int allocationsOf(Call call) {
   return driveAllocationFailures([&] {
-    ownedImage out;
+    heldImage out;
     const int32_t status = call(&out.image);
     EXPECT_EQ(out.bound(), status >= 0);
     return status;
@@ -152,7 +153,7 @@ int32_t recordingHook(const char* routineName) {
 
 TEST(PelFFT, DispatchedRoutinesAndFixedSizeEntryPoints) {
   const randomImage in(32, 4, 11);
-  ownedImage out;
+  heldImage out;
   std::vector<int32_t> source(2048, 1), destination(2048, -3);
   cprt_isOptimizationInhibitedFP = recordingHook;
   for (int32_t answer : {0, 1}) {

@@ -20,7 +20,7 @@ TEST(PelFFTBin, MatchesTheDirectDFTWithinFixedPointError) {
 
   // The largest image at full scale: the DC bin 255 x 2^20 fits, every other bin is 0.
   const testImage white(1024, 1024, 255);
-  ownedImage out;
+  heldImage out;
   ASSERT_EQ(cfPelFFTBin(white.constImage(), &out.image, CF_FFT_COMPLEX, 0), 0);
   int64_t others = -255 * 1024 * 1024;
   for (int32_t y = 0; y < 1024; ++y)
@@ -38,7 +38,7 @@ TEST(PelFFTBin, OutputModesSumSquaresIn32Bits) {
   for (const Case& c : {Case{32, 8160, 66585600, 18}, Case{512, 64505, -133955584, 22}}) {
     const testImage white(c.width, 1, 255);
     for (int32_t mode : {CF_FFT_MAGNITUDE, CF_FFT_POWER, CF_FFT_LOG_POWER}) {
-      ownedImage out;
+      heldImage out;
       ASSERT_EQ(cfPelFFTBin(white.constImage(), &out.image, mode, 1), 0);
       EXPECT_EQ(out.at<int32_t>(0, 0), mode == CF_FFT_MAGNITUDE ? c.magnitude
                                        : mode == CF_FFT_POWER   ? c.power

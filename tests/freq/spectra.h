@@ -1,5 +1,5 @@
-// Shared helpers of the frequency tests: random 8-bit images, owned image handles, pixel
-// access, and the distance of an FFT from the direct DFT.
+// Shared helpers of the frequency tests: random 8-bit images and the distance of an FFT
+// from the direct DFT.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,39 +11,8 @@
 #include <vector>
 
 #include "ci_id/priv/ci_idut/freq.h"
+#include "support/held_image.h"
 #include "support/synthetic.h"
-
-// An image handle that starts unbound and is destructed with the object.
-struct ownedImage {
-  cimg_image image;
-  ownedImage() { cimg_image_constructUnbound(&image); }
-  // Bound to new pixels, all set to fill.
-  template <class Pixel>
-  ownedImage(int32_t width, int32_t height, Pixel fill) : ownedImage() {
-    EXPECT_EQ(cimg_image_construct(&image, sizeof(Pixel), width, height), 0);
-    for (int32_t y = 0; y < height; ++y)
-      for (int32_t x = 0; x < width; ++x) at<Pixel>(x, y) = fill;
-  }
-  ~ownedImage() { cimg_image_destruct(&image); }
-  ownedImage(const ownedImage&) = delete;
-
-  bool bound() const {
-    int32_t isBound = 0;
-    cimg_image_getIsBound(&image, &isBound);
-    return isBound;
-  }
-  cimg_window window() const {
-    cimg_window w{};
-    EXPECT_EQ(cimg_window_init(&w, &image), 0);
-    return w;
-  }
-  template <class Pixel>
-  Pixel& at(int32_t x, int32_t y) const {
-    const cimg_window w = window();
-    return cimg_window_row<Pixel>(&w, y)[x];
-  }
-  const cimg_imageConst* input() const { return cimg_image_asConst(&image); }
-};
 
 // A w x h image of random bytes, kept also as a row-major vector.
 struct randomImage {
@@ -71,7 +40,7 @@ double fftError(decltype(&cfPelFFT) fft, int32_t width, int32_t height, uint32_t
   } else {
     EXPECT_EQ(cf2DDFT(in.pixels.data(), height, width, re.data(), im.data()), 0);
   }
-  ownedImage out;
+  heldImage out;
   EXPECT_EQ(fft(in.image.constImage(), &out.image, CF_FFT_COMPLEX, rowOnly), 0);
   const cimg_window w = out.window();
   EXPECT_EQ(w.width, rowOnly ? width : 2 * width);

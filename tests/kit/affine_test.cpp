@@ -11,6 +11,7 @@
 #include <cmath>
 #include <random>
 
+#include "support/held_image.h"
 #include "support/hooks.h"
 
 namespace {
@@ -18,17 +19,11 @@ namespace {
 // A random 8-bit image whose window is (wx, wy, ww, wh) of a larger buffer, with a client
 // transform.
 struct sourceImage {
-  sourceImage(int32_t ww, int32_t wh, std::mt19937& random) {
-    EXPECT_EQ(cimg_image_construct(&image, CIMG_TYPE_8, ww + 6, wh + 4), 0);
-    cimg_window all;
-    cimg_window_init(&all, &image);
-    for (int32_t r = 0; r < all.height; ++r)
-      for (int32_t c = 0; c < all.width; ++c)
-        cimg_window_row<uint8_t>(&all, r)[c] = uint8_t(random());
-    EXPECT_EQ(cimg_image_window(&image, 4, 1, ww, wh, 0), 0);
-    cimg_window_init(&window, &image);
+  sourceImage(int32_t ww, int32_t wh, std::mt19937& random)
+      : image({0, 0, ww + 6, wh + 4}, random) {
+    EXPECT_EQ(cimg_image_window(&image.image, 4, 1, ww, wh, 0), 0);
+    window = image.window();
   }
-  ~sourceImage() { cimg_image_destruct(&image); }
   // Window pixel (c, r), border pixels repeated.
   double at(int32_t c, int32_t r) const {
     c = std::clamp(c, 0, window.width - 1);
@@ -46,19 +41,8 @@ struct sourceImage {
     return (at(c, r) * (1 - fx) + at(c + 1, r) * fx) * (1 - fy) +
            (at(c, r + 1) * (1 - fx) + at(c + 1, r + 1) * fx) * fy;
   }
-  cimg_image image;
+  heldImage image;
   cimg_window window;
-};
-
-struct output {
-  output() { cimg_image_constructUnbound(&image); }
-  ~output() { cimg_image_destruct(&image); }
-  cimg_window window() {
-    cimg_window w;
-    EXPECT_EQ(cimg_window_init(&w, &image), 0);
-    return w;
-  }
-  cimg_image image;
 };
 
 cmath_shapeAffineRect rectOf(double x, double y, double xLength, double yLength, double angle,
@@ -74,7 +58,7 @@ TEST(KitAffine, UprightRectanglesGiveThePixelsThemselves) {
   sourceImage source(40, 30, random);
   // Client coordinates are image coordinates halved and shifted by (-5, 3.5).
   cmath_xformLinear clientFromImage{{0.5, 0, 0, 0.5}, {-5, 3.5}};
-  ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image, &clientFromImage), 0);
+  ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image.image, &clientFromImage), 0);
   for (int trial = 0; trial < 30; ++trial) {
     // Even sizes in image pixels: each sample lies at the corner of 2 x 2 pixels.
     const int32_t x = int32_t(random() % 30), y = int32_t(random() % 20);
@@ -83,8 +67,8 @@ TEST(KitAffine, UprightRectanglesGiveThePixelsThemselves) {
     // Image rectangle (x0 + x, y0 + y, w, h) in client coordinates.
     const double cx = 0.5 * (4 + x) - 5, cy = 0.5 * (1 + y) + 3.5;
     const cmath_shapeAffineRect rect{{cx, cy}, {cx + 0.5 * w, cy}, {cx, cy + 0.5 * h}};
-    output out;
-    ASSERT_EQ(cip_affine8(&rect, cimg_image_asConst(&source.image), &out.image), 0);
+    heldImage out;
+    ASSERT_EQ(cip_affine8(&rect, source.image.constImage(), &out.image), 0);
     const cimg_window result = out.window();
     ASSERT_EQ(result.width, w / 2);
     ASSERT_EQ(result.height, h / 2);
@@ -100,10 +84,10 @@ TEST(KitAffine, UprightRectanglesGiveThePixelsThemselves) {
   // With the identity transform and whole pixels, exactly the pixels.
   cmath_xformLinear identity;
   cmath_xformLinear_initIdentity(&identity);
-  ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image, &identity), 0);
+  ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image.image, &identity), 0);
   const cmath_shapeAffineRect rect{{9, 6}, {29, 6}, {9, 21}};
-  output out;
-  ASSERT_EQ(cip_affine8(&rect, cimg_image_asConst(&source.image), &out.image), 0);
+  heldImage out;
+  ASSERT_EQ(cip_affine8(&rect, source.image.constImage(), &out.image), 0);
   const cimg_window result = out.window();
   ASSERT_EQ(result.width, 20);
   ASSERT_EQ(result.height, 15);
@@ -122,8 +106,8 @@ TEST(KitAffine, RotatedAndSkewedRectanglesMatchBilinearInterpolation) {
     const cmath_shapeAffineRect rect =
         rectOf(4 + 50 * u(random), 1 + 40 * u(random), 3 + 30 * u(random), 3 + 20 * u(random),
                6.3 * u(random), trial % 3 == 0 ? 0.3 * u(random) : 0);
-    output out;
-    ASSERT_EQ(cip_affine8(&rect, cimg_image_asConst(&source.image), &out.image), 0);
+    heldImage out;
+    ASSERT_EQ(cip_affine8(&rect, source.image.constImage(), &out.image), 0);
     const cimg_window result = out.window();
     const cmath_vect ex{(rect.px.x - rect.po.x) / result.width,
                         (rect.px.y - rect.po.y) / result.width};
@@ -147,10 +131,10 @@ TEST(KitAffine, ProjectionAveragesThePointsInsideTheWindow) {
   // right half off the window) and y 3 .. 13.
   const cmath_shapeAffineRect rect{{24, 3}, {44, 3}, {24, 13}};
   for (const int32_t scale : {1, 256}) {
-    output out;
+    heldImage out;
     int32_t count = -1, first = -1, last = -1;
-    ASSERT_EQ(cip_affineProjectNorm(cimg_image_asConst(&source.image), &out.image, &rect, scale, 0,
-                                    &count, &first, &last),
+    ASSERT_EQ(cip_affineProjectNorm(source.image.constImage(), &out.image, &rect, scale, 0, &count,
+                                    &first, &last),
               0);
     EXPECT_EQ(count, 20);
     EXPECT_EQ(first, 0);
@@ -167,10 +151,10 @@ TEST(KitAffine, ProjectionAveragesThePointsInsideTheWindow) {
     }
   }
   // ySamples: two points across, at a quarter and three quarters of the y side.
-  output out;
+  heldImage out;
   int32_t count = 0, first = 0, last = 0;
-  ASSERT_EQ(cip_affineProjectNorm(cimg_image_asConst(&source.image), &out.image, &rect, 2, 2,
-                                  &count, &first, &last),
+  ASSERT_EQ(cip_affineProjectNorm(source.image.constImage(), &out.image, &rect, 2, 2, &count,
+                                  &first, &last),
             0);
   const cimg_window bins = out.window();
   for (int32_t i = 0; i < 10; ++i)
@@ -180,8 +164,8 @@ TEST(KitAffine, ProjectionAveragesThePointsInsideTheWindow) {
   // Wholly off the window: the status, nothing written.
   const cmath_shapeAffineRect away{{40, 3}, {60, 3}, {40, 13}};
   count = first = last = -7;
-  EXPECT_EQ(cip_affineProjectNorm(cimg_image_asConst(&source.image), &out.image, &away, 1, 0,
-                                  &count, &first, &last),
+  EXPECT_EQ(cip_affineProjectNorm(source.image.constImage(), &out.image, &away, 1, 0, &count,
+                                  &first, &last),
             CIP_STATUS_OUTSIDE_IMAGE);
   EXPECT_EQ(count, -7);
   EXPECT_EQ(out.window().width, 20);
@@ -191,38 +175,31 @@ TEST(KitAffine, FailureExits) {
   std::mt19937 random(7);
   sourceImage source(10, 10, random);
   const cmath_shapeAffineRect rect{{4, 1}, {12, 1}, {4, 9}};
-  output unbound, out;
+  heldImage unbound, out;
   int32_t count, first, last;
-  EXPECT_EQ(cip_affine8(&rect, cimg_image_asConst(&unbound.image), &out.image),
-            CIMG_STATUS_UNBOUND);
-  EXPECT_EQ(cip_affineProjectNorm(cimg_image_asConst(&unbound.image), &out.image, &rect, 1, 0,
-                                  &count, &first, &last),
-            CIMG_STATUS_UNBOUND);
-  EXPECT_CHECK_FAILS(cip_affine8(nullptr, cimg_image_asConst(&source.image), &out.image));
-  EXPECT_CHECK_FAILS(cip_affineProjectNorm(cimg_image_asConst(&source.image), &out.image, &rect, -1,
-                                           0, &count, &first, &last));
+  EXPECT_EQ(cip_affine8(&rect, unbound.constImage(), &out.image), CIMG_STATUS_UNBOUND);
+  EXPECT_EQ(
+      cip_affineProjectNorm(unbound.constImage(), &out.image, &rect, 1, 0, &count, &first, &last),
+      CIMG_STATUS_UNBOUND);
+  EXPECT_CHECK_FAILS(cip_affine8(nullptr, source.image.constImage(), &out.image));
+  EXPECT_CHECK_FAILS(cip_affineProjectNorm(source.image.constImage(), &out.image, &rect, -1, 0,
+                                           &count, &first, &last));
   const cmath_shapeAffineRect nan{{NAN, 1}, {12, 1}, {4, 9}};
-  EXPECT_EQ(cip_affine8(&nan, cimg_image_asConst(&source.image), &out.image),
-            CMATH_STATUS_NOT_FINITE);
+  EXPECT_EQ(cip_affine8(&nan, source.image.constImage(), &out.image), CMATH_STATUS_NOT_FINITE);
   const cmath_shapeAffineRect far{{4, 1}, {4e9, 1}, {4, 9}};
-  EXPECT_EQ(cip_affine8(&far, cimg_image_asConst(&source.image), &out.image),
-            CMATH_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(cip_affine8(&far, source.image.constImage(), &out.image), CMATH_STATUS_OUT_OF_RANGE);
 
   leakGuard guard;
   EXPECT_GE(driveAllocationFailures([&] {
-              const int32_t status =
-                  cip_affine8(&rect, cimg_image_asConst(&source.image), &out.image);
-              int32_t isBound = 0;
-              cimg_image_getIsBound(&out.image, &isBound);
-              EXPECT_EQ(isBound, status >= 0);
+              const int32_t status = cip_affine8(&rect, source.image.constImage(), &out.image);
+              EXPECT_EQ(out.bound(), status >= 0);
               cimg_image_setUnbound(&out.image);
               return status;
             }),
             1);
   EXPECT_GE(driveAllocationFailures([&] {
-              const int32_t status =
-                  cip_affineProjectNorm(cimg_image_asConst(&source.image), &out.image, &rect, 1, 0,
-                                        &count, &first, &last);
+              const int32_t status = cip_affineProjectNorm(source.image.constImage(), &out.image,
+                                                           &rect, 1, 0, &count, &first, &last);
               cimg_image_setUnbound(&out.image);
               return status;
             }),

