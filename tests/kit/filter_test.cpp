@@ -105,14 +105,14 @@ TEST(KitFilter, SmoothingAtEverySecondColumnMatchesDirectConvolution) {
   // third; widths from narrower than the kernel to several vector steps with any tail.
   for (int trial = 0; trial < 60; ++trial) {
     const int32_t n = trial % 5, width = 1 + int32_t(random() % 70), height = 1 + trial % 9;
-    randomImage image(width, height, random);
+    heldImage image({0, 0, width, height}, random);
     csGaussParams params = csGaussParamsNull;
     params.xSize = params.ySize = n;
     params.xSample = 2;
     params.ySample = 1 + trial % 3;
-    image8 out;
-    ASSERT_EQ(cip_gauss_smooth8_8(cimg_image_asConst(&image.image), &out.image, &params), 0);
-    const cimg_window in = image.window(0, 0, width, height), result = out.window();
+    heldImage out;
+    ASSERT_EQ(cip_gauss_smooth8_8(image.constImage(), &out.image, &params), 0);
+    const cimg_window in = image.window(), result = out.window();
     const int32_t sy = params.ySample;
     ASSERT_EQ(result.width, (width + 1) / 2);
     ASSERT_EQ(result.height, (height + sy - 1) / sy);
