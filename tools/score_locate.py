@@ -14,7 +14,9 @@ are paired one to one, closest pairs first; a found quadrilateral left without a
 Images are grouped into sets by their folder. Per set: images, truth symbols, detected,
 the L found (its corner and the two ends of its legs match; the opposite corner, which
 the finder completes as a parallelogram and perspective moves, is not compared), false
-symbols per image, median milliseconds. Images without a truth file (real photos
+symbols per image, median milliseconds, and the right counts: detected symbols whose
+module counts (the found "rows" x "cols") are the truth's "size" (rows x columns), as a
+share of the detected symbols whose truth gives a size. Images without a truth file (real photos
 that no reader decoded: they show symbols, but where is not known) count in neither
 detection nor false symbols; they are listed as "no truth" with how many of them had
 something found.
@@ -49,7 +51,7 @@ def tolerance(symbol):
 
 def match(found, truths, corners=range(4)):
     """Pairs found quadrilaterals with truth symbols, comparing the given corners; returns
-    (matched truth indices, unmatched found indices)."""
+    ({matched truth index: its found index}, unmatched found indices)."""
     pairs = []
     for f, quad in enumerate(found):
         for t, symbol in enumerate(truths):
@@ -57,12 +59,20 @@ def match(found, truths, corners=range(4)):
             if d <= tolerance(symbol):
                 pairs.append((d, f, t))
     pairs.sort()
-    used_found, used_truth = set(), set()
+    used_found, used_truth = set(), {}
     for _, f, t in pairs:
         if f not in used_found and t not in used_truth:
             used_found.add(f)
-            used_truth.add(t)
+            used_truth[t] = f
     return used_truth, [f for f in range(len(found)) if f not in used_found]
+
+
+def right_counts(found, truth):
+    """Whether the found symbol's module counts are the truth's size; None without a size."""
+    if "size" not in truth:
+        return None
+    rows, cols = (int(n) for n in truth["size"].split("x"))
+    return found.get("rows") == rows and found.get("cols") == cols
 
 
 def read_results(streams):
@@ -101,6 +111,7 @@ class SetScore:
     def __init__(self):
         self.images = self.symbols = self.detected = self.l_found = self.false = 0
         self.untruthed = self.untruthed_found = 0
+        self.sized = self.right = 0
         self.ms = []
 
     def row(self, name):
@@ -110,8 +121,9 @@ class SetScore:
         false = f"{self.false / scored:.2f}" if scored else "-"
         median = f"{statistics.median(self.ms):.2f}" if self.ms else "-"
         no_truth = f"{self.untruthed} ({self.untruthed_found} found)" if self.untruthed else "-"
+        right = f"{self.right} ({100.0 * self.right / self.sized:.1f}%)" if self.sized else "-"
         return f"{name:<16} {self.images:>6} {self.symbols:>7} {share(self.detected):>13} " \
-               f"{share(self.l_found):>13} {false:>11} {median:>9}   {no_truth}"
+               f"{share(self.l_found):>13} {right:>13} {false:>11} {median:>9}   {no_truth}"
 
 
 def main():
@@ -141,6 +153,16 @@ def main():
         score.detected += len(detected)
         score.false += len(false)
         score.l_found += len(match(r["found"], truths, L_CORNERS)[0])
+        for t, f in detected.items():
+            right = right_counts(r["found"][f], truths[t])
+            if right is None:
+                continue
+            score.sized += 1
+            score.right += right
+            if args.misses and not right:
+                found = r["found"][f]
+                print(f"counts  {r['image']}: {found.get('rows')}x{found.get('cols')} "
+                      f"for {truths[t]['size']}")
         if args.misses:
             for t, symbol in enumerate(truths):
                 if t not in detected:
@@ -150,13 +172,13 @@ def main():
                 print(f"false   {r['image']}: score {found['score']} {found['corners']}")
 
     print(f"{'set':<16} {'images':>6} {'symbols':>7} {'detected':>13} {'L found':>13} "
-          f"{'false/image':>11} {'median ms':>9}   no truth")
+          f"{'right counts':>13} {'false/image':>11} {'median ms':>9}   no truth")
     total = SetScore()
     for name in sorted(sets):
         s = sets[name]
         print(s.row(name))
         for field in ("images", "symbols", "detected", "l_found", "false", "untruthed",
-                      "untruthed_found"):
+                      "untruthed_found", "sized", "right"):
             setattr(total, field, getattr(total, field) + getattr(s, field))
         total.ms += s.ms
     if len(sets) > 1:

@@ -60,7 +60,8 @@ TEST_F(IdutCli, JsonLine) {
   const std::string point = "\\[" + number + ", " + number + "\\]";
   const std::string symbol = R"(\{"corners": \[)" + point + ", " + point + ", " + point + ", " +
                              point + R"(\], "score": [0-9]+, "threshold": [0-9]+, )" +
-                             R"("fourthCornerInferred": [01]\})";
+                             R"("fourthCornerInferred": [01], "rows": 14, "cols": 14, )" +
+                             R"("pitch": (5\.9[5-9]|6\.0[0-5])[0-9]*\})";
   const std::regex line(R"(\{"image": ")" + image_ + R"(", "ms": )" + number + R"(, "found": \[)" +
                         symbol + R"(\]\}\n)");
   EXPECT_TRUE(std::regex_match(r.output, line)) << r.output;
@@ -71,6 +72,8 @@ TEST_F(IdutCli, TableAndOverlay) {
   const runResult r = run("locate --overlay " + overlay + " " + image_);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("symbol.pgm: 1 symbol,"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("modules   pitch"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(" 14x14  "), std::string::npos) << r.output;
   ccGreyImage picture;
   std::string error;
   ASSERT_TRUE(idut_readGreyImage(overlay, &picture, &error)) << error;

@@ -8,6 +8,7 @@
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "clock_tracks.h"
 #include "far_sides.h"
+#include "module_grid.h"
 #include "symbol_polarity.h"
 
 namespace {
@@ -194,10 +195,12 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
           pass != idut_passAdaptive && idut_measureFarSides(image, result.boundary, &symbol);
       params.startScanIndex = result.foundScanIndex;
       const bool scored = pass != idut_passAdaptive;
-      // A symbol whose far sides were measured has shown its clock tracks already.
+      // A symbol whose far sides were measured has shown its clock tracks already; every
+      // symbol must show regular teeth on them, from which its module grid is measured.
       if ((scored && symbol.score < options.minScore) ||
           !idut_symbol_hasPolarity(image, symbol, options.polarity) ||
-          (!measured && !idut_symbol_hasClockTracks(image, symbol)))
+          (!measured && !idut_symbol_hasClockTracks(image, symbol)) ||
+          !idut_measureModuleGrid(image, &symbol))
         continue;
       symbols->push_back(symbol);
       if (const int32_t claimed = claim(state.mask(), symbol); claimed < 0) return claimed;

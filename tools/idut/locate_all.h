@@ -49,6 +49,12 @@ struct idut_symbol {
   int32_t score;                 // 0..1000; 0 for the adaptive pass, which does not score
   int32_t threshold;             // grey level of the tracked contour
   int32_t fourthCornerInferred;  // 1: the opposite corner completes a parallelogram
+  // The module grid measured on the clock tracks (module_grid.h): modules along the y side
+  // (rows) and along the x side (columns), and the mean module pitch of the two tracks in
+  // pixels.
+  int32_t rows = 0;
+  int32_t cols = 0;
+  double pitch = 0.0;
 };
 
 // The pass names of the command line: "rows", "low-contrast", "adaptive".

@@ -36,13 +36,18 @@ void printUsage(FILE* out) {
       "Finds every DataMatrix symbol in each image: 8-bit PGM (P5 or P2) or PNG (colour and\n"
       "16-bit PNGs are turned into 8-bit grey). Corners are image pixels, pixel (i, j)\n"
       "covering [i, i+1) x [j, j+1), in perimeter order: the corner of the finder L, the end\n"
-      "of its x side, the opposite corner, the end of its y side.\n"
+      "of its x side, the opposite corner, the end of its y side. Each symbol's module\n"
+      "counts (rows along the y side x columns along the x side, snapped to the nearest\n"
+      "DataMatrix size when within a module or 4 %%) and its module pitch (pixels, the mean\n"
+      "of the two clock tracks) are measured on the clock tracks; a find without regular\n"
+      "clock tracks is dropped.\n"
       "\n"
       "options (defaults in brackets):\n"
       "  --json             one JSON line per image: {\"image\", \"ms\", \"found\": "
       "[{\"corners\",\n"
-      "                     \"score\", \"threshold\", \"fourthCornerInferred\"}]}; ms is the\n"
-      "                     search time, file reading excluded\n"
+      "                     \"score\", \"threshold\", \"fourthCornerInferred\", \"rows\",\n"
+      "                     \"cols\", \"pitch\"}]}; ms is the search time, file reading\n"
+      "                     excluded\n"
       "  --overlay OUT.png  draw the found symbols over the image (one IMAGE only)\n"
       "  --row-spacing N    pixels between scan rows [%d]\n"
       "  --min-size PX      smallest symbol side in pixels [%g]\n"
@@ -232,8 +237,9 @@ void printJson(const std::string& path, double ms, const std::vector<idut_symbol
     std::printf("%s{\"corners\": [", i ? ", " : "");
     for (int32_t k = 0; k < 4; ++k)
       std::printf("%s[%.3f, %.3f]", k ? ", " : "", s.corners[k].x, s.corners[k].y);
-    std::printf("], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d}", s.score,
-                s.threshold, s.fourthCornerInferred);
+    std::printf("], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d, "
+                "\"rows\": %d, \"cols\": %d, \"pitch\": %.3f}",
+                s.score, s.threshold, s.fourthCornerInferred, s.rows, s.cols, s.pitch);
   }
   std::printf("]}\n");
 }
@@ -244,7 +250,7 @@ void printTable(const std::string& path, double ms, const std::vector<idut_symbo
   if (symbols.empty()) return;
   std::printf(
       "   #  score  grey  L corner          x-side end        opposite          "
-      "y-side end        4th corner\n");
+      "y-side end        4th corner  modules   pitch\n");
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idut_symbol& s = symbols[i];
     std::printf("%4zu  %5d  %4d", i + 1, s.score, s.threshold);
@@ -253,7 +259,10 @@ void printTable(const std::string& path, double ms, const std::vector<idut_symbo
       std::snprintf(point, sizeof point, "(%.1f, %.1f)", c.x, c.y);
       std::printf("  %-16s", point);
     }
-    std::printf("  %s\n", s.fourthCornerInferred ? "inferred" : "measured");
+    char modules[24];
+    std::snprintf(modules, sizeof modules, "%dx%d", s.rows, s.cols);
+    std::printf("  %-10s  %-7s  %6.2f\n", s.fourthCornerInferred ? "inferred" : "measured", modules,
+                s.pitch);
   }
 }
 

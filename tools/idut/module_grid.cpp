@@ -1,0 +1,364 @@
+// The module grid of a found symbol from its clock tracks: profiles and edges along each
+// far side, the pitch of the edges' grid, teeth paired from the edges.
+#include "module_grid.h"
+
+#include <stdint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "ci_id/priv/ci_idut/pitch.h"
+
+namespace {
+
+// Samples per module along a track: the edge locator's difference then spans half a module,
+// wide enough for blurred edges, narrow enough to part the two edges of a thin module.
+constexpr double samplesPerModule = 4.0;
+constexpr double leastSamplesPerPixel = 1.0;
+constexpr int32_t leastContrast = 12;  // grey, between ink and space along a track
+constexpr int32_t leastEdges = 5;
+// A track is regular when this share of the module boundaries it should show lie on the
+// pitch's grid, and of the ink modules it holds are paired into teeth.
+constexpr double leastOnGrid = 0.6;
+constexpr double leastTeeth = 0.6;
+// The module counts the depth search tries first, thin modules first (a depth beyond the
+// clock track lands in the data, which has no pitch to agree with the depth).
+// A quarter more each step: a clock track is found over depths of a third to two thirds
+// of a module at least, so no module size falls between two trials.
+constexpr int32_t trialCounts[] = {144, 116, 92, 74, 60, 48, 38, 30, 24, 20, 16, 13, 10, 8};
+// Modules are square: the two tracks' pitches agree within this ratio, perspective
+// undone.
+constexpr double mostPitchRatio = 1.3;
+constexpr double leastDepth = 0.75;  // pixels
+
+struct vec {
+  double x, y;
+};
+vec operator-(vec a, vec b) {
+  return {a.x - b.x, a.y - b.y};
+}
+vec operator+(vec a, vec b) {
+  return {a.x + b.x, a.y + b.y};
+}
+vec operator*(double s, vec a) {
+  return {s * a.x, s * a.y};
+}
+double dot(vec a, vec b) {
+  return a.x * b.x + a.y * b.y;
+}
+double length(vec a) {
+  return std::hypot(a.x, a.y);
+}
+vec toVec(const cmath_vect& p) {
+  return {p.x, p.y};
+}
+cmath_vect toCmath(vec p) {
+  return {p.x, p.y};
+}
+
+// The symbol as a parallelogram on its L (image pixels) and, where its measured opposite
+// corner lies off the parallelogram's, the perspective mapping from the parallelogram onto
+// the measured quadrilateral.
+class ccSymbolFrame {
+ public:
+  ccSymbolFrame(const cimg_image* image, const idut_symbol& symbol) {
+    cmath_xformLinear imageFromClient;
+    cimg_image_getLinearImageFromClientXform(image, &imageFromClient);
+    cmath_vect c[4];
+    for (int32_t i = 0; i < 4; ++i)
+      cmath_xformLinear_mapPoint(&imageFromClient, &symbol.corners[i], &c[i]);
+    corner = toVec(c[0]);
+    xSide = toVec(c[1]) - corner;
+    ySide = toVec(c[3]) - corner;
+    if (symbol.fourthCornerInferred) return;
+    cmath_shapeAffineRectPoints points;
+    cmath_shapeAffineRectPoints_init(&points, &c[0], &c[1], &c[3]);
+    int32_t required = 0;
+    if (cidut_isPerspectiveMappingRequired(&points, &c[2], &required) < 0 || !required) return;
+    perspective_ = cidut_perspectiveMapping_construct(&points, &c[2], &forward_, &inverse_) >= 0;
+  }
+  ~ccSymbolFrame() {
+    if (!perspective_) return;
+    cmath_xformPerspective_destruct(&forward_);
+    cmath_xformPerspective_destruct(&inverse_);
+  }
+  ccSymbolFrame(const ccSymbolFrame&) = delete;
+  ccSymbolFrame& operator=(const ccSymbolFrame&) = delete;
+
+  // The image point of parallelogram point p; false beyond the mapping's horizon.
+  bool toImage(vec p, vec* out) const { return map(forward_, p, out); }
+  bool toParallelogram(vec p, vec* out) const { return map(inverse_, p, out); }
+
+  vec corner, xSide, ySide;  // the L's corner and its legs
+
+ private:
+  bool map(const cmath_xformPerspective& xform, vec p, vec* out) const {
+    if (!perspective_) {
+      *out = p;
+      return true;
+    }
+    const cmath_vect in = toCmath(p);
+    cmath_vect mapped;
+    if (cmath_xformPerspective_mapPoint(&xform, &in, &mapped) < 0) return false;
+    *out = toVec(mapped);
+    return true;
+  }
+
+  bool perspective_ = false;
+  cmath_xformPerspective forward_, inverse_;
+};
+
+// Teeth records released with the object.
+class ccTeeth {
+ public:
+  ccTeeth() { constructed_ = cidut_teethResults_construct(&results) >= 0; }
+  ~ccTeeth() {
+    if (constructed_) cidut_teethResults_destruct(&results);
+  }
+  ccTeeth(const ccTeeth&) = delete;
+  ccTeeth& operator=(const ccTeeth&) = delete;
+  bool constructed() const { return constructed_; }
+
+  cidut_teethResults results;
+
+ private:
+  bool constructed_;
+};
+
+struct trackEdge {
+  double position;    // parallelogram pixels from the track's start
+  int32_t magnitude;  // grey, positive rising
+};
+
+// Edges of the profile from a to b (image points), in parallelogram pixels from `start`
+// along `direction` (unit), consecutive edges of one polarity merged into the stronger.
+bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec a, vec b,
+                 vec start, vec direction, double module, std::vector<trackEdge>* edges) {
+  const double imageLength = length(b - a);
+  const double perPixel = std::max(leastSamplesPerPixel, samplesPerModule / module);
+  const int32_t n = std::max(8, int32_t(imageLength * perPixel));
+  std::vector<uint8_t> profile(size_t(n), 0);
+  uint8_t mean = 0;
+  double spacing = 0;
+  const cmath_vect first = toCmath(a), second = toCmath(b);
+  if (cidut_linePixels(&window, &first, &second, profile.data(), n, &mean, &spacing) < 0)
+    return false;
+  // Ink and space greys as the tenth and ninetieth percentiles, noise spikes left out.
+  std::vector<uint8_t> sorted(profile);
+  std::sort(sorted.begin(), sorted.end());
+  const int32_t contrast = sorted[size_t(n - 1 - n / 10)] - sorted[size_t(n / 10)];
+  if (contrast < leastContrast) return false;
+  std::vector<int32_t> magnitudes(static_cast<size_t>(n)), positions(static_cast<size_t>(n));
+  int32_t count = 0;
+  if (cidut_lineEdgeLoc(profile.data(), n, n, std::max(6, contrast / 4), 0, spacing,
+                        magnitudes.data(), positions.data(), &count) < 0)
+    return false;
+  edges->clear();
+  for (int32_t i = 0; i < count; ++i) {
+    // Positions are distances from a in 1/256 pixel: the step between samples k - 1 and k
+    // lies at k sample spacings.
+    const vec p = a + (positions[size_t(i)] / 256.0 / imageLength) * (b - a);
+    vec q;
+    if (!frame.toParallelogram(p, &q)) return false;
+    const trackEdge edge{dot(q - start, direction), magnitudes[size_t(i)]};
+    if (!edges->empty() && (edges->back().magnitude > 0) == (edge.magnitude > 0)) {
+      if (std::abs(edge.magnitude) > std::abs(edges->back().magnitude)) edges->back() = edge;
+      continue;
+    }
+    edges->push_back(edge);
+  }
+  return true;
+}
+
+// The median spacing of consecutive edges: a clock track's edges lie a module apart.
+double medianSpacing(const std::vector<trackEdge>& edges) {
+  std::vector<double> gaps;
+  for (size_t i = 1; i < edges.size(); ++i)
+    gaps.push_back(edges[i].position - edges[i - 1].position);
+  std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+  return gaps[gaps.size() / 2];
+}
+
+// Ink modules paired into teeth along a track of `trackLength` parallelogram pixels
+// starting at `start` along `direction`, for a module pitch of `pitch`.
+int32_t countTeeth(const std::vector<trackEdge>& edges, vec start, vec direction,
+                   double trackLength, double pitch, int32_t slots, bool darkInk) {
+  std::vector<cidut_edge1D> list;
+  for (const trackEdge& e : edges)
+    list.push_back({int32_t((e.position - trackLength / 2) * 256), e.magnitude * 256});
+  const cidut_edgeList1D edgeList{int32_t(list.size()), CIDUT_EDGES_ALONG_X, 0, list.data()};
+  cidut_edgePairingParams params;
+  cidut_edgePairingParams_init(&params);
+  params.expectedCount = slots;
+  params.firstEdgeFalls = darkInk;
+  params.expectedWidth = pitch;
+  params.expectedPitch = 2 * pitch;  // ink modules alternate with space
+  const vec across{-direction.y, direction.x};
+  const cmath_vect points[3] = {toCmath(start), toCmath(start + trackLength * direction),
+                                toCmath(start + pitch * across)};
+  cmath_shapeAffineRect rect;
+  cmath_shapeAffineRect_initPoints(&rect, points);
+  ccTeeth teeth;
+  if (!teeth.constructed() ||
+      cidut_edgesToTeeth(&params, &edgeList, nullptr, nullptr, &rect, nullptr, &teeth.results) < 0)
+    return 0;
+  cidut_toothCand* begin = nullptr;
+  int32_t count = 0;
+  cstd_vector_cidut_toothCand_getBeginSize(&teeth.results.teeth, &begin, &count);
+  return int32_t(std::count_if(begin, begin + count,
+                               [](const cidut_toothCand& t) { return t.firstEdge >= 0; }));
+}
+
+// The clock track from `from` to `to` (parallelogram points on the track's line), extended
+// by `margin` at both ends so that its first and last edges are not cut off; `module` is
+// the module size the depth was chosen for.
+bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, vec from, vec to,
+                  double margin, double module, bool darkInk, idut_clockTrack* track) {
+  const double trackLength = length(to - from);
+  const vec direction = (1 / trackLength) * (to - from);
+  const vec start = from - margin * direction, end = to + margin * direction;
+  vec a, b;
+  std::vector<trackEdge> edges;
+  if (!frame.toImage(start, &a) || !frame.toImage(end, &b) ||
+      !locateEdges(window, frame, a, b, start, direction, module, &edges) ||
+      int32_t(edges.size()) < leastEdges)
+    return false;
+  const int32_t spacing = int32_t(medianSpacing(edges) * 256);
+  if (spacing < 512) return false;  // modules of two pixels at the least
+  std::vector<int32_t> positions;
+  for (const trackEdge& e : edges) positions.push_back(int32_t(e.position * 256));
+  int32_t periodSum = 0, onGrid = 0, pitch = 0;
+  if (cidut_cg1dComputeScaledPitch(int32_t(positions.size()), positions.data(), spacing, 800, 1200,
+                                   std::max(1, spacing / 4), 0, &periodSum, 128, &onGrid,
+                                   &pitch) < 0 ||
+      pitch <= 0)
+    return false;
+  // The edges on the grid give a least-squares pitch, and the span from the first to the
+  // last counts the modules on the symbol's own grid, the finder's corners aside (the
+  // track's first edge opens its first module, its last closes the last ink module, one
+  // module short of the end).
+  std::vector<int32_t> indices(positions.size()), work(positions.size());
+  int32_t phase = 0, flag = 0;
+  if (cidut_cg1dOnGrid(int32_t(positions.size()), positions.data(), indices.data(), pitch,
+                       std::max(1, pitch / 4), work.data(), &phase, &flag) < 0)
+    return false;
+  double sumI = 0, sumP = 0, sumII = 0, sumIP = 0;
+  int32_t fitted = 0, lastIndex = 0;
+  double firstPosition = 0, lastPosition = 0;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    if (indices[i] < 0) continue;
+    const double k = indices[i], x = edges[i].position;
+    if (fitted == 0) firstPosition = x;
+    lastPosition = x;
+    lastIndex = indices[i];
+    sumI += k, sumP += x, sumII += k * k, sumIP += k * x;
+    ++fitted;
+  }
+  const double denominator = fitted * sumII - sumI * sumI;
+  track->pitch =
+      fitted >= 3 && denominator > 0 ? (fitted * sumIP - sumI * sumP) / denominator : pitch / 256.0;
+  if (track->pitch <= 0) return false;
+  track->modules = trackLength / track->pitch;
+  const double onGridModules = (lastPosition - firstPosition) / track->pitch + 1;
+  if (lastIndex > 0 && std::abs(onGridModules - track->modules) <= 1.5)
+    track->modules = onGridModules;
+  track->edges = int32_t(edges.size());
+  track->onGrid = onGrid;
+  track->slots = std::max(1, int32_t(std::lround(track->modules / 2)));
+  track->teeth = countTeeth(edges, start, direction, trackLength + 2 * margin, track->pitch,
+                            track->slots, darkInk);
+  return track->onGrid >= leastOnGrid * track->modules && track->teeth >= leastTeeth * track->slots;
+}
+
+// Whether the symbol's ink is darker than its space: the grey just inside the middle of
+// the L's x leg against the contour threshold.
+bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32_t threshold) {
+  const double inset = 0.7 / length(frame.ySide);
+  vec p;
+  if (!frame.toImage(frame.corner + 0.5 * frame.xSide + inset * frame.ySide, &p)) return true;
+  const int32_t x = int32_t(std::floor(p.x)) - window.x0, y = int32_t(std::floor(p.y)) - window.y0;
+  if (x < 0 || y < 0 || x >= window.width || y >= window.height) return true;
+  return cimg_windowConst_row<uint8_t>(&window, y)[x] < threshold;
+}
+
+bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
+                 double depth, idut_clockTrack* columns, idut_clockTrack* rows) {
+  cimg_windowConst window;
+  if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
+  const bool darkInk = inkIsDark(window, frame, threshold);
+  const vec o = frame.corner, x = frame.xSide, y = frame.ySide;
+  const double xLength = length(x), yLength = length(y);
+  // Depth is measured along the other side, so that a skewed symbol keeps its grid lines.
+  const vec inX = (depth / xLength) * x, inY = (depth / yLength) * y;
+  const double margin = std::max(2 * depth, 2.0);
+  return measureTrack(window, frame, o + y - inY, o + x + y - inY, margin, 2 * depth, darkInk,
+                      columns) &&
+         measureTrack(window, frame, o + x - inX, o + x + y - inX, margin, 2 * depth, darkInk,
+                      rows);
+}
+
+// DataMatrix sizes (rows x columns as printed): the squares, then the rectangles.
+constexpr int32_t squareSizes[] = {10, 12, 14, 16, 18, 20, 22, 24, 26,  32,  36,  40,
+                                   44, 48, 52, 64, 72, 80, 88, 96, 104, 120, 132, 144};
+constexpr int32_t rectangleSizes[][2] = {{8, 18}, {8, 32}, {12, 26}, {12, 36}, {16, 36}, {16, 48}};
+
+}  // namespace
+
+bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
+                             idut_clockTrack* columns, idut_clockTrack* rows) {
+  const ccSymbolFrame frame(image, symbol);
+  return measureBoth(image, frame, symbol.threshold, depth, columns, rows);
+}
+
+void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
+                           int32_t* snappedColumns) {
+  // The finder's corners lie within about half a module of the grid's, so a count may be
+  // off by one module; the pitch adds a few per cent on large symbols. Beyond that the
+  // measure is more likely a size the table does not hold (a non-DataMatrix grid, or one
+  // whose side was cut) than a misread one, so it is reported as measured.
+  auto tolerance = [](int32_t n) { return std::max(1.2, 0.04 * n); };
+  double best = 1.0;
+  *snappedRows = int32_t(std::lround(rows));
+  *snappedColumns = int32_t(std::lround(columns));
+  auto consider = [&](int32_t r, int32_t c) {
+    const double miss =
+        std::max(std::abs(rows - r) / tolerance(r), std::abs(columns - c) / tolerance(c));
+    if (miss > best) return;
+    best = miss;
+    *snappedRows = r;
+    *snappedColumns = c;
+  };
+  for (const int32_t n : squareSizes) consider(n, n);
+  for (const auto& size : rectangleSizes) consider(size[0], size[1]);
+}
+
+bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol) {
+  const ccSymbolFrame frame(image, *symbol);
+  const double shorter = std::min(length(frame.xSide), length(frame.ySide));
+  idut_clockTrack columns{}, rows{};
+  bool measured = false;
+  for (const int32_t count : trialCounts) {
+    const double module = shorter / count, depth = std::max(leastDepth, module / 2);
+    if (!measureBoth(image, frame, symbol->threshold, depth, &columns, &rows)) continue;
+    const double pitch = (columns.pitch + rows.pitch) / 2;
+    if (std::max(columns.pitch, rows.pitch) >
+            mostPitchRatio * std::min(columns.pitch, rows.pitch) ||
+        depth < 0.15 * pitch || depth > 0.85 * pitch)
+      continue;
+    measured = true;
+    // Half a module in, where the track is clearest.
+    idut_clockTrack c{}, r{};
+    if (measureBoth(image, frame, symbol->threshold, pitch / 2, &c, &r) &&
+        std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
+      columns = c;
+      rows = r;
+    }
+    break;
+  }
+  if (!measured) return false;
+  idut_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);
+  symbol->pitch = (columns.pitch + rows.pitch) / 2;
+  return true;
+}

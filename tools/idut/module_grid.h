@@ -1,0 +1,39 @@
+// The module grid of a found symbol, measured on its clock tracks: the two sides opposite
+// the L alternate ink and space module by module, so the edges along each track, paired
+// into teeth, give the module pitch along that side and the side's length over the pitch
+// gives the module count. Clutter that happens to form an L shows no such teeth: a find
+// whose grid cannot be measured is not a symbol.
+#pragma once
+
+#include <stdint.h>
+
+#include "kit/image.h"
+#include "locate_all.h"
+
+// One clock track's measure, in the frame where the symbol is a parallelogram (the
+// perspective mapping undone when the symbol needs one; image pixels otherwise).
+struct idut_clockTrack {
+  double pitch;    // pixels per module along the track
+  double modules;  // track length over pitch, not rounded
+  int32_t edges;   // edges located along the track
+  int32_t onGrid;  // of them, those lying on the pitch's grid
+  int32_t teeth;   // ink modules paired from the edges (not extrapolated)
+  int32_t slots;   // ink modules the track holds at that pitch
+};
+
+// Measures the clock track along the far side parallel to the x side (columns) and the one
+// parallel to the y side (rows), `depth` pixels inside the symbol. False when a track shows
+// no regular teeth. Library failures count as no teeth.
+bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
+                             idut_clockTrack* columns, idut_clockTrack* rows);
+
+// Measures symbol's grid and writes rows, cols and pitch into it: the tracks are sampled
+// half a module inside, the module size being unknown at first and found by trying depths
+// from thin modules to thick ones until the pitch found agrees with the depth. False when
+// no depth shows regular teeth on both tracks; the symbol is then left as it is.
+bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol);
+
+// The DataMatrix size nearest to the measured module counts (rows, columns), when both lie
+// within the snapping tolerance of it; else the measured counts rounded.
+void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
+                           int32_t* snappedColumns);
