@@ -211,6 +211,23 @@ int32_t countTeeth(const std::vector<trackEdge>& edges, vec start, vec direction
                                [](const cidut_toothCand& t) { return t.firstEdge >= 0; }));
 }
 
+// A clock track opens with an ink module (the L's corner) and closes with a space module
+// (the far corner of every DataMatrix size, whose counts are even): edges before its first
+// space-to-ink edge or after its last ink-to-space edge lie in the quiet zone or beyond, and
+// would set the pitch estimate off its grid.
+void trimToTrack(bool darkInk, std::vector<trackEdge>* edges) {
+  auto intoInk = [darkInk](const trackEdge& e) { return (e.magnitude < 0) == darkInk; };
+  const auto first = std::find_if(edges->begin(), edges->end(), intoInk);
+  const auto last =
+      std::find_if(edges->rbegin(), edges->rend(), [&](const trackEdge& e) { return !intoInk(e); });
+  if (first == edges->end() || last == edges->rend() || last.base() <= first) {
+    edges->clear();
+    return;
+  }
+  edges->erase(last.base(), edges->end());
+  edges->erase(edges->begin(), first);
+}
+
 // The clock track from `from` to `to` (parallelogram points on the track's line), extended
 // by `margin` at both ends so that its first and last edges are not cut off; `module` is
 // the module size the depth was chosen for.
@@ -225,6 +242,8 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
       !locateEdges(window, frame, a, b, start, direction, module, &edges) ||
       int32_t(edges.size()) < leastEdges)
     return false;
+  trimToTrack(darkInk, &edges);
+  if (int32_t(edges.size()) < leastEdges) return false;
   const int32_t spacing = int32_t(medianSpacing(edges) * 256);
   if (spacing < 512) return false;  // modules of two pixels at the least
   std::vector<int32_t> positions;
