@@ -32,6 +32,9 @@ constexpr int32_t trialCounts[] = {144, 116, 92, 74, 60, 48, 38, 30, 24, 20, 16,
 // undone.
 constexpr double mostPitchRatio = 1.3;
 constexpr double leastDepth = 0.75;  // pixels
+// A trial depth within this share of a module from either side of the track counts as
+// half a module in.
+constexpr double closeToHalf = 0.3;
 
 struct vec {
   double x, y;
@@ -358,8 +361,11 @@ bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   idut_clockTrack columns{}, rows{};
   bool measured = false;
+  double tried = 0;
   for (const int32_t count : trialCounts) {
     const double module = shorter / count, depth = std::max(leastDepth, module / 2);
+    if (depth == tried) continue;  // thin trials all clamped to the least depth
+    tried = depth;
     if (!measureBoth(image, frame, symbol->threshold, depth, &columns, &rows)) continue;
     const double pitch = (columns.pitch + rows.pitch) / 2;
     if (std::max(columns.pitch, rows.pitch) >
@@ -367,7 +373,8 @@ bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol) {
         depth < 0.15 * pitch || depth > 0.85 * pitch)
       continue;
     measured = true;
-    // Half a module in, where the track is clearest.
+    // Half a module in, where the track is clearest, unless the trial lay near there.
+    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) break;
     idut_clockTrack c{}, r{};
     if (measureBoth(image, frame, symbol->threshold, pitch / 2, &c, &r) &&
         std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
