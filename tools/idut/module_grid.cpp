@@ -20,9 +20,10 @@ constexpr double leastSamplesPerPixel = 1.0;
 constexpr int32_t leastContrast = 12;  // grey, between ink and space along a track
 constexpr int32_t leastEdges = 5;
 // A track is regular when this share of the module boundaries it should show lie on the
-// pitch's grid, and of the ink modules it holds are paired into teeth.
+// pitch's grid, and of the ink modules it holds are paired into teeth. Blur and low
+// contrast merge up to half of a thin track's modules; clutter pairs next to none.
 constexpr double leastOnGrid = 0.6;
-constexpr double leastTeeth = 0.6;
+constexpr double leastTeeth = 0.5;
 // The module counts the depth search tries first, thin modules first (a depth beyond the
 // clock track lands in the data, which has no pitch to agree with the depth).
 // A quarter more each step: a clock track is found over depths of a third to two thirds
