@@ -33,6 +33,9 @@ constexpr int32_t trialCounts[] = {144, 116, 92, 74, 60, 48, 38, 30, 24, 20, 16,
 // undone.
 constexpr double mostPitchRatio = 1.3;
 constexpr double leastDepth = 0.75;  // pixels
+// The side lines averaged into a track's profile lie this share of the depth either side of
+// it: a sixth of a module at half a module in.
+constexpr double spreadShare = 1.0 / 3;
 // A trial depth within this share of a module from either side of the track counts as
 // half a module in.
 constexpr double closeToHalf = 0.3;
@@ -136,19 +139,36 @@ struct trackEdge {
   int32_t magnitude;  // grey, positive rising
 };
 
-// Edges of the profile from a to b (image points), in parallelogram pixels from `start`
-// along `direction` (unit), consecutive edges of one polarity merged into the stronger.
-bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec a, vec b,
-                 vec start, vec direction, double module, std::vector<trackEdge>* edges) {
+// Edges along the track from start to end (parallelogram points), in parallelogram pixels
+// from start along `direction` (unit), consecutive edges of one polarity merged into the
+// stronger. Unless `across` is zero the profile is the mean of three lines, the track's
+// and the two `across` to either side of it, which thins the noise without blurring along
+// the track.
+bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec start, vec end,
+                 vec across, vec direction, double module, std::vector<trackEdge>* edges) {
+  vec a, b;
+  if (!frame.toImage(start, &a) || !frame.toImage(end, &b)) return false;
   const double imageLength = length(b - a);
   const double perPixel = std::max(leastSamplesPerPixel, samplesPerModule / module);
   const int32_t n = std::max(8, int32_t(imageLength * perPixel));
-  std::vector<uint8_t> profile(size_t(n), 0);
+  std::vector<uint8_t> profile(size_t(n), 0), line(size_t(n), 0);
+  std::vector<int32_t> sums(size_t(n), 0);
   uint8_t mean = 0;
   double spacing = 0;
-  const cmath_vect first = toCmath(a), second = toCmath(b);
-  if (cidut_linePixels(&window, &first, &second, profile.data(), n, &mean, &spacing) < 0)
-    return false;
+  const bool averaged = across.x != 0 || across.y != 0;
+  const int32_t lines = averaged ? 3 : 1;
+  for (const double side : {0.0, -1.0, 1.0}) {
+    if (side != 0 && !averaged) break;
+    vec p, q;
+    if (!frame.toImage(start + side * across, &p) || !frame.toImage(end + side * across, &q))
+      return false;
+    const cmath_vect first = toCmath(p), second = toCmath(q);
+    if (cidut_linePixels(&window, &first, &second, line.data(), n, &mean, &spacing) < 0)
+      return false;
+    for (size_t i = 0; i < size_t(n); ++i) sums[i] += line[i];
+  }
+  for (size_t i = 0; i < size_t(n); ++i) profile[i] = uint8_t((sums[i] + lines / 2) / lines);
+  spacing = imageLength / n;
   // Ink and space greys as the tenth and ninetieth percentiles, noise spikes left out.
   std::vector<uint8_t> sorted(profile);
   std::sort(sorted.begin(), sorted.end());
@@ -236,14 +256,12 @@ void trimToTrack(bool darkInk, std::vector<trackEdge>* edges) {
 // by `margin` at both ends so that its first and last edges are not cut off; `module` is
 // the module size the depth was chosen for.
 bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, vec from, vec to,
-                  double margin, double module, bool darkInk, idut_clockTrack* track) {
+                  vec across, double margin, double module, bool darkInk, idut_clockTrack* track) {
   const double trackLength = length(to - from);
   const vec direction = (1 / trackLength) * (to - from);
   const vec start = from - margin * direction, end = to + margin * direction;
-  vec a, b;
   std::vector<trackEdge> edges;
-  if (!frame.toImage(start, &a) || !frame.toImage(end, &b) ||
-      !locateEdges(window, frame, a, b, start, direction, module, &edges) ||
+  if (!locateEdges(window, frame, start, end, across, direction, module, &edges) ||
       int32_t(edges.size()) < leastEdges)
     return false;
   trimToTrack(darkInk, &edges);
@@ -306,8 +324,10 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
   return cimg_windowConst_row<uint8_t>(&window, y)[x] < threshold;
 }
 
+// Both tracks `depth` inside the far sides, each profile averaged over lines `spread`
+// either side of it (0: one line).
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                 double depth, idut_clockTrack* columns, idut_clockTrack* rows) {
+                 double depth, double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
   const bool darkInk = inkIsDark(window, frame, threshold);
@@ -316,10 +336,43 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
   // Depth is measured along the other side, so that a skewed symbol keeps its grid lines.
   const vec inX = (depth / xLength) * x, inY = (depth / yLength) * y;
   const double margin = std::max(2 * depth, 2.0);
-  return measureTrack(window, frame, o + y - inY, o + x + y - inY, margin, 2 * depth, darkInk,
-                      columns) &&
-         measureTrack(window, frame, o + x - inX, o + x + y - inX, margin, 2 * depth, darkInk,
-                      rows);
+  const vec acrossX = (spread / yLength) * y, acrossY = (spread / xLength) * x;
+  return measureTrack(window, frame, o + y - inY, o + x + y - inY, acrossX, margin, 2 * depth,
+                      darkInk, columns) &&
+         measureTrack(window, frame, o + x - inX, o + x + y - inX, acrossY, margin, 2 * depth,
+                      darkInk, rows);
+}
+
+// The depth search: trial depths from thin modules to thick until a trial's pitch agrees
+// with its depth, then the tracks half a module in. `spread` is the side lines' distance
+// as a share of the depth.
+bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
+                  double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
+  const double shorter = std::min(length(frame.xSide), length(frame.ySide));
+  double tried = 0;
+  for (const int32_t count : trialCounts) {
+    const double module = shorter / count, depth = std::max(leastDepth, module / 2);
+    if (depth == tried) continue;  // thin trials all clamped to the least depth
+    tried = depth;
+    // The side lines stay the least depth inside, clear of the far side's blurred edge.
+    const double side = std::clamp(depth - leastDepth, 0.0, depth * spread);
+    if (!measureBoth(image, frame, threshold, depth, side, columns, rows)) continue;
+    const double pitch = (columns->pitch + rows->pitch) / 2;
+    if (std::max(columns->pitch, rows->pitch) >
+            mostPitchRatio * std::min(columns->pitch, rows->pitch) ||
+        depth < 0.15 * pitch || depth > 0.85 * pitch)
+      continue;
+    // Half a module in, where the track is clearest, unless the trial lay near there.
+    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return true;
+    idut_clockTrack c{}, r{};
+    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, &c, &r) &&
+        std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
+      *columns = c;
+      *rows = r;
+    }
+    return true;
+  }
+  return false;
 }
 
 // DataMatrix sizes (rows x columns as printed): the squares, then the rectangles.
@@ -332,7 +385,7 @@ constexpr int32_t rectangleSizes[][2] = {{8, 18}, {8, 32}, {12, 26}, {12, 36}, {
 bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
                              idut_clockTrack* columns, idut_clockTrack* rows) {
   const ccSymbolFrame frame(image, symbol);
-  return measureBoth(image, frame, symbol.threshold, depth, columns, rows);
+  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, columns, rows);
 }
 
 void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
@@ -359,31 +412,11 @@ void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
 
 bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol) {
   const ccSymbolFrame frame(image, *symbol);
-  const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   idut_clockTrack columns{}, rows{};
-  bool measured = false;
-  double tried = 0;
-  for (const int32_t count : trialCounts) {
-    const double module = shorter / count, depth = std::max(leastDepth, module / 2);
-    if (depth == tried) continue;  // thin trials all clamped to the least depth
-    tried = depth;
-    if (!measureBoth(image, frame, symbol->threshold, depth, &columns, &rows)) continue;
-    const double pitch = (columns.pitch + rows.pitch) / 2;
-    if (std::max(columns.pitch, rows.pitch) >
-            mostPitchRatio * std::min(columns.pitch, rows.pitch) ||
-        depth < 0.15 * pitch || depth > 0.85 * pitch)
-      continue;
-    measured = true;
-    // Half a module in, where the track is clearest, unless the trial lay near there.
-    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) break;
-    idut_clockTrack c{}, r{};
-    if (measureBoth(image, frame, symbol->threshold, pitch / 2, &c, &r) &&
-        std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
-      columns = c;
-      rows = r;
-    }
-    break;
-  }
+  // Blur and noise can wipe a thin track's side lines where its middle still shows.
+  const bool measured =
+      searchDepths(image, frame, symbol->threshold, spreadShare, &columns, &rows) ||
+      searchDepths(image, frame, symbol->threshold, 0, &columns, &rows);
   if (!measured) return false;
   idut_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);
   symbol->pitch = (columns.pitch + rows.pitch) / 2;
