@@ -21,11 +21,10 @@
 // direction, quantised to the nearest of the four axes 0, 45, 90 and 135 degrees, are
 // compared. The quantisation is that of the angle code: the neighbour in front is the one
 // in octant ((code + 16) >> 5) & 7 (0 right, 1 down-right, 2 down, ... 7 up-right), and the
-// 8-bit magnitudes are compared. With the tie rule
-// of the parameters set (thin != 0) the pixel must be greater than the neighbour in front
-// (along the gradient) and at least the one behind, so of two equal maxima across the edge
-// only the one in front is kept; with it clear (thin == 0) the pixel must be at least both,
-// and both of two equal maxima are kept.
+// 8-bit magnitudes are compared. With the tie rule of the parameters set (thin != 0) the
+// pixel must be greater than the neighbour in front (along the gradient) and at least the
+// one behind, so of two equal maxima across the edge only the one in front is kept; with it
+// clear (thin == 0) the pixel must be at least both, and both of two equal maxima are kept.
 //
 // The operator needs the 3x3 neighbourhood of a pixel inside the source window, so the
 // window's one-pixel border has no magnitude, angle or edgelet: edgelet columns run from 1
