@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
@@ -144,8 +145,18 @@ struct trackEdge {
 // stronger. Unless `across` is zero the profile is the mean of three lines, the track's
 // and the two `across` to either side of it, which thins the noise without blurring along
 // the track.
+// A track's profile kept for counting its modules: the greys sampled evenly from image
+// point a to b, and the track in the parallelogram's frame (`offset` from `start` along
+// `direction`, `length` long).
+struct trackProfile {
+  std::vector<uint8_t> grey;
+  vec a, b, start, direction;
+  double offset, length;
+};
+
 bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec start, vec end,
-                 vec across, vec direction, double module, std::vector<trackEdge>* edges) {
+                 vec across, vec direction, double module, std::vector<trackEdge>* edges,
+                 trackProfile* samples) {
   vec a, b;
   if (!frame.toImage(start, &a) || !frame.toImage(end, &b)) return false;
   const double imageLength = length(b - a);
@@ -169,6 +180,9 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
   }
   for (size_t i = 0; i < size_t(n); ++i) profile[i] = uint8_t((sums[i] + lines / 2) / lines);
   spacing = imageLength / n;
+  samples->grey = profile;
+  samples->a = a;
+  samples->b = b;
   // Ink and space greys as the tenth and ninetieth percentiles, noise spikes left out.
   std::vector<uint8_t> sorted(profile);
   std::sort(sorted.begin(), sorted.end());
@@ -252,18 +266,79 @@ void trimToTrack(bool darkInk, std::vector<trackEdge>* edges) {
   edges->erase(edges->begin(), first);
 }
 
+// The module count whose clock pattern the track's profile follows best: a track of n
+// modules alternates ink and space n / 2 times over its length, so n is the even count at
+// whose frequency the profile's Fourier power is greatest. Counts within a third of
+// `estimate` either way are tried (the edges' grid is off by no more, where edges merge
+// under blur or drift under perspective); the power sums over the whole track, so runs of
+// missing edges weaken it little. `offset` is the track's start in the profile's
+// positions; 0 when the profile shows no contrast.
+int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, double estimate) {
+  const int32_t least = std::max(2, 2 * int32_t(std::ceil(estimate * 0.75 / 2)));
+  const int32_t most = 2 * int32_t(estimate * 1.33 / 2);
+  const size_t n = samples.grey.size();
+  if (most < least || n == 0) return 0;
+  // Sample i lies at the middle of its sub-interval; its distance along the track.
+  std::vector<double> along(n);
+  for (size_t i = 0; i < n; ++i) {
+    vec q;
+    if (!frame.toParallelogram(samples.a + ((i + 0.5) / n) * (samples.b - samples.a), &q)) return 0;
+    along[i] = dot(q - samples.start, samples.direction) - samples.offset;
+  }
+  auto onTrack = [&](size_t i) { return along[i] >= 0 && along[i] <= samples.length; };
+  double mean = 0;
+  int32_t inside = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!onTrack(i)) continue;
+    mean += samples.grey[i];
+    ++inside;
+  }
+  if (inside == 0) return 0;
+  mean /= inside;
+  // Per count, the sum of (grey - mean) e^(i pi count x / length): each sample's phasor
+  // starts at the least count and turns by the step of two counts.
+  std::vector<std::complex<double>> sums(static_cast<size_t>((most - least) / 2 + 1));
+  for (size_t i = 0; i < n; ++i) {
+    if (!onTrack(i)) continue;
+    const double turn = M_PI * along[i] / samples.length;
+    const std::complex<double> step = std::polar(1.0, 2 * turn);
+    std::complex<double> phasor = std::polar(samples.grey[i] - mean, least * turn);
+    for (std::complex<double>& sum : sums) {
+      sum += phasor;
+      phasor *= step;
+    }
+  }
+  const auto strongest = std::max_element(
+      sums.begin(), sums.end(), [](auto u, auto v) { return std::norm(u) < std::norm(v); });
+  return std::norm(*strongest) > 0 ? least + 2 * int32_t(strongest - sums.begin()) : 0;
+}
+
+// The track's count and pitch from its profile, where the profile shows a strongest count.
+void countByProfile(const ccSymbolFrame& frame, const trackProfile& samples,
+                    idut_clockTrack* track) {
+  const int32_t count = strongestCount(frame, samples, track->modules);
+  if (count <= 0) return;
+  track->modules = count;
+  track->pitch = samples.length / count;
+}
+
 // The clock track from `from` to `to` (parallelogram points on the track's line), extended
 // by `margin` at both ends so that its first and last edges are not cut off; `module` is
 // the module size the depth was chosen for.
 bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, vec from, vec to,
-                  vec across, double margin, double module, bool darkInk, idut_clockTrack* track) {
+                  vec across, double margin, double module, bool darkInk, idut_clockTrack* track,
+                  trackProfile* samples) {
   const double trackLength = length(to - from);
   const vec direction = (1 / trackLength) * (to - from);
   const vec start = from - margin * direction, end = to + margin * direction;
   std::vector<trackEdge> edges;
-  if (!locateEdges(window, frame, start, end, across, direction, module, &edges) ||
+  if (!locateEdges(window, frame, start, end, across, direction, module, &edges, samples) ||
       int32_t(edges.size()) < leastEdges)
     return false;
+  samples->start = start;
+  samples->direction = direction;
+  samples->offset = margin;
+  samples->length = trackLength;
   trimToTrack(darkInk, &edges);
   if (int32_t(edges.size()) < leastEdges) return false;
   const int32_t spacing = int32_t(medianSpacing(edges) * 256);
@@ -327,7 +402,8 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
 // Both tracks `depth` inside the far sides, each profile averaged over lines `spread`
 // either side of it (0: one line).
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                 double depth, double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
+                 double depth, double spread, idut_clockTrack* columns, idut_clockTrack* rows,
+                 trackProfile* columnProfile, trackProfile* rowProfile) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
   const bool darkInk = inkIsDark(window, frame, threshold);
@@ -338,39 +414,50 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
   const double margin = std::max(2 * depth, 2.0);
   const vec acrossX = (spread / yLength) * y, acrossY = (spread / xLength) * x;
   return measureTrack(window, frame, o + y - inY, o + x + y - inY, acrossX, margin, 2 * depth,
-                      darkInk, columns) &&
+                      darkInk, columns, columnProfile) &&
          measureTrack(window, frame, o + x - inX, o + x + y - inX, acrossY, margin, 2 * depth,
-                      darkInk, rows);
+                      darkInk, rows, rowProfile);
 }
 
 // The depth search: trial depths from thin modules to thick until a trial's pitch agrees
 // with its depth, then the tracks half a module in. `spread` is the side lines' distance
-// as a share of the depth.
+// as a share of the depth. The counts of the tracks found are then their profiles'.
 bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
                   double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   double tried = 0;
+  trackProfile columnProfile, rowProfile;
+  auto countBoth = [&] {
+    countByProfile(frame, columnProfile, columns);
+    countByProfile(frame, rowProfile, rows);
+    return true;
+  };
   for (const int32_t count : trialCounts) {
     const double module = shorter / count, depth = std::max(leastDepth, module / 2);
     if (depth == tried) continue;  // thin trials all clamped to the least depth
     tried = depth;
     // The side lines stay the least depth inside, clear of the far side's blurred edge.
     const double side = std::clamp(depth - leastDepth, 0.0, depth * spread);
-    if (!measureBoth(image, frame, threshold, depth, side, columns, rows)) continue;
+    if (!measureBoth(image, frame, threshold, depth, side, columns, rows, &columnProfile,
+                     &rowProfile))
+      continue;
     const double pitch = (columns->pitch + rows->pitch) / 2;
     if (std::max(columns->pitch, rows->pitch) >
             mostPitchRatio * std::min(columns->pitch, rows->pitch) ||
         depth < 0.15 * pitch || depth > 0.85 * pitch)
       continue;
     // Half a module in, where the track is clearest, unless the trial lay near there.
-    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return true;
+    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return countBoth();
     idut_clockTrack c{}, r{};
-    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, &c, &r) &&
+    trackProfile cp, rp;
+    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, &c, &r, &cp, &rp) &&
         std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
       *columns = c;
       *rows = r;
+      columnProfile = std::move(cp);
+      rowProfile = std::move(rp);
     }
-    return true;
+    return countBoth();
   }
   return false;
 }
@@ -385,7 +472,9 @@ constexpr int32_t rectangleSizes[][2] = {{8, 18}, {8, 32}, {12, 26}, {12, 36}, {
 bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
                              idut_clockTrack* columns, idut_clockTrack* rows) {
   const ccSymbolFrame frame(image, symbol);
-  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, columns, rows);
+  trackProfile columnProfile, rowProfile;
+  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, columns, rows,
+                     &columnProfile, &rowProfile);
 }
 
 void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
