@@ -67,6 +67,23 @@ TEST(ModuleGrid, CountsUnderPerspective) {
   }
 }
 
+// Thin modules under strong blur: the clock tracks lose runs of edges, the profile keeps
+// its alternation.
+TEST(ModuleGrid, CountsOfBlurredThinTracks) {
+  const sizeCase cases[] = {{26, 26, 2.6, 0.4}, {36, 36, 3.0, -0.2}, {16, 48, 3.0, 0.1}};
+  for (const sizeCase& c : cases) {
+    const double extent = std::max(c.rows, c.columns) * c.module * 1.5 + 60;
+    const int32_t side = static_cast<int32_t>(extent);
+    greyScene scene(side, side, 200);
+    paintDataMatrix(scene, c.rows, c.columns, c.module, c.angle, {extent / 2, extent / 2}, 70, 5);
+    scene.gaussianBlur(1.2);
+    testImage image(scene);
+    const idut_symbol s = onlySymbol(image);
+    EXPECT_EQ(s.rows, c.rows) << c.rows << "x" << c.columns;
+    EXPECT_EQ(s.cols, c.columns) << c.rows << "x" << c.columns;
+  }
+}
+
 // Two crossing strokes completed to a quadrilateral: bare ground where the clock tracks
 // should be, at every depth.
 TEST(ModuleGrid, NoGridOnCrossingStrokes) {

@@ -180,7 +180,6 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
   }
   for (size_t i = 0; i < size_t(n); ++i) profile[i] = uint8_t((sums[i] + lines / 2) / lines);
   spacing = imageLength / n;
-  samples->grey = profile;
   samples->a = a;
   samples->b = b;
   // Ink and space greys as the tenth and ninetieth percentiles, noise spikes left out.
@@ -207,6 +206,7 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
     }
     edges->push_back(edge);
   }
+  samples->grey = std::move(profile);
   return true;
 }
 
