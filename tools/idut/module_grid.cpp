@@ -145,14 +145,30 @@ struct trackEdge {
 // stronger. Unless `across` is zero the profile is the mean of three lines, the track's
 // and the two `across` to either side of it, which thins the noise without blurring along
 // the track.
-// A track's profile kept for counting its modules: the greys sampled evenly from image
-// point a to b, and the track in the parallelogram's frame (`offset` from `start` along
-// `direction`, `length` long).
+// A track's samples kept for pairing its teeth and counting its modules: the greys
+// sampled evenly from image point a to b, the track in the parallelogram's frame (`offset`
+// from `start` along `direction`, `length` long) and its edges there.
 struct trackProfile {
   std::vector<uint8_t> grey;
   vec a, b, start, direction;
   double offset, length;
+  std::vector<trackEdge> edges;
 };
+
+// The profile's contrast: its ninetieth percentile grey less its tenth (space and ink,
+// noise spikes left out), ranked by a histogram of the greys.
+int32_t percentileContrast(const std::vector<uint8_t>& profile) {
+  int32_t histogram[256] = {};
+  for (const uint8_t g : profile) ++histogram[g];
+  auto ranked = [&](int32_t rank) {  // the grey of the given rank, 0 the darkest
+    int32_t grey = 0;
+    for (int32_t upTo = histogram[0]; upTo <= rank; upTo += histogram[++grey]) {
+    }
+    return grey;
+  };
+  const int32_t n = int32_t(profile.size());
+  return ranked(n - 1 - n / 10) - ranked(n / 10);
+}
 
 bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec start, vec end,
                  vec across, vec direction, double module, std::vector<trackEdge>* edges,
@@ -182,10 +198,7 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
   spacing = imageLength / n;
   samples->a = a;
   samples->b = b;
-  // Ink and space greys as the tenth and ninetieth percentiles, noise spikes left out.
-  std::vector<uint8_t> sorted(profile);
-  std::sort(sorted.begin(), sorted.end());
-  const int32_t contrast = sorted[size_t(n - 1 - n / 10)] - sorted[size_t(n / 10)];
+  const int32_t contrast = percentileContrast(profile);
   if (contrast < leastContrast) return false;
   std::vector<int32_t> magnitudes(static_cast<size_t>(n)), positions(static_cast<size_t>(n));
   int32_t count = 0;
@@ -331,7 +344,7 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
   const double trackLength = length(to - from);
   const vec direction = (1 / trackLength) * (to - from);
   const vec start = from - margin * direction, end = to + margin * direction;
-  std::vector<trackEdge> edges;
+  std::vector<trackEdge>& edges = samples->edges;
   if (!locateEdges(window, frame, start, end, across, direction, module, &edges, samples) ||
       int32_t(edges.size()) < leastEdges)
     return false;
@@ -383,9 +396,15 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
   track->edges = int32_t(edges.size());
   track->onGrid = onGrid;
   track->slots = std::max(1, int32_t(std::lround(track->modules / 2)));
-  track->teeth = countTeeth(edges, start, direction, trackLength + 2 * margin, track->pitch,
-                            track->slots, darkInk);
-  return track->onGrid >= leastOnGrid * track->modules && track->teeth >= leastTeeth * track->slots;
+  return track->onGrid >= leastOnGrid * track->modules;
+}
+
+// Whether the track measured into `samples` pairs enough of its ink modules into teeth.
+bool hasTeeth(const trackProfile& samples, bool darkInk, idut_clockTrack* track) {
+  track->teeth =
+      countTeeth(samples.edges, samples.start, samples.direction,
+                 samples.length + 2 * samples.offset, track->pitch, track->slots, darkInk);
+  return track->teeth >= leastTeeth * track->slots;
 }
 
 // Whether the symbol's ink is darker than its space: the grey just inside the middle of
@@ -399,11 +418,32 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
   return cimg_windowConst_row<uint8_t>(&window, y)[x] < threshold;
 }
 
+// Whether two tracks' pitches suit the depth they were measured at.
+using pitchesAgree = bool (*)(const idut_clockTrack& columns, const idut_clockTrack& rows,
+                              double depth);
+
+bool anyPitches(const idut_clockTrack&, const idut_clockTrack&, double) {
+  return true;
+}
+
+// Modules are square: the tracks' pitches agree within the ratio, perspective undone.
+bool squarePitches(const idut_clockTrack& columns, const idut_clockTrack& rows, double) {
+  return std::max(columns.pitch, rows.pitch) <=
+         mostPitchRatio * std::min(columns.pitch, rows.pitch);
+}
+
+// Square modules, and the depth within the clock track's ink modules.
+bool pitchesFitDepth(const idut_clockTrack& columns, const idut_clockTrack& rows, double depth) {
+  const double pitch = (columns.pitch + rows.pitch) / 2;
+  return squarePitches(columns, rows, depth) && depth >= 0.15 * pitch && depth <= 0.85 * pitch;
+}
+
 // Both tracks `depth` inside the far sides, each profile averaged over lines `spread`
-// either side of it (0: one line).
+// either side of it (0: one line): true when both lie on a grid, their pitches agree with
+// the depth as `agree` asks, and both show teeth (paired last, the costliest step).
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                 double depth, double spread, idut_clockTrack* columns, idut_clockTrack* rows,
-                 trackProfile* columnProfile, trackProfile* rowProfile) {
+                 double depth, double spread, pitchesAgree agree, idut_clockTrack* columns,
+                 idut_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
   const bool darkInk = inkIsDark(window, frame, threshold);
@@ -416,7 +456,9 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
   return measureTrack(window, frame, o + y - inY, o + x + y - inY, acrossX, margin, 2 * depth,
                       darkInk, columns, columnProfile) &&
          measureTrack(window, frame, o + x - inX, o + x + y - inX, acrossY, margin, 2 * depth,
-                      darkInk, rows, rowProfile);
+                      darkInk, rows, rowProfile) &&
+         agree(*columns, *rows, depth) && hasTeeth(*columnProfile, darkInk, columns) &&
+         hasTeeth(*rowProfile, darkInk, rows);
 }
 
 // The depth search: trial depths from thin modules to thick until a trial's pitch agrees
@@ -438,20 +480,16 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     tried = depth;
     // The side lines stay the least depth inside, clear of the far side's blurred edge.
     const double side = std::clamp(depth - leastDepth, 0.0, depth * spread);
-    if (!measureBoth(image, frame, threshold, depth, side, columns, rows, &columnProfile,
-                     &rowProfile))
+    if (!measureBoth(image, frame, threshold, depth, side, pitchesFitDepth, columns, rows,
+                     &columnProfile, &rowProfile))
       continue;
     const double pitch = (columns->pitch + rows->pitch) / 2;
-    if (std::max(columns->pitch, rows->pitch) >
-            mostPitchRatio * std::min(columns->pitch, rows->pitch) ||
-        depth < 0.15 * pitch || depth > 0.85 * pitch)
-      continue;
     // Half a module in, where the track is clearest, unless the trial lay near there.
     if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return countBoth();
     idut_clockTrack c{}, r{};
     trackProfile cp, rp;
-    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, &c, &r, &cp, &rp) &&
-        std::max(c.pitch, r.pitch) <= mostPitchRatio * std::min(c.pitch, r.pitch)) {
+    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c, &r,
+                    &cp, &rp)) {
       *columns = c;
       *rows = r;
       columnProfile = std::move(cp);
@@ -473,8 +511,8 @@ bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol,
                              idut_clockTrack* columns, idut_clockTrack* rows) {
   const ccSymbolFrame frame(image, symbol);
   trackProfile columnProfile, rowProfile;
-  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, columns, rows,
-                     &columnProfile, &rowProfile);
+  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, anyPitches,
+                     columns, rows, &columnProfile, &rowProfile);
 }
 
 void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
