@@ -438,9 +438,6 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
 }
 
 // Whether two tracks' pitches suit the depth they were measured at.
-using pitchesAgree = bool (*)(const idut_clockTrack& columns, const idut_clockTrack& rows,
-                              double depth);
-
 bool anyPitches(const idut_clockTrack&, const idut_clockTrack&, double) {
   return true;
 }
@@ -451,17 +448,13 @@ bool squarePitches(const idut_clockTrack& columns, const idut_clockTrack& rows, 
          mostPitchRatio * std::min(columns.pitch, rows.pitch);
 }
 
-// Square modules, and the depth within the clock track's ink modules.
-bool pitchesFitDepth(const idut_clockTrack& columns, const idut_clockTrack& rows, double depth) {
-  const double pitch = (columns.pitch + rows.pitch) / 2;
-  return squarePitches(columns, rows, depth) && depth >= 0.15 * pitch && depth <= 0.85 * pitch;
-}
-
 // Both tracks `depth` inside the far sides, each profile averaged over lines `spread`
 // either side of it (0: one line): true when both lie on a grid, their pitches agree with
-// the depth as `agree` asks, and both show teeth (paired last, the costliest step).
+// the depth as `agree(columns, rows, depth)` asks, and both show teeth (paired last, the
+// costliest step).
+template <typename Agree>
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                 double depth, double spread, pitchesAgree agree, idut_clockTrack* columns,
+                 double depth, double spread, Agree agree, idut_clockTrack* columns,
                  idut_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
@@ -481,30 +474,31 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
 }
 
 // The depth search: trial depths from thin modules to thick until a trial's pitch agrees
-// with its depth, then the tracks half a module in. `spread` is the side lines' distance
-// as a share of the depth. The counts of the tracks found are then their profiles'.
+// with its depth, then the tracks half a module in. A trial whose tracks show a square grid
+// too thin or too thick for its depth suggests the depth of half that grid's pitch, tried
+// next (once). `spread` is the side lines' distance as a share of the depth. The counts of
+// the tracks found are then their profiles'.
 bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
                   double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
-  double tried = 0;
   trackProfile columnProfile, rowProfile;
-  auto countBoth = [&] {
-    countByProfile(frame, columnProfile, columns);
-    countByProfile(frame, rowProfile, rows);
-    return true;
+  double suggested = 0;
+  auto fitsDepth = [&](const idut_clockTrack& c, const idut_clockTrack& r, double depth) {
+    if (!squarePitches(c, r, depth)) return false;
+    const double pitch = (c.pitch + r.pitch) / 2;
+    if (depth >= 0.15 * pitch && depth <= 0.85 * pitch) return true;
+    suggested = std::max(leastDepth, pitch / 2);
+    return false;
   };
-  for (const int32_t count : trialCounts) {
-    const double module = shorter / count, depth = std::max(leastDepth, module / 2);
-    if (depth == tried) continue;  // thin trials all clamped to the least depth
-    tried = depth;
+  auto tryDepth = [&](double depth) {
     // The side lines stay the least depth inside, clear of the far side's blurred edge.
     const double side = std::clamp(depth - leastDepth, 0.0, depth * spread);
-    if (!measureBoth(image, frame, threshold, depth, side, pitchesFitDepth, columns, rows,
-                     &columnProfile, &rowProfile))
-      continue;
+    if (!measureBoth(image, frame, threshold, depth, side, fitsDepth, columns, rows, &columnProfile,
+                     &rowProfile))
+      return false;
     const double pitch = (columns->pitch + rows->pitch) / 2;
     // Half a module in, where the track is clearest, unless the trial lay near there.
-    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return countBoth();
+    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return true;
     idut_clockTrack c{}, r{};
     trackProfile cp, rp;
     if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c, &r,
@@ -514,9 +508,26 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
       columnProfile = std::move(cp);
       rowProfile = std::move(rp);
     }
-    return countBoth();
+    return true;
+  };
+  double tried = 0;
+  bool followed = false, found = false;
+  for (const int32_t count : trialCounts) {
+    const double depth = std::max(leastDepth, shorter / count / 2);
+    if (depth == tried) continue;  // thin trials all clamped to the least depth
+    tried = depth;
+    suggested = 0;
+    found = tryDepth(depth);
+    if (!found && suggested > 0 && !followed) {
+      followed = true;
+      found = tryDepth(suggested);
+    }
+    if (found) break;
   }
-  return false;
+  if (!found) return false;
+  countByProfile(frame, columnProfile, columns);
+  countByProfile(frame, rowProfile, rows);
+  return true;
 }
 
 // DataMatrix sizes (rows x columns as printed): the squares, then the rectangles.
