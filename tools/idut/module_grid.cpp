@@ -437,7 +437,8 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
   return cimg_windowConst_row<uint8_t>(&window, y)[x] < threshold;
 }
 
-// Whether two tracks' pitches suit the depth they were measured at.
+// Checks of two tracks' pitches against the depth they were measured at: none, for a depth
+// given by the caller.
 bool anyPitches(const idut_clockTrack&, const idut_clockTrack&, double) {
   return true;
 }
