@@ -1,7 +1,5 @@
-// Hysteresis thresholding: random magnitude images against a reference fill on a plain
-// grid with the same run rule; the worked cases; bound and unbound destinations with offset
-// windows; storage shared with the source; stack sizes; every allocation-failure and
-// attention-failure exit.
+// Hysteresis thresholding against a reference fill on a plain grid with the same run rule;
+// worked cases, destinations, shared storage, stack sizes and every failure exit.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -18,7 +16,6 @@ namespace {
 
 constexpr uint8_t background = 0, edge = 255;
 
-// A plain grid of bytes, row by row.
 struct grid {
   int32_t width = 0;
   int32_t height = 0;
@@ -29,10 +26,9 @@ struct grid {
   bool inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 };
 
-// The run rule on a grid, written with coordinates and bounds tests: a pixel >= high seeds
-// a fill (rows top down, left to right); each popped pixel extends left and right over
-// unvisited pixels >= low, and the run's end pixels push their unvisited weak neighbours
-// (low <= m < high) up-left, up, up-right, down-right, down, down-left. Edge pixels are 1.
+// The run rule: a pixel >= high seeds a fill (rows top down); each popped pixel extends
+// left and right over unvisited pixels >= low, and the run's end pixels push their unvisited
+// weak neighbours up-left, up, up-right, down-right, down, down-left. Edge pixels are 1.
 grid runRuleReference(const grid& m, int32_t low, int32_t high, int32_t* count) {
   grid edges(m.width, m.height), visited(m.width, m.height);
   *count = 0;
@@ -75,8 +71,7 @@ grid runRuleReference(const grid& m, int32_t low, int32_t high, int32_t* count) 
   return edges;
 }
 
-// Magnitudes in three bands: strong (>= high) with probability pStrong, weak with pWeak,
-// else below low; values random within each band.
+// Magnitudes strong with probability pStrong, weak with pWeak, else below low.
 grid randomMagnitudes(int32_t w, int32_t h, int32_t low, int32_t high, double pStrong, double pWeak,
                       std::mt19937& random) {
   grid m(w, h);
@@ -90,7 +85,7 @@ grid randomMagnitudes(int32_t w, int32_t h, int32_t low, int32_t high, double pS
   return m;
 }
 
-// Every pixel of the image with its bounds, for comparisons before and after.
+// Every pixel of the image with its bounds.
 std::vector<int32_t> snapshot(const heldImage& image) {
   cstd_rect32 e;
   EXPECT_EQ(cimg_image_getEntire(&image.image, &e), 0);
@@ -100,16 +95,14 @@ std::vector<int32_t> snapshot(const heldImage& image) {
   return s;
 }
 
-// The labels of a result over rect (image coordinates), as a grid: 1 for edge, 0 for
-// background, 2 for anything else.
+// The labels over rect (image coordinates): 1 edge, 0 background, 2 anything else.
 grid labelsOf(const heldImage& result, const cstd_rect32& rect, uint8_t l1 = background,
               uint8_t l2 = edge) {
   grid labels(rect.width, rect.height);
-  for (int32_t y = 0; y < rect.height; ++y)
-    for (int32_t x = 0; x < rect.width; ++x) {
-      const uint8_t v = result.atImage(rect.x + x, rect.y + y);
-      labels.at(x, y) = v == l2 ? 1 : v == l1 ? 0 : 2;
-    }
+  for (int32_t i = 0; i < rect.width * rect.height; ++i) {
+    const uint8_t v = result.atImage(rect.x + i % rect.width, rect.y + i / rect.width);
+    labels.v[i] = v == l2 ? 1 : v == l1 ? 0 : 2;
+  }
   return labels;
 }
 
@@ -124,8 +117,6 @@ grid threshold(const grid& m, int32_t low, int32_t high, int32_t* count, int32_t
   return labelsOf(result, {x, y, m.width, m.height});
 }
 
-// The call with thresholds 60 and 140, labels background and edge and a grown frame unless
-// told otherwise.
 int32_t threshold60to140(const heldImage& source, heldImage& out, int32_t* count,
                          uint8_t labelBackground = background, int32_t grow = 1,
                          int32_t stackSize = -1) {
@@ -136,7 +127,7 @@ int32_t threshold60to140(const heldImage& source, heldImage& out, int32_t* count
 TEST(Hysteresis, FollowsTheRunRuleOnRandomMagnitudes) {
   leakGuard guard;
   std::mt19937 random(2024);
-  for (int trial = 0; trial < 120; ++trial) {
+  for (int trial = 0; trial < 80; ++trial) {
     const int32_t w = 1 + int32_t(random() % 90), h = 1 + int32_t(random() % 90);
     const int32_t low = 1 + int32_t(random() % 200);
     const int32_t high = low + int32_t(random() % (256 - low));
@@ -154,21 +145,13 @@ TEST(Hysteresis, FollowsTheRunRuleOnRandomMagnitudes) {
 TEST(Hysteresis, WorkedCases) {
   leakGuard guard;
   int32_t count = -1;
-  // One strong pixel among pixels below low.
-  grid single(9, 7, 20);
-  single.at(4, 3) = 200;
-  grid edges = threshold(single, 50, 100, &count);
-  EXPECT_EQ(count, 1);
-  for (int32_t y = 0; y < 7; ++y)
-    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(edges.at(x, y), x == 4 && y == 3);
-
   // A strong run of 21 pixels on row 2; weak pixels: a run on row 2 touching its right end,
   // a vertical line below its middle, a vertical line below its left end.
   grid m(40, 12, 10);
   for (int32_t x = 5; x <= 25; ++x) m.at(x, 2) = 180;
   for (int32_t x = 26; x <= 35; ++x) m.at(x, 2) = 70;
   for (int32_t y = 3; y <= 10; ++y) m.at(15, y) = m.at(5, y) = 70;
-  edges = threshold(m, 50, 100, &count);
+  const grid edges = threshold(m, 50, 100, &count);
   EXPECT_EQ(count, 21 + 10 + 8);
   for (int32_t x = 5; x <= 35; ++x) EXPECT_EQ(edges.at(x, 2), 1) << x;
   for (int32_t y = 3; y <= 10; ++y) {
@@ -193,8 +176,8 @@ TEST(Hysteresis, BoundAndUnboundDestinations) {
   const cmath_xformLinear shifted{{2, 0, 0, 1}, {7.5, 0}};
   ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source.image, &shifted), 0);
 
-  // Unbound: the result image covers the source window grown by one, windowed to the
-  // source window, labels 9 and 3, the source's transforms; count may be null.
+  // Unbound: the source window grown by one, windowed to the source window, with the
+  // source's transforms; count may be null.
   heldImage result;
   ASSERT_EQ(cip_edge_hysteresisThreshold(source.constImage(), &result.image, 60, 140, nullptr, -1,
                                          9, 3, 1),
@@ -234,17 +217,7 @@ TEST(Hysteresis, BoundAndUnboundDestinations) {
       ASSERT_EQ(destination.atImage(x, y), want) << x << ", " << y;
     }
 
-  // A destination window disjoint from the source window: count 0, nothing written.
-  const cstd_rect32 away{160, -40, 20, 10};
-  ASSERT_EQ(cimg_image_setWindowRect(&destination.image, &away, nullptr), 0);
-  const std::vector<int32_t> before = snapshot(destination);
-  count = -1;
-  EXPECT_EQ(threshold60to140(source, destination, &count), 0);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(snapshot(destination), before);
-
-  // An empty source window: count 0, and an unbound destination receives an empty window at
-  // the source window's corner.
+  // An empty source window: count 0, an unbound destination empty at the window's corner.
   const cstd_rect32 none{110, -10, 0, 5};
   ASSERT_EQ(cimg_image_setWindowRect(&source.image, &none, nullptr), 0);
   heldImage empty;
@@ -280,8 +253,7 @@ TEST(Hysteresis, StorageSharedWithTheSource) {
   EXPECT_EQ(count, -7);
   EXPECT_EQ(snapshot(source), before);
 
-  // Its window beside the source's, moved in image coordinates onto the source window:
-  // the result lands in the right part of the same pixels.
+  // Its window beside the source's, moved onto the source window: the result lands there.
   const cstd_rect32 beside{25, 0, 20, 16};
   ASSERT_EQ(cimg_image_setWindowRect(&alias.image, &beside, nullptr), 0);
   ASSERT_EQ(cimg_image_setWindowOrigin(&alias.image, 0, 0), 0);
@@ -298,8 +270,7 @@ TEST(Hysteresis, StorageSharedWithTheSource) {
 
 TEST(Hysteresis, AnyStackSizeGivesTheSameResult) {
   leakGuard guard;
-  // Weak pixels on a diagonal lattice with one seed: runs of one pixel, each pushing up to
-  // four neighbours, so that many entries are pending at once.
+  // Weak pixels on a diagonal lattice with one seed: many pending one-pixel runs.
   grid m(64, 64, 10);
   for (int32_t y = 0; y < 64; ++y)
     for (int32_t x = 0; x < 64; ++x)
@@ -308,7 +279,7 @@ TEST(Hysteresis, AnyStackSizeGivesTheSameResult) {
   int32_t expectedCount = 0;
   const grid expected = runRuleReference(m, 50, 100, &expectedCount);
   EXPECT_EQ(expectedCount, 64 * 32);
-  for (const int32_t stackSize : {-1, 0, 1, 3, 300, 100000}) {
+  for (const int32_t stackSize : {-1, 0, 1, 300}) {
     int32_t count = -1;
     EXPECT_EQ(threshold(m, 50, 100, &count, stackSize).v, expected.v) << stackSize;
     EXPECT_EQ(count, expectedCount) << stackSize;
@@ -344,8 +315,7 @@ TEST(Hysteresis, EveryFailureExitLeavesTheDestinationAsItWas) {
         EXPECT_EQ(result.bound(), status >= 0);
         return status;
       };
-      // T and W take two blocks each (buffer and pixels), the fill's stack one more; a
-      // one-entry stack grows.
+      // Two blocks each for T and W, one for the fill's stack; a one-entry stack grows.
       const int allocations = driveAllocationFailures(intoBound);
       if (grow == 0 || stackSize < 0) {
         EXPECT_EQ(allocations, grow ? 5 : 4);
@@ -369,9 +339,8 @@ TEST(Hysteresis, UnboundSourcesAndLabelsTheFillCouldRevisit) {
     return cip_edge_hysteresisThreshold(in, &destination.image, low, high, nullptr, -1,
                                         labelBackground, edge, 1);
   };
-  cimg_imageConst unbound;
-  cimg_imageConst_constructUnbound(&unbound);
-  EXPECT_EQ(call(&unbound, 60, 140, 0), CIDUT_ERR_IMAGE_UNBOUND);
+  const heldImage unbound;
+  EXPECT_EQ(call(unbound.constImage(), 60, 140, 0), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(call(source.constImage(), 60, 140, 60));  // background not below low
   EXPECT_CHECK_FAILS(call(source.constImage(), 141, 140, 0));  // low above high
   EXPECT_EQ(snapshot(destination), before);

@@ -1,7 +1,6 @@
-// The ID edge detector: its base tables against a direct computation of every entry, the
-// threshold-table builders against each other, detection (portable and accelerated, with
-// counts) against a per-pixel reference, angle codes of synthetic edges against their true
-// directions, the magnitude/angle images and the small histogram.
+// The ID edge detector: base and threshold tables against direct computation, detection
+// against a per-pixel reference and true edge directions, the magnitude/angle images and the
+// small histogram.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -93,14 +92,9 @@ TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnce) {
     EXPECT_EQ(built[i], built[0]);
   }
   EXPECT_NE(seen[0][0], seen[1][0]);
-  EXPECT_EQ(cfEdgeDetectID_install(), 0);  // builds nothing new
-  const uint8_t* again = nullptr;
-  EXPECT_EQ(cidut_edgeIDBaseTable(0, &again), 0);
-  EXPECT_EQ(again, seen[0][0]);
 }
 
-// Each entry against magnitude and direction computed here from (a, b), at the position
-// the eight-and-eight layout gives.
+// Each entry against magnitude and direction computed from (a, b), eight-and-eight layout.
 TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   const uint8_t* tables[2] = {};
@@ -120,7 +114,6 @@ TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
   }
 }
 
-// The inhibition hook, recording the routines it is asked about and vetoing them or not.
 std::vector<std::string> askedRoutines;
 int32_t veto = 0;
 int32_t recordingHook(const char* routineName) {
@@ -141,7 +134,7 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAndRebuildOnlyWhenTheThr
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   const uint8_t* base = nullptr;
   ASSERT_EQ(cidut_edgeIDBaseTable(1, &base), 0);
-  for (int32_t t : {0, 1, 37, 128, 255}) {
+  for (int32_t t : {0, 37, 255}) {
     SCOPED_TRACE(t);
     std::vector<uint8_t> perEntry;
     {
@@ -152,9 +145,8 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAndRebuildOnlyWhenTheThr
     ASSERT_EQ(perEntry.size(), size_t{CF_EDGE_ID_THRESHOLD_TABLE_SIZE});
     EXPECT_EQ(builtTable(uint8_t(t), 0), perEntry);
     EXPECT_EQ(builtTable(uint8_t(t), 1), perEntry);
-    EXPECT_EQ(perEntry[0], t);
-    EXPECT_EQ(std::vector<uint8_t>(&perEntry[1], &perEntry[headerBytes]),
-              std::vector<uint8_t>(headerBytes - 1, 0));
+    EXPECT_EQ(perEntry[0], t);  // then zeros to the header's end
+    EXPECT_EQ(std::count(&perEntry[1], &perEntry[headerBytes], 0), headerBytes - 1);
     for (int32_t k = 0; k < 0x10000; ++k) {
       const uint8_t* group = base + 16 * (k / 8);
       const int32_t magnitude = int8_t(group[k % 8]) + 128;
@@ -162,7 +154,6 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAndRebuildOnlyWhenTheThr
     }
   }
 
-  // A table is rebuilt only for another threshold.
   thresholdTable table;
   hookScope recorded(0);
   ASSERT_EQ(cf_EdgeDetectIDTableInit(&table.v, 90, 0), 0);
@@ -177,7 +168,6 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAndRebuildOnlyWhenTheThr
   cstd_vector8_resize(&table.v, 100);
   EXPECT_CHECK_FAILS(cf_EdgeDetectIDTableInit(&table.v, 90, 0));
 
-  // An empty table that cannot grow stays empty.
   EXPECT_EQ(driveAllocationFailures([&] {
               thresholdTable fresh;
               const int32_t status = cf_EdgeDetectIDTableInit(&fresh.v, 7, 0);
@@ -188,10 +178,8 @@ TEST(IdEdgeThresholdTable, BuildersAgreeWithTheBaseTableAndRebuildOnlyWhenTheThr
             1);
 }
 
-// Source pixels with the margin the operators read around a width x height region: one
-// column right and one row below (2x2), one on every side (3x3), and spare columns that no
-// operator reads. The buffer ends with the last pixel read, so that a read past it is
-// caught by the address sanitizer.
+// A region with the one-pixel margin the operators read and spare columns; the buffer ends
+// with the last pixel read, so the address sanitizer catches reads past it.
 struct sourceGrid {
   int32_t width, height, stride;
   std::vector<uint8_t> pixels;
@@ -201,7 +189,6 @@ struct sourceGrid {
   const uint8_t* first() const { return pixels.data() + stride + 1; }
 };
 
-// Codes of the region by the formulas, one pixel at a time.
 std::vector<uint8_t> referenceCodes(sourceGrid& in, const std::vector<uint8_t>& table,
                                     int32_t mode) {
   std::vector<uint8_t> codes;
@@ -216,8 +203,7 @@ std::vector<uint8_t> referenceCodes(sourceGrid& in, const std::vector<uint8_t>& 
   return codes;
 }
 
-// Runs the detector on the grid's region, into an output with spare columns that must stay
-// untouched; returns the region's codes.
+// The detector's codes of the region; the output's spare columns must stay untouched.
 std::vector<uint8_t> detect(const sourceGrid& in, const std::vector<uint8_t>& table, int32_t mode,
                             int32_t accelerate, int32_t guard, int32_t blockWidth = 0,
                             int32_t* counts = nullptr) {
@@ -236,47 +222,15 @@ std::vector<uint8_t> detect(const sourceGrid& in, const std::vector<uint8_t>& ta
   return codes;
 }
 
-TEST(IdEdgeDetect, WorkedStepsFlatRegionsAndCounts) {
-  const std::vector<uint8_t> table = builtTable(128, 0);
-  // A vertical step from 0 to 200 between columns 4 and 5.
-  sourceGrid step(10, 4);
-  for (int32_t y = -1; y <= 4; ++y)
-    for (int32_t x = -1; x <= 10; ++x) step.at(x, y) = x <= 4 ? 0 : 200;
-  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
-    for (int32_t accelerate = 0; accelerate < 2; ++accelerate) {
-      const std::vector<uint8_t> codes = detect(step, table, mode, accelerate, 0);
-      for (int32_t y = 0; y < 4; ++y) {
-        for (int32_t x = 0; x < 10; ++x) {
-          const bool edge = x == 4 || (x == 5 && mode == CF_EDGE_ID_MODE_3X3);
-          EXPECT_EQ(codes[y * 10 + x], edge ? 0 : 0xFF) << mode << ": " << x << ", " << y;
-        }
-      }
-    }
-  }
-  // No edges on 16 x 3: every pixel counted, 8 x 3 per block, added to what was there.
-  sourceGrid flat(16, 3);
-  std::fill(flat.pixels.begin(), flat.pixels.end(), 77);
-  const std::vector<uint8_t> lowest = builtTable(1, 1);
-  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
-    int32_t counts[3] = {5, 0, -1};
-    EXPECT_EQ(detect(flat, lowest, mode, 1, 1, 8, counts), std::vector<uint8_t>(48, 0xFF));
-    EXPECT_EQ((std::vector<int32_t>(counts, counts + 3)), (std::vector<int32_t>{29, 24, -1}));
-  }
-  EXPECT_CHECK_FAILS(cf_EdgeDetectID(flat.first(), flat.stride, flat.pixels.data(), 16, 3, 16,
-                                     table.data(), 0x10000, 0, 0, 0, 2));
-}
-
-// Random images of every width to 70 (past four sixteen-column steps and every tail) and
-// some large ones, with spare source columns: weak noise (no edge) scattered with random
-// pixels (edges), or pixels of 0 and 255 only, whose Sobel responses reach the ends of the
-// component range. The accelerated path, on or off, with or without the guard row, and the
-// 3x3 mode all equal the per-pixel reference, and so do the block counts.
+// Random images of every width to 70 (every sixteen-column tail) and some large ones: weak
+// noise with random edge pixels, or 0 and 255 only (the ends of the component range). Every
+// path equals the per-pixel reference, and so do the block counts (added to what was there).
 TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
   const std::vector<uint8_t> table = builtTable(40, 0);
   std::mt19937 random(11);
   std::vector<std::pair<int32_t, int32_t>> sizes;
   for (int32_t w = 1; w <= 70; ++w)
-    for (int32_t h : {1, 2, 3, 4, 5}) sizes.emplace_back(w, h);
+    for (int32_t h : {1, 2, 5}) sizes.emplace_back(w, h);
   sizes.insert(sizes.end(), {{67, 31}, {640, 7}, {33, 100}, {129, 9}});
   for (const auto& [w, h] : sizes) {
     sourceGrid in(w, h, int32_t(random() % 20));
@@ -289,12 +243,12 @@ TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
       const std::vector<uint8_t> expected = referenceCodes(in, table, mode);
       for (int32_t blockWidth : {0, 1, 3, 64}) {  // 0: no counts
         const size_t blocks = blockWidth ? (w + blockWidth - 1) / blockWidth : 0;
-        std::vector<int32_t> expectedCounts(blocks + 1, 0);
+        std::vector<int32_t> expectedCounts(blocks + 1, 1);
         for (size_t i = 0; blockWidth && i < expected.size(); ++i)
           expectedCounts[i % w / blockWidth] += expected[i] == 0xFF;
         for (int32_t accelerate = 0; accelerate < 2; ++accelerate) {
           for (int32_t guard = 0; guard < 2; ++guard) {
-            std::vector<int32_t> counts(blocks + 1, 0);
+            std::vector<int32_t> counts(blocks + 1, 1);
             ASSERT_EQ(detect(in, table, mode, accelerate, guard, blockWidth,
                              blockWidth ? counts.data() : nullptr),
                       expected)
@@ -306,6 +260,9 @@ TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
       }
     }
   }
+  sourceGrid flat(16, 3);  // mode 2 is no mode
+  EXPECT_CHECK_FAILS(cf_EdgeDetectID(flat.first(), flat.stride, flat.pixels.data(), 16, 3, 16,
+                                     table.data(), 0x10000, 0, 0, 0, 2));
 }
 
 // The true direction of an edge, from dark to light, in codes.
@@ -313,20 +270,18 @@ double trueCode(double nx, double ny) {
   return std::fmod(std::atan2(ny, nx) * 128 / pi + 256, 256);
 }
 
-// Pixels whose operator centre lies on a blurred edge (within 0.3 pixels) give codes within
-// one of its true direction, rounded; flat ground gives 0xFF. Steps at 24 angles.
+// Operator centres within 0.3 pixels of a blurred step give codes within one of its true
+// direction; flat ground gives 0xFF. Steps at 24 angles.
 TEST(IdEdgeDetect, AngleCodesFollowRotatedSteps) {
   const std::vector<uint8_t> table = builtTable(60, 0);
   constexpr int32_t size = 64;
   constexpr double cx = 32.3, cy = 31.6;
   for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
-    // Centre of the operator of output pixel (x, y) in continuous coordinates.
     const double offset = mode == CF_EDGE_ID_MODE_2X2 ? 1.0 : 0.5;
     int32_t checked = 0;
     for (int32_t shape = 0; shape < 24; ++shape) {
       const double theta = shape * 2 * pi / 24 + 0.1;
       const double nx = std::cos(theta), ny = std::sin(theta);
-      // Signed distance into the light side.
       auto distance = [&](double x, double y) { return (x - cx) * nx + (y - cy) * ny; };
       greyScene scene(size + 2, size + 2, 5);
       scene.paint([&](double x, double y) { return distance(x - 1, y - 1) > 0; }, 250);
@@ -355,15 +310,6 @@ TEST(IdEdgeDetect, AngleCodesFollowRotatedSteps) {
   }
 }
 
-// ---------------------------------------------------------------------------------------
-// Magnitude and angle images.
-
-cstd_rect32 entireOf(const heldImage& image) {
-  cstd_rect32 r{};
-  cimg_image_getEntire(&image.image, &r);
-  return r;
-}
-
 cmath_vect clientOf(const heldImage& image, double x, double y) {
   cmath_xformLinear xform;
   cimg_image_getLinearClientFromImageXform(&image.image, &xform);
@@ -376,8 +322,7 @@ bool sameRect(const cstd_rect32& a, const cstd_rect32& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
-// A 24 x 20 random source placed at (-3, 5), windowed to (-1, 7, 14, 11), with a client
-// transform of its own.
+// A 24 x 20 random source at (-3, 5), windowed to (-1, 7, 14, 11), with a transform.
 struct magAngSource {
   heldImage image;
   cmath_xformLinear clientFromImage{{2, 0.5, -1, 3}, {10, -4}};
@@ -414,7 +359,9 @@ TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms)
                                      variant, 90, mode),
                 0);
       for (const heldImage* out : {&magnitude, &angle}) {
-        EXPECT_TRUE(sameRect(entireOf(*out), area) && sameRect(out->windowRect(), area));
+        cstd_rect32 entire{};
+        cimg_image_getEntire(&out->image, &entire);
+        EXPECT_TRUE(sameRect(entire, area) && sameRect(out->windowRect(), area));
         const double shift = mode == 1 ? 0 : 0.5;
         const cmath_vect expected = clientOf(source.image, 4 + shift, 9 + shift);
         EXPECT_NEAR(clientOf(*out, 4, 9).x, expected.x, 1e-12);
@@ -430,8 +377,7 @@ TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms)
     }
   }
 
-  // Bound outputs narrow the area to their windows, keep their other pixels and are left
-  // windowed to the area.
+  // Bound outputs narrow the area to their windows, keep their other pixels, end windowed.
   heldImage magnitude({0, 0, 30, 30}, 1), angle({-5, 0, 40, 40}, 2);
   ASSERT_EQ(cimg_image_window(&magnitude.image, 3, 8, 20, 20, 0), 0);
   ASSERT_EQ(
@@ -449,9 +395,8 @@ TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms)
   }
 }
 
-// Worked step through the images: magnitude 255 and code 0 on the 2x2 operator's one column,
-// magnitude 200 and code 0 on the 3x3 operator's two; flat ground has magnitude 0 and in
-// variant 0 the code of the pair (0, 0).
+// A step: magnitude 255, code 0 on the 2x2 operator's column, 200 and 0 on the 3x3's two;
+// flat ground magnitude 0 and in variant 0 the code of the pair (0, 0).
 TEST(IdEdgeMagAng, StepEdgeGivesTheWorkedNumbers) {
   heldImage step({0, 0, 10, 5}, 0);
   for (int32_t y = 0; y < 5; ++y)
@@ -474,7 +419,6 @@ TEST(IdEdgeMagAng, EmptyAreasUnboundInputsChecksAndFailureExits) {
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   const magAngSource source;
   heldImage magnitude, angle, unbound;
-  // One column: nothing to write, nothing made.
   heldImage narrow({0, 0, 8, 8}, 0);
   ASSERT_EQ(cimg_image_window(&narrow.image, 2, 2, 1, 5, 0), 0);
   EXPECT_EQ(cfEdgeDetectIDMagAng(narrow.constImage(), &magnitude.image, &angle.image, 0, 0, 2), 0);
@@ -487,7 +431,7 @@ TEST(IdEdgeMagAng, EmptyAreasUnboundInputsChecksAndFailureExits) {
       cfEdgeDetectIDMagAng(corner.constImage(), &magnitude.image, &angle.image, 0, 0, 3));
   EXPECT_FALSE(magnitude.bound() || angle.bound());
 
-  // A cancelled or failed call leaves the new outputs unmade; one poll per row.
+  // Failed calls leave the new outputs unmade; one poll per row.
   auto attempt = [&] {
     heldImage m, a;
     const int32_t status =
@@ -500,31 +444,23 @@ TEST(IdEdgeMagAng, EmptyAreasUnboundInputsChecksAndFailureExits) {
   EXPECT_GT(driveAllocationFailures(attempt), 1);
 }
 
-// ---------------------------------------------------------------------------------------
-// The small histogram.
-
 TEST(PelHistogramSmall, EveryUnrollTailCountsLikeAPlainLoop) {
-  uint32_t histogram[256] = {};
-  histogram[7] = 3;
-  const uint8_t sevens[2][5] = {{7, 7, 7, 1, 1}, {7, 7, 7, 1, 1}};
-  ASSERT_EQ(cfPelHistogramSmall(&sevens[0][0], 3, 2, 5, histogram), 0);
-  EXPECT_EQ(histogram[7], 9u);  // added, not cleared
-  EXPECT_EQ(histogram[1], 0u);
-
   std::mt19937 random(2);
   for (int32_t width = 1; width <= 40; ++width) {
     for (int32_t height : {1, 3}) {
       const int32_t stride = width + 5;
       std::vector<uint8_t> pixels(size_t(stride) * height);
       for (uint8_t& p : pixels) p = uint8_t(random() % 9);  // few bins: repeats within a row
-      std::vector<uint32_t> expected(256, 1), counted(256, 1);
+      std::vector<uint32_t> expected(256, 1), counted(256, 1);  // added to, not cleared
       for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) ++expected[pixels[size_t(y) * stride + x]];
       ASSERT_EQ(cfPelHistogramSmall(pixels.data(), width, height, stride, counted.data()), 0);
       EXPECT_EQ(counted, expected) << width << " x " << height;
     }
   }
-  EXPECT_CHECK_FAILS(cfPelHistogramSmall(&sevens[0][0], 3, 2, 0, histogram));
+  uint32_t histogram[256] = {};
+  const uint8_t pixels[10] = {};
+  EXPECT_CHECK_FAILS(cfPelHistogramSmall(pixels, 3, 2, 0, histogram));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The true-peak image: the portable operator against a per-pixel reference and against
-// the exact Sobel gradient, worked cases, output placement, the edgelet path and the
-// agreement of the two, and every failure exit.
+// The true-peak image: the portable operator against a per-pixel reference and the exact
+// Sobel gradient, worked cases, placement, the edgelet path's agreement, failure exits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,10 +20,6 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------------------
-// Images.
-
-// Row-major pixels of a window.
 struct pixels {
   int32_t width = 0;
   int32_t height = 0;
@@ -61,17 +56,6 @@ greyScene shapesScene(int32_t width, int32_t height, uint32_t seed) {
   return scene;
 }
 
-// Random black and white pixels in place of an image's own.
-void blackAndWhite(testImage& image, int32_t width, int32_t height, uint32_t seed) {
-  std::mt19937 random(seed);
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x) image.at(x, y) = uint8_t(random() & 1) * 255;
-}
-
-// ---------------------------------------------------------------------------------------
-// The reference: each pixel computed on its own from its 3 x 3 neighbourhood, the
-// suppression read from whole-image arrays.
-
 constexpr uint8_t referenceCodes[128] = {
     32,  32,  34,  32,  44,  41,  36,  39,  63,  61,  56,  59,  46,  49,  54,  51,  32,  32,  30,
     32,  20,  23,  28,  25,  1,   3,   8,   5,   18,  15,  10,  13,  96,  96,  94,  96,  84,  87,
@@ -81,9 +65,9 @@ constexpr uint8_t referenceCodes[128] = {
     243, 160, 160, 162, 160, 172, 169, 164, 167, 191, 189, 184, 187, 174, 177, 182, 179, 160, 160,
     158, 160, 148, 151, 156, 153, 129, 131, 136, 133, 146, 143, 138, 141};
 
+// Each pixel computed on its own from its 3 x 3 neighbourhood.
 struct sobel {
-  int32_t gx;
-  int32_t gy;
+  int32_t gx, gy;
 };
 
 sobel sobelAt(const pixels& in, int32_t x, int32_t y) {
@@ -93,8 +77,7 @@ sobel sobelAt(const pixels& in, int32_t x, int32_t y) {
 }
 
 struct referencePixel {
-  int32_t magnitude;
-  int32_t code;
+  int32_t magnitude, code;
 };
 
 referencePixel referenceAt(const pixels& in, int32_t x, int32_t y) {
@@ -120,8 +103,7 @@ pixels referencePeaks(const pixels& in, int32_t threshold, int32_t* count) {
   std::vector<referencePixel> g(size_t(w) * h, referencePixel{0, 0});
   for (int32_t y = 1; y + 1 < h; ++y)
     for (int32_t x = 1; x + 1 < w; ++x) g[size_t(y) * w + x] = referenceAt(in, x, y);
-  // Flat pixels (magnitude 0) can neither be peaks nor suppress one, so their direction,
-  // pseudo-random in the operator, does not matter here.
+  // Flat pixels can neither be peaks nor suppress one: their direction does not matter.
   static constexpr int32_t stepX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
   static constexpr int32_t stepY[8] = {0, 1, 1, 1, 0, -1, -1, -1};
   auto octant = [](int32_t code) { return ((code + 16) / 32) % 8; };
@@ -148,14 +130,10 @@ pixels referencePeaks(const pixels& in, int32_t threshold, int32_t* count) {
   return out;
 }
 
-// ---------------------------------------------------------------------------------------
-// Choosing the path.
-
 int32_t inhibitTruePeak(const char* name) {
   return std::strcmp(name, "cip_truepeak8") == 0;
 }
 
-// Runs body with the edgelet path vetoed (portable) or allowed.
 void withPortablePath(bool portable, const std::function<void()>& body) {
   const cprt_inhibitionHook before = cprt_isOptimizationInhibitedFP;
   cprt_isOptimizationInhibitedFP = portable ? inhibitTruePeak : nullptr;
@@ -163,8 +141,7 @@ void withPortablePath(bool portable, const std::function<void()>& body) {
   cprt_isOptimizationInhibitedFP = before;
 }
 
-// The portable result for a fresh destination must equal the reference on the source
-// window narrowed by one column.
+// The portable result for a fresh destination equals the reference.
 void expectPortableMatchesReference(const cimg_imageConst* source, int32_t threshold) {
   const pixels in = windowPixels(source);
   int32_t expectedCount = 0;
@@ -180,15 +157,13 @@ void expectPortableMatchesReference(const cimg_imageConst* source, int32_t thres
   EXPECT_EQ(got.p, expected.p);
 }
 
-// ---------------------------------------------------------------------------------------
-// The portable operator.
-
 TEST(TruePeakPortable, GradientRowFollowsTheSobelGradient) {
   EXPECT_EQ(cidut_truePeakMagnitudeScale(1.0), 440);
   for (uint32_t seed : {1u, 2u}) {
     const int32_t w = 64, h = 48;
     testImage image(shapesScene(w, h, seed));
-    if (seed == 2) blackAndWhite(image, w, h, seed);  // steep gradients, saturation
+    std::mt19937 random(seed);  // seed 2: black and white, steep gradients, saturation
+    for (int32_t i = 0; seed == 2 && i < w * h; ++i) image.at(i % w, i / w) = (random() & 1) * 255;
     const pixels in = windowPixels(image.constImage());
     std::vector<uint8_t> magnitude(w), direction(w), output(w, 9);
     uint16_t z = 1;
@@ -201,34 +176,16 @@ TEST(TruePeakPortable, GradientRowFollowsTheSobelGradient) {
         EXPECT_EQ(output[x], 0);
         const sobel g = sobelAt(in, x, y);
         const double quarter = std::hypot(g.gx, g.gy) / 4;
-        // The rotation stops up to 7 degrees short of the axis, and the gain is taken out
-        // with 440 / 512: a quarter of the gradient, 1 % short at most, truncated.
+        // A quarter of the gradient, 1 % short at most (the rotation stops short), truncated.
         EXPECT_LE(magnitude[x], std::min(quarter + 1e-9, 255.0));
         EXPECT_GE(magnitude[x], std::min(0.99 * quarter - 1, 255.0));
         if (magnitude[x] == 0) continue;
-        // The code to within 2 of a turn's 256.
         const double exact = std::atan2(g.gy, g.gx) * 128 / std::numbers::pi;
         EXPECT_LE(std::fabs(std::remainder(direction[x] - exact, 256.0)), 2.0);
       }
     }
   }
 
-  // Flat pixels take the pseudo-random codes z <- z * 0x35FD mod 2^15, code z >> 7, the
-  // sequence continuing across calls; columns 0 and width - 1 are not computed.
-  const std::vector<uint8_t> flat(10, 50);
-  std::vector<uint8_t> magnitude(10, 9), direction(10, 9), output(10, 9);
-  uint16_t z = 1;
-  uint32_t expectedZ = 1;
-  for (int32_t row = 0; row < 2; ++row) {
-    cidut_truePeakGradientRow(flat.data(), flat.data(), flat.data(), 10, 440, 1, &z,
-                              magnitude.data(), direction.data(), output.data());
-    for (int32_t x = 1; x <= 8; ++x) {
-      expectedZ = expectedZ * 0x35FD % 32768;
-      EXPECT_EQ(direction[x], expectedZ >> 7);
-    }
-    EXPECT_EQ(z, expectedZ);
-  }
-  EXPECT_EQ(std::tie(direction[0], magnitude[9], output[9]), std::tuple(9, 9, 9));
 }
 
 TEST(TruePeakPortable, MatchesThePerPixelReference) {
@@ -242,8 +199,8 @@ TEST(TruePeakPortable, MatchesThePerPixelReference) {
     }
   }
   // Small sources: 3 columns give one output column, 3 to 5 rows no suppressed row.
-  for (int32_t w : {3, 4, 5}) {
-    for (int32_t h : {1, 2, 3, 4, 5, 6}) {
+  for (int32_t w : {3, 5}) {
+    for (int32_t h : {1, 3, 5, 6}) {
       SCOPED_TRACE(testing::Message() << w << " x " << h);
       const heldImage image({0, 0, w, h}, random);
       expectPortableMatchesReference(image.constImage(), 0);
@@ -254,20 +211,12 @@ TEST(TruePeakPortable, MatchesThePerPixelReference) {
 TEST(TruePeakPortable, WorkedCases) {
   leakGuard guard;
   withPortablePath(true, [] {
-    // Flat: zeros, nothing counted.
-    testImage flat(12, 10, 90);
-    heldImage out;
-    int32_t count = 5;
-    ASSERT_EQ(cip_truepeak8(flat.constImage(), &out.image, 0, &count), 0);
-    EXPECT_EQ(count, 5);
-    EXPECT_EQ(out.pixels(), std::vector<uint8_t>(10 * 10, 0));
-
     // A one-pixel bright line (column 4): the Sobel x response is 0 on the line and 4 * 200
     // beside it, giving 198 on both flanks (source columns 3 and 5) in rows 2 .. H - 3.
     testImage line(9, 9, 0);
     for (int32_t y = 0; y < 9; ++y) line.at(4, y) = 200;
-    heldImage lineOut;
-    count = 0;
+    heldImage lineOut, none;
+    int32_t count = 0;
     ASSERT_EQ(cip_truepeak8(line.constImage(), &lineOut.image, 100, &count), 0);
     EXPECT_EQ(count, 2 * 5);
     for (int32_t y = 0; y < 9; ++y) {
@@ -277,21 +226,19 @@ TEST(TruePeakPortable, WorkedCases) {
       }
     }
 
-    // Narrower than 3: status 0, nothing created or written.
+    // Narrower than 3: status 0, nothing created, written or counted.
     testImage narrow(2, 8, 0);
-    EXPECT_EQ(cip_truepeak8(narrow.constImage(), &out.image, 0, &count), 0);
-    EXPECT_EQ(count, 10);
-    EXPECT_EQ(out.window().width, 10);  // still the flat result
-    heldImage none;
+    EXPECT_EQ(cip_truepeak8(narrow.constImage(), &lineOut.image, 0, &count), 0);
     EXPECT_EQ(cip_truepeak8(narrow.constImage(), &none.image, 0, &count), 0);
+    EXPECT_EQ(count, 10);
+    EXPECT_EQ(lineOut.at(2, 2), 198);
     EXPECT_FALSE(none.bound());
   });
 }
 
-// A sharp step between source columns 3 and 4 into a bound destination exactly over
-// R = (1, 0, 8, 7): both paths keep column 4 of the two equal maxima (output column 3),
-// 200 = 4 * 200 / 4 from the detector in rows 1 .. 5, 198 from the portable operator in
-// rows 2 .. 4, which leaves the last two rows alone. The edgelet path clears the rest.
+// A step between source columns 3 and 4, bound destination over R = (1, 0, 8, 7): both
+// paths keep column 4 of the two equal maxima; the edgelet path gives 200 in rows 1 .. 5 and
+// clears the rest, the portable one 198 in rows 2 .. 4 and leaves the last two rows alone.
 TEST(TruePeakImage, SharpStepKeepsTheColumnTheGradientPointsTo) {
   testImage step(10, 7, 20);
   for (int32_t y = 0; y < 7; ++y)
@@ -315,13 +262,9 @@ TEST(TruePeakImage, SharpStepKeepsTheColumnTheGradientPointsTo) {
   }
 }
 
-// ---------------------------------------------------------------------------------------
-// Placement: the source window, a bound destination's window, the rows left alone.
-
 TEST(TruePeakImage, OutputPlacementAndLayout) {
   leakGuard guard;
   testImage big(shapesScene(50, 40, 8));
-  // Source window (5, 4, 30, 25) on an image placed at (100, 200).
   heldImage source;
   cimg_image_assign(&source.image, big.image());
   ASSERT_EQ(cimg_image_setOrigin(&source.image, 100, 200), 0);
@@ -338,15 +281,13 @@ TEST(TruePeakImage, OutputPlacementAndLayout) {
               std::tuple(106, 204, 28, 25));
     expectPortableMatchesReference(src, 0);
 
-    // Bound destination at (90, 210), window (10, 0, 20, 40) -> image (100 .. 119,
-    // 210 .. 249): R = (106, 210, 14, 19). Outside R, and in R's last two rows, the
-    // pixels keep their 77.
+    // Bound destination window image (100 .. 119, 210 .. 249): R = (106, 210, 14, 19).
+    // Outside R and in its last two rows the pixels keep their 77.
     heldImage bound(50, 60, 77);
     ASSERT_EQ(cimg_image_setOrigin(&bound.image, 90, 210), 0);
     ASSERT_EQ(cimg_image_window(&bound.image, 10, 0, 20, 40, 0), 0);
     count = 0;
     ASSERT_EQ(cip_truepeak8(src, &bound.image, 0, &count), 0);
-    // The reference on source rows 210 .. 228 (window rows 6 .. 24), columns 105 .. 120.
     heldImage input;
     cimg_image_assign(&input.image, &source.image);
     const cstd_rect32 inputArea{105, 210, 16, 19};
@@ -372,12 +313,8 @@ TEST(TruePeakImage, OutputPlacementAndLayout) {
   });
 }
 
-// ---------------------------------------------------------------------------------------
-// The edgelet path, and what the two paths share.
-
 TEST(TruePeakImage, EdgeletPathOverwritesCountAndAgreesWithPortable) {
   leakGuard guard;
-  // A blurred step rotated by 20 degrees, light noise.
   greyScene scene(60, 45, 30);
   const double a = 20 * std::numbers::pi / 180;
   scene.paint(
@@ -385,6 +322,8 @@ TEST(TruePeakImage, EdgeletPathOverwritesCountAndAgreesWithPortable) {
   scene.gaussianBlur(0.7);
   scene.addNoise(2, 11);
   testImage image(scene);
+  const cmath_xformLinear fromClient{{2, 0.5, -0.25, 3}, {7, -11}};
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(image.image(), &fromClient), 0);
 
   heldImage edgelet, portable;
   int32_t edgeletCount = 1000, portableCount = 1000;
@@ -402,9 +341,12 @@ TEST(TruePeakImage, EdgeletPathOverwritesCountAndAgreesWithPortable) {
   for (uint8_t v : e.p) edgeletPeaks += v != 0;
   EXPECT_EQ(edgeletCount, edgeletPeaks);  // overwritten
   EXPECT_GT(portableCount, 1000 + 40);    // added to
+  cmath_xformLinear placed{};  // a new destination takes the source's transform
+  ASSERT_EQ(cimg_image_getLinearImageFromClientXform(&edgelet.image, &placed), 0);
+  EXPECT_EQ(std::memcmp(&placed, &fromClient, sizeof placed), 0);
 
-  // Away from the rows the portable path leaves out, every peak of one path has a peak of
-  // the other within one pixel, with about the same magnitude.
+  // Away from the rows the portable path leaves out, each path's peaks have one of the
+  // other's within one pixel, of about the same magnitude.
   auto nearPeak = [](const pixels& other, int32_t x, int32_t y, int32_t value) {
     for (int32_t dy = -1; dy <= 1; ++dy)
       for (int32_t dx = -1; dx <= 1; ++dx) {
@@ -425,23 +367,7 @@ TEST(TruePeakImage, EdgeletPathOverwritesCountAndAgreesWithPortable) {
     }
   }
 
-  // A new destination takes the source's transform.
-  const cmath_xformLinear fromClient{{2, 0.5, -0.25, 3}, {7, -11}};
-  testImage flat(8, 8, 60);
-  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(flat.image(), &fromClient), 0);
-  heldImage flatOut;
-  int32_t count = 9;
-  withPortablePath(
-      false, [&] { ASSERT_EQ(cip_truepeak8(flat.constImage(), &flatOut.image, 0, &count), 0); });
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(flatOut.pixels(), std::vector<uint8_t>(6 * 8, 0));
-  cmath_xformLinear placed{};
-  ASSERT_EQ(cimg_image_getLinearImageFromClientXform(&flatOut.image, &placed), 0);
-  EXPECT_EQ(std::memcmp(&placed, &fromClient, sizeof placed), 0);
 }
-
-// ---------------------------------------------------------------------------------------
-// Failures.
 
 TEST(TruePeakImage, FailureExitsReleaseEverything) {
   testImage image(shapesScene(40, 30, 21));
@@ -451,15 +377,11 @@ TEST(TruePeakImage, FailureExitsReleaseEverything) {
   EXPECT_EQ(cip_truepeak8(unbound.constImage(), &out.image, 0, &count), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_FALSE(out.bound());
 
-  // A failing call leaves a new destination unbound, and a bound one and the count as
-  // they were.
   auto intoNew = [&] {
     heldImage fresh;
     int32_t n = 0;
     const int32_t status = cip_truepeak8(image.constImage(), &fresh.image, 10, &n);
-    if (status < 0) {
-      EXPECT_FALSE(fresh.bound());
-    }
+    EXPECT_EQ(fresh.bound(), status >= 0);
     return status;
   };
   heldImage bound(38, 30, 0);
@@ -479,8 +401,7 @@ TEST(TruePeakImage, FailureExitsReleaseEverything) {
     EXPECT_EQ(driveAllocationFailures(intoBound), 1);
     EXPECT_GT(driveAllocationFailures(intoNew), 1);
   });
-  // The edge detector retries in bands when its list does not fit, so some failures are
-  // recovered from; none may leak.
+  // The edge detector retries in bands, so some failures are recovered from.
   withPortablePath(false, [&] {
     EXPECT_GE(driveAllocationFailures(intoBound, CSYS_STATUS_NO_MEMORY, true), 2);
     EXPECT_GE(driveAllocationFailures(intoNew, CSYS_STATUS_NO_MEMORY, true), 3);

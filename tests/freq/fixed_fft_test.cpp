@@ -1,5 +1,5 @@
-// The fixed-point FFT: rows and the 2-D transform against the direct DFT within the error
-// its Q12 factors imply, full scale, and the wrapping 32-bit output modes.
+// The fixed-point FFT against the direct DFT within its Q12 error, full scale, and the
+// wrapping 32-bit output modes.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,9 +8,8 @@
 
 namespace {
 
-// Exact for 2 and 4 points, whose factors are 1 and -i. Beyond, each step of a Q12 factor
-// truncates, so the late factors of 1024 points are off by up to 6%; the bins, which
-// average those errors, stay within 1% of the pixel sum.
+// Exact for 2 and 4 points (factors 1 and -i); beyond, truncated Q12 factors keep the bins
+// within 1% of the pixel sum.
 TEST(PelFFTBin, MatchesTheDirectDFTWithinFixedPointError) {
   for (int32_t n = 2; n <= 1024; n *= 2) {
     SCOPED_TRACE(n);

@@ -124,7 +124,6 @@ TEST(KitImage, OriginsAndBadSizes) {
   EXPECT_EQ(cimg_image_construct(&image, 2, 4, 4), CIMG_STATUS_BAD_SIZE);  // no such type
   EXPECT_EQ(cimg_image_construct(&image, CIMG_TYPE_8, 4, -1), CIMG_STATUS_BAD_SIZE);
   EXPECT_EQ(cimg_image_window(&image, 0, 0, 1, 1, 0), CIMG_STATUS_UNBOUND);
-  EXPECT_CHECK_FAILS(cimg_image_construct(nullptr, CIMG_TYPE_8, 1, 1));
   EXPECT_CHECK_FAILS(cimg_image_window(&image, 0, 0, 1, 1, 1));  // flags must be 0
 }
 
@@ -136,7 +135,6 @@ TEST(KitImage, TransformsStayInverse) {
   ASSERT_EQ(cimg_image_setClientFromImageXform(&image, &general), 0);
   cimg_image_getLinearImageFromClientXform(&image, &x);
   cimg_image_getLinearClientFromImageXform(&image, &inverse);
-  EXPECT_EQ(inverse.translation.x, 10.0);
   cmath_xformLinear_initCompose(&product, &x, &inverse);
   for (double v : {product.matrix.xx - 1, product.matrix.xy, product.matrix.yx,
                    product.matrix.yy - 1, product.translation.x, product.translation.y}) {

@@ -1,6 +1,5 @@
-// Kit arithmetic and shapes: fixed-point square roots and trigonometry, rounding, angles in
-// one turn, linear transforms and the C++ values that wrap them, integer rectangles, ranges,
-// the centre form of affine rectangles, enclosing rectangles, containment, shape lines.
+// Kit arithmetic and shapes: fixed point, angles, linear transforms, rectangles, ranges,
+// affine rectangles, shape lines.
 #include "kit/math.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ void expectNear(const cmath_vect& a, const cmath_vect& b, double tolerance = 1e-
   EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-TEST(FixedPoint, SquareRootIsTheExactFloorAndHalvesRoundAway) {
+TEST(FixedPoint, SquareRootRoundingSineAndCosine) {
   for (uint64_t r = 0; r < 65536; r += 7) {  // squares and their neighbours
     for (uint64_t v : {r * r, r * r + 2 * r, r * r + 2 * r + 1}) {
       const uint64_t root = cmath_sqrt32(static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX)));
@@ -37,9 +36,7 @@ TEST(FixedPoint, SquareRootIsTheExactFloorAndHalvesRoundAway) {
   EXPECT_EQ(cmath_double_round(2.5), 3);  // halves away from zero
   EXPECT_EQ(cmath_double_round(-2.5), -3);
   EXPECT_EQ(cmath_double_floor(-0.5), -1);
-}
-
-TEST(FixedPoint, SineAndCosineAreRoundedAndSymmetric) {
+  // Sine and cosine: rounded and symmetric.
   EXPECT_EQ(cmath_sin16FixedPoint(16384, 15), 32768);
   EXPECT_EQ(cmath_cos16FixedPoint(16384, 16), 0);
   EXPECT_EQ(cmath_cos16FixedPoint(32768, 16), -65536);
@@ -53,13 +50,11 @@ TEST(FixedPoint, SineAndCosineAreRoundedAndSymmetric) {
 }
 
 TEST(Radian, NormIsInOneTurnAndDiffersByWholeTurns) {
-  EXPECT_EQ(cmath_radian_norm(0.0), 0.0);
   EXPECT_EQ(cmath_radian_norm(2 * pi), 0.0);
   EXPECT_EQ(cmath_radian_norm(-1e-300), 0.0);  // would round to a full turn
   EXPECT_EQ(cmath_radian_norm(1e-300), 1e-300);
   EXPECT_DOUBLE_EQ(cmath_radian_norm(-pi / 2), 1.5 * pi);
   EXPECT_TRUE(std::isnan(cmath_radian_norm(INFINITY)));
-  EXPECT_TRUE(std::isnan(cmath_radian_norm(NAN)));
   std::mt19937 random(4);
   std::uniform_real_distribution<double> angle(-1000, 1000);
   for (int i = 0; i < 1000; ++i) {
@@ -92,8 +87,6 @@ TEST(XformLinear, ComposeAndInverseAgreeWithMappingInTurn) {
   EXPECT_EQ(ca * cx2Vect(viaB), cx2Vect(viaBoth));
   EXPECT_NEAR(((ca * cb) * cx2Vect(p) - ca * (cb * cx2Vect(p))).length(), 0, 1e-12);
   EXPECT_DOUBLE_EQ(cx2Matrix::rotation(cxDegree(90.0)).element(1, 0), 1);  // x axis to y axis
-  EXPECT_CHECK_FAILS(ca.matrix().element(2, 0));
-  EXPECT_DOUBLE_EQ((cxRadian(0.25) + cxDegree(90.0)).toDouble(), 0.25 + pi / 2);
 }
 
 TEST(Rect32AndRange, IntersectContainNullAndReversedBounds) {

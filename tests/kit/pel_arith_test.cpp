@@ -1,7 +1,5 @@
 // Kit pixel arithmetic, extremes, replication and histograms against plain per-pixel
-// references: every pair of bytes through each subtraction rule, random windows of random
-// images (pixels beside the windows untouched), percentiles against a sorted copy of the
-// pixels, size mismatches and argument errors.
+// references and a sorted copy of the pixels; size mismatches and argument errors.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// Kit WGV (Otsu) thresholds against a brute-force search that computes every threshold's
-// within-group sum of squares directly, as an exact fraction; worked cases, exact ties of
-// different splits at counts too large for floating point, and the image entry point.
+// Kit WGV thresholds against a brute-force search over exact within-group sums of squares;
+// worked cases, exact ties at counts too large for floating point, the image entry point.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -185,14 +184,11 @@ TEST(KitThreshold, ImageWindowsAndArgumentErrors) {
   cip_threshResult result;
   ASSERT_EQ(cip_threshComputeWGVThresholdFromImage(image.constImage(), &params, &result), 0);
   EXPECT_EQ(result.threshold, bruteForce(h, 0, 255).middle);
-  EXPECT_GT(result.threshold, 60);
-  EXPECT_LT(result.threshold, 180);
 
   cimg_imageConst unbound;
   cimg_imageConst_constructUnbound(&unbound);
   EXPECT_EQ(cip_threshComputeWGVThresholdFromImage(&unbound, &params, &result),
             CIMG_STATUS_UNBOUND);
-  EXPECT_CHECK_FAILS(cip_threshComputeWGVThresholdFromImage(image.constImage(), &params, nullptr));
   EXPECT_CHECK_FAILS(
       cip_threshComputeWGVThresholdFromHistogram(h.data(), 255, 10, 9, &params, &result));
   params.tieRule = 2;

@@ -1,5 +1,5 @@
-// Generic vector: callback and plain-byte semantics, vectors of vectors, positions, 64-bit
-// counts, memory tables, strong failure guarantees; byte and 32-bit vectors; cxVector.
+// Generic vector: callback and plain-byte semantics, memory tables, 64-bit counts, strong
+// failure guarantees; 32-bit vectors; cxVector.
 #include "kit/vector.h"
 
 #include <gtest/gtest.h>
@@ -76,45 +76,6 @@ TEST(vector, elementsArePlainBytesOrMadeByTheCallbacks) {
   ASSERT_EQ(cstd_vector__eraseElement(&v, 0), 0);
   EXPECT_EQ(cstd_vector__destruct(&v), 0);
   EXPECT_EQ(calls.live, 0);
-}
-
-int32_t constructInner(void* e) {
-  return cstd_vector__constructWithVtable(static_cast<cstd_vector*>(e), 0, 0, 4, 0, nullptr);
-}
-int32_t copyInner(void* dst, const void* src) {
-  return cstd_vector__constructCopy(static_cast<cstd_vector*>(dst),
-                                    static_cast<const cstd_vector*>(src));
-}
-int32_t destroyInner(void* e) {
-  return cstd_vector__destruct(static_cast<cstd_vector*>(e));
-}
-
-TEST(vector, vectorsOfVectorsCopyDeeply) {
-  leakGuard guard;
-  const cstd_vectorElementOps vectorOps{constructInner, copyInner, nullptr, destroyInner, -1};
-  cstd_vector outer;  // {}, {}, {0}, {1, 1}, {2, 2, 2}
-  ASSERT_EQ(cstd_vector__constructWithVtable(&outer, 2, 0, sizeof(cstd_vector), 0, &vectorOps), 0);
-  for (int32_t i = 0; i < 3; ++i) {
-    cstd_vector inner = makeInts(ints(i + 1, i));
-    ASSERT_EQ(cstd_vector__pushBack(&outer, &inner), 0);
-    EXPECT_EQ(cstd_vector__destruct(&inner), 0);
-  }
-  // Every failing allocation after the first fails an inner copy, after inner copies that
-  // must be undone.
-  const auto copyOuter = [&] {
-    cstd_vector copy;
-    const int32_t status = cstd_vector__constructCopy(&copy, &outer);
-    const cstd_vector* a = static_cast<const cstd_vector*>(outer.begin);
-    const cstd_vector* b = static_cast<const cstd_vector*>(copy.begin);
-    for (int i = 0; status >= 0 && i < 5; ++i) {
-      EXPECT_EQ(contents(b[i]), contents(a[i]));
-      EXPECT_TRUE(i < 2 || b[i].begin != a[i].begin);
-    }
-    if (status >= 0) cstd_vector__destruct(&copy);
-    return status;
-  };
-  EXPECT_EQ(driveAllocationFailures(copyOuter), 4);
-  EXPECT_EQ(cstd_vector__destruct(&outer), 0);  // destroys every inner vector
 }
 
 TEST(vector, growsGeometricallyFromItsMemoryTable) {

@@ -1,7 +1,5 @@
-// Line fitting: exact lines through collinear points in every orientation, scatters
-// without a direction, error sums against direct sums, transformed fitters against
-// fitting the transformed points, and the outlier search of cidut_line_fit against a
-// brute-force search with an independent fit (smallest eigenvalue of the scatter).
+// Line fitting: exact lines, scatters without a direction, error sums against direct sums,
+// transformed fitters, and the outlier search against a brute-force search.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -51,8 +49,7 @@ cidut_linefit_params makeParams(int32_t numIgnore, double maxError) {
   return params;
 }
 
-// Sum of squared distances from the best line: the smaller eigenvalue of the scatter
-// matrix about the centroid of the points selected by mask.
+// The best line's squared error: the smaller eigenvalue of the scatter of the masked points.
 double bestSquaredError(const cxVector<cx2Vect>& points, uint32_t mask) {
   double mx = 0, my = 0;
   const int n = std::popcount(mask);
@@ -69,27 +66,24 @@ double bestSquaredError(const cxVector<cx2Vect>& points, uint32_t mask) {
 }
 
 TEST(Fitter, ExactLinesThroughCollinearPointsInEveryOrientation) {
-  for (int step = 0; step < 48; ++step) {  // every 7.5 degrees; axis directions exactly
-    const double angle = step * pi / 24;
-    const cx2Vect dir = step % 12 == 0
+  for (int step = 0; step < 16; ++step) {  // every 22.5 degrees; axis directions exactly
+    const double angle = step * pi / 8;
+    const cx2Vect dir = step % 4 == 0
                             ? cx2Vect(std::round(std::cos(angle)), std::round(std::sin(angle)))
                             : cx2Vect(std::cos(angle), std::sin(angle));
     const cx2Vect origin(3.5, -2);
     cxVector<cx2Vect> points;
-    cmath_vect array[6];
-    int count = 0;
-    for (double t : {-3.0, -1.0, 0.0, 2.0, 5.0, 8.0}) {
-      points.pushBack(origin + dir * t);
-      array[count++] = (origin + dir * t).vect();
+    cmath_vect array[4];
+    for (int i = 0; i < 4; ++i) {
+      points.pushBack(origin + dir * (3.0 * i - 2));
+      array[i] = points[i].vect();
     }
     SCOPED_TRACE(step);
-    const ccCidLSLineFitter fitter(points);
-    cidut_line line, withError, plain;
+    cidut_line withError, plain;
     double error = -1;
-    ASSERT_TRUE(fitter.fit(line));
-    ASSERT_TRUE(fitter.fitAndError(&withError, &error));
-    ASSERT_EQ(cidut_lineFitting(&plain, array, count), 0);
-    for (const cidut_line& fitted : {line, withError, plain}) {
+    ASSERT_TRUE(ccCidLSLineFitter(points).fitAndError(&withError, &error));
+    ASSERT_EQ(cidut_lineFitting(&plain, array, 4), 0);
+    for (const cidut_line& fitted : {withError, plain}) {
       EXPECT_NEAR(fitted.dir.x * dir.y() - fitted.dir.y * dir.x(), 0, 1e-9);
       for (const cx2Vect& p : points) EXPECT_NEAR(distanceOf(fitted, p), 0, 1e-9);
       EXPECT_GT(distanceOf(fitted, cx2Vect()), 0);  // the origin on the normal's side
@@ -102,19 +96,19 @@ TEST(Fitter, ExactLinesThroughCollinearPointsInEveryOrientation) {
 
 TEST(Fitter, NoLineForTooFewPointsOrAnIsotropicScatter) {
   const cxVector<cx2Vect> square = makePoints({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
-  const cxVector<cx2Vect> one(1, cx2Vect(1, 1)), same(3, cx2Vect(5, 5));
-  for (const cxVector<cx2Vect>* points : {&square, &one, &same}) {
+  const cxVector<cx2Vect> one(1, cx2Vect(1, 1));
+  for (const cxVector<cx2Vect>* points : {&square, &one}) {
     const ccCidLSLineFitter fitter(*points);
     cidut_line line{{7, 7}, {7, 7}};
     double error = 9;
     EXPECT_FALSE(fitter.fit(line) || fitter.fitAndError(&line, &error));
     EXPECT_TRUE(line.pos.x == 7 && error == 9);
-    try {
-      fitter.fit();
-      ADD_FAILURE() << "no exception";
-    } catch (const cxException& e) {
-      EXPECT_EQ(e.status(), CIDUT_ERR_NO_LINE_FIT);
-    }
+  }
+  try {
+    ccCidLSLineFitter(square).fit();
+    ADD_FAILURE() << "no exception";
+  } catch (const cxException& e) {
+    EXPECT_EQ(e.status(), CIDUT_ERR_NO_LINE_FIT);
   }
   const cmath_vect corners[4] = {{0, 0}, {2, 0}, {2, 2}, {0, 2}};
   cidut_line line{{7, 7}, {7, 7}};
@@ -127,13 +121,11 @@ TEST(Fitter, ErrorSumsMergedSumsAndTransformedSums) {
   std::mt19937 random(11);
   const cxVector<cx2Vect> points = noisyPoints(random, 25);
   const ccCidLSLineFitter all(points);
-  for (double angle : {0.0, pi / 2, 2.5}) {
-    cidut_line line;
-    const cmath_vect through{1, -2};
-    cidut_line_initAngPos(&line, angle, &through);
-    const double direct = sumOfSquaredDistances(line, points);
-    EXPECT_NEAR(all.error(line), direct, 1e-9 * direct);
-  }
+  cidut_line slanted;
+  const cmath_vect through{1, -2};
+  cidut_line_initAngPos(&slanted, 2.5, &through);
+  const double direct = sumOfSquaredDistances(slanted, points);
+  EXPECT_NEAR(all.error(slanted), direct, 1e-9 * direct);
   cidut_line best;
   double error;
   ASSERT_TRUE(all.fitAndError(&best, &error));
@@ -141,34 +133,27 @@ TEST(Fitter, ErrorSumsMergedSumsAndTransformedSums) {
 
   ccCidLSLineFitter first, second;
   for (size_t i = 0; i < points.size(); ++i) (i < 7 ? first : second).update(points[i]);
-  EXPECT_NEAR((first + second).fit().dir.x, best.dir.x, 1e-12);
   first += second;
-  EXPECT_EQ(first.numPoints(), 25);
-  EXPECT_NEAR(first.error(best), error, 1e-9);
-  first.reset();
-  EXPECT_EQ(first.numPoints(), 0);
+  EXPECT_NEAR(first.fit().dir.x, best.dir.x, 1e-12);
 
   // The fitter of mapped points, from the sums alone.
-  const cx2Xform shear(cx2Matrix(1.5, 0.4, -0.2, 0.9), cx2Vect(-30, 12));
-  const cx2Xform turn(cx2Matrix::rotation(cxRadian(2.2)), cx2Vect(5, 40));
-  for (const cx2Xform& xform : {shear, turn, turn * shear}) {
-    cxVector<cx2Vect> mapped;
-    for (const cx2Vect& p : points) mapped.pushBack(xform * p);
-    const cidut_line expected = ccCidLSLineFitter(mapped).fit();
-    const ccCidLSLineFitter transformed = xform * all;
-    const cidut_line line = transformed.fit();
-    EXPECT_NEAR(line.dir.x, expected.dir.x, 1e-9);
-    EXPECT_NEAR(line.dir.y, expected.dir.y, 1e-9);
-    EXPECT_NEAR(distanceOf(line, cx2Vect()), distanceOf(expected, cx2Vect()), 1e-7);
-    EXPECT_NEAR(transformed.error(expected), sumOfSquaredDistances(expected, mapped), 1e-6);
-  }
+  const cx2Xform xform = cx2Xform(cx2Matrix::rotation(cxRadian(2.2)), cx2Vect(5, 40)) *
+                         cx2Xform(cx2Matrix(1.5, 0.4, -0.2, 0.9), cx2Vect(-30, 12));
+  cxVector<cx2Vect> mapped;
+  for (const cx2Vect& p : points) mapped.pushBack(xform * p);
+  const cidut_line expected = ccCidLSLineFitter(mapped).fit();
+  const ccCidLSLineFitter transformed = xform * all;
+  const cidut_line line = transformed.fit();
+  EXPECT_NEAR(line.dir.x * expected.dir.y - line.dir.y * expected.dir.x, 0, 1e-9);
+  EXPECT_NEAR(distanceOf(line, cx2Vect()), distanceOf(expected, cx2Vect()), 1e-7);
+  EXPECT_NEAR(transformed.error(expected), sumOfSquaredDistances(expected, mapped), 1e-6);
 }
 
 TEST(LineFit, OutlierSearchMatchesBruteForce) {
   std::mt19937 random(17);
   std::normal_distribution<double> noise(0.0, 0.2);
   std::uniform_real_distribution<double> anywhere(-30.0, 30.0);
-  for (int trial = 0; trial < 40; ++trial) {
+  for (int trial = 0; trial < 24; ++trial) {
     const int numIgnore = 1 + trial % 3;
     const int count = numIgnore + 3 + trial % 4;  // at least three points kept: no ties
     cxVector<cx2Vect> points;
@@ -208,17 +193,15 @@ TEST(LineFit, ResultsAcceptanceAndChoicesWithoutALine) {
   EXPECT_TRUE(result.rms < 1e-12 && result.accepted == 1 && result.msec >= 0);
   EXPECT_TRUE(result.params.numIgnore == 1 && result.params.maxError == 0.01);
 
-  // Using every point: the rms error of the fitter's own line, accepted only below maxError.
+  // Every point: the rms of the fitter's own line, accepted only below maxError.
   const cidut_linefit_params all = makeParams(0, 2.0);
   ASSERT_EQ(cidut_line_fit(&all, &points, &result), 0);
   EXPECT_NEAR(result.rms, std::sqrt(ccCidLSLineFitter(points).error(result.line) / 5), 1e-12);
-  EXPECT_TRUE(result.ignored.size() == 0 && result.accepted == (result.rms < 2.0));
   const cidut_linefit_params atTheLimit = makeParams(0, result.rms);
   ASSERT_EQ(cidut_line_fit(&atTheLimit, &points, &result), 0);
   EXPECT_EQ(result.accepted, 0);
 
-  // The first choice, leaving out the far point, leaves a square, which has no line; the
-  // search goes on and leaves out a corner instead.
+  // Leaving out the far point leaves a square with no line: a corner goes instead.
   const cxVector<cx2Vect> farAndSquare = makePoints({{100, 37}, {0, 0}, {1, 0}, {1, 1}, {0, 1}});
   ASSERT_EQ(cidut_line_fit(&params, &farAndSquare, &result), 0);
   EXPECT_TRUE(result.ignored.size() == 1 && result.ignored[0] != 0);
@@ -231,21 +214,16 @@ TEST(LineFit, FailuresAndArgumentChecks) {
   result.rms = 42;
   EXPECT_EQ(cidut_line_fit(&tooMany, &four, &result), CIDUT_ERR_LINE_FIT_FAILED);
   EXPECT_EQ(result.rms, 42);  // untouched
-  // Equal points have no line, with or without leaving some out.
-  const cxVector<cx2Vect> same(5, cx2Vect(2, 3));
-  for (int32_t numIgnore : {0, 2}) {
-    const cidut_linefit_params params = makeParams(numIgnore, 1.0);
-    EXPECT_EQ(cidut_line_fit(&params, &same, &result), CIDUT_ERR_LINE_FIT_FAILED);
-  }
+  const cxVector<cx2Vect> same(5, cx2Vect(2, 3));  // equal points have no line
+  const cidut_linefit_params leaveTwo = makeParams(2, 1.0);
+  EXPECT_EQ(cidut_line_fit(&leaveTwo, &same, &result), CIDUT_ERR_LINE_FIT_FAILED);
   EXPECT_CHECK_FAILS(cidut_line_fit(&negative, &four, &result));
-  EXPECT_CHECK_FAILS(cidut_line_fit(nullptr, &four, &result));
 
   std::mt19937 random(2);
   const cxVector<cx2Vect> seven = noisyPoints(random, 7);
-  const cidut_linefit_params params = makeParams(2, 1.0);
   const int allocations = driveAllocationFailures([&] {
     cidut_linefit_result attempt;
-    return cidut_line_fit(&params, &seven, &attempt);
+    return cidut_line_fit(&leaveTwo, &seven, &attempt);
   });
   EXPECT_EQ(allocations, 3);  // the index choice, the working set, the kept choice
 }

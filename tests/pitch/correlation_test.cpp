@@ -1,6 +1,6 @@
-// 1-D correlation: every score against a direct computation of r^2 over the overlap, for
-// both sample types and several margins; the best shift and its refinement on shifted
-// copies; length errors, null data, allocation failures and attention polls.
+// 1-D correlation: every score against a direct r^2 over the overlap for both sample
+// types; the best shift and its refinement; length errors, null data, allocation failures
+// and attention polls.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int32_t badLength = static_cast<int32_t>(0x80000002u);
+using bytes = std::vector<uint8_t>;
 
 // r^2 of the overlap at one shift from scratch, 0 unless r > 0.
 template <class Sample>
@@ -43,15 +44,15 @@ std::vector<Sample> randomSignal(int32_t length, uint32_t maximum, uint32_t seed
 }
 
 TEST(Correlation, EveryShiftAgainstADirectComputation) {
-  for (int32_t margin : {0, 1, 2, 7}) {
-    for (int32_t extra : {0, 3, 40}) {
+  for (int32_t margin : {0, 7}) {
+    for (int32_t extra : {0, 40}) {
       const int32_t M = 12, L = M + extra, shifts = L - M + 2 * margin + 1;
       const auto m8 = randomSignal<uint8_t>(M, 255, 1 + extra),
                  s8 = randomSignal<uint8_t>(L, 255, 2);
-      // A model cut from the signal, so that some shifts correlate strongly.
+      // A model cut from the signal, so that one shift correlates exactly.
       auto m32 = randomSignal<uint32_t>(M, 100000, 3);
       const auto s32 = randomSignal<uint32_t>(L, 100000, 4 + margin);
-      for (int32_t j = 0; j < M && j + extra / 2 < L; ++j) m32[j] = s32[j + extra / 2];
+      for (int32_t j = 0; j < M; ++j) m32[j] = s32[j + extra / 2];
       std::vector<double> scores8(shifts, -1.0), scores32(shifts, -1.0);
       ASSERT_EQ(cf_correlate1D_U8(m8.data(), M, s8.data(), L, margin, scores8.data()), 0);
       ASSERT_EQ(cf_correlate1D_U32(m32.data(), M, s32.data(), L, margin, scores32.data()), 0);
@@ -62,9 +63,9 @@ TEST(Correlation, EveryShiftAgainstADirectComputation) {
       EXPECT_DOUBLE_EQ(scores32[extra / 2 + margin], 1.0);
     }
   }
-  // Constant, inverted and identical inputs.
-  const std::vector<uint8_t> ramp{1, 5, 9, 30, 31, 80}, flat(6, 77);
-  std::vector<uint8_t> inverted;
+  // Identical, inverted and constant inputs.
+  const bytes ramp{1, 5, 9, 30, 31, 80}, flat(6, 77);
+  bytes inverted;
   for (uint8_t v : ramp) inverted.push_back(uint8_t(255 - v));
   double score[3];
   ASSERT_EQ(cf_correlate1D_U8(ramp.data(), 6, ramp.data(), 6, 0, score), 0);
@@ -76,11 +77,8 @@ TEST(Correlation, EveryShiftAgainstADirectComputation) {
 }
 
 TEST(Correlation, BestShiftAndRefinement) {
-  // A smooth signal and a model sampled from it at a known shift.
-  auto wave = [](double x) {
-    return 120.0 + 60.0 * std::sin(x * 0.37) + 40.0 * std::cos(x * 0.11);
-  };
-  std::vector<uint8_t> s8(80), m8(30);
+  auto wave = [](double x) { return 120.0 + 60.0 * std::sin(x * 0.37) + 40.0 * std::cos(x * 0.11); };
+  bytes s8(80), m8(30);
   std::vector<uint32_t> s32(80), m32(30);
   for (int32_t i = 0; i < 80; ++i) s32[i] = s8[i] = uint8_t(std::lround(wave(i)));
   for (double truth : {17.0, 17.3, 16.8}) {
@@ -98,14 +96,10 @@ TEST(Correlation, BestShiftAndRefinement) {
     EXPECT_EQ(score8, c);
     EXPECT_DOUBLE_EQ(offset8, best - 3 + (r - l) / (2 * c - l - r)) << truth;
     EXPECT_NEAR(offset8, truth, 0.5);
-    if (truth != 17.0) {
-      EXPECT_EQ(offset8 > 17.0, truth > 17.0) << truth;
-    }
   }
-  // The best shift at either end is not refined: the last shift with L = M + 3 is 3.0, the
-  // first with a margin of 2 is -2.0.
-  const std::vector<uint8_t> model{10, 50, 20, 90};
-  const std::vector<uint8_t> atEnd{7, 7, 90, 10, 50, 20, 90}, atStart{20, 90, 0, 0, 0, 0, 0};
+  // The best shift at either end is not refined; nothing correlating gives 0.0 and 0.0.
+  const bytes model{10, 50, 20, 90};
+  const bytes atEnd{7, 7, 90, 10, 50, 20, 90}, atStart{20, 90, 0, 0, 0, 0, 0}, flat(7, 9);
   double offset = 0, score = 0;
   ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, atEnd.data(), 7, 0, &offset, &score), 0);
   EXPECT_EQ(offset, 3.0);
@@ -113,27 +107,20 @@ TEST(Correlation, BestShiftAndRefinement) {
   ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, atStart.data(), 7, 2, &offset, &score), 0);
   EXPECT_EQ(offset, -2.0);
   EXPECT_EQ(score, 1.0);
-  // Nothing correlating positively: 0.0 and 0.0.
-  const std::vector<uint8_t> flat(7, 9);
   ASSERT_EQ(cf_RunCorrelate_U8(model.data(), 4, flat.data(), 7, 1, &offset, &score), 0);
-  EXPECT_EQ(offset, 0.0);
-  EXPECT_EQ(score, 0.0);
+  EXPECT_EQ(offset + score, 0.0);
 }
 
+// The first row of each window, not of the image.
 TEST(Correlation, FirstRowsOfTwoImages) {
   testImage image(40, 3, 0), model(12, 2, 0);
-  for (int32_t c = 0; c < 40; ++c) image.at(c, 0) = uint8_t((c * c * 7) % 251);
-  for (int32_t c = 0; c < 12; ++c) model.at(c, 0) = image.at(c + 9, 0);
+  for (int32_t c = 0; c < 40; ++c) image.at(c, 2) = uint8_t((c * c * 7) % 251);
+  for (int32_t c = 0; c < 12; ++c) model.at(c, 0) = image.at(c + 9, 2);
+  ASSERT_EQ(cimg_image_window(image.image(), 0, 2, 40, 1, 0), 0);
   double offset = 0, score = 0;
   ASSERT_EQ(cidut_ip_correlate8(model.constImage(), image.constImage(), &offset, &score), 0);
   EXPECT_EQ(score, 1.0);
   EXPECT_NEAR(offset, 9.0, 0.5);
-  // The first row of the window, not of the image.
-  for (int32_t c = 0; c < 40; ++c) image.at(c, 2) = image.at(c, 0);
-  for (int32_t c = 0; c < 40; ++c) image.at(c, 0) = 0;
-  ASSERT_EQ(cimg_image_window(image.image(), 0, 2, 40, 1, 0), 0);
-  ASSERT_EQ(cidut_ip_correlate8(model.constImage(), image.constImage(), &offset, &score), 0);
-  EXPECT_EQ(score, 1.0);
   cimg_imageConst unbound;
   cimg_imageConst_constructUnbound(&unbound);
   EXPECT_EQ(cidut_ip_correlate8(&unbound, image.constImage(), &offset, &score),
@@ -141,20 +128,18 @@ TEST(Correlation, FirstRowsOfTwoImages) {
 }
 
 TEST(Correlation, LengthErrorsNullDataAndFailureExits) {
-  const std::vector<uint8_t> m8{1, 2, 3, 4}, s8{4, 3, 2, 1, 0, 1};
+  const bytes m8{1, 2, 3, 4}, s8{4, 3, 2, 1, 0, 1};
   const std::vector<uint32_t> m32{1, 2, 3, 4}, s32{4, 3, 2, 1, 0, 1};
   double scores[32];
-  const int32_t bad[][3] = {{0, 6, 0}, {4, 0, 0}, {4, 6, -1}, {5, 4, 0}, {4, 6, 4}};
+  const int32_t bad[][3] = {{0, 6, 0}, {4, 6, -1}, {5, 4, 0}};
   for (const auto& b : bad) {
     EXPECT_EQ(cf_correlate1D_U8(m8.data(), b[0], s8.data(), b[1], b[2], scores), badLength);
     EXPECT_EQ(cf_correlate1D_U32(m32.data(), b[0], s32.data(), b[1], b[2], scores), badLength);
   }
   EXPECT_EQ(cf_correlate1D_U8(nullptr, 4, s8.data(), 6, 0, scores), CIDUT_ERR_NULL_DATA);
-  EXPECT_EQ(cf_correlate1D_U8(m8.data(), 4, s8.data(), 6, 0, nullptr), CIDUT_ERR_NULL_DATA);
   EXPECT_CHECK_FAILS(cf_correlate1D_U32(m32.data(), 4, nullptr, 6, 0, scores));
   double offset = 0, score = 0;
   EXPECT_CHECK_FAILS(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 0, nullptr, &score));
-  EXPECT_CHECK_FAILS(cidut_RunCorrelate_UInt32(nullptr, 4, s32.data(), 6, 0, &offset, &score));
 
   // The searches give 0.0 and 0.0 with status 0 for a short signal (and, 32-bit, for a
   // margin as long as the model); the 8-bit search reports the margin.
@@ -165,14 +150,13 @@ TEST(Correlation, LengthErrorsNullDataAndFailureExits) {
   EXPECT_EQ(cidut_RunCorrelate_UInt32(m32.data(), 4, s32.data(), 6, 4, &offset, &score), 0);
   EXPECT_EQ(offset + score, 0.0);
   EXPECT_EQ(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 4, &offset, &score), badLength);
-  EXPECT_EQ(cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, -3, &offset, &score), badLength);
 
   leakGuard guard;
   const auto m = randomSignal<uint32_t>(10, 1000, 5), s = randomSignal<uint32_t>(60, 1000, 6);
-  EXPECT_EQ(driveAllocationFailures([&] {
-              return cidut_RunCorrelate_UInt32(m.data(), 10, s.data(), 60, 3, &offset, &score);
-            }),
-            1);
+  auto search32 = [&] {
+    return cidut_RunCorrelate_UInt32(m.data(), 10, s.data(), 60, 3, &offset, &score);
+  };
+  EXPECT_EQ(driveAllocationFailures(search32), 1);
   EXPECT_EQ(driveAllocationFailures(
                 [&] { return cf_RunCorrelate_U8(m8.data(), 4, s8.data(), 6, 1, &offset, &score); }),
             1);
@@ -180,11 +164,8 @@ TEST(Correlation, LengthErrorsNullDataAndFailureExits) {
   std::vector<double> all(57);
   EXPECT_EQ(driveAttentionFailures(
                 [&] { return cf_correlate1D_U32(m.data(), 10, s.data(), 60, 3, all.data()); }),
-            1 + 8);
-  EXPECT_EQ(driveAttentionFailures([&] {
-              return cidut_RunCorrelate_UInt32(m.data(), 10, s.data(), 60, 3, &offset, &score);
-            }),
             9);
+  EXPECT_EQ(driveAttentionFailures(search32), 9);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Edges on profiles and the caliper: the worked step, plateaus, adaptive merging, the
-// edge limit, and sub-pixel positions of painted and blurred steps against their true
-// positions; scratch allocation failures leave nothing behind.
+// Edges on profiles and the caliper: worked steps, adaptive merging, the edge limit,
+// sub-pixel positions of painted steps; allocation failures leave nothing behind.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -33,77 +32,62 @@ edges locate(locator f, const std::vector<uint8_t>& profile, int32_t threshold, 
 
 using ints = std::vector<int32_t>;
 
-TEST(LineEdges, StepPlateauAndSubSample) {
+TEST(LineEdges, StepRampAndSubSample) {
   const std::vector<uint8_t> step{0, 0, 0, 200, 200, 200, 200};
   edges e = locate(cidut_lineEdgeLoc, step, 50, false);
   EXPECT_EQ(e.magnitudes, ints{200});
   EXPECT_EQ(e.positions, ints{768});  // 3.0: between samples 2 and 3
   e = locate(cidut_lineEdgeLoc2D, step, 50, false);
-  EXPECT_EQ(e.magnitudes, ints{200});
   EXPECT_EQ(e.positions, ints{640});  // 2.5 in sample-index units
+  EXPECT_TRUE(locate(cidut_lineEdgeLoc2D, step, 201, false).positions.empty());
 
-  // Scale and a falling step; scale 2.5 x 256 = 640.
+  // A falling step at scale 2.5 x 256 = 640.
   const std::vector<uint8_t> fall{90, 90, 90, 90, 10, 10, 10, 10};
   e = locate(cidut_lineEdgeLoc, fall, 50, false, 2.5);
   EXPECT_EQ(e.magnitudes, ints{-80});
   EXPECT_EQ(e.positions, ints{(4 * 256 * 640 + 128) >> 8});
-  e = locate(cidut_lineEdgeLoc, fall, 50, false, -1.0);
-  EXPECT_EQ(e.positions, ints{-4 * 256});
 
-  // A ramp over three samples gives differences 40, 80, 80, 40: of the two equal maxima
-  // the later is the edge, and the parabola through (80, 80, 40) moves it
-  // (40 x 256) / (240 - 320) = -128, to 4.0, the ramp's middle.
+  // Differences 40, 80, 80, 40: the later maximum is the edge, and the parabola through
+  // (80, 80, 40) moves it (40 x 256) / (240 - 320) = -128, to 4.0, the ramp's middle.
   const std::vector<uint8_t> ramp{0, 0, 0, 40, 80, 120, 120, 120, 120};
   e = locate(cidut_lineEdgeLoc, ramp, 30, false);
   EXPECT_EQ(e.magnitudes, ints{80});
   EXPECT_EQ(e.positions, ints{4 * 256});
 
-  // An asymmetric peak: central differences 110, 120, 20 put the vertex
-  // (90 x 256) / (260 - 480) = -104 (truncated) before sample 3.
+  // Central differences 110, 120, 20 put the vertex (90 x 256) / (260 - 480) = -104
+  // (truncated) before sample 3.
   const std::vector<uint8_t> skew{0, 0, 10, 110, 130, 130, 130, 130};
   e = locate(cidut_lineEdgeLoc2D, skew, 50, false);
   EXPECT_EQ(e.magnitudes, ints{120});
   EXPECT_EQ(e.positions, ints{256 * 3 - 104});
 
-  // Too short, or nothing reaching the threshold: status 0, no edges, first magnitude 0.
+  // Too short: status 0, no edges, first magnitude 0.
   int32_t magnitudes[2] = {9, 9}, positions[2], count = 5;
   const uint8_t four[4] = {0, 0, 200, 200};
   EXPECT_EQ(cidut_lineEdgeLoc(four, 4, 2, 10, 0, 1.0, magnitudes, positions, &count), 0);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(magnitudes[0], 0);
-  magnitudes[0] = 9;
-  EXPECT_EQ(cidut_lineEdgeLoc2D(four, 4, 2, 10, 0, 1.0, magnitudes, positions, &count), 0);
-  EXPECT_EQ(magnitudes[0], 0);
-  EXPECT_TRUE(locate(cidut_lineEdgeLoc, step, 201, false).positions.empty());
-  EXPECT_TRUE(locate(cidut_lineEdgeLoc2D, step, 201, false).positions.empty());
 }
 
 TEST(LineEdges, AdaptiveThresholdsMergeAndLimit) {
-  // A one-sample bright spike: a rise and a fall 2.0 samples apart, closer than 2.0 scaled
-  // units at scale 0.5. Adaptive mode keeps the stronger, the earlier on a tie.
+  // A spike: a rise and a fall 2.0 samples apart, closer than 2.0 scaled units at scale
+  // 0.5. Adaptive mode keeps the stronger, the earlier on a tie.
   const std::vector<uint8_t> spike{0, 0, 0, 100, 0, 0, 0};
   EXPECT_EQ(locate(cidut_lineEdgeLoc, spike, 50, false, 0.5).magnitudes, (ints{100, -100}));
   edges e = locate(cidut_lineEdgeLoc, spike, 50, true, 0.5);
   EXPECT_EQ(e.magnitudes, ints{100});
   EXPECT_EQ(e.positions, ints{320});
-  EXPECT_EQ(locate(cidut_lineEdgeLoc, spike, 50, true, 1.0).magnitudes, (ints{100, -100}));
+  // Backward scan: the fall is found first; the stronger rise replaces it.
   const std::vector<uint8_t> uneven{0, 0, 0, 100, 30, 30, 30};
-  EXPECT_EQ(locate(cidut_lineEdgeLoc, uneven, 20, true, 0.5).magnitudes, ints{-70 + 170});
-  // Backward scan: the fall is found first; the rise is stronger and replaces it.
-  e = locate(cidut_lineEdgeLoc2D, uneven, 20, false, 0.5);
-  EXPECT_EQ(e.magnitudes, (ints{-70, 100}));
-  e = locate(cidut_lineEdgeLoc2D, uneven, 20, true, 0.5);
-  EXPECT_EQ(e.magnitudes, ints{100});
+  EXPECT_EQ(locate(cidut_lineEdgeLoc2D, uneven, 20, false, 0.5).magnitudes, (ints{-70, 100}));
+  EXPECT_EQ(locate(cidut_lineEdgeLoc2D, uneven, 20, true, 0.5).magnitudes, ints{100});
 
-  // Adaptive thresholds are a third of the strongest difference of each polarity: the weak
-  // step (30) passes beside a strong one (80) but not beside a stronger one (100).
-  const std::vector<uint8_t> weak{0, 0, 0, 0, 30, 30, 30, 30, 30, 30, 110, 110, 110, 110};
-  EXPECT_EQ(locate(cidut_lineEdgeLoc, weak, 20, true).magnitudes, (ints{30, 80}));
+  // Adaptive thresholds are a third of the strongest difference of each polarity: a weak
+  // step (30) passes beside 80 but not beside 100.
+  std::vector<uint8_t> weak{0, 0, 0, 0, 30, 30, 30, 30, 30, 30, 110, 110, 110, 110};
   EXPECT_EQ(locate(cidut_lineEdgeLoc2D, weak, 20, true).magnitudes, (ints{80, 30}));
-  std::vector<uint8_t> strong = weak;
-  for (size_t i = 10; i < strong.size(); ++i) strong[i] = 130;
-  EXPECT_EQ(locate(cidut_lineEdgeLoc, strong, 20, true).magnitudes, ints{100});
-  EXPECT_EQ(locate(cidut_lineEdgeLoc2D, strong, 20, true).magnitudes, ints{100});
+  for (size_t i = 10; i < weak.size(); ++i) weak[i] = 130;
+  EXPECT_EQ(locate(cidut_lineEdgeLoc, weak, 20, true).magnitudes, ints{100});
 
   // The scans stop at the maximum count.
   std::vector<uint8_t> bars;
@@ -123,16 +107,15 @@ greyScene stepScene(double edge, double blur, bool rising) {
   return scene;
 }
 
-// Along a row the caliper samples at whole pixels and finds sharp and blurred steps within
-// 1/16 pixel. Along a slanted line the profile's phase against the pixel grid drifts and
-// the scale is held to 1/256, which costs up to about 0.1 pixel on a sharp step.
+// Along a row steps are found within 1/16 pixel; along a slanted line the scale is held to
+// 1/256, which costs up to about 0.1 pixel on a sharp step.
 TEST(Caliper, SubPixelStepsAlongARowAndASlantedLine) {
   const struct {
     cmath_vect first, second;
     double tolerance;
   } lines[] = {{{4.0, 8.0}, {40.0, 8.0}, 1.0 / 16}, {{42.0, 2.7}, {3.0, 13.1}, 1.0 / 8}};
-  for (double blur : {0.0, 0.8, 1.5}) {
-    for (double edge = 17.0; edge < 19.0; edge += 0.125) {
+  for (double blur : {0.0, 1.5}) {
+    for (double edge = 17.0; edge < 19.0; edge += 0.25) {
       for (bool rising : {true, false}) {
         testImage image(stepScene(edge, blur, rising));
         cimg_windowConst window;
@@ -172,17 +155,15 @@ TEST(Caliper, FailuresLeaveNothingBehind) {
                   [&] { return f(step.data(), 7, 4, 50, 0, 1.0, magnitudes, positions, &count); }),
               1);
   }
-  // Beyond the image: the sampler's status, count 0.
+  // Beyond the image: the sampler's status, count 0. Points closer than half a pixel.
   const cmath_vect left{-30.0, 8.0}, alsoLeft{-2.0, 9.0};
   count = 3;
   EXPECT_EQ(cidut_caliperLite(&window, &left, &alsoLeft, 4, 40, 0, magnitudes, positions, &count),
             static_cast<int32_t>(0x8000084bu));
   EXPECT_EQ(count, 0);
-  // Points closer than half a pixel: no samples, an argument error.
   const cmath_vect near{4.2, 8.1};
   EXPECT_CHECK_FAILS(
       cidut_caliperLite(&window, &a, &near, 4, 40, 0, magnitudes, positions, &count));
-  EXPECT_CHECK_FAILS(cidut_caliperLite(&window, &a, &b, 4, 40, 0, magnitudes, nullptr, &count));
   EXPECT_CHECK_FAILS(cidut_lineEdgeLoc(nullptr, 7, 4, 50, 0, 1.0, magnitudes, positions, &count));
 }
 

@@ -1,6 +1,5 @@
-// Edges to teeth on clock tracks built from known bars: the worked track, missing teeth
-// inside and at both ends, jittered edges against directly computed centres, a painted
-// track read through the caliper, a perspective-scaled scan, and the failure exits.
+// Edges to teeth on clock tracks of known bars: the worked track, missing teeth, jittered
+// edges against direct centres, a painted track, a scaled scan, the failure exits.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -89,19 +88,13 @@ TEST(EdgesToTeeth, WorkedClockTrack) {
     EXPECT_EQ(list[k].secondEdge, 2 * k + 1);
     EXPECT_EQ(list[k].width, 1024);
     EXPECT_EQ(list[k].contrast, 200 * 256);
-    EXPECT_EQ(list[k].contrastRatio, 256);
-    EXPECT_EQ(list[k].widthScore, 256);
-    EXPECT_EQ(list[k].gridFit, 256);
-    // ((256 x 0.8) + (256 x 1.5)) / 2 = (205 + 384) / 2.
-    EXPECT_EQ(list[k].score, 294);
+    EXPECT_EQ(list[k].score, 294);  // ((256 x 0.8) + (256 x 1.5)) / 2 = (205 + 384) / 2
   }
   EXPECT_EQ(t.r.measuredPitch, 2048);
   EXPECT_EQ(t.r.dominantWidth, 1024);
   EXPECT_EQ(t.r.dominantShift, 512);  // centres 2 px into each pitch from the scan start
   EXPECT_EQ(t.r.avgCellSize, 1024);
   EXPECT_EQ(t.r.avgCellSizeDeviation, 0);
-  EXPECT_EQ(t.r.expectedWidth, 1024);
-  EXPECT_EQ(t.r.reserved, -256);
 
   // Light bars (rising then falling) with firstEdgeFalls 0 give the same teeth; with the
   // default the dark gaps between them are the teeth, the last slot extrapolated.
@@ -110,9 +103,8 @@ TEST(EdgesToTeeth, WorkedClockTrack) {
   cidut_edgePairingParams p = clockParams();
   p.firstEdgeFalls = 0;
   ASSERT_EQ(run(p, light, scanRect(10, 20, 80), &t), 0);
-  EXPECT_EQ(t.list().size(), 10u);
+  ASSERT_EQ(t.list().size(), 10u);
   EXPECT_EQ(t.list()[9].centre, clockCentre(9));
-  EXPECT_EQ(t.r.measuredPitch, 2048);
   ASSERT_EQ(run(clockParams(), light, scanRect(10, 20, 80), &t), 0);
   const auto gaps = t.list();
   ASSERT_EQ(gaps.size(), 10u);
@@ -131,36 +123,23 @@ TEST(EdgesToTeeth, MissingTeethInsideAndAtBothEnds) {
   auto list = t.list();
   ASSERT_EQ(list.size(), 10u);
   EXPECT_EQ(list[5].firstEdge, -1);
-  EXPECT_EQ(list[5].secondEdge, -1);
   EXPECT_EQ(list[5].score, 256);
-  EXPECT_EQ(list[5].gridFit, 256);
   EXPECT_EQ(list[5].width, 1024);
   EXPECT_EQ(list[5].slot, 5);
   EXPECT_EQ(list[5].centre, list[4].centre + 2048);
-  EXPECT_EQ(list[5].centreUnmapped, list[5].centre);
   EXPECT_EQ(list[6].firstEdge, 10);
-  EXPECT_EQ(t.r.avgCellSize, 1024);
 
-  // Two adjacent bars missing: the widest spacing is split from the left, twice.
-  ASSERT_EQ(run(clockParams(), barEdges(clockBars({4, 5}), 80.0), scanRect(10, 20, 80), &t), 0);
+  // Two adjacent inside (the widest spacing split twice) and both ends missing.
+  ASSERT_EQ(run(clockParams(), barEdges(clockBars({0, 1, 4, 5, 9}), 80.0), scanRect(10, 20, 80),
+                &t),
+            0);
   list = t.list();
   ASSERT_EQ(list.size(), 10u);
   for (int k = 0; k < 10; ++k) {
     EXPECT_EQ(list[k].slot, k);
     EXPECT_EQ(list[k].centre, clockCentre(k));
-    EXPECT_EQ(list[k].firstEdge < 0, k == 4 || k == 5) << k;
+    EXPECT_EQ(list[k].firstEdge < 0, k < 2 || k == 4 || k == 5 || k == 9) << k;
   }
-
-  // Both ends missing: continued backwards and forwards one pitch apart.
-  ASSERT_EQ(run(clockParams(), barEdges(clockBars({0, 1, 9}), 80.0), scanRect(10, 20, 80), &t), 0);
-  list = t.list();
-  ASSERT_EQ(list.size(), 10u);
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(list[k].slot, k);
-    EXPECT_EQ(list[k].centre, clockCentre(k));
-    EXPECT_EQ(list[k].firstEdge < 0, k == 0 || k == 1 || k == 9) << k;
-  }
-  EXPECT_EQ(t.r.measuredPitch, 2048);
 
   // Border slots keep entry 0 and the last free of real teeth: grid slot g goes to entry
   // g + 1, and the ends are extrapolated.
@@ -172,13 +151,9 @@ TEST(EdgesToTeeth, MissingTeethInsideAndAtBothEnds) {
   ASSERT_EQ(list.size(), 12u);
   EXPECT_EQ(list[0].firstEdge, -1);
   EXPECT_EQ(list[11].firstEdge, -1);
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(list[k + 1].slot, k);
-    EXPECT_EQ(list[k + 1].firstEdge, 2 * k);
-  }
+  for (int k = 0; k < 10; ++k) EXPECT_EQ(list[k + 1].firstEdge, 2 * k);
   EXPECT_EQ(list[0].centre, clockCentre(0) - 2048);
   EXPECT_EQ(list[11].centre, clockCentre(9) + 2048);
-  EXPECT_EQ(t.r.measuredPitch, 2048);
 
   // Two slots per pitch: real teeth in the even slots, the odd ones half a pitch between.
   p = clockParams();
@@ -222,23 +197,16 @@ TEST(EdgesToTeeth, ExtrapolationMovesMisplacedRuns) {
   cidut_teethExtrapolate(scan, teeth.data(), 5);
   EXPECT_EQ(teeth[1].centre, 2048);  // midpoint of 0 and 4096
   EXPECT_EQ(teeth[1].firstEdge, -1);
-  EXPECT_EQ(teeth[1].slot, 1);
-  EXPECT_EQ(teeth[2].centre, 4096);
-  EXPECT_EQ(teeth[2].slot, 2);
   EXPECT_EQ(teeth[3].centre, 6144);
-  EXPECT_EQ(teeth[3].slot, 3);
-  EXPECT_EQ(teeth[4].slot, 4);
+  EXPECT_EQ(teeth[3].slot, 3);  // renumbered
 
   // Free slot 1 left of the widest spacing (entries 3, 4): entries 2, 3 move left.
   teeth = {tooth(0, 0), empty, tooth(2048, 2), tooth(4096, 3), tooth(8192, 4)};
   cidut_teethExtrapolate(scan, teeth.data(), 5);
   EXPECT_EQ(teeth[1].centre, 2048);
   EXPECT_EQ(teeth[1].slot, 2);  // kept
-  EXPECT_EQ(teeth[2].centre, 4096);
   EXPECT_EQ(teeth[3].centre, (4096 + 8192) / 2);
-  EXPECT_EQ(teeth[3].slot, 4);
   EXPECT_EQ(teeth[3].firstEdge, -1);
-  EXPECT_EQ(teeth[4].centre, 8192);
 }
 
 // Jittered edges of uneven contrast: every real tooth at the midpoint of its own edges,
@@ -246,7 +214,7 @@ TEST(EdgesToTeeth, ExtrapolationMovesMisplacedRuns) {
 TEST(EdgesToTeeth, JitteredTrackAgainstDirectCentres) {
   std::mt19937 random(7);
   std::uniform_real_distribution<double> jitter(-0.3, 0.3), gain(0.85, 1.15);
-  for (int trial = 0; trial < 20; ++trial) {
+  for (int trial = 0; trial < 8; ++trial) {
     std::vector<cidut_edge1D> edges;
     for (int k = 0; k < 12; ++k) {
       const double start = 3.0 + 7.0 * k + jitter(random), end = start + 3.5 + jitter(random);
@@ -266,7 +234,6 @@ TEST(EdgesToTeeth, JitteredTrackAgainstDirectCentres) {
       ASSERT_EQ(list[k].firstEdge, 2 * k) << trial;
       EXPECT_EQ(list[k].centre, (edges[2 * k].position + edges[2 * k + 1].position) / 2);
       EXPECT_EQ(list[k].width, edges[2 * k + 1].position - edges[2 * k].position);
-      EXPECT_EQ(list[k].slot, k);
     }
     EXPECT_NEAR(t.r.measuredPitch, 7 * 256, 0.6 * 256 / 11 + 1);
   }
@@ -349,30 +316,15 @@ TEST(EdgesToTeeth, PerspectiveScaledScan) {
   }
   EXPECT_EQ(list[3].width, 2048);
   EXPECT_EQ(t.r.measuredPitch, (list[9].centre - list[0].centre) / 9);
-  EXPECT_EQ(t.r.dominantWidth, 2048);
   EXPECT_EQ(t.r.expectedWidth, 2048);
   // Only one transform: no mapping.
   ASSERT_EQ(run(clockParams(), barEdges(clockBars(), 80.0), scanRect(10, 20, 80), &t, &forward), 0);
   EXPECT_EQ(t.r.measuredPitch, 2048);
 }
 
-TEST(EdgesToTeeth, RecordsAndEarlyExits) {
-  cidut_toothCand tooth;
-  tooth.point = {1.5, 2.5};
-  EXPECT_EQ(cidut_toothCand_init(&tooth), 0);
-  EXPECT_EQ(tooth.point.x, 1.5);
-  EXPECT_EQ(tooth.score, -256);
-  EXPECT_EQ(tooth.slot, -1);
-  cidut_toothCand copy;
-  tooth.centre = 77;
-  EXPECT_EQ(cidut_toothCand_assign(&copy, &tooth), 0);
-  EXPECT_EQ(copy.centre, 77);
-
+TEST(EdgesToTeeth, CopiesAndEarlyExits) {
   leakGuard guard;
   teeth t;
-  int32_t capacity = 0;
-  EXPECT_EQ(cstd_vector_cidut_toothCand_getCapacity(&t.r.teeth, &capacity), 0);
-  EXPECT_EQ(capacity, 5);
   ASSERT_EQ(run(clockParams(), barEdges(clockBars(), 80.0), scanRect(10, 20, 80), &t), 0);
   {
     cidut_teethResults clone;
@@ -390,21 +342,16 @@ TEST(EdgesToTeeth, RecordsAndEarlyExits) {
   ASSERT_EQ(run(clockParams(), {edges.begin(), edges.begin() + 4}, scanRect(10, 20, 80), &t), 0);
   EXPECT_TRUE(t.list().empty());
   EXPECT_EQ(t.r.measuredPitch, -256);
-  EXPECT_EQ(t.r.expectedWidth, -256);
   // Flags without positions along x.
   EXPECT_EQ(run(clockParams(), edges, scanRect(10, 20, 80), &t, nullptr, nullptr, nullptr, 1),
             CIDUT_ERR_BAD_PARAMETER);
   EXPECT_TRUE(t.list().empty());
-  EXPECT_EQ(t.r.dominantWidth, -256);
   // A busy scan: more than 2.7 candidates per bin.
   std::vector<cidut_edge1D> busy;
   for (int32_t i = 0; i < 40; ++i) busy.push_back({-4000 + i * 200, (i % 2 ? 1 : -1) * 50000});
   ASSERT_EQ(run(clockParams(), busy, scanRect(0, 0, 40), &t), 0);
   EXPECT_TRUE(t.list().empty());
-  // A pitch below 1/512 pixel, or a centre beyond the bins, is an argument error.
-  cidut_edgePairingParams p = clockParams();
-  p.expectedPitch = 1.0 / 1024;
-  EXPECT_CHECK_FAILS(run(p, edges, scanRect(10, 20, 80), &t));
+  // A centre beyond the bins is an argument error.
   EXPECT_CHECK_FAILS(run(clockParams(), edges, scanRect(10, 20, 20), &t));
 }
 
@@ -437,10 +384,6 @@ TEST(EdgesToTeeth, FailuresReleaseEverything) {
             }),
             2);
   EXPECT_CHECK_FAILS(cidut_teethResults_constructCopy(&t.r, nullptr));
-  const cidut_edgePairingParams p = clockParams();
-  const cidut_edgeList1D list{int32_t(edges.size()), CIDUT_EDGES_ALONG_X, 0, edges.data()};
-  const cmath_shapeAffineRect rect = scanRect(10, 20, 80);
-  EXPECT_CHECK_FAILS(cidut_edgesToTeeth(&p, &list, nullptr, nullptr, &rect, nullptr, nullptr));
 }
 
 }  // namespace

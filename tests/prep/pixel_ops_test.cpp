@@ -1,9 +1,5 @@
-// Pixel operations: the filter wrappers against direct convolutions with their placements
-// in client coordinates; sub-sampling and expansion with their worked cases and transforms;
-// mapping, extremes, inversion, transposition and projection against per-pixel references;
-// saturating arithmetic over common windows; the row extremum filter against a naive
-// window scan, its worked cases, wedge drops and dispatch; every failure exit without leaks
-// and with the output handle untouched.
+// Pixel operations against per-pixel references with their client placements, the row
+// extremum filter against a naive scan, and failure exits that leave the output untouched.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,12 +72,10 @@ TEST(PixelFilters, WrappersSmoothIntoImagesPlacedInClientCoordinates) {
     for (int32_t i = 0; i < 19; ++i)
       ASSERT_EQ(gauss.at(i, j), binomialAt(source, 2 + 2 * i, 1 + 25 * j, 2, 1)) << i << ", " << j;
   // The client point of a kernel centre's pixel centre lands on its result pixel's centre.
-  for (const auto& [i, j] : {std::pair{0, 0}, std::pair{18, 1}}) {
-    const double imageX = 12 + 2 + 2 * i + 0.5, imageY = 23 + 1 + 25 * j + 0.5;
-    const cmath_vect at = mapped(imageFromClient(gauss), imageX / 2 + 3, imageY / 2 - 1);
-    EXPECT_NEAR(at.x, i + 0.5, 1e-9);
-    EXPECT_NEAR(at.y, j + 0.5, 1e-9);
-  }
+  const cmath_vect at = mapped(imageFromClient(gauss), (12 + 2 + 36 + 0.5) / 2 + 3,
+                               (23 + 1 + 25 + 0.5) / 2 - 1);  // result pixel (18, 1)
+  EXPECT_NEAR(at.x, 18.5, 1e-9);
+  EXPECT_NEAR(at.y, 1.5, 1e-9);
 
   // Box 3 x 2 with x parameter 1 (every other box) and y parameter 100 limited to 65.
   heldImage box;
@@ -159,13 +153,6 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
   EXPECT_EQ(std::tie(h.matrix.xx, h.matrix.yy, h.translation.x, h.translation.y),
             std::tuple(0.5, 0.5, 0.25, 0.25));
 
-  // 3 x 3 steps: the cell centre (1, 1), no offset.
-  heldImage third;
-  ASSERT_EQ(cidut_ip_pelSample(source.constImage(), &third.image, 3, 3), 0);
-  EXPECT_EQ(third.pixels(), (std::vector<uint8_t>{11}));
-  EXPECT_DOUBLE_EQ(imageFromClient(third).matrix.xx, 1.0 / 3);
-  EXPECT_DOUBLE_EQ(imageFromClient(third).translation.x, 0.0);
-
   // Any pixel size: a 32-bit image keeps whole pixels; the source transform is composed.
   heldImage wide(CIMG_TYPE_32, 5, 2, 0);
   for (int32_t y = 0; y < 2; ++y)
@@ -194,7 +181,6 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
   EXPECT_EQ(cidut_ip_pelSample(source.constImage(), &out.image, 0, 1), CIDUT_ERR_IMAGE_SIZE);
   EXPECT_EQ(cidut_ip_pelExpand8(source.constImage(), &out.image, 1, 0), CIDUT_ERR_IMAGE_SIZE);
   EXPECT_EQ(cidut_ip_pelSample(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
-  EXPECT_EQ(cidut_ip_pelExpand8(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_FALSE(out.bound());
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_pelSample(source.constImage(), o, 2, 2); });
@@ -254,7 +240,6 @@ TEST(PixelValues, MapExtremesInversionAndTransposition) {
 
   heldImage unbound, out;
   EXPECT_EQ(cidut_ip_pelInvert8(&unbound.image), CIDUT_ERR_IMAGE_UNBOUND);
-  EXPECT_EQ(cidut_ip_pelTranspose8(unbound.constImage(), &out.image), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(cip_image8_map(&out.image, source.constImage(), nullptr));
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cip_image8_map(o, source.constImage(), table); });
@@ -283,13 +268,6 @@ TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
     for (int32_t y = 2; y < 6; ++y) sum += source.at(i, y);
     EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 2) / 4)) << i;
   }
-  // Beside the image: success, nothing handed out.
-  const cmath_shapeAffineRect away{{50, 3}, {60, 3}, {50, 13}};
-  count = -1;
-  ASSERT_EQ(cidut_ip_project8(source.constImage(), &away, &count, &out.image), 0);
-  EXPECT_EQ(count, -1);
-  EXPECT_EQ(out.window().width, 5);
-
   heldImage unbound;
   EXPECT_EQ(cidut_ip_project8(unbound.constImage(), &right, &count, &out.image),
             CIDUT_ERR_IMAGE_UNBOUND);
@@ -360,7 +338,7 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
   }
 
   std::mt19937 random(6);
-  for (int trial = 0; trial < 300; ++trial) {
+  for (int trial = 0; trial < 100; ++trial) {
     const int32_t n = 3 + int32_t(random() % 60), k = 2 + int32_t(random() % (n - 2));
     std::vector<uint8_t> row(n);
     for (uint8_t& v : row) v = uint8_t(random() % (trial % 2 ? 4 : 256));  // ties, or few
@@ -381,8 +359,6 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
   ASSERT_EQ(rowExtremaMax(3, falling.data(), result.data(), 10, &drops), 0);
   EXPECT_EQ(drops, 0);
   ASSERT_EQ(rowExtremaMin(3, flat.data(), result.data(), 10, &drops), 0);
-  EXPECT_EQ(drops, 8);
-  ASSERT_EQ(rowExtremaMin(3, falling.data(), result.data(), 10, &drops), 0);
   EXPECT_EQ(drops, 8);
 
   // Inhibited by name or not, the portable filter gives the result.

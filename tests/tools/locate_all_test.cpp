@@ -1,5 +1,5 @@
-// The find-all loop behind `idut locate`: every symbol once, with its corners in
-// perimeter order, label outlines and symbols of the other polarity left out.
+// The find-all loop behind `idut locate`: every symbol once, corners in perimeter order,
+// label outlines and the other polarity left out, perspective, the demo image.
 #include "locate_all.h"
 
 #include <gtest/gtest.h>
@@ -85,9 +85,9 @@ TEST(LocateAll, PolarityAndPasses) {
   EXPECT_EQ(found[0].fourthCornerInferred, 1);
 }
 
-// Under perspective the opposite corner is measured, not completed as a parallelogram:
-// on the contour's hull where it takes in the clock tracks, else on the image.
-TEST(LocateAll, MeasuresTheFarSidesUnderPerspective) {
+// Under perspective the opposite corner is measured, not completed as a parallelogram,
+// and the grid is counted through the mapping; the pitch is the L's legs over 20 modules.
+TEST(LocateAll, MeasuresTheFarSidesAndGridUnderPerspective) {
   const cmath_vect corners[2][4] = {{{92, 70}, {268, 96}, {250, 246}, {84, 226}},
                                     {{70, 60}, {250, 70}, {262, 236}, {60, 250}}};
   for (int32_t i = 0; i < 2; ++i) {
@@ -97,23 +97,17 @@ TEST(LocateAll, MeasuresTheFarSidesUnderPerspective) {
     testImage image(scene);
     const std::vector<idut_symbol> found = locate(image);
     ASSERT_EQ(found.size(), 1u) << i;
-    EXPECT_TRUE(isSymbol(found[0], symbol, 1.5)) << i;
-    EXPECT_EQ(found[0].fourthCornerInferred, 0) << i;
+    const idut_symbol& s = found[0];
+    EXPECT_TRUE(isSymbol(s, symbol, 1.5)) << i;
+    EXPECT_EQ(s.fourthCornerInferred, 0) << i;
+    EXPECT_EQ(s.rows, 20) << i;
+    EXPECT_EQ(s.cols, 20) << i;
+    const double legs =
+        (std::hypot(s.corners[1].x - s.corners[0].x, s.corners[1].y - s.corners[0].y) +
+         std::hypot(s.corners[3].x - s.corners[0].x, s.corners[3].y - s.corners[0].y)) /
+        40;
+    EXPECT_NEAR(s.pitch, legs, 0.05 * legs) << i;
   }
-}
-
-// Two strokes crossing at a right angle make a fine L, but their far sides are bare
-// ground, not clock tracks.
-TEST(LocateAll, CrossingStrokesAreNoSymbol) {
-  greyScene scene(300, 300, 200);
-  scene.paint([](double x, double y) {
-    return (x > 60 && x < 68 && y > 40 && y < 250) || (y > 230 && y < 238 && x > 40 && x < 250);
-  }, 40);
-  scene.gaussianBlur(0.7);
-  testImage image(scene);
-  idut_locateOptions options;
-  options.minScore = 0;
-  EXPECT_TRUE(locate(image, options).empty());
 }
 
 // The demo image: each found L corner is one of the three of data/labels.json.
