@@ -246,6 +246,7 @@ TEST(TruePeaksFromEdgelets, MarksAndPlacement) {
   heldImage unbound, none;
   EXPECT_EQ(cf_GetTrueEdgePeakFromEdgelets(unbound.constImage(), &none.image, 5),
             CIDUT_ERR_IMAGE_UNBOUND);
+
 }
 
 TEST(TruePeaksFromEdgelets, FailuresLeaveTheOutputsAlone) {

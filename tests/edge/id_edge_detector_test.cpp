@@ -69,7 +69,7 @@ int32_t codeDistance(int32_t a, int32_t b) {
 
 // Every thread asks for both base tables and builds a table of its own at once; all must see
 // the same two filled tables. First in this file, so that it is the process's first use.
-TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnce) {
+TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnceWithEveryEntryRight) {
   constexpr int threads = 8;
   std::vector<const uint8_t*> seen[2];
   std::vector<std::vector<uint8_t>> built(threads);
@@ -92,14 +92,9 @@ TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnce) {
     EXPECT_EQ(built[i], built[0]);
   }
   EXPECT_NE(seen[0][0], seen[1][0]);
-}
 
-// Each entry against magnitude and direction computed from (a, b), eight-and-eight layout.
-TEST(IdEdgeBaseTables, EveryEntryMatchesItsPairInBothVariants) {
-  ASSERT_EQ(cfEdgeDetectID_install(), 0);
-  const uint8_t* tables[2] = {};
-  ASSERT_EQ(cidut_edgeIDBaseTable(0, &tables[0]), 0);
-  ASSERT_EQ(cidut_edgeIDBaseTable(1, &tables[1]), 0);
+  // Each entry against magnitude and direction computed from (a, b), eight-and-eight layout.
+  const uint8_t* tables[2] = {seen[0][0], seen[1][0]};
   for (int32_t a = -128; a < 128; ++a) {
     for (int32_t b = -128; b < 128; ++b) {
       const int32_t k = (a & 0xFF) * 256 + (b & 0xFF);
@@ -347,7 +342,7 @@ std::pair<uint8_t, uint8_t> referenceMagAng(const heldImage& source, int32_t x, 
   return {uint8_t(magnitude), none ? uint8_t{0xFF} : uint8_t(code + shift)};
 }
 
-TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms) {
+TEST(IdEdgeMagAng, OutputsTransformsBoundWindowsEmptyAreasAndFailureExits) {
   ASSERT_EQ(cfEdgeDetectID_install(), 0);
   const magAngSource source;
   const cstd_rect32 area{-1, 7, 13, 10};  // the source window less its last column and row
@@ -393,6 +388,31 @@ TEST(IdEdgeMagAng, OutputsOverTheSourceWindowAndBoundWindowsWithTheirTransforms)
       ASSERT_EQ(angle.atImage(x, y), a) << x << ", " << y;
     }
   }
+
+  // An empty area leaves the outputs unbound.
+  heldImage mag0, ang0, unbound;
+  heldImage narrow({0, 0, 8, 8}, 0);
+  ASSERT_EQ(cimg_image_window(&narrow.image, 2, 2, 1, 5, 0), 0);
+  EXPECT_EQ(cfEdgeDetectIDMagAng(narrow.constImage(), &mag0.image, &ang0.image, 0, 0, 2), 0);
+  EXPECT_FALSE(mag0.bound() || ang0.bound());
+  EXPECT_EQ(cfEdgeDetectIDMagAng(unbound.constImage(), &mag0.image, &ang0.image, 0, 0, 2),
+            CIDUT_ERR_IMAGE_UNBOUND);
+  // The 3x3 operator needs the column left of and the row above the window.
+  heldImage corner({0, 0, 8, 8}, 0);
+  EXPECT_CHECK_FAILS(cfEdgeDetectIDMagAng(corner.constImage(), &mag0.image, &ang0.image, 0, 0, 3));
+  EXPECT_FALSE(mag0.bound() || ang0.bound());
+
+  // Failed calls leave the new outputs unmade; one poll per row.
+  auto attempt = [&] {
+    heldImage m, a;
+    const int32_t status =
+        cfEdgeDetectIDMagAng(source.image.constImage(), &m.image, &a.image, 1, 60, 3);
+    EXPECT_EQ(m.bound() && a.bound(), status >= 0);
+    EXPECT_EQ(m.bound() || a.bound(), status >= 0);
+    return status;
+  };
+  EXPECT_EQ(driveAttentionFailures(attempt), 10);
+  EXPECT_GT(driveAllocationFailures(attempt), 1);
 }
 
 // A step: magnitude 255, code 0 on the 2x2 operator's column, 200 and 0 on the 3x3's two;
@@ -413,35 +433,6 @@ TEST(IdEdgeMagAng, StepEdgeGivesTheWorkedNumbers) {
       EXPECT_EQ(angle.atImage(x, 2), edge ? 0 : flatCode) << mode << ": " << x;
     }
   }
-}
-
-TEST(IdEdgeMagAng, EmptyAreasUnboundInputsChecksAndFailureExits) {
-  ASSERT_EQ(cfEdgeDetectID_install(), 0);
-  const magAngSource source;
-  heldImage magnitude, angle, unbound;
-  heldImage narrow({0, 0, 8, 8}, 0);
-  ASSERT_EQ(cimg_image_window(&narrow.image, 2, 2, 1, 5, 0), 0);
-  EXPECT_EQ(cfEdgeDetectIDMagAng(narrow.constImage(), &magnitude.image, &angle.image, 0, 0, 2), 0);
-  EXPECT_FALSE(magnitude.bound() || angle.bound());
-  EXPECT_EQ(cfEdgeDetectIDMagAng(unbound.constImage(), &magnitude.image, &angle.image, 0, 0, 2),
-            CIDUT_ERR_IMAGE_UNBOUND);
-  // The 3x3 operator needs the column left of and the row above the window.
-  heldImage corner({0, 0, 8, 8}, 0);
-  EXPECT_CHECK_FAILS(
-      cfEdgeDetectIDMagAng(corner.constImage(), &magnitude.image, &angle.image, 0, 0, 3));
-  EXPECT_FALSE(magnitude.bound() || angle.bound());
-
-  // Failed calls leave the new outputs unmade; one poll per row.
-  auto attempt = [&] {
-    heldImage m, a;
-    const int32_t status =
-        cfEdgeDetectIDMagAng(source.image.constImage(), &m.image, &a.image, 1, 60, 3);
-    EXPECT_EQ(m.bound() && a.bound(), status >= 0);
-    EXPECT_EQ(m.bound() || a.bound(), status >= 0);
-    return status;
-  };
-  EXPECT_EQ(driveAttentionFailures(attempt), 10);
-  EXPECT_GT(driveAllocationFailures(attempt), 1);
 }
 
 TEST(PelHistogramSmall, EveryUnrollTailCountsLikeAPlainLoop) {

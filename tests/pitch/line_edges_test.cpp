@@ -41,12 +41,6 @@ TEST(LineEdges, StepRampAndSubSample) {
   EXPECT_EQ(e.positions, ints{640});  // 2.5 in sample-index units
   EXPECT_TRUE(locate(cidut_lineEdgeLoc2D, step, 201, false).positions.empty());
 
-  // A falling step at scale 2.5 x 256 = 640.
-  const std::vector<uint8_t> fall{90, 90, 90, 90, 10, 10, 10, 10};
-  e = locate(cidut_lineEdgeLoc, fall, 50, false, 2.5);
-  EXPECT_EQ(e.magnitudes, ints{-80});
-  EXPECT_EQ(e.positions, ints{(4 * 256 * 640 + 128) >> 8});
-
   // Differences 40, 80, 80, 40: the later maximum is the edge, and the parabola through
   // (80, 80, 40) moves it (40 x 256) / (240 - 320) = -128, to 4.0, the ramp's middle.
   const std::vector<uint8_t> ramp{0, 0, 0, 40, 80, 120, 120, 120, 120};
@@ -92,7 +86,6 @@ TEST(LineEdges, AdaptiveThresholdsMergeAndLimit) {
   // The scans stop at the maximum count.
   std::vector<uint8_t> bars;
   for (int32_t i = 0; i < 40; ++i) bars.push_back((i / 5) % 2 ? 200 : 0);
-  EXPECT_EQ(locate(cidut_lineEdgeLoc, bars, 50, false).positions.size(), 7u);
   e = locate(cidut_lineEdgeLoc, bars, 50, false, 1.0, 3);
   EXPECT_EQ(e.positions, (ints{5 * 256, 10 * 256, 15 * 256}));
   e = locate(cidut_lineEdgeLoc2D, bars, 50, false, 1.0, 2);

@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(StatisticsFixed, WorkedValuesRoundingAndStatuses) {
+TEST(StatisticsFixed, WorkedValuesStatusesAndARealReference) {
   cmath_statisticsFixed s;
   int32_t value = 77;
   EXPECT_EQ(cmath_statisticsFixed_init(&s, 2), CIDUT_ERR_STATS_RANGE);
@@ -53,13 +53,11 @@ TEST(StatisticsFixed, WorkedValuesRoundingAndStatuses) {
   cmath_statisticsFixed_clear(&s);
   EXPECT_EQ(std::tie(s.n, s.sumSquares, s.fracBits, s.rounding), std::tuple(0, 0, 8, 128));
   EXPECT_CHECK_FAILS(cmath_statisticsFixed_add(nullptr, 1));
-}
 
-TEST(StatisticsFixed, VarianceFollowsTheRealValuesWithinTheRoundings) {
+  // The variance follows the real values within the roundings.
   std::mt19937 random(3);
   std::uniform_int_distribution<int32_t> sample(-6000, 9000);
   for (int32_t n : {2, 300}) {
-    cmath_statisticsFixed s;
     ASSERT_EQ(cmath_statisticsFixed_init(&s, 8), 0);
     std::vector<double> real;
     for (int32_t i = 0; i < n; ++i) {
@@ -118,7 +116,7 @@ clustering<cmath_statisticsFixed> clusterFixed(const std::vector<double>& values
 
 using labelList = std::vector<int32_t>;
 
-TEST(ClusterKMeans, WorkedPartitionsInBothVariants) {
+TEST(ClusterKMeans, WorkedPartitionsInBothVariantsAndAnEmptiedCluster) {
   const std::vector<double> twoGroups{1, 2, 3, 101, 102, 103};
   const auto c = clusterDoubles(twoGroups, 0, -1, -1);
   const auto f = clusterFixed(twoGroups, 0, -1, -1);
@@ -139,23 +137,20 @@ TEST(ClusterKMeans, WorkedPartitionsInBothVariants) {
   EXPECT_EQ(sized.labels, (labelList{1, 0, 0, 0, 0, 2}));
   EXPECT_EQ(std::tie(sized.count, sized.slots[0].n, sized.slots[1].sum, sized.slots[2].sum),
             std::tuple(3, 4, 0.0, 100.0));
-}
 
-TEST(ClusterKMeans, AnEmptiedClusterIsSkipped) {
   // Seeds {0, 100}, {1, 1}, {99, 99}: both members of cluster 0 go to the others, and the
   // empty cluster 0 takes part in no later assignment.
   const std::vector<double> values{0, 100, 1, 1, 99, 99};
   const auto d = clusterDoubles(values, 1, -1, -1);
-  const auto f = clusterFixed(values, 1, -1, -1);
-  for (const labelList& labels : {d.labels, f.labels}) {
-    EXPECT_EQ(labels, (labelList{0, 1, 0, 0, 1, 1}));
-  }
+  const auto e = clusterFixed(values, 1, -1, -1);
+  EXPECT_EQ(d.labels, (labelList{0, 1, 0, 0, 1, 1}));
+  EXPECT_EQ(e.labels, d.labels);
   EXPECT_EQ(std::tie(d.status, d.count, d.converged, d.slots[2].n), std::tuple(0, 2, 1, 0));
   EXPECT_EQ(std::tie(d.slots[0].sum, d.slots[1].sum), std::tuple(2.0, 298.0));
-  EXPECT_EQ(std::tie(f.status, f.count, f.slots[2].n), std::tuple(0, 2, 0));
+  EXPECT_EQ(std::tie(e.status, e.count, e.slots[2].n), std::tuple(0, 2, 0));
 }
 
-TEST(ClusterKMeans, MergeTests) {
+TEST(ClusterKMeans, MergeTestsStatusesAndChecks) {
   // Groups {0, 2, 4} and {10, 12, 14}: means 10 apart, deviations 2.
   const std::vector<double> groups{0, 2, 4, 10, 12, 14};
   EXPECT_EQ(clusterDoubles(groups, 0, 5.0, -1).count, 1);  // 10 <= 5 x 2 + 1e-10
@@ -176,9 +171,7 @@ TEST(ClusterKMeans, MergeTests) {
   const auto chain = clusterDoubles({0, 0, 6, 6, 11, 11}, 1, -1, 8.0);
   EXPECT_EQ(chain.count, 1);
   EXPECT_EQ(chain.labels, labelList(6, 0));
-}
 
-TEST(ClusterKMeans, StatusesAndChecks) {
   const std::vector<double> values{1, 2, 3, 4};
   const auto tooFewSlots = clusterDoubles(values, 1, -1, -1, 2);
   EXPECT_EQ(std::tie(tooFewSlots.status, tooFewSlots.count, tooFewSlots.converged),
@@ -214,7 +207,7 @@ std::vector<uint8_t> referenceAverage(const std::vector<uint8_t>& source, int32_
   return out;
 }
 
-TEST(SpatialAverage, WorkedRowAndAllBoxShapesAgainstDirectMeans) {
+TEST(SpatialAverage, WorkedRowBoxShapesAgainstDirectMeansAndFailures) {
   const uint8_t row[2] = {10, 11};
   uint8_t out[2] = {0, 0};
   ASSERT_EQ(cid_spatialAverage(row, 2, 1, 2, 2, 1, out, 2), 0);
@@ -247,9 +240,6 @@ TEST(SpatialAverage, WorkedRowAndAllBoxShapesAgainstDirectMeans) {
       }
     }
   }
-}
-
-TEST(SpatialAverage, FailureExits) {
   std::vector<uint8_t> source(64, 9), destination(64);
   const int allocations = driveAllocationFailures(
       [&] { return cid_spatialAverage(source.data(), 8, 8, 8, 3, 3, destination.data(), 8); });
