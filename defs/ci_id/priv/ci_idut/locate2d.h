@@ -147,6 +147,106 @@ CIDUT_API int32_t cf_DcdFindDMSymbolFromSeed(const cimg_imageConst* image,
                                              const cmath_xformLinear* maskXform,
                                              cid2d_trackingResult* result);
 
+// ---------------------------------------------------------------------------------------
+// Ring-finder (PDP) symbols: a finder of nested square rings, so that a line through its
+// centre crosses equal dark and light bands on both sides of a centre band at most about
+// three bands wide.
+//
+// Signed edge lists hold one entry per edge along a scan line, in scan order: the
+// magnitude is the position of the pixel just before the edge (image pixels along the
+// line), the sign the polarity, positive for a dark-to-light edge in scan direction.
+
+// A tracking result and the number of tracker calls the PDP finder made into it; the
+// caller sets trackCount to 0, the result functions above leave it alone.
+typedef struct cid2d_pdpResult {
+  cid2d_trackingResult tracking;
+  int32_t trackCount;
+} cid2d_pdpResult;
+
+// The PDP finder from one seed: tracks the ring through the seed, cuts its contour into
+// straight runs and fits the ring's quadrilateral; with tryThreeSides set, a ring seen
+// on three sides only is completed from the convex hull of its contour. Arguments, visit
+// map and statuses as cf_BndFindDMSymbolFromSeed, except that every failing tracker status
+// is returned; only the seed's own visit block is marked.
+CIDUT_API int32_t cf_BndFindPDPSymbolFromSeed(const cimg_imageConst* image,
+                                              const cid2d_trackingParams* params,
+                                              const cid2d_trackingSeed* seed,
+                                              const cbt_runParams* runParams,
+                                              cimg_image* visitMap, int32_t tryThreeSides,
+                                              const cid_mask* mask, int32_t reserved,
+                                              const cmath_xformLinear* maskXform,
+                                              cid2d_pdpResult* result);
+
+// The band pattern on row params->scanPositions[startScanIndex]: edges holds the row's
+// signed edges, edgesAbove and edgesBelow those of two neighbouring rows the caller chose
+// (they confirm the pattern), each with its count. Each match whose centre column also
+// shows the rings vertically becomes a seed for cf_BndFindPDPSymbolFromSeed; the first
+// ring found ends the call (result->tracking.foundScanIndex = startScanIndex).
+CIDUT_API int32_t cf_BndFindNextPDP(const cimg_imageConst* image,
+                                    const cid2d_trackingParams* params, const cid_mask* mask,
+                                    int32_t reserved, const cmath_xformLinear* maskXform,
+                                    cimg_image* visitMap, int32_t tryThreeSides,
+                                    const int16_t* edges, const int16_t* edgesAbove,
+                                    const int16_t* edgesBelow, int32_t numEdges,
+                                    int32_t numEdgesAbove, int32_t numEdgesBelow,
+                                    cid2d_pdpResult* result);
+
+// The band pattern along a sampled line: line holds profileLength sample points (x, y in
+// image pixels, two doubles each), profile the grey values there, edges the signed edges
+// as sample indices. shortPattern looks for three intervals (dark, light, dark) instead
+// of five. No confirmation on other lines.
+CIDUT_API int32_t cf_BndFindMatchingPDP(const cimg_imageConst* image,
+                                        const cid2d_trackingParams* params, const cid_mask* mask,
+                                        int32_t reserved, const cmath_xformLinear* maskXform,
+                                        cimg_image* visitMap, int32_t tryThreeSides,
+                                        const int16_t* edges, int32_t numEdges,
+                                        int32_t profileLength, int32_t shortPattern,
+                                        const double* line, const uint8_t* profile,
+                                        cid2d_pdpResult* result);
+
+// ---------------------------------------------------------------------------------------
+// Linear barcodes: the bars crossed by a scan line through the image's middle, tracked as
+// contours, give the bar direction (the median slope of their longest straight sides).
+
+// *rect = a rectangle across the bars through the middle of the bars measured: as long as
+// the image is wide, 100 pixels across, both axes at the bar direction - pi/2; *found = 1.
+// Neither output is written when no direction was measured (status 0).
+CIDUT_API int32_t cid2d_findOneBarcode(const cimg_imageConst* image, cmath_shapeAffineRect* rect,
+                                       int32_t* found);
+
+// Whether a candidate region (client coordinates) holds bars along its own y axis, within
+// 18 degrees: *isLike = 0 at once, 1 when it does; *alignedRegion = the region, then on
+// success the region turned about its centre onto the measured bar direction.
+CIDUT_API int32_t cid2d_getIsCandidateBarcodeLike(const cimg_imageConst* image,
+                                                  const cid_region* region, int32_t* isLike,
+                                                  cid_region* alignedRegion);
+
+// ---------------------------------------------------------------------------------------
+// The coarse and fine images of a search, each held as a constant copy addressed in its
+// own pixels: identity client transform, origin (0, 0).
+
+typedef struct cid2d_imageMemoryManager {
+  cimg_imageConst coarse;
+  cimg_imageConst coarseAux;  // unbound; kept for callers that stage a second image
+  int32_t coarseAuxState;
+  cimg_imageConst fine;
+  cimg_imageConst fineAux;
+  int32_t fineAuxState;
+  int32_t auxState;
+} cid2d_imageMemoryManager;
+
+// On failure nothing is left constructed.
+CIDUT_API int32_t cid2d_imageMemoryManager_construct(cid2d_imageMemoryManager* manager,
+                                                     const cimg_imageConst* coarseImage,
+                                                     const cimg_imageConst* fineImage);
+CIDUT_API int32_t cid2d_imageMemoryManager_destruct(cid2d_imageMemoryManager* manager);
+// *image becomes a handle on the coarse (fine) copy.
+CIDUT_API int32_t cid2d_imageMemoryManager_getCoarseImage(const cid2d_imageMemoryManager* manager,
+                                                          cimg_imageConst* image);
+CIDUT_API int32_t cid2d_imageMemoryManager_getFineImage(const cid2d_imageMemoryManager* manager,
+                                                        int32_t ignored, cimg_imageConst* image);
+CIDUT_DECLARE_TYPE_CHECKS(cid2d_imageMemoryManager)
+
 #ifdef __cplusplus
 }
 #endif
