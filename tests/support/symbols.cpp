@@ -24,13 +24,15 @@ moduleGrid ringFinderModules(int32_t rings, int32_t centreModules) {
   return grid;
 }
 
-bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* grid) {
+bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* grid,
+                 const std::string& options) {
   // zint --dump prints one line of hexadecimal digits per module row, most significant
-  // bit first; a text of digits and letters needs no quoting.
-  if (std::any_of(text.begin(), text.end(), [](char c) { return !std::isalnum(uint8_t(c)); }))
-    return false;
-  const std::string command =
-      "zint --barcode=" + std::to_string(symbology) + " --dump -d " + text + " 2>/dev/null";
+  // bit first. The text goes to the shell in single quotes.
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  quoted += "'";
+  const std::string command = "zint --barcode=" + std::to_string(symbology) + " " + options +
+                              " --dump -d " + quoted + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return false;
   std::vector<std::vector<uint8_t>> rows;
@@ -45,11 +47,16 @@ bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* g
     if (!bits.empty()) rows.push_back(bits);
   }
   if (pclose(pipe) != 0 || rows.empty()) return false;
-  // Two-dimensional symbols here are square; a linear one ends with its last bar.
+  // Rows are padded to whole hexadecimal digits: a square symbol is as wide as it is
+  // tall, any other ends with its last dark column (a bar, a clock track).
+  const int32_t paddedWidth = int32_t(rows[0].size());
   int32_t columns = int32_t(rows.size());
-  if (rows.size() == 1) {
-    const auto last = std::find(rows[0].rbegin(), rows[0].rend(), 1);
-    columns = int32_t(rows[0].rend() - last);
+  if (paddedWidth - columns < 0 || paddedWidth - columns > 3 || rows.size() == 1) {
+    columns = 0;
+    for (const std::vector<uint8_t>& row : rows) {
+      const auto last = std::find(row.rbegin(), row.rend(), 1);
+      columns = std::max(columns, int32_t(row.rend() - last));
+    }
   }
   grid->rows = int32_t(rows.size());
   grid->columns = columns;
@@ -66,7 +73,14 @@ void paintModules(greyScene& scene, const moduleGrid& grid, const cmath_vect cor
                               {double(grid.columns), double(grid.rows)}, {0, double(grid.rows)}};
   cmath_xformPerspective toGrid;
   if (cmath_xformPerspective_constructPointsAllowNonUnique(&toGrid, corners, unit, 4) < 0) return;
-  scene.paint(
+  double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+  for (int32_t k = 1; k < 4; ++k) {
+    x0 = std::min(x0, corners[k].x), x1 = std::max(x1, corners[k].x);
+    y0 = std::min(y0, corners[k].y), y1 = std::max(y1, corners[k].y);
+  }
+  scene.paintWithin(
+      int32_t(std::floor(x0)), int32_t(std::floor(y0)), int32_t(std::ceil(x1)) + 1,
+      int32_t(std::ceil(y1)) + 1,
       [&](double x, double y) {
         const cmath_vect p{x, y};
         cmath_vect m;

@@ -1,6 +1,6 @@
 // Symbols for locator tests as grids of modules: nested-ring finders drawn here, and any
-// symbology that the zint program renders (QR Code, Aztec Code, Code 128, EAN-13,
-// Interleaved 2 of 5, ...), painted into scenes under any perspective.
+// symbology that the zint program renders (QR Code, Aztec Code, DataMatrix, Code 128,
+// EAN-13, Interleaved 2 of 5, ...), painted into scenes under any perspective.
 #pragma once
 
 #include <stdint.h>
@@ -30,12 +30,15 @@ enum zintSymbology : int32_t {
   zintEan13 = 13,
   zintCode128 = 20,
   zintQrCode = 58,
+  zintDataMatrix = 71,
   zintAztec = 92,
 };
 
 // The modules zint renders for `text` (one row for linear barcodes, without the quiet
-// zones); false when the program is missing or refuses the text.
-bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* grid);
+// zones), with further zint options such as "--square", "--vers=N", "--gs1" or "--esc";
+// false when the program is missing or refuses the text.
+bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* grid,
+                 const std::string& options = "");
 
 // Paints the dark modules with grey `dark`; the grid's outer corners (top-left,
 // top-right, bottom-right, bottom-left as drawn) go to the given scene points, so any

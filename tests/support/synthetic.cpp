@@ -1,16 +1,21 @@
 // Synthetic grey images for tests.
 #include "support/synthetic.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cmath>
 #include <random>
 
 void greyScene::paint(const std::function<bool(double, double)>& inside, double value,
                       int supersample) {
+  paintWithin(0, 0, width, height, inside, value, supersample);
+}
+
+void greyScene::paintWithin(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                            const std::function<bool(double, double)>& inside, double value,
+                            int supersample) {
   const double step = 1.0 / supersample;
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
+  for (int32_t y = std::max(0, y0); y < std::min(height, y1); ++y) {
+    for (int32_t x = std::max(0, x0); x < std::min(width, x1); ++x) {
       int covered = 0;
       for (int sy = 0; sy < supersample; ++sy)
         for (int sx = 0; sx < supersample; ++sx)
@@ -61,24 +66,4 @@ void greyScene::light(const std::function<double(double, double)>& gain) {
 void greyScene::shade(const std::function<double(double, double)>& offset) {
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) at(x, y) += offset(x + 0.5, y + 0.5);
-}
-
-testImage::testImage(int32_t width, int32_t height, uint8_t fill) {
-  EXPECT_EQ(cimg_image_construct(&image_, CIMG_TYPE_8, width, height), 0);
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x) at(x, y) = fill;
-}
-
-testImage::testImage(const greyScene& scene) : testImage(scene.width, scene.height, 0) {
-  for (int32_t y = 0; y < scene.height; ++y)
-    for (int32_t x = 0; x < scene.width; ++x)
-      at(x, y) = uint8_t(std::clamp(std::lround(scene.grey[size_t(y) * scene.width + x]), 0L, 255L));
-}
-
-testImage::~testImage() { cimg_image_destruct(&image_); }
-
-uint8_t& testImage::at(int32_t x, int32_t y) {
-  cimg_window window;
-  cimg_window_init(&window, &image_);
-  return static_cast<uint8_t*>(window.pixels)[y * window.stride + x];
 }

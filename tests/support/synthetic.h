@@ -24,6 +24,10 @@ struct greyScene {
   // Paints the set {inside(x, y)} with the given grey, each pixel weighted by the
   // fraction of it covered (estimated on a supersampling grid).
   void paint(const std::function<bool(double, double)>& inside, double value, int supersample = 8);
+  // The same over the pixels x0 <= x < x1, y0 <= y < y1 only.
+  void paintWithin(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                   const std::function<bool(double, double)>& inside, double value,
+                   int supersample = 8);
   void gaussianBlur(double sigma);
   void addNoise(double sigma, uint32_t seed);
   // Multiplies every pixel by gain(x, y) at its centre (uneven lighting).
