@@ -1,0 +1,38 @@
+// Block interleaving: codeword t of the whole sequence, data then check words, belongs to
+// block t mod blocks. In the largest symbol the first blocks hold one data codeword more,
+// and its check words start with those of the shorter blocks.
+// A block is sent highest degree first, data before check words; the codec wants the
+// lowest degree first, so each block is reversed on the way in and out.
+#include "datamatrix/block_correction.h"
+
+cid2d_ReedSolomonCode* idread_codeFor(idread_DataMatrixDecoder& decoder, int32_t nEcc) {
+  for (int32_t i = 0; i < decoder.codeCount; ++i) {
+    if (decoder.codes[i].nEcc == nEcc) return &decoder.codes[i];
+  }
+  return nullptr;
+}
+
+int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_DataMatrixSize& size,
+                             int32_t* corrected) {
+  *corrected = 0;
+  const int32_t blocks = size.blocks;
+  const int32_t nEcc = size.checkCodewords / blocks;
+  cid2d_ReedSolomonCode* code = idread_codeFor(decoder, nEcc);
+  uint8_t* codewords = decoder.codewords;
+  int32_t* block = decoder.block;
+  for (int32_t b = 0; b < blocks; ++b) {
+    const int32_t firstCheck = size.dataCodewords + (b - size.dataCodewords % blocks + blocks) % blocks;
+    const int32_t nData = (size.dataCodewords - b + blocks - 1) / blocks;
+    const int32_t n = nData + nEcc;
+    for (int32_t i = 0; i < nData; ++i) block[n - 1 - i] = codewords[b + i * blocks];
+    for (int32_t j = 0; j < nEcc; ++j)
+      block[nEcc - 1 - j] = codewords[firstCheck + j * blocks];
+    int32_t count = 0;
+    const int32_t status = cid2d_ReedSolomonCode_CorrectErrs(code, block, n, &count);
+    if (status < 0) return status;
+    if (count < 0) return IDREAD_ERR_UNCORRECTABLE;
+    *corrected += count;
+    for (int32_t i = 0; i < nData; ++i) codewords[b + i * blocks] = uint8_t(block[n - 1 - i]);
+  }
+  return 0;
+}

@@ -1,0 +1,24 @@
+// DataMatrix test symbols: zint's, and symbols built here from chosen data codewords
+// (check words from the library's codec, modules by the reader's placement), so that
+// the data stream decoding meets codewords that no encoder at hand writes.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "idread/datamatrix.h"
+#include "support/symbols.h"
+
+// zint's symbol for text with the given options; fails the test when zint refuses it.
+moduleGrid zintSymbol(const std::string& text, const std::string& options = "");
+
+// The symbol of `size` carrying the data codewords (padded as an encoder pads them).
+moduleGrid builtDataMatrix(const idread_DataMatrixSize& size, std::vector<uint8_t> data);
+
+// Inverts every module of codeword k (0-based, in placement order).
+void damageCodeword(moduleGrid& grid, int32_t k);
+
+// The same grid transposed.
+moduleGrid transposedGrid(const moduleGrid& grid);
