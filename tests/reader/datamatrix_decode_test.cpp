@@ -88,3 +88,159 @@ TEST_F(DataMatrixDecode, EverySizeRoundTrips) {
   }
 }
 }  // namespace
+
+// zint picks the encodation by content; each text below makes it use the one named.
+TEST_F(DataMatrixDecode, EveryEncodationRoundTrips) {
+  struct {
+    std::string text;     // as given to zint --esc
+    std::string decoded;
+    int32_t encodation;
+  } cases[] = {
+      {"0123456789012345678901234567890123", "0123456789012345678901234567890123", IDREAD_ENCODATION_ASCII},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ ABCDEF0123", "ABCDEFGHIJKLMNOPQRSTUVWXYZ ABCDEF0123", IDREAD_ENCODATION_C40},
+      {"abcdefghijklmnopqrstuvwxyz abcdef0123", "abcdefghijklmnopqrstuvwxyz abcdef0123", IDREAD_ENCODATION_TEXT},
+      {"ABC*DEF>GHI\\rJKL*MNO>PQR\\rSTU*VWX>", "ABC*DEF>GHI\rJKL*MNO>PQR\rSTU*VWX>", IDREAD_ENCODATION_X12},
+      {".A.B.C.D.E.F.G.H.I.J.K.L.M.N.O.P", ".A.B.C.D.E.F.G.H.I.J.K.L.M.N.O.P", IDREAD_ENCODATION_EDIFACT},
+      {"\\xC0\\xC1\\xC2\\xC3\\xC4\\xC5\\xC6\\xC7\\xC8\\xC9", "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9",
+       IDREAD_ENCODATION_BASE256},
+      {"a\\xE9b", "a\xE9" "b", IDREAD_ENCODATION_ASCII},  // upper shift
+  };
+  for (const auto& c : cases) {
+    expectText(zintSymbol(c.text, "--esc --binary"), c.decoded);
+    EXPECT_TRUE(result_.encodations & c.encodation) << c.decoded << " " << result_.encodations;
+  }
+}
+
+TEST_F(DataMatrixDecode, FunctionCodewordsAreReported) {
+  // GS1: the leading FNC1 marks the data, the one after a variable-length field is GS.
+  expectText(zintSymbol("[10]ABC[21]XYZ", "--gs1"), "10ABC\x1D" "21XYZ");
+  EXPECT_EQ(result_.gs1, 1);
+
+  // ECI designators of one, two and three codewords.
+  for (const int32_t eci : {26, 899, 20000}) {
+    expectText(zintSymbol("AB", "--eci=" + std::to_string(eci)), "AB");
+    EXPECT_EQ(result_.eciCount, 1);
+    EXPECT_EQ(result_.ecis[0].number, eci);
+    EXPECT_EQ(result_.ecis[0].offset, 0);
+  }
+
+  expectText(zintSymbol("AB", "--structapp=2,3,1001"), "AB");
+  EXPECT_EQ(result_.appendPosition, 2);
+  EXPECT_EQ(result_.appendCount, 3);
+  EXPECT_EQ(result_.appendFileId, 1001 / 1000 * 256 + 1001 % 1000);
+  EXPECT_EQ(result_.gs1, 0);
+  expectText(zintSymbol("[10]ABC", "--gs1 --structapp=16,16"), "10ABC");
+  EXPECT_EQ(result_.appendPosition, 16);
+  EXPECT_EQ(result_.gs1, 1);
+
+  expectText(zintSymbol("AB", "--init"), "AB");
+  EXPECT_EQ(result_.readerProgramming, 1);
+
+  // The macros' header and trailer are given back in full.
+  expectText(zintSymbol("[)>\\R05\\GAB1\\R\\E", "--esc"), "[)>\x1E" "05\x1D" "AB1\x1E\x04");
+  EXPECT_EQ(result_.macro, 5);
+  expectText(zintSymbol("[)>\\R06\\Gx\\R\\E", "--esc"), "[)>\x1E" "06\x1Dx\x1E\x04");
+  EXPECT_EQ(result_.macro, 6);
+}
+
+// Three C40/Text/X12 values in two codewords.
+void pushTriplet(std::vector<uint8_t>& cw, int32_t v1, int32_t v2, int32_t v3) {
+  const int32_t packed = 1600 * v1 + 40 * v2 + v3 + 1;
+  cw.push_back(uint8_t(packed >> 8));
+  cw.push_back(uint8_t(packed & 0xFF));
+}
+
+// 6-bit EDIFACT values packed into whole codewords, zero bits after the last.
+void pushEdifact(std::vector<uint8_t>& cw, const std::vector<int32_t>& values) {
+  int32_t bits = 0, count = 0;
+  for (int32_t v : values) {
+    bits = bits << 6 | v;
+    for (count += 6; count >= 8; count -= 8) cw.push_back(uint8_t(bits >> (count - 8)));
+  }
+  if (count > 0) cw.push_back(uint8_t(bits << (8 - count)));
+}
+
+// A Base256 byte at its place in the stream.
+void pushRandomised(std::vector<uint8_t>& cw, int32_t value) {
+  const int32_t p = int32_t(cw.size()) + 1;
+  cw.push_back(uint8_t((value + 149 * p % 255 + 1) % 256));
+}
+
+TEST_F(DataMatrixDecode, HandBuiltStreamsDecodeEveryMode) {
+  std::vector<uint8_t> cw = {230};  // C40
+  pushTriplet(cw, 14, 0, 10);       // A, shift 1: LF
+  pushTriplet(cw, 1, 14, 2);        // shift 2 '/', shift 3 closes the pair ...
+  pushTriplet(cw, 5, 1, 27);        // ... '`' + 5 = 'e', FNC1 as GS
+  pushTriplet(cw, 1, 30, 15);       // upper shift: 'B' + 128
+  cw.push_back(254);
+  cw.push_back(239);                // Text
+  pushTriplet(cw, 14, 2, 26);       // a, shift 3 'Z'
+  pushTriplet(cw, 2, 31, 3);        // shift 3 DEL, space
+  cw.push_back(254);
+  cw.push_back(241);                // ECI 3 after four bytes...
+  cw.push_back(4);
+  cw.push_back(238);                // X12
+  pushTriplet(cw, 0, 1, 39);        // CR * Z
+  cw.push_back(254);
+  cw.push_back(240);                // EDIFACT, unlatching after 1, 2 and 3 values
+  pushEdifact(cw, {1, 31});         // A
+  cw.push_back(240);
+  pushEdifact(cw, {46, 63, 31});    // . ?
+  cw.push_back(240);
+  pushEdifact(cw, {26, 0, 32, 31}); // Z @ space
+  cw.push_back(231);                // Base256 of 2 bytes
+  pushRandomised(cw, 2);
+  pushRandomised(cw, 0);
+  pushRandomised(cw, 255);
+  cw.push_back(160);                // "30"
+  expectText(builtDataMatrix(sizeOf(26, 26), cw),
+             std::string("A\n/e\x1D\xC2" "aZ\x7F \r*ZA.?Z@ ") + std::string("\0\xFF" "30", 4));
+  EXPECT_EQ(result_.encodations, 0x3F);
+  EXPECT_EQ(result_.eciCount, 1);
+  EXPECT_EQ(result_.ecis[0].offset, 10);
+  EXPECT_EQ(result_.ecis[0].number, 3);
+
+  // Base256 fields of a two-codeword length and to the end of the symbol; EDIFACT and
+  // C40 ending with too few codewords left for their unit, the rest read as ASCII.
+  const idread_DataMatrixSize& large = sizeOf(64, 64);
+  cw.assign({231});
+  pushRandomised(cw, 250);
+  pushRandomised(cw, 10);  // 260 bytes
+  for (int32_t i = 0; i < 260; ++i) pushRandomised(cw, i & 0xFF);
+  cw.push_back(231);
+  pushRandomised(cw, 0);
+  while (int32_t(cw.size()) < large.dataCodewords) pushRandomised(cw, 'x');
+  ASSERT_EQ(decode(builtDataMatrix(large, cw)), 0);
+  ASSERT_EQ(result_.length, 260 + 280 - 265);
+  EXPECT_EQ(result_.text[259], 3);
+  EXPECT_EQ(result_.text[260], 'x');
+
+  const idread_DataMatrixSize& small = sizeOf(12, 12);  // 5 data codewords
+  cw.assign({240});
+  pushEdifact(cw, {1, 2, 1, 1});
+  cw.push_back('q' + 1);
+  expectText(builtDataMatrix(small, cw), "ABAAq");
+  cw.assign({230});
+  for (int32_t v = 14; v < 23; v += 3) pushTriplet(cw, v, v + 1, v + 2);
+  cw.push_back('s' + 1);
+  expectText(builtDataMatrix(sizeOf(14, 14), cw), "ABCDEFGHIs");  // 8 data codewords
+}
+
+TEST_F(DataMatrixDecode, InvalidStreamsAreNotRead) {
+  const std::vector<uint8_t> invalid[] = {
+      {0},             // no such codeword
+      {242},           // nor this one
+      {'A' + 1, 233, 1, 1, 1},  // structured append after data
+      {'A' + 1, 236},  // macro after data
+      {235, 140},      // upper shift before a digit pair
+      {230, 250, 1},   // C40 pair above 39 39 39
+      {230, 0x0A, 0xA1},  // C40 shift 2 with value 28
+      {231, 1 + 150},  // Base256 field longer than the symbol
+      {241, 0},        // ECI codeword 0
+  };
+  for (const std::vector<uint8_t>& cw : invalid) {
+    EXPECT_EQ(decode(builtDataMatrix(sizeOf(12, 12), cw)), IDREAD_ERR_INVALID_DATA) << int(cw[0]);
+    EXPECT_EQ(result_.length, 0);
+    EXPECT_EQ(result_.rows, 0);
+  }
+}
