@@ -244,3 +244,78 @@ TEST_F(DataMatrixDecode, InvalidStreamsAreNotRead) {
     EXPECT_EQ(result_.rows, 0);
   }
 }
+
+// Blocks interleave, so codeword k lies in block k mod blocks.
+TEST_F(DataMatrixDecode, CorrectsUpToCapacityAndRefusesBeyond) {
+  for (const int32_t vers : {1, 15, 24, 30, 48}) {  // 10x10, 52x52, 144x144, 16x48, 26x64
+    const moduleGrid clean = zintSymbol("12345", "--vers=" + std::to_string(vers));
+    const idread_DataMatrixSize& size = sizeOf(clean.rows, clean.columns);
+    const int32_t perBlock = size.checkCodewords / size.blocks / 2;
+    moduleGrid grid = clean;
+    for (int32_t k = 0; k < perBlock * size.blocks; ++k) damageCodeword(grid, 3 * k);
+    expectText(grid, "12345");
+    EXPECT_EQ(result_.correctedErrors, perBlock * size.blocks) << size.rows;
+
+    // One more in a single block; the straight reading fails and so does the reflected.
+    damageCodeword(grid, 3 * perBlock * size.blocks);
+    EXPECT_EQ(decode(grid), IDREAD_ERR_UNCORRECTABLE) << size.rows;
+    EXPECT_EQ(result_.length, 0);
+  }
+}
+
+TEST_F(DataMatrixDecode, MirroredMatricesAreReadAndReported) {
+  for (const std::string& options : {"--square", "--vers=25", "--vers=46"}) {
+    const moduleGrid grid = zintSymbol("M42", options);
+    // Transposed: the L along the top and right.
+    expectText(transposedGrid(grid), "M42");
+    EXPECT_EQ(result_.mirrored, 1);
+    EXPECT_EQ(result_.rows, grid.rows);
+    // Reflected about the L's corner: finder as upright.
+    moduleGrid reflected = transposedGrid(grid);
+    for (int32_t r = 0; r < reflected.rows; ++r)
+      for (int32_t c = 0; c < reflected.columns; ++c)
+        reflected.dark[size_t(r) * reflected.columns + c] =
+            grid.at(grid.rows - 1 - c, grid.columns - 1 - r);
+    expectText(reflected, "M42");
+    EXPECT_EQ(result_.mirrored, 1);
+    EXPECT_EQ(result_.columns, grid.columns);
+  }
+  // A row stride wider than the symbol, with a damaged codeword on top.
+  moduleGrid grid = zintSymbol("Stride", "--vers=3");
+  damageCodeword(grid, 2);
+  std::vector<uint8_t> wide(size_t(grid.rows) * 20, 7);
+  for (int32_t r = 0; r < grid.rows; ++r)
+    std::copy_n(&grid.dark[size_t(r) * grid.columns], grid.columns, &wide[size_t(r) * 20]);
+  ASSERT_EQ(idread_DataMatrixDecoder_decode(decoder_, wide.data(), grid.rows, grid.columns, 20, &result_), 0);
+  EXPECT_EQ(text(), "Stride");
+  EXPECT_EQ(result_.correctedErrors, 1);
+  EXPECT_EQ(result_.mirrored, 0);
+}
+
+TEST_F(DataMatrixDecode, FailureExits) {
+  moduleGrid grid = zintSymbol("x", "--vers=1");
+  grid.rows = 9;  // no size
+  EXPECT_EQ(decode(grid), IDREAD_ERR_NOT_A_SYMBOL_SIZE);
+  EXPECT_CHECK_FAILS(idread_DataMatrixDecoder_decode(decoder_, nullptr, 10, 10, 10, &result_));
+  EXPECT_CHECK_FAILS(idread_DataMatrixDecoder_decode(decoder_, grid.dark.data(), 10, 10, 9, &result_));
+  EXPECT_CHECK_FAILS(idread_DataMatrixDecoder_create(nullptr));
+
+  leakGuard guard;
+  idread_DataMatrixDecoder* decoder = nullptr;
+  const int allocations = driveAllocationFailures([&] {
+    const int32_t status = idread_DataMatrixDecoder_create(&decoder);
+    EXPECT_EQ(decoder == nullptr, status < 0);
+    idread_DataMatrixDecoder_release(&decoder);
+    return status;
+  });
+  EXPECT_GT(allocations, 20);  // the record and the tables of each code
+  // A size's first decode builds its placement table, then the codec allocates once.
+  grid.rows = 10;
+  const int lifetime = driveAllocationFailures([&] {
+    int32_t status = idread_DataMatrixDecoder_create(&decoder);
+    if (status >= 0) status = idread_DataMatrixDecoder_decode(decoder, grid.dark.data(), 10, 10, 10, &result_);
+    idread_DataMatrixDecoder_release(&decoder);
+    return status;
+  });
+  EXPECT_EQ(lifetime, allocations + 2);
+}

@@ -30,7 +30,9 @@ int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_Dat
     int32_t count = 0;
     const int32_t status = cid2d_ReedSolomonCode_CorrectErrs(code, block, n, &count);
     if (status < 0) return status;
-    if (count < 0) return IDREAD_ERR_UNCORRECTABLE;
+    // With an odd number of check words the codec may also return a word one error past
+    // half of them; that word is as likely a wrong one, so it is not taken.
+    if (count < 0 || count > nEcc / 2) return IDREAD_ERR_UNCORRECTABLE;
     *corrected += count;
     for (int32_t i = 0; i < nData; ++i) codewords[b + i * blocks] = uint8_t(block[n - 1 - i]);
   }
