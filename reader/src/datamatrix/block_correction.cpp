@@ -5,11 +5,13 @@
 // lowest degree first, so each block is reversed on the way in and out.
 #include "datamatrix/block_correction.h"
 
-cid2d_ReedSolomonCode* idread_codeFor(idread_DataMatrixDecoder& decoder, int32_t nEcc) {
+#include "datamatrix/clean_block_check.h"
+
+int32_t idread_codeIndex(const idread_DataMatrixDecoder& decoder, int32_t nEcc) {
   for (int32_t i = 0; i < decoder.codeCount; ++i) {
-    if (decoder.codes[i].nEcc == nEcc) return &decoder.codes[i];
+    if (decoder.codes[i].nEcc == nEcc) return i;
   }
-  return nullptr;
+  return -1;
 }
 
 int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_DataMatrixSize& size,
@@ -17,7 +19,9 @@ int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_Dat
   *corrected = 0;
   const int32_t blocks = size.blocks;
   const int32_t nEcc = size.checkCodewords / blocks;
-  cid2d_ReedSolomonCode* code = idread_codeFor(decoder, nEcc);
+  const int32_t codeIndex = idread_codeIndex(decoder, nEcc);
+  cid2d_ReedSolomonCode* code = &decoder.codes[codeIndex];
+  const uint8_t* products = decoder.generatorProducts[codeIndex];
   uint8_t* codewords = decoder.codewords;
   int32_t* block = decoder.block;
   for (int32_t b = 0; b < blocks; ++b) {
@@ -27,6 +31,7 @@ int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_Dat
     for (int32_t i = 0; i < nData; ++i) block[n - 1 - i] = codewords[b + i * blocks];
     for (int32_t j = 0; j < nEcc; ++j)
       block[nEcc - 1 - j] = codewords[firstCheck + j * blocks];
+    if (idread_isCodeword(products, nEcc, block, n)) continue;
     int32_t count = 0;
     const int32_t status = cid2d_ReedSolomonCode_CorrectErrs(code, block, n, &count);
     if (status < 0) return status;

@@ -11,5 +11,5 @@
 int32_t idread_correctBlocks(idread_DataMatrixDecoder& decoder, const idread_DataMatrixSize& size,
                              int32_t* corrected);
 
-// The code for blocks of nEcc check words, or null.
-cid2d_ReedSolomonCode* idread_codeFor(idread_DataMatrixDecoder& decoder, int32_t nEcc);
+// The index in decoder.codes of the code for blocks of nEcc check words, or -1.
+int32_t idread_codeIndex(const idread_DataMatrixDecoder& decoder, int32_t nEcc);

@@ -1,6 +1,7 @@
 // The DataMatrix decoder: its lifetime, the choice of orientation, and one reading of
 // a module matrix (placement, correction, data stream).
 #include "datamatrix/block_correction.h"
+#include "datamatrix/clean_block_check.h"
 #include "datamatrix/data_stream.h"
 #include "datamatrix/decoder_record.h"
 #include "datamatrix/matrix_view.h"
@@ -13,17 +14,20 @@ constexpr int32_t fieldBits = 8;
 constexpr int32_t fieldPolynomial = 0x12D;
 constexpr int32_t fieldGenerator = 2;
 
-// A code for every block check-word count of the size table.
+// A code and its product table for every block check-word count of the size table.
 int32_t constructCodes(idread_DataMatrixDecoder& decoder) {
   int32_t count = 0;
   const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
   for (int32_t i = 0; i < count; ++i) {
     const int32_t nEcc = sizes[i].checkCodewords / sizes[i].blocks;
-    if (idread_codeFor(decoder, nEcc)) continue;
-    const int32_t status = cid2d_ReedSolomonCode_construct(&decoder.codes[decoder.codeCount], fieldBits,
-                                                           nEcc, fieldPolynomial, fieldGenerator);
+    if (idread_codeIndex(decoder, nEcc) >= 0) continue;
+    const int32_t index = decoder.codeCount;
+    int32_t status = cid2d_ReedSolomonCode_construct(&decoder.codes[index], fieldBits, nEcc,
+                                                     fieldPolynomial, fieldGenerator);
     if (status < 0) return status;
     ++decoder.codeCount;
+    status = idread_buildGeneratorProducts(decoder.codes[index], &decoder.generatorProducts[index]);
+    if (status < 0) return status;
   }
   return 0;
 }
@@ -102,7 +106,10 @@ extern "C" int32_t idread_DataMatrixDecoder_release(idread_DataMatrixDecoder** d
   if (!decoder) cstd_assert_(__LINE__);
   idread_DataMatrixDecoder* record = *decoder;
   if (!record) return 0;
-  for (int32_t i = 0; i < record->codeCount; ++i) cid2d_ReedSolomonCode_destruct(&record->codes[i]);
+  for (int32_t i = 0; i < record->codeCount; ++i) {
+    cid2d_ReedSolomonCode_destruct(&record->codes[i]);
+    csys_memory_free_internal((void**)&record->generatorProducts[i]);
+  }
   for (uint16_t*& placement : record->placements) csys_memory_free_internal((void**)&placement);
   return csys_memory_free_internal((void**)decoder);
 }

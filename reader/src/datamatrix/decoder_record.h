@@ -1,5 +1,5 @@
-// The decoder record behind the opaque idread_DataMatrixDecoder: the Reed-Solomon codes,
-// the placement tables built on first use, and the scratch of one decode.
+// The decoder record behind the opaque idread_DataMatrixDecoder: the Reed-Solomon codes
+// with their clean-block tables, the placement tables built on first use, and the scratch of one decode.
 #pragma once
 
 #include <stdint.h>
@@ -17,6 +17,7 @@ constexpr int32_t idread_maxCodewords = idread_maxDataModules / 8;
 struct idread_DataMatrixDecoder {
   int32_t codeCount;
   cid2d_ReedSolomonCode codes[idread_maxCodes];      // GF(256), polynomial 0x12D
+  uint8_t* generatorProducts[idread_maxCodes];       // for each code, see clean_block_check.h
   uint16_t* placements[idread_sizeCount];            // by index in the size table
   uint8_t oriented[idread_maxModules];               // a matrix turned for reading
   uint8_t occupied[idread_maxDataModules];           // placement scratch
