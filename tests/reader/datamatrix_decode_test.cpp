@@ -263,6 +263,26 @@ TEST_F(DataMatrixDecode, CorrectsUpToCapacityAndRefusesBeyond) {
   }
 }
 
+// Erasures keep two check words back for detection: 2 errors + erasures <= nEcc - 2.
+TEST_F(DataMatrixDecode, UnsureCodewordsAreErasures) {
+  const moduleGrid clean = zintSymbol("12345", "--vers=8");  // 24x24: 24 check words
+  moduleGrid grid = clean;
+  for (int32_t k = 0; k < 22; ++k) damageCodeword(grid, 2 * k, IDREAD_MODULE_DARK | IDREAD_MODULE_UNSURE);
+  expectText(grid, "12345");
+  EXPECT_EQ(result_.correctedErrors, 22);
+  // Three errors besides 20 marks are too many with the marks, not without them.
+  grid = clean;
+  for (int32_t k = 0; k < 20; ++k) damageCodeword(grid, 2 * k, IDREAD_MODULE_UNSURE);
+  for (const int32_t k : {0, 2, 1, 3, 5}) damageCodeword(grid, k);
+  expectText(grid, "12345");
+  EXPECT_EQ(result_.correctedErrors, 5);
+  // Marks on a clean block change nothing.
+  grid = clean;
+  for (int32_t k = 0; k < 30; ++k) damageCodeword(grid, k, IDREAD_MODULE_UNSURE);
+  expectText(grid, "12345");
+  EXPECT_EQ(result_.correctedErrors, 0);
+}
+
 TEST_F(DataMatrixDecode, MirroredMatricesAreReadAndReported) {
   for (const char* options : {"--square", "--vers=25", "--vers=46"}) {
     const moduleGrid grid = zintSymbol("M42", options);

@@ -83,11 +83,11 @@ moduleGrid builtDataMatrix(const idread_DataMatrixSize& size, std::vector<uint8_
   return grid;
 }
 
-void damageCodeword(moduleGrid& grid, int32_t k) {
+void damageCodeword(moduleGrid& grid, int32_t k, uint8_t bits) {
   const idread_DataMatrixSize* size = idread_dataMatrixSizeFind(grid.rows, grid.columns);
   ASSERT_NE(size, nullptr);
   const std::vector<uint16_t> table = placementOf(*size);
-  for (int32_t bit = 0; bit < 8; ++bit) grid.dark[table[8 * size_t(k) + bit]] ^= 1;
+  for (int32_t bit = 0; bit < 8; ++bit) grid.dark[table[8 * size_t(k) + bit]] ^= bits;
 }
 
 moduleGrid transposedGrid(const moduleGrid& grid) {

@@ -17,8 +17,9 @@ moduleGrid zintSymbol(const std::string& text, const std::string& options = "");
 // The symbol of `size` carrying the data codewords (padded as an encoder pads them).
 moduleGrid builtDataMatrix(const idread_DataMatrixSize& size, std::vector<uint8_t> data);
 
-// Inverts every module of codeword k (0-based, in placement order).
-void damageCodeword(moduleGrid& grid, int32_t k);
+// XORs every module of codeword k (0-based, in placement order) with bits: 1 inverts it,
+// IDREAD_MODULE_UNSURE marks it unsure.
+void damageCodeword(moduleGrid& grid, int32_t k, uint8_t bits = IDREAD_MODULE_DARK);
 
 // The same grid transposed.
 moduleGrid transposedGrid(const moduleGrid& grid);

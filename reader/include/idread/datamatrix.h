@@ -4,7 +4,9 @@
 // A module matrix is rows x columns bytes, row by row, 0 for a light and 1 for a dark
 // module, row 0 at the top as printed: the solid L along the left column and the bottom
 // row, the alternating clock tracks along the top row and the right column, and each data
-// region inside its own finder and clock border.
+// region inside its own finder and clock border. A sampler that is unsure of a module
+// adds IDREAD_MODULE_UNSURE to its best guess (2 or 3); the codewords holding such modules
+// are then tried as erasures, which nearly doubles what their block can correct.
 #pragma once
 
 #include <stddef.h>
@@ -61,6 +63,9 @@ IDREAD_API const idread_DataMatrixSize* idread_dataMatrixSizeNearest(int32_t row
 // ---------------------------------------------------------------------------------------
 // Decoding.
 
+#define IDREAD_MODULE_DARK 1
+#define IDREAD_MODULE_UNSURE 2
+
 // Longest decoded text: digit pairs in every data codeword of the largest symbol but the
 // one that opens a 05/06 macro, whose header and trailer add 9 bytes.
 #define IDREAD_DATAMATRIX_MAX_BYTES (2 * (1558 - 1) + 9)
@@ -112,9 +117,9 @@ IDREAD_API int32_t idread_DataMatrixDecoder_release(idread_DataMatrixDecoder** d
 // The matrix may also hold the symbol mirrored, that is transposed (its L then along the
 // top row and right column) or reflected about the L's corner (the L where it belongs):
 // the finder picks the orientation, and a reflection is tried when the straight reading
-// fails. Status 0 with *result filled, or IDREAD_ERR_NOT_A_SYMBOL_SIZE,
-// IDREAD_ERR_UNCORRECTABLE, IDREAD_ERR_INVALID_DATA (then result->length = 0 and no
-// text), or the status of building a placement table.
+// fails. Status 0 with *result filled; or IDREAD_ERR_NOT_A_SYMBOL_SIZE,
+// IDREAD_ERR_UNCORRECTABLE, IDREAD_ERR_INVALID_DATA, or an allocation status of the first
+// decode of a size or of the codec, all with *result zeroed up to its text.
 IDREAD_API int32_t idread_DataMatrixDecoder_decode(idread_DataMatrixDecoder* decoder,
                                                    const uint8_t* modules, int32_t rows,
                                                    int32_t columns, ptrdiff_t rowStride,

@@ -66,8 +66,14 @@ int32_t readUpright(idread_DataMatrixDecoder& decoder, const idread_matrixView& 
   const int32_t total = size->dataCodewords + size->checkCodewords;
   for (int32_t k = 0; k < total; ++k, table += 8) {
     int32_t value = 0;
-    for (int32_t bit = 0; bit < 8; ++bit) value = value << 1 | (modules[table[bit]] != 0);
+    int32_t unsure = 0;
+    for (int32_t bit = 0; bit < 8; ++bit) {
+      const int32_t module = modules[table[bit]];
+      value = value << 1 | (module & IDREAD_MODULE_DARK);
+      unsure |= module & IDREAD_MODULE_UNSURE;
+    }
     decoder.codewords[k] = uint8_t(value);
+    decoder.unsure[k] = unsure != 0;
   }
 
   int32_t corrected = 0;

@@ -22,5 +22,6 @@ struct idread_DataMatrixDecoder {
   uint8_t oriented[idread_maxModules];               // a matrix turned for reading
   uint8_t occupied[idread_maxDataModules];           // placement scratch
   uint8_t codewords[idread_maxCodewords];            // as read, then corrected
+  uint8_t unsure[idread_maxCodewords];               // 1 for a codeword with an unsure module
   int32_t block[255];                                // one block, lowest degree first
 };

@@ -17,6 +17,6 @@ int32_t idread_matrixView::finderMismatches() const {
 void idread_matrixView::copyTo(uint8_t* destination) const {
   for (int32_t r = 0; r < rows; ++r) {
     const uint8_t* source = origin + r * rowStep;
-    for (int32_t c = 0; c < columns; ++c, source += columnStep) *destination++ = *source != 0;
+    for (int32_t c = 0; c < columns; ++c, source += columnStep) *destination++ = *source;
   }
 }

@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "idread/datamatrix.h"
+
 struct idread_matrixView {
   const uint8_t* origin;  // module (0, 0)
   ptrdiff_t rowStep;      // bytes from (r, c) to (r + 1, c)
@@ -12,7 +14,9 @@ struct idread_matrixView {
   int32_t rows;
   int32_t columns;
 
-  bool dark(int32_t r, int32_t c) const { return origin[r * rowStep + c * columnStep] != 0; }
+  bool dark(int32_t r, int32_t c) const {
+    return (origin[r * rowStep + c * columnStep] & IDREAD_MODULE_DARK) != 0;
+  }
 
   // Rows and columns swapped.
   idread_matrixView transposed() const {
@@ -27,6 +31,6 @@ struct idread_matrixView {
   // Modules that break the solid L (left column, bottom row) or the clock tracks (top row
   // and right column, dark at even columns and odd rows) of an upright symbol.
   int32_t finderMismatches() const;
-  // Copies the modules row by row into rows x columns bytes, 0 or 1.
+  // Copies the modules row by row into rows x columns bytes.
   void copyTo(uint8_t* destination) const;
 };
