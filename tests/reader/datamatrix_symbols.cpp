@@ -2,6 +2,7 @@
 #include "datamatrix_symbols.h"
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 #include "ci_id/priv/ci_idut/ecc.h"
 #include "datamatrix/placement.h"
@@ -16,33 +17,17 @@ std::vector<uint16_t> placementOf(const idread_DataMatrixSize& size) {
   return table;
 }
 
-// Finder and clock borders of every region, and the fixed corner modules where the
-// placement leaves four of them over.
-moduleGrid emptySymbol(const idread_DataMatrixSize& size) {
-  moduleGrid grid;
-  grid.rows = size.rows;
-  grid.columns = size.columns;
-  grid.dark.assign(size_t(size.rows) * size.columns, 0);
-  const int32_t h = size.regionHeight + 2, w = size.regionWidth + 2;
-  for (int32_t r = 0; r < size.rows; ++r) {
-    for (int32_t c = 0; c < size.columns; ++c) {
-      const int32_t y = r % h, x = c % w;
-      bool dark = false;
-      if (x == 0 || y == h - 1) dark = true;
-      else if (y == 0) dark = x % 2 == 0;
-      else if (x == w - 1) dark = y % 2 == 1;
-      grid.dark[size_t(r) * size.columns + c] = dark;
-    }
-  }
-  const int32_t area = size.regionRows * size.regionHeight * size.regionColumns * size.regionWidth;
-  if (area % 8 != 0) {
-    grid.dark[size_t(size.rows - 2) * size.columns + size.columns - 2] = 1;
-    grid.dark[size_t(size.rows - 3) * size.columns + size.columns - 3] = 1;
-  }
-  return grid;
-}
-
 }  // namespace
+
+std::string zintEscaped(const std::string& data) {
+  std::string escaped;
+  for (const char c : data) {
+    char hex[5];
+    snprintf(hex, sizeof hex, "\\x%02X", uint8_t(c));
+    escaped += c >= ' ' && c < 127 && c != '\\' ? std::string(1, c) : std::string(hex);
+  }
+  return escaped;
+}
 
 moduleGrid zintSymbol(const std::string& text, const std::string& options) {
   moduleGrid grid;
@@ -58,24 +43,30 @@ moduleGrid builtDataMatrix(const idread_DataMatrixSize& size, std::vector<uint8_
   }
   EXPECT_EQ(int32_t(data.size()), size.dataCodewords);
 
+  // Block b takes every codeword t = b mod blocks of the sequence, data then check words;
+  // the codec wants a block lowest degree first, the reverse of the sending order.
   const int32_t blocks = size.blocks, nEcc = size.checkCodewords / blocks;
-  std::vector<uint8_t> codewords(data);
-  codewords.resize(size_t(size.dataCodewords + size.checkCodewords));
+  std::vector<std::vector<int32_t>> checks(static_cast<size_t>(blocks), std::vector<int32_t>(static_cast<size_t>(nEcc)));
   cid2d_ReedSolomonCode code;
   EXPECT_EQ(cid2d_ReedSolomonCode_construct(&code, 8, nEcc, 0x12D, 2), 0);
   for (int32_t b = 0; b < blocks; ++b) {
-    std::vector<int32_t> blockData, check(static_cast<size_t>(nEcc));
-    for (int32_t i = b; i < size.dataCodewords; i += blocks) blockData.insert(blockData.begin(), data[i]);
+    std::vector<int32_t> blockData;
+    for (int32_t t = b; t < size.dataCodewords; t += blocks) blockData.insert(blockData.begin(), data[t]);
     EXPECT_EQ(cid2d_ReedSolomonCode_GetECCWords(&code, blockData.data(), int32_t(blockData.size()),
-                                                check.data(), nEcc),
-              0);
-    const int32_t firstCheck = size.dataCodewords + (b - size.dataCodewords % blocks + blocks) % blocks;
-    for (int32_t j = 0; j < nEcc; ++j)
-      codewords[size_t(firstCheck + j * blocks)] = uint8_t(check[size_t(nEcc - 1 - j)]);
+                                                checks[b].data(), nEcc), 0);
   }
   cid2d_ReedSolomonCode_destruct(&code);
+  std::vector<uint8_t> codewords(data);
+  std::vector<int32_t> sent(size_t(blocks), 0);
+  for (int32_t t = size.dataCodewords; t < size.dataCodewords + size.checkCodewords; ++t) {
+    const int32_t b = t % blocks;
+    codewords.push_back(uint8_t(checks[b][size_t(nEcc - 1 - sent[b]++)]));
+  }
 
-  moduleGrid grid = emptySymbol(size);
+  // zint's symbol of the size gives the borders and any fixed corner modules.
+  int32_t count = 0;
+  const int32_t version = int32_t(&size - idread_dataMatrixSizes(&count)) + 1;
+  moduleGrid grid = zintSymbol("1", "--vers=" + std::to_string(version));
   const std::vector<uint16_t> table = placementOf(size);
   for (size_t k = 0; k < codewords.size(); ++k)
     for (int32_t bit = 0; bit < 8; ++bit)
