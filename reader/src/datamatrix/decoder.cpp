@@ -139,7 +139,8 @@ extern "C" int32_t idread_DataMatrixDecoder_decode(idread_DataMatrixDecoder* dec
   int32_t status = readUpright(*decoder, view, result);
   if (mayTryOtherWay(status)) {
     const int32_t reflected = readUpright(*decoder, view.reflectedAboutCorner(), result);
-    if (reflected >= 0 || !mayTryOtherWay(reflected)) {
+    // A failure of a matrix that has the size of a symbol says more than "no size".
+    if (reflected >= 0 || !mayTryOtherWay(reflected) || status == IDREAD_ERR_NOT_A_SYMBOL_SIZE) {
       status = reflected;
       mirrored ^= 1;
     }
