@@ -1,6 +1,6 @@
 // DataMatrix decoding: round trips through zint for every size and encodation, function
-// codewords, hand-built streams, error correction up to capacity and beyond, mirrored
-// matrices, and the decoder's failure exits.
+// codewords, hand-built streams, error correction up to capacity and beyond, erasures,
+// mirrored matrices, and the decoder's failure exits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
