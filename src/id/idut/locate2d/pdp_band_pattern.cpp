@@ -6,30 +6,32 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "id/idut/frame/check.h"
+#include "id/idut/locate2d/seed_site.h"
 #include "id/idut/locate2d/visit_map.h"
 
 namespace {
 
-constexpr int32_t neighbourReach = 8;      // pixels between matching edges of neighbour rows
-constexpr int32_t wideConfirmation = 31;   // outer bands this wide need inner edges matched
-constexpr int32_t columnExtremum = 40;     // vertical strength a band edge must show
+constexpr int32_t neighbourReach = 8;     // pixels between matching edges of neighbour rows
+constexpr int32_t wideConfirmation = 31;  // outer bands this wide need inner edges matched
+constexpr int32_t columnExtremum = 40;    // vertical strength a band edge must show
 constexpr int32_t smallPatternSamples = 36;
 
-bool sameSign(int16_t a, int16_t b) { return (a > 0) == (b > 0); }
+bool sameSign(int16_t a, int16_t b) {
+  return (a > 0) == (b > 0);
+}
 
-// Whether a neighbour row's edges hold, in order, same-signed edges near the given ones:
-// within `reach` of the first (inclusive), closer than `reach` to the others.
+// Whether a neighbour row's edges hold, in order, same-signed edges near the wanted ones:
+// at most 8 pixels from the first, closer than 8 to the others.
 bool neighbourConfirms(const int16_t* list, int32_t count, const int16_t* wanted,
                        int32_t numWanted) {
   int32_t k = 0;
   for (int32_t w = 0; w < numWanted; ++w) {
     const int32_t limit = w == 0 ? neighbourReach + 1 : neighbourReach;
-    while (k < count && !(sameSign(list[k], wanted[w]) &&
-                          abs(abs(list[k]) - abs(wanted[w])) < limit))
+    while (k < count &&
+           !(sameSign(list[k], wanted[w]) && abs(abs(list[k]) - abs(wanted[w])) < limit))
       ++k;
     if (k == count) return false;
     ++k;
@@ -43,9 +45,7 @@ bool neighbourConfirms(const int16_t* list, int32_t count, const int16_t* wanted
 bool columnConfirms(const cimg_windowConst& window, int32_t c, int32_t y, int32_t h) {
   const uint8_t* pixels = static_cast<const uint8_t*>(window.pixels);
   auto p = [&](int32_t r) { return int32_t(pixels[ptrdiff_t(r) * window.stride + c]); };
-  auto v = [&](int32_t r) {
-    return p(r - 1) + p(r) + p(r + 1) - p(r + 2) - p(r + 3) - p(r + 4);
-  };
+  auto v = [&](int32_t r) { return p(r - 1) + p(r) + p(r + 1) - p(r + 2) - p(r + 3) - p(r + 4); };
   auto halfConfirms = [&](int32_t from, int32_t to) {
     bool maximum = false, minimum = false;
     for (int32_t r = from + 1; r < to; ++r) {
@@ -58,25 +58,14 @@ bool columnConfirms(const cimg_windowConst& window, int32_t c, int32_t y, int32_
   return halfConfirms(y - h, y - 1) && halfConfirms(y + 1, y + h);
 }
 
-cbt_runParams patternRunParams(const cid2d_trackingParams& params, int32_t* status) {
-  cbt_runParams run;
-  if ((*status = cbt_runParams_init(&run)) < 0) return run;
-  run.interpolate = 1;
-  run.followOpen = 1;
-  run.minPoints = 0;
-  run.maxPoints = params.maxBoundaryPoints;
-  return run;
-}
-
 // Offers a seed to the ring finder after an attention poll.
 int32_t trySeed(const cimg_imageConst* image, const cid2d_trackingParams* params,
                 const cid2d_trackingSeed& seed, const cbt_runParams& run, cimg_image* visitMap,
                 int32_t tryThreeSides, const cid_mask* mask, int32_t reserved,
                 const cmath_xformLinear* maskXform, cid2d_pdpResult* result) {
   if (const int32_t status = csys_attention_check(); status < 0) return status;
-  const int32_t status = cf_BndFindPDPSymbolFromSeed(image, params, &seed, &run, visitMap,
-                                                     tryThreeSides, mask, reserved, maskXform,
-                                                     result);
+  const int32_t status = cf_BndFindPDPSymbolFromSeed(
+      image, params, &seed, &run, visitMap, tryThreeSides, mask, reserved, maskXform, result);
   if (status >= 0 && result->tracking.found)
     result->tracking.foundScanIndex = params->startScanIndex;
   return status;
@@ -150,8 +139,8 @@ extern "C" int32_t cf_BndFindNextPDP(const cimg_imageConst* image,
   if (const int32_t status = cimg_windowConst_init(&window, image); status < 0) return status;
   ccVisitMap visits;
   if (const int32_t status = visits.open(visitMap); status < 0) return status;
-  int32_t status;
-  const cbt_runParams run = patternRunParams(*params, &status);
+  cbt_runParams run;
+  int32_t status = cid2d_searchRunParams(*params, &run);
   if (status < 0) return status;
   if ((status = cid2d_trackingResult_reset(&result->tracking)) < 0) return status;
   const int32_t row = params->scanPositions[params->startScanIndex];
@@ -164,8 +153,8 @@ extern "C" int32_t cf_BndFindNextPDP(const cimg_imageConst* image,
     if (visits.at((abs(pattern[0]) - window.x0) >> 2, y >> 2)) continue;
     int32_t tol;
     if (!cid2d_isRingBandPattern(pattern, cid2d_bandsOnRow, params->maxSize, &tol)) continue;
-    const int32_t outer = abs(pattern[1]) - abs(pattern[0]) + abs(pattern[2]) - abs(pattern[1]) +
-                          abs(pattern[5]) - abs(pattern[3]);
+    // Wide outer bands are matched on the neighbour rows at their inner edges too.
+    const int32_t outer = abs(pattern[2]) - abs(pattern[0]) + abs(pattern[5]) - abs(pattern[3]);
     const int16_t wide[4] = {pattern[0], pattern[1], pattern[4], pattern[5]};
     const int16_t narrow[2] = {pattern[0], pattern[5]};
     const int16_t* wanted = outer > wideConfirmation ? wide : narrow;
@@ -200,22 +189,19 @@ extern "C" int32_t cf_BndFindNextPDP(const cimg_imageConst* image,
   return 0;
 }
 
-extern "C" int32_t cf_BndFindMatchingPDP(const cimg_imageConst* image,
-                                         const cid2d_trackingParams* params, const cid_mask* mask,
-                                         int32_t reserved, const cmath_xformLinear* maskXform,
-                                         cimg_image* visitMap, int32_t tryThreeSides,
-                                         const int16_t* edges, int32_t numEdges,
-                                         int32_t profileLength, int32_t shortPattern,
-                                         const double* line, const uint8_t* profile,
-                                         cid2d_pdpResult* result) {
+extern "C" int32_t cf_BndFindMatchingPDP(
+    const cimg_imageConst* image, const cid2d_trackingParams* params, const cid_mask* mask,
+    int32_t reserved, const cmath_xformLinear* maskXform, cimg_image* visitMap,
+    int32_t tryThreeSides, const int16_t* edges, int32_t numEdges, int32_t profileLength,
+    int32_t shortPattern, const double* line, const uint8_t* profile, cid2d_pdpResult* result) {
   CIDUT_CHECK(image && params && visitMap && result);
   CIDUT_CHECK(numEdges <= 0 || (edges && line && profile && profileLength > 0));
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, image); status < 0) return status;
   ccVisitMap visits;
   if (const int32_t status = visits.open(visitMap); status < 0) return status;
-  int32_t status;
-  const cbt_runParams run = patternRunParams(*params, &status);
+  cbt_runParams run;
+  int32_t status = cid2d_searchRunParams(*params, &run);
   if (status < 0) return status;
   if ((status = cid2d_trackingResult_reset(&result->tracking)) < 0) return status;
   const cid2d_bandForm form = shortPattern ? cid2d_bandsShort : cid2d_bandsOnLine;

@@ -7,13 +7,15 @@
 #include <stdint.h>
 
 enum cid2d_bandForm : int32_t {
-  cid2d_bandsOnRow,    // five intervals; the centre bounded by either side's three bands
-  cid2d_bandsOnLine,   // five intervals; the centre bounded by one side and half the other
-  cid2d_bandsShort,    // three intervals: narrow, wide, narrow
+  cid2d_bandsOnRow,   // five intervals; the centre bounded by either side's three bands
+  cid2d_bandsOnLine,  // five intervals; the centre bounded by one side and half the other
+  cid2d_bandsShort,   // three intervals: narrow, wide, narrow
 };
 
 // Number of intervals of a form.
-inline int32_t cid2d_bandIntervals(cid2d_bandForm form) { return form == cid2d_bandsShort ? 3 : 5; }
+inline int32_t cid2d_bandIntervals(cid2d_bandForm form) {
+  return form == cid2d_bandsShort ? 3 : 5;
+}
 
 // Whether the edges from edges[0] on (intervals + 1 of them) show the pattern, no wider in
 // all than maxSize; *tolerance receives the interval tolerance the test used.

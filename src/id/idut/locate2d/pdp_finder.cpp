@@ -38,14 +38,11 @@ int32_t ringRuns(const cid2d_contourBuffers& buffers, int32_t n, int32_t t, int3
 
 }  // namespace
 
-extern "C" int32_t cf_BndFindPDPSymbolFromSeed(const cimg_imageConst* image,
-                                               const cid2d_trackingParams* params,
-                                               const cid2d_trackingSeed* seed,
-                                               const cbt_runParams* runParams,
-                                               cimg_image* visitMap, int32_t tryThreeSides,
-                                               const cid_mask* mask, int32_t /*reserved*/,
-                                               const cmath_xformLinear* maskXform,
-                                               cid2d_pdpResult* result) {
+extern "C" int32_t cf_BndFindPDPSymbolFromSeed(
+    const cimg_imageConst* image, const cid2d_trackingParams* params,
+    const cid2d_trackingSeed* seed, const cbt_runParams* runParams, cimg_image* visitMap,
+    int32_t tryThreeSides, const cid_mask* mask, int32_t /*reserved*/,
+    const cmath_xformLinear* maskXform, cid2d_pdpResult* result) {
   CIDUT_CHECK(image && params && seed && runParams && visitMap && result);
   CIDUT_CHECK(params->scratch != nullptr && params->scratchBytes >= CID2D_SCRATCH_BYTES);
   ccCleanupFrame<1> frame;
@@ -75,10 +72,9 @@ extern "C" int32_t cf_BndFindPDPSymbolFromSeed(const cimg_imageConst* image,
   const int32_t numPoints = cid2d_takeContour(boundary, buffers.contour);
 
   // Contour checks: an open contour passes when its ends nearly meet.
-  const bool openEndsApart =
-      std::abs(buffers.contour[0].x - buffers.contour[numPoints - 1].x) +
-          std::abs(buffers.contour[0].y - buffers.contour[numPoints - 1].y) >
-      openEndsGap;
+  const bool openEndsApart = std::abs(buffers.contour[0].x - buffers.contour[numPoints - 1].x) +
+                                 std::abs(buffers.contour[0].y - buffers.contour[numPoints - 1].y) >
+                             openEndsGap;
   if (numPoints < 8 * params->minSize / 3 || (boundary.flags & CBT_FLAG_REJECTED) ||
       ((boundary.flags & CBT_FLAG_OPEN) && !params->allowBorderTouch && openEndsApart))
     return frame.exit();
@@ -88,8 +84,7 @@ extern "C" int32_t cf_BndFindPDPSymbolFromSeed(const cimg_imageConst* image,
   const int32_t w = (box.maxX - box.minX) >> 4, h = (box.maxY - box.minY) >> 4;
   const int32_t longer = std::max(w, h), shorter = std::min(w, h);
   if (longer < params->minSize || longer > params->maxSize || w >= window.width - 1 ||
-      h >= window.height - 1 || shorter < params->minSize || maxAspect * w < h ||
-      maxAspect * h < w)
+      h >= window.height - 1 || shorter < params->minSize || maxAspect * w < h || maxAspect * h < w)
     return frame.exit();
 
   // Segmentation, again with a looser limit when a weakly curved contour gave too few runs.
@@ -116,8 +111,8 @@ extern "C" int32_t cf_BndFindPDPSymbolFromSeed(const cimg_imageConst* image,
   cid2d_symbolCorners& c = fit.corners;
   for (cmath_vect* p : {&c.corner, &c.side1, &c.side2, &c.fourth})
     *p = cmath_vect{p->x + window.x0, p->y + window.y0};
-  if (!frame.failed(cid2d_storeSymbolRect(site, c, fit.fourthCornerInferred, ringScore, *seed,
-                                          &tracking)))
+  if (!frame.failed(
+          cid2d_storeSymbolRect(site, c, fit.fourthCornerInferred, ringScore, *seed, &tracking)))
     frame.failed(cid2d_testSymbolRegion(image, mask, maskXform, *params, &tracking));
   return frame.exit();
 }

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int32_t minFirstLengthSq = 143;  // segment 0 must be longer (3 pixels)
-constexpr int32_t longSideSq = 785;        // one of segments 0..2 at least this (7 pixels)
+constexpr int32_t minFirstLengthSq = 143;     // segment 0 must be longer (3 pixels)
+constexpr int32_t longSideSq = 785;           // one of segments 0..2 at least this (7 pixels)
 constexpr int64_t leastCornerTangent = 1804;  // about 61 degrees
 constexpr int64_t sharpCornerTangent = 2475;  // about 68 degrees
 constexpr int64_t oppositeCornerAllowance = 3200;

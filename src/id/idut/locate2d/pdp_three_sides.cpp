@@ -25,9 +25,9 @@ int64_t cross(const cid2d_point& a, const cid2d_point& b, const cid2d_point& c) 
 
 // The line from `from` towards `to`, both scaled down by 2^shift (arithmetic shifts).
 cmath_shapeLine lineThrough(const cid2d_point& from, const cid2d_point& to, int32_t shift) {
-  return cmath_shapeLine{
-      cmath_vect{double((to.x >> shift) - (from.x >> shift)), double((to.y >> shift) - (from.y >> shift))},
-      cmath_vect{double(from.x >> shift), double(from.y >> shift)}};
+  return cmath_shapeLine{cmath_vect{double((to.x >> shift) - (from.x >> shift)),
+                                    double((to.y >> shift) - (from.y >> shift))},
+                         cmath_vect{double(from.x >> shift), double(from.y >> shift)}};
 }
 
 // The intersection of two lines divided by unit (into pixels).
@@ -60,8 +60,8 @@ int32_t farthestHullPoint(const cid2d_point* hull, int32_t count, const cid2d_ch
 }
 
 int64_t tangentTo(const cid2d_chord& side, const cid2d_point& from, const cid2d_point& to) {
-  return llabs(cid2d_tangent1000(side.dx(), side.dy(), int64_t{to.x} - from.x,
-                                 int64_t{to.y} - from.y));
+  return llabs(
+      cid2d_tangent1000(side.dx(), side.dy(), int64_t{to.x} - from.x, int64_t{to.y} - from.y));
 }
 
 }  // namespace
@@ -114,8 +114,8 @@ int32_t cid2d_completeRingFromThreeSides(const cid2d_point* halved, const cid2d_
       ((int64_t{segments[0].lengthSq} + segments[across].lengthSq) / 2) / 16;  // pixels squared
 
   // Where the two sides nearly meet, and their far ends.
-  const bool mainLeadsIn = cityBlock(main.to, perpendicular.from) <=
-                           cityBlock(perpendicular.to, main.from);
+  const bool mainLeadsIn =
+      cityBlock(main.to, perpendicular.from) <= cityBlock(perpendicular.to, main.from);
   const cid2d_point nearMain = mainLeadsIn ? main.to : main.from;
   const cid2d_point nearPerpendicular = mainLeadsIn ? perpendicular.from : perpendicular.to;
   const cid2d_point shared{(nearMain.x + nearPerpendicular.x) >> 1,
@@ -125,7 +125,8 @@ int32_t cid2d_completeRingFromThreeSides(const cid2d_point* halved, const cid2d_
 
   ccCleanupFrame<1> frame;
   void* block = nullptr;
-  const size_t bytes = size_t(n) * (sizeof(cid2d_hullEntry) + sizeof(cid2d_point) + sizeof(cid2d_segment));
+  const size_t bytes =
+      size_t(n) * (sizeof(cid2d_hullEntry) + sizeof(cid2d_point) + sizeof(cid2d_segment));
   if (frame.failed(csys_memory_alloc_internal(bytes, &block))) return frame.exit();
   frame.holdBlock(&block);
   cid2d_hullEntry* work = static_cast<cid2d_hullEntry*>(block);

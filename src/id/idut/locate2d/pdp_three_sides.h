@@ -8,14 +8,17 @@
 #include "id/idut/locate2d/boundary_analysis.h"
 #include "id/idut/locate2d/pdp_quadrilateral.h"
 
-// The convex hull of a contour of n points by Graham scan from its topmost (then
-// leftmost) point, turning clockwise on screen; *hullCount points go to hull, which holds
-// n. work holds n entries for the scan's sort. Returns 0 or the attention poll's status.
+// A contour point in the convex hull's sort: by the slope of the line from the start
+// point, then by the distance from it.
 struct cid2d_hullEntry {
   cid2d_point point;
   int64_t key;     // 10000 x dy / dx from the start point, raised to sort past 90 degrees
   int64_t distSq;  // from the start point
 };
+
+// The convex hull of a contour of n points by Graham scan from its topmost (then
+// leftmost) point, turning clockwise on screen; *hullCount points go to hull, which holds
+// n. work holds n entries for the sort. Returns 0 or the attention poll's status.
 int32_t cid2d_convexHull(const cid2d_point* contour, int32_t n, cid2d_hullEntry* work,
                          cid2d_point* hull, int32_t* hullCount);
 

@@ -23,6 +23,15 @@ int32_t cid2d_openSeedSite(const cimg_imageConst* image, cimg_image* visitMap,
   return 0;
 }
 
+int32_t cid2d_searchRunParams(const cid2d_trackingParams& params, cbt_runParams* run) {
+  if (const int32_t status = cbt_runParams_init(run); status < 0) return status;
+  run->interpolate = 1;
+  run->followOpen = 1;
+  run->minPoints = 0;
+  run->maxPoints = params.maxBoundaryPoints;
+  return 0;
+}
+
 cbt_runParams cid2d_seedRunParams(const cbt_runParams& base, const cid2d_trackingSeed& seed,
                                   const cid2d_trackingParams& params) {
   cbt_runParams run = base;

@@ -21,6 +21,10 @@ int32_t cid2d_openSeedSite(const cimg_imageConst* image, cimg_image* visitMap,
                            const cid_mask* mask, const cmath_xformLinear* maskXform,
                            const cid2d_trackingSeed& seed, cid2d_seedSite* site, bool* isFree);
 
+// Run parameters for a search from the tracker's defaults: interpolated crossings, open
+// contours followed both ways, no least length, at most the params' boundary points.
+int32_t cid2d_searchRunParams(const cid2d_trackingParams& params, cbt_runParams* run);
+
 // The caller's run parameters with the seed's polarity, segment and level, and the
 // point limit the work buffers allow.
 cbt_runParams cid2d_seedRunParams(const cbt_runParams& base, const cid2d_trackingSeed& seed,
