@@ -1,5 +1,7 @@
 // The ring (PDP) finder from a seed: track the ring's contour through the seed, cut it
 // into straight runs and fit its quadrilateral, or complete it from three sides.
+#include <stdlib.h>
+
 #include <algorithm>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
@@ -72,8 +74,8 @@ extern "C" int32_t cf_BndFindPDPSymbolFromSeed(
   const int32_t numPoints = cid2d_takeContour(boundary, buffers.contour);
 
   // Contour checks: an open contour passes when its ends nearly meet.
-  const bool openEndsApart = std::abs(buffers.contour[0].x - buffers.contour[numPoints - 1].x) +
-                                 std::abs(buffers.contour[0].y - buffers.contour[numPoints - 1].y) >
+  const bool openEndsApart = abs(buffers.contour[0].x - buffers.contour[numPoints - 1].x) +
+                                 abs(buffers.contour[0].y - buffers.contour[numPoints - 1].y) >
                              openEndsGap;
   if (numPoints < 8 * params->minSize / 3 || (boundary.flags & CBT_FLAG_REJECTED) ||
       ((boundary.flags & CBT_FLAG_OPEN) && !params->allowBorderTouch && openEndsApart))

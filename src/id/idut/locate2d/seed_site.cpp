@@ -1,4 +1,4 @@
-// What the DataMatrix finders share around one seed.
+// What the finders from a seed share around it.
 #include "id/idut/locate2d/seed_site.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// What the DataMatrix finders share around one seed: the windows they work in, the seed's
+// What the finders from a seed share around it: the windows they work in, the seed's
 // run parameters, the test whether the seed is still free, and the tracked contour taken
 // into the finders' fixed point.
 #pragma once
