@@ -20,7 +20,7 @@ constexpr int32_t maxAspect = 3;
 constexpr int32_t leastLargestCurvature = 32;
 constexpr int32_t ringScore = 700;
 
-// Smoothing span from the contour's larger extent: about one point per 10 pixels.
+// Smoothing span in points: about a tenth of the contour's larger extent in pixels.
 int32_t ringSmoothingSpan(int32_t w, int32_t h, const cid2d_trackingParams& params) {
   return std::min(25, std::max((4 * std::max(w, h) + 21) / 42, int32_t(params.minSmoothing)));
 }
