@@ -44,7 +44,7 @@ int32_t nearestHullPoint(const cid2d_point* hull, int32_t count, const cid2d_poi
   return best;
 }
 
-// Index of the hull point farthest from the line through `from` along `direction`.
+// Index of the hull point farthest from the side's line.
 int32_t farthestHullPoint(const cid2d_point* hull, int32_t count, const cid2d_chord& side) {
   int64_t best = -1;
   int32_t at = 0;
@@ -142,7 +142,7 @@ int32_t cid2d_completeRingFromThreeSides(const cid2d_point* halved, const cid2d_
     return frame.exit();
 
   // The hull edges from one far end to the other that avoid the shared corner, as
-  // segments of hull indices with their city-block lengths, longest first.
+  // segments of hull indices whose lengthSq holds their city-block length, longest first.
   auto steps = [&](int32_t from, int32_t to) { return (to - from + hullCount) % hullCount; };
   int32_t first = atMainFar, last = atPerpendicularFar;
   if (steps(first, atShared) < steps(first, last)) std::swap(first, last);
