@@ -93,4 +93,41 @@ TEST(BoundaryAnalysis, SlightlyTurningNeighboursMerge) {
   EXPECT_EQ(cid2d_tangent1000(1000, 0, 1000, -17), -17);
 }
 
+TEST(BoundaryAnalysis, RunsJoinAcrossTheStartAndTallyShortRuns) {
+  // The square's outline started in the middle of its top side: the first run ends at the
+  // first corner, the last one runs from the last corner through the start into it.
+  const std::vector<cid2d_point> square = squareContour(40, 32);
+  const int32_t n = int32_t(square.size());
+  std::vector<cid2d_point> turned(square.begin() + 20, square.end());
+  turned.insert(turned.end(), square.begin(), square.begin() + 20);
+  std::vector<int32_t> curvature(n);
+  cid2d_contourCurvature(turned.data(), n, 3, curvature.data());
+  std::vector<cid2d_segment> segments(cid2d_contourBuffers::segmentEntries);
+  cid2d_runRules rules{64, 3, 576, false};
+  ASSERT_EQ(cid2d_findStraightRuns(turned.data(), curvature.data(), n, rules, segments.data()), 5);
+  const cid2d_segment first = segments[0], last = segments[4];
+  rules.joinAcrossStart = true;
+  ASSERT_EQ(cid2d_findStraightRuns(turned.data(), curvature.data(), n, rules, segments.data()), 4);
+  EXPECT_EQ(segments[0].start, last.start);
+  EXPECT_EQ(segments[0].end, first.end + n);
+  EXPECT_EQ(segments[0].lengthSq, last.lengthSq);  // the last run already reached through
+  EXPECT_EQ(segments[4].lengthSq, 0);
+
+  // Runs chosen by curvature alone: two long ones, four of 3 following points, one of 1.
+  std::vector<int32_t> flat(n, 1000);
+  auto run = [&](int32_t first, int32_t following) {
+    for (int32_t i = first; i <= first + following; ++i) flat[i] = 0;
+  };
+  run(2, 30);
+  run(42, 30);
+  for (int32_t first : {80, 90, 100, 110}) run(first, 3);
+  run(120, 1);
+  cid2d_runTally tally;
+  rules = cid2d_runRules{64, 3, 576, false};
+  rules.tally = &tally;
+  EXPECT_EQ(cid2d_findStraightRuns(square.data(), flat.data(), n, rules, segments.data()), 2);
+  EXPECT_EQ(tally.droppedShort, 4);
+  EXPECT_EQ(tally.seen, 6);
+}
+
 }  // namespace

@@ -128,6 +128,9 @@ int32_t cid2d_findStraightRuns(const cid2d_point* smoothed, const int32_t* curva
     segments[count++] = cid2d_segment{first, lengthSq, last + 1};
     return true;
   };
+  // The first and the last run opened, and whether each became a segment.
+  int32_t firstStart = -1, firstLast = 0, lastStart = -1, lastLast = 0;
+  bool firstTaken = false, lastTaken = false;
   for (int32_t i = 0; i < n && count < maxSegments;) {
     if (curvature[i] > rules.maxCurvature) {
       ++i;
@@ -136,12 +139,36 @@ int32_t cid2d_findStraightRuns(const cid2d_point* smoothed, const int32_t* curva
     int32_t next = i + 1;
     while (next < 2 * n && curvature[next % n] < rules.maxCurvature) ++next;
     const int32_t r = next - i - 1;  // points following the run's first
+    const int32_t before = count;
     if (r > rules.minRun && r < n && !accept(i, i + r, i + r / 2) && rules.splitFailures &&
         r > 2 * rules.minRun + 1) {
       accept(i, i + r / 2, i + r / 4);
       accept(i + r / 2, i + r, i + r / 2 + r / 4);
     }
+    if (rules.tally) {
+      rules.tally->seen += r >= 2;
+      rules.tally->droppedShort += r >= 3 && r <= rules.minRun;
+    }
+    lastTaken = count > before;
+    lastStart = i;
+    lastLast = i + r;
+    if (firstStart < 0) {
+      firstStart = i;
+      firstLast = i + r;
+      firstTaken = lastTaken;
+    }
     i = next;
+  }
+  const bool wrapsIntoFirst = lastStart > firstStart && lastLast >= n &&
+                              lastLast - n >= firstStart && lastLast - n <= firstLast;
+  if (rules.joinAcrossStart && firstTaken && lastTaken && count >= 2 && wrapsIntoFirst) {
+    int32_t lengthSq;
+    const int32_t last = firstLast + n;
+    if (isStraight(smoothed, n, lastStart, last, (lastStart + last) / 2, rules.maxDeviationSq,
+                   &lengthSq)) {
+      segments[0] = cid2d_segment{lastStart, lengthSq, segments[0].end + n};
+      --count;
+    }
   }
   segments[count] = cid2d_segment{0, 0, 0};
   return count;

@@ -55,16 +55,28 @@ void cid2d_smoothContour(const cid2d_point* contour, int32_t n, int32_t k, cid2d
 int32_t cid2d_contourCurvature(const cid2d_point* smoothed, int32_t n, int32_t k,
                                int32_t* curvature);
 
+// What the straight-run scan saw of the runs it dropped, for finders that judge a contour
+// by its short runs too. r is a run's count of points following its first.
+struct cid2d_runTally {
+  int32_t droppedShort = 0;  // dropped runs with 3 <= r <= minRun
+  int32_t seen = 0;          // runs with r >= 2, dropped or not
+};
+
 // How straight runs are cut and tested.
 struct cid2d_runRules {
   int32_t maxCurvature;  // T: a run opens at curvature <= T and goes on while < T
   int32_t minRun;        // runs of at most this many following points are dropped
   int32_t maxDeviationSq;  // the arc middle's squared distance from the chord must stay below
   bool splitFailures;    // test the halves of a failing run longer than 2 minRun + 1
+  bool joinAcrossStart = false;  // test a last run that wraps into the first as one run
+  cid2d_runTally* tally = nullptr;  // counts the runs when not null
 };
 
 // Straight runs of the smoothed contour; writes at most segmentEntries - 1 segments and a
-// terminating zero record. Returns the count.
+// terminating zero record. Returns the count. With joinAcrossStart, when the last run
+// wraps past the contour's end into the first run and both became segments, the two are
+// tested as one run; if straight, it replaces the first segment (its end then beyond
+// 2n - 1 is possible) and the last is dropped.
 int32_t cid2d_findStraightRuns(const cid2d_point* smoothed, const int32_t* curvature, int32_t n,
                                const cid2d_runRules& rules, cid2d_segment* segments);
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ci_id/priv/ci_idut/geometry.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "id/idut/frame/check.h"
 #include "id/idut/frame/cleanup_frame.h"
 #include "id/idut/locate2d/boundary_analysis.h"
 #include "id/idut/locate2d/dm_l_fit.h"
 #include "id/idut/locate2d/seed_site.h"
+#include "id/idut/locate2d/symbol_region.h"
 
 namespace {
 
@@ -150,42 +150,10 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
     return frame.exit();
   if (!candidate.found) return frame.exit();
 
-  // Into the caller's coordinates; the sides ordered so that the cross product of side 1
-  // and side 2 (from the corner) is not positive.
-  for (cmath_vect* p : {&candidate.corner, &candidate.side1, &candidate.side2, &candidate.fourth})
-    cmath_xformLinear_mapPoint(&site.clientFromImage, p, p);
-  cmath_vect side1 = candidate.side1, side2 = candidate.side2, d1, d2;
-  double cross;
-  cmath_vect_initSubtract(&d1, &side1, &candidate.corner);
-  cmath_vect_initSubtract(&d2, &side2, &candidate.corner);
-  cmath_vect_cross(&d1, &d2, &cross);
-  if (cross > 0) std::swap(side1, side2);
-  const cmath_vect points[3] = {candidate.corner, side1, side2};
-  if (frame.failed(cmath_shapeAffineRect_initPoints(&result->rect, points))) return frame.exit();
-  result->fourthCorner = candidate.fourth;
-  result->fourthCornerInferred = candidate.fourthCornerInferred;
-  result->score = candidate.score;
-  result->threshold = uint8_t(seed->meanGrey);
-
-  // Region stage.
-  result->scoreRange = 1000;
-  int32_t claimed = 0;
-  cid_region region;
-  if (frame.failed(cid_region_initAffineRect(&region, &result->rect, nullptr))) return frame.exit();
-  cmath_xformLinear imageFromClient;
-  cstd_rect32 enclosing, imageWindow;
-  if (frame.failed(cimg_imageConst_getLinearImageFromClientXform(image, &imageFromClient)) ||
-      frame.failed(cmath_shapeAffineRect_getEncloseImageRect(&result->rect, &imageFromClient,
-                                                             &enclosing)))
-    return frame.exit();
-  if (frame.failed(cid_mask_isRegionUnMasked(mask, &region, maskXform, 5.0, &claimed)))
-    return frame.exit();
-  if (claimed) return frame.exit();
-  int32_t inside = 0;
-  if (frame.failed(cimg_imageConst_getWindow(image, &imageWindow)) ||
-      frame.failed(cstd_rect32_containsRect(&imageWindow, &enclosing, &inside)))
-    return frame.exit();
-  result->found = inside;
-  result->foundScanIndex = params->startScanIndex;
+  const cid2d_symbolCorners corners{candidate.corner, candidate.side1, candidate.side2,
+                                    candidate.fourth};
+  if (!frame.failed(cid2d_storeSymbolRect(site, corners, candidate.fourthCornerInferred,
+                                          candidate.score, *seed, result)))
+    frame.failed(cid2d_testSymbolRegion(image, mask, maskXform, *params, result));
   return frame.exit();
 }

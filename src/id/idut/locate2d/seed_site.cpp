@@ -1,4 +1,4 @@
-// What the DataMatrix finders share around one seed.
+// What the finders from a seed share around it.
 #include "id/idut/locate2d/seed_site.h"
 
 #include <algorithm>
@@ -20,6 +20,15 @@ int32_t cid2d_openSeedSite(const cimg_imageConst* image, cimg_image* visitMap,
       status < 0)
     return status;
   *isFree = !claimed && site->visits.at(seed.x >> 2, seed.y >> 2) == 0;
+  return 0;
+}
+
+int32_t cid2d_searchRunParams(const cid2d_trackingParams& params, cbt_runParams* run) {
+  if (const int32_t status = cbt_runParams_init(run); status < 0) return status;
+  run->interpolate = 1;
+  run->followOpen = 1;
+  run->minPoints = 0;
+  run->maxPoints = params.maxBoundaryPoints;
   return 0;
 }
 

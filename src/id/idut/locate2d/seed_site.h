@@ -1,4 +1,4 @@
-// What the DataMatrix finders share around one seed: the windows they work in, the seed's
+// What the finders from a seed share around it: the windows they work in, the seed's
 // run parameters, the test whether the seed is still free, and the tracked contour taken
 // into the finders' fixed point.
 #pragma once
@@ -20,6 +20,10 @@ struct cid2d_seedSite {
 int32_t cid2d_openSeedSite(const cimg_imageConst* image, cimg_image* visitMap,
                            const cid_mask* mask, const cmath_xformLinear* maskXform,
                            const cid2d_trackingSeed& seed, cid2d_seedSite* site, bool* isFree);
+
+// Run parameters for a search from the tracker's defaults: interpolated crossings, open
+// contours followed both ways, no least length, at most the params' boundary points.
+int32_t cid2d_searchRunParams(const cid2d_trackingParams& params, cbt_runParams* run);
 
 // The caller's run parameters with the seed's polarity, segment and level, and the
 // point limit the work buffers allow.

@@ -1,0 +1,382 @@
+// The ring (PDP) finder on rendered ring finders, DataMatrix symbols and clutter.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "id/idut/locate2d/pdp_band_pattern.h"
+#include "id/idut/locate2d/pdp_three_sides.h"
+#include "kit/xform.h"
+#include "support/datamatrix.h"
+#include "support/hooks.h"
+#include "support/symbols.h"
+
+namespace {
+
+// Signed edges where a profile crosses 120: the sample before, positive dark to light.
+std::vector<int16_t> crossings(const std::vector<uint8_t>& profile) {
+  std::vector<int16_t> edges;
+  for (size_t x = 0; x + 1 < profile.size(); ++x)
+    if ((profile[x] <= 120) != (profile[x + 1] <= 120))
+      edges.push_back(int16_t(profile[x] < profile[x + 1] ? x : -int32_t(x)));
+  return edges;
+}
+
+// Ring finder state for a square image: parameters with scratch, mask, visit map, result.
+class ringSetup {
+  testImage& image_;
+  int32_t size_;
+  std::vector<int64_t> scratch_;
+  int32_t row_ = 0;
+
+  std::vector<int16_t> rowEdges(int32_t y) {
+    std::vector<uint8_t> row(size_);
+    for (int32_t x = 0; x < size_; ++x) row[x] = image_.at(x, y);
+    return crossings(row);
+  }
+
+ public:
+  ringSetup(testImage& image, int32_t size)
+      : image_(image), size_(size), visits((size + 3) / 4, (size + 3) / 4, 0) {
+    cid2d_trackingParams_init(&params);
+    scratch_.resize(CID2D_SCRATCH_BYTES / sizeof(int64_t) + 1);
+    params.scratch = scratch_.data();
+    params.scratchBytes = CID2D_SCRATCH_BYTES;
+    cid2d_trackingResult_construct(&result.tracking);
+    result.trackCount = 0;
+    cid_mask_construct(&mask, image.image());
+    cmath_xformLinear_initIdentity(&maskXform);
+  }
+  ~ringSetup() {
+    cid_mask_destruct(&mask);
+    cid2d_trackingResult_destruct(&result.tracking);
+  }
+  void clearVisits() {
+    for (int32_t y = 0; y < (size_ + 3) / 4; ++y)
+      for (int32_t x = 0; x < (size_ + 3) / 4; ++x) visits.at(x, y) = 0;
+  }
+  // The row search on row y, confirmed by the rows 3 above and below.
+  int32_t onRow(int32_t y, int32_t tryThreeSides = 0) {
+    row_ = y;
+    params.scanPositions = &row_;
+    params.numScanPositions = 1;
+    const auto at = rowEdges(y), above = rowEdges(y - 3), below = rowEdges(y + 3);
+    return cf_BndFindNextPDP(image_.constImage(), &params, &mask, 0, &maskXform, visits.image(),
+                             tryThreeSides, at.data(), above.data(), below.data(),
+                             int32_t(at.size()), int32_t(above.size()), int32_t(below.size()),
+                             &result);
+  }
+  // From the leftmost edge of row y.
+  int32_t fromLeftEdge(int32_t y, int32_t tryThreeSides) {
+    cid2d_trackingSeed seeds[64];
+    int32_t count = 0;
+    cid2d_getHorizontalTrackingSeeds(image_.constImage(), &y, 1, 64, 45, 0, seeds, &count, 0, 0);
+    cbt_runParams run;
+    cbt_runParams_init(&run);
+    clearVisits();
+    return cf_BndFindPDPSymbolFromSeed(image_.constImage(), &params, &seeds[0], &run,
+                                       visits.image(), tryThreeSides, &mask, 0, &maskXform,
+                                       &result);
+  }
+
+  cid2d_trackingParams params;
+  cid2d_pdpResult result;
+  cid_mask mask;
+  cmath_xformLinear maskXform;
+  testImage visits;
+};
+
+// The call with a clear visit map and a tracker result constructed for it alone, so that
+// the result's point buffer lives within the call.
+template <class Call>
+auto freshly(ringSetup& setup, Call call) {
+  cbt_result_destruct(&setup.result.tracking.boundary);
+  return [&setup, call] {
+    setup.clearVisits();
+    cbt_result_construct(&setup.result.tracking.boundary, 0);
+    const int32_t status = call();
+    cbt_result_destruct(&setup.result.tracking.boundary);
+    return status;
+  };
+}
+
+// Whether each found corner lies within `tolerance` of a different expected one.
+bool cornersMatch(const cmath_vect found[4], const cmath_vect expected[4], double tolerance) {
+  bool used[4] = {};
+  for (int32_t f = 0; f < 4; ++f) {
+    int32_t k = 0;
+    while (k < 4 && (used[k] || !isNear(found[f], expected[k], tolerance))) ++k;
+    if (k == 4) return false;
+    used[k] = true;
+  }
+  return true;
+}
+bool foundAt(const cid2d_trackingResult& r, const cmath_vect expected[4], double tolerance) {
+  const cmath_vect found[4] = {r.rect.po, r.rect.px, r.rect.py, r.fourthCorner};
+  return r.found && cornersMatch(found, expected, tolerance);
+}
+
+// Point `at` of an n x n module grid drawn with its outline at `outline`.
+cmath_vect gridPoint(const cmath_vect outline[4], double n, cmath_vect at) {
+  const cmath_vect unit[4] = {{0, 0}, {n, 0}, {n, n}, {0, n}};
+  cmath_xformPerspective toImage;
+  cmath_vect p{};
+  cmath_xformPerspective_constructPointsAllowNonUnique(&toImage, unit, outline, 4);
+  cmath_xformPerspective_mapPoint(&toImage, &at, &p);
+  cmath_xformPerspective_destruct(&toImage);
+  return p;
+}
+
+// Whether the result is one of the grid's ring outlines (any number of modules inside).
+bool foundOnARing(const cid2d_trackingResult& r, int32_t n, const cmath_vect outline[4],
+                  double tolerance) {
+  for (double lo = 0, hi = n; lo < hi; ++lo, --hi) {
+    const cmath_vect ring[4] = {gridPoint(outline, n, {lo, lo}), gridPoint(outline, n, {hi, lo}),
+                                gridPoint(outline, n, {hi, hi}), gridPoint(outline, n, {lo, hi})};
+    if (foundAt(r, ring, tolerance)) return true;
+  }
+  return false;
+}
+
+// The grid with its outline at `corners` in a size x size scene, blurred and noisy.
+std::unique_ptr<testImage> ringImage(const moduleGrid& grid, int32_t size,
+                                     const cmath_vect corners[4], bool lightOnDark,
+                                     uint32_t noiseSeed) {
+  greyScene scene(size, size, lightOnDark ? 40 : 200);
+  paintModules(scene, grid, corners, lightOnDark ? 200 : 40);
+  scene.gaussianBlur(0.7);
+  scene.addNoise(2.0, noiseSeed);
+  return std::make_unique<testImage>(scene);
+}
+
+TEST(RingFinder, FindsRenderedRingsOnRowsAndLines) {
+  uint32_t noise = 1;
+  for (const moduleGrid& grid : {ringFinderModules(1, 3), ringFinderModules(2, 1)}) {
+    for (double module : {3.0, 5.0, 8.0}) {
+      for (int32_t degrees : {0, 17, 38, 62}) {
+        for (bool lightOnDark : {false, true}) {
+          const double side = grid.columns * module;
+          const int32_t size = int32_t(side * 1.6) + 30;
+          cmath_vect corners[4];
+          turnedRectangle({size / 2.0 + 0.3, size / 2.0 - 0.2}, side, side,
+                          degrees * std::numbers::pi / 180, corners);
+          const auto image = ringImage(grid, size, corners, lightOnDark, noise++);
+          ringSetup setup(*image, size);
+          ASSERT_EQ(setup.onRow(size / 2), 0);
+          // With 3-pixel modules the straight runs reach into the rounded corners.
+          EXPECT_TRUE(
+              foundOnARing(setup.result.tracking, grid.columns, corners, module < 4 ? 1.25 : 1.0))
+              << grid.columns << " modules of " << module << " at " << degrees << " degrees";
+          EXPECT_EQ(setup.result.tracking.score, 700);
+          EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);
+          EXPECT_EQ(setup.result.trackCount, 1);
+        }
+      }
+    }
+  }
+  const cmath_vect views[2][4] = {{{40, 42}, {100, 48}, {96, 104}, {44, 96}},
+                                  {{50, 30}, {104, 52}, {92, 108}, {34, 90}}};
+  for (const auto& corners : views) {  // in perspective
+    const auto image = ringImage(ringFinderModules(1, 3), 140, corners, false, noise++);
+    ringSetup setup(*image, 140);
+    ASSERT_EQ(setup.onRow(70), 0);
+    EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0));
+
+    // Along a line through the centre at 20 degrees, a sample per pixel.
+    std::vector<double> line;
+    std::vector<uint8_t> profile;
+    for (int32_t s = -55; s < 55; ++s) {
+      const double x = 70 + s * std::cos(0.35), y = 69.2 + s * std::sin(0.35);
+      line.insert(line.end(), {x, y});
+      profile.push_back(image->at(int32_t(x + 0.5), int32_t(y + 0.5)));
+    }
+    const std::vector<int16_t> edges = crossings(profile);
+    for (int32_t shortPattern : {0, 1}) {
+      setup.clearVisits();
+      ASSERT_EQ(cf_BndFindMatchingPDP(image->constImage(), &setup.params, &setup.mask, 0,
+                                      &setup.maskXform, setup.visits.image(), 0, edges.data(),
+                                      int32_t(edges.size()), 110, shortPattern, line.data(),
+                                      profile.data(), &setup.result),
+                0);
+      EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0)) << shortPattern;
+    }
+  }
+}
+
+TEST(RingFinder, ThreeSidesCompleteARing) {
+  moduleGrid grid = ringFinderModules(1, 3);
+  for (int32_t r = 0; r < 7; ++r) grid.dark[size_t(r) * 7 + 6] = 0;  // the right side erased
+  for (double degrees : {0.0, 10.0, 30.0}) {
+    cmath_vect corners[4];
+    turnedRectangle({80.3, 79.6}, 56, 56, degrees * std::numbers::pi / 180, corners);
+    const cmath_vect left[4] = {corners[0], gridPoint(corners, 7, {6, 0}),
+                                gridPoint(corners, 7, {6, 7}), corners[3]};
+    const auto image = ringImage(grid, 160, corners, false, 3);
+    ringSetup setup(*image, 160);
+    ASSERT_EQ(setup.fromLeftEdge(80, 0), 0);
+    EXPECT_FALSE(setup.result.tracking.found);
+    const auto threeSides = freshly(setup, [&] { return setup.fromLeftEdge(80, 1); });
+    EXPECT_EQ(driveAllocationFailures(threeSides), 2);  // the tracker's points and the hull
+    EXPECT_EQ(driveAttentionFailures(threeSides), 3);   // after tracking, halving and the hull
+    EXPECT_TRUE(foundAt(setup.result.tracking, left, 1.0)) << degrees;
+    EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);  // the hull gave all four sides
+    cbt_result_construct(&setup.result.tracking.boundary, 0);
+  }
+
+  // A contour (1/16 pixel) along the top to (40, 0), a quarter ellipse of short steps to
+  // (0, 30) and up the left side: no hull edge is long, so the lines through the hull
+  // points farthest from the two sides close the rectangle.
+  std::vector<cid2d_point> contour;
+  for (int32_t x = 0; x < 640; x += 32) contour.push_back({x, 0});
+  cid2d_segment sides[2] = {{0, 160 * 160, int32_t(contour.size())}, {0, 116 * 116, 0}};
+  for (double t = 0; t < 1.58; t += std::numbers::pi / 80)
+    contour.push_back(
+        {int32_t(std::lround(640 * std::cos(t))), int32_t(std::lround(480 * std::sin(t)))});
+  sides[1].start = int32_t(contour.size());
+  for (int32_t y = 448; y > 0; y -= 32) contour.push_back({0, y});
+  sides[1].end = int32_t(contour.size());
+  leakGuard guard;
+  cid2d_ringFit fit;
+  ASSERT_EQ(cid2d_completeRingFromThreeSides(contour.data(), contour.data(), sides[1].end, sides, 2,
+                                             &fit),
+            0);
+  const cmath_vect expected[4] = {{0, 0}, {40, 0}, {0, 30}, {40, 30}};
+  const cmath_vect found[4] = {fit.corners.corner, fit.corners.side1, fit.corners.side2,
+                               fit.corners.fourth};
+  EXPECT_TRUE(fit.found && fit.fourthCornerInferred == 1 && cornersMatch(found, expected, 0.01));
+  EXPECT_TRUE(isNear(fit.corners.fourth, expected[3], 0.01));
+}
+
+// The quadrilateral fit of a 30-pixel parallelogram with an angle of `degrees` (1/16 pixel,
+// a point per pixel), its sides' runs stopping 2 points short of each corner.
+cid2d_ringFit fitParallelogram(double degrees) {
+  const double ux = 16 * std::cos(degrees * std::numbers::pi / 180),
+               uy = 16 * std::sin(degrees * std::numbers::pi / 180);
+  const double corner[5][2] = {
+      {0, 0}, {480, 0}, {480 + 30 * ux, 30 * uy}, {30 * ux, 30 * uy}, {0, 0}};
+  std::vector<cid2d_point> contour;
+  cid2d_segment sides[4];
+  for (int32_t side = 0; side < 4; ++side) {
+    const double *a = corner[side], *b = corner[side + 1];
+    sides[side] = {int32_t(contour.size()) + 2, 27 * 27 * 16, int32_t(contour.size()) + 29};
+    for (int32_t i = 0; i < 30; ++i)
+      contour.push_back({int32_t(std::lround(a[0] + (b[0] - a[0]) * i / 30)),
+                         int32_t(std::lround(a[1] + (b[1] - a[1]) * i / 30))});
+  }
+  return cid2d_fitRingQuadrilateral(contour.data(), 120, sides);
+}
+
+TEST(RingFinder, QuadrilateralNeedsCornersOfAtLeast61Degrees) {
+  const cid2d_ringFit square = fitParallelogram(90);
+  // Origin at the corner between sides 1 and 2, the sides' ends at the corners beyond.
+  EXPECT_TRUE(square.found && isNear(square.corners.corner, {30, 30}, 0.1) &&
+              isNear(square.corners.side1, {30, 0}, 0.1) &&
+              isNear(square.corners.side2, {0, 30}, 0.1) &&
+              isNear(square.corners.fourth, {0, 0}, 0.1));
+  EXPECT_TRUE(fitParallelogram(62).found);
+  EXPECT_FALSE(fitParallelogram(60).found);  // |tan| x 1000 = 1732 < 1804
+}
+
+TEST(RingFinder, ManySidedBlobsDataMatrixAndClutterAreNotRings) {
+  greyScene scene(320, 320, 200);
+  scene.paint(
+      [](double x, double y) {  // a plus sign: twelve sides
+        return (std::abs(x - 90) < 12 && std::abs(y - 260) < 40) ||
+               (std::abs(x - 90) < 40 && std::abs(y - 260) < 12);
+      },
+      40);
+  paintDataMatrix(scene, 14, 14, 5.0, 0.3, {90, 110}, 40, 3);
+  // Text: lines of glyphs of 3 x 5 random cells of 2 pixels, 8 pixels apart.
+  std::mt19937 random(5);
+  std::vector<bool> ink(19 * 17 * 15);
+  for (size_t i = 0; i < ink.size(); ++i) ink[i] = random() % 2;
+  scene.paint(
+      [&](double x, double y) {
+        const int32_t line = int32_t(y - 6) / 16, glyph = int32_t(x - 172) / 8;
+        const int32_t cx = int32_t(x - 172) % 8 / 2, cy = int32_t(y - 6) % 16 / 2;
+        return x >= 172 && y >= 6 && line < 19 && glyph < 17 && cx < 3 && cy < 5 &&
+               ink[(line * 17 + glyph) * 15 + cy * 3 + cx];
+      },
+      50);
+  scene.gaussianBlur(0.7);
+  scene.addNoise(2.0, 6);
+  testImage image(scene);
+  ringSetup setup(image, 320);
+  // Even three-side completion does not take the plus sign.
+  ASSERT_EQ(setup.fromLeftEdge(260, 1), 0);
+  EXPECT_FALSE(setup.result.tracking.found);
+  // The symbol's solid L, and glyphs run together into blocks, have the two perpendicular
+  // sides that three-side completion looks for: the rows are searched without it. A seed
+  // whose level its start segment does not cross ends a row with the tracker's status.
+  for (int32_t y = 6; y < 312; y += 2) {
+    const int32_t status = setup.onRow(y);
+    EXPECT_TRUE(status == 0 || status == CBT_STATUS_NO_BOUNDARY) << status;
+    EXPECT_FALSE(setup.result.tracking.found) << "row " << y;
+  }
+  EXPECT_GT(setup.result.trackCount, 10);  // patterns were matched and their contours tracked
+}
+
+TEST(RingFinder, FailureExitsAndArguments) {
+  cmath_vect corners[4];
+  turnedRectangle({60.3, 59.8}, 42, 42, 0.2, corners);
+  const auto image = ringImage(ringFinderModules(1, 3), 120, corners, false, 9);
+  ringSetup setup(*image, 120);
+  const auto row = freshly(setup, [&] { return setup.onRow(60); });
+  EXPECT_EQ(driveAllocationFailures(row), 1);  // the tracker's points
+  EXPECT_EQ(driveAttentionFailures(row), 3);   // before and after tracking, after halving
+  EXPECT_TRUE(setup.result.tracking.found);
+  setup.params.maxSize = 40;  // narrower than the pattern: not tried
+  setup.result.trackCount = 0;
+  ASSERT_EQ(row(), 0);
+  EXPECT_EQ(setup.result.trackCount, 0);
+  cbt_result_construct(&setup.result.tracking.boundary, 0);
+
+  setup.params.startScanIndex = 1;  // beyond the one scan position
+  EXPECT_CHECK_FAILS(setup.onRow(60));
+  EXPECT_CHECK_FAILS(cf_BndFindMatchingPDP(image->constImage(), &setup.params, &setup.mask, 0,
+                                           &setup.maskXform, setup.visits.image(), 0, nullptr, 6,
+                                           100, 0, nullptr, nullptr, &setup.result));
+  setup.params.scratchBytes = CID2D_SCRATCH_BYTES - 1;
+  EXPECT_CHECK_FAILS(setup.fromLeftEdge(60, 1));
+}
+
+TEST(RingBandPattern, IntervalsTolerancesAndThreshold) {
+  // The tolerance when edges from 100 on, of alternating signs, with these intervals match.
+  auto match = [](std::vector<int32_t> widths, cid2d_bandForm form, double maxSize = 2000) {
+    std::vector<int16_t> edges = {100};
+    for (int32_t w : widths)
+      edges.push_back(int16_t((edges.size() % 2 ? -1 : 1) * (std::abs(edges.back()) + w)));
+    int32_t tol = 0;
+    return cid2d_isRingBandPattern(edges.data(), form, maxSize, &tol) ? tol : -1;
+  };
+  EXPECT_EQ(match({4, 4, 12, 4, 4}, cid2d_bandsOnRow), 2);
+  EXPECT_EQ(match({4, 4, 16, 4, 4}, cid2d_bandsOnRow), -1);  // 16 > 4 + 4 + 4 + 2
+  EXPECT_EQ(match({4, 4, 12, 4, 4}, cid2d_bandsOnRow, 27), -1);
+  EXPECT_EQ(match({4, 4, 12, 4, 4}, cid2d_bandsOnRow, 28), 2);
+  const int16_t sameSigns[6] = {100, -104, 108, -120, -124, 128};
+  int32_t tol;
+  EXPECT_FALSE(cid2d_isRingBandPattern(sameSigns, cid2d_bandsOnRow, 2000, &tol));
+  // Lopsided: a row bounds the centre by either side, a line by one side and half the other.
+  EXPECT_EQ(match({8, 8, 25, 6, 6}, cid2d_bandsOnRow), -1);
+  EXPECT_EQ(match({8, 8, 25, 6, 6}, cid2d_bandsOnLine), 4);
+  EXPECT_EQ(match({4, 12, 4}, cid2d_bandsShort), 2);
+  EXPECT_EQ(match({4, 12, 6}, cid2d_bandsShort), -1);
+
+  // Bands of 100 and 200: their middle, moved towards the dark for fewer than 36 samples
+  // (by 8, and by a sixteenth of the difference of 100).
+  for (int32_t module : {2, 8}) {
+    std::vector<uint8_t> samples(200, 200);
+    const int32_t positions[6] = {
+        50, 50 + module, 50 + 2 * module, 50 + 5 * module, 50 + 6 * module, 50 + 7 * module};
+    for (int32_t band : {0, 2, 4})
+      for (int32_t q = positions[band] + 1; q <= positions[band + 1]; ++q) samples[q] = 100;
+    EXPECT_EQ(cid2d_ringBandThreshold(samples.data(), 200, positions, 5, 2),
+              module == 2 ? 150 - 8 - 6 : 150);
+  }
+}
+
+}  // namespace
