@@ -108,7 +108,8 @@ TEST(Barcode, LikenessAcceptsBarsWithin18DegreesOfTheRegionsAxis) {
     testImage image(barScene(bars, turn * degree, centre));
     for (int32_t off : {15, -15, 20, -20}) {
       const std::string what = std::to_string(turn) + " " + std::to_string(off);
-      const cid_region region = turnedRegion(centre, bars.columns * 2.5, 150, (turn + off) * degree);
+      const cid_region region =
+          turnedRegion(centre, bars.columns * 2.5, 150, (turn + off) * degree);
       cid_region aligned;
       int32_t isLike = -1;
       ASSERT_EQ(cid2d_getIsCandidateBarcodeLike(image.constImage(), &region, &isLike, &aligned), 0);
@@ -170,8 +171,14 @@ greyScene crispBars(std::initializer_list<double> columns) {
   return scene;
 }
 
-void paintDot(greyScene& scene) {  // 3 x 3 pixels on the scan row at column 170
-  scene.paint([](double x, double y) { return x >= 170 && x < 173 && y >= 134 && y < 137; }, 45);
+// Dots of 3 x 3 pixels on the scan row, at columns 166, 176, ...
+void paintDots(greyScene& scene, int32_t count) {
+  for (int32_t i = 0; i < count; ++i)
+    scene.paint(
+        [&](double x, double y) {
+          return std::abs(x - 167.5 - 10 * i) < 1.5 && std::abs(y - 135.5) < 1.5;
+        },
+        45);
 }
 
 bool findsBars(const greyScene& scene) {
@@ -183,17 +190,22 @@ bool findsBars(const greyScene& scene) {
 }
 
 TEST(Barcode, MostTriedBarsMustGiveASlope) {
-  greyScene three = crispBars({130, 150, 190}), two = crispBars({130, 150});
-  EXPECT_TRUE(findsBars(three));
-  EXPECT_FALSE(findsBars(two));  // two slopes are too few
-  paintDot(three);
-  paintDot(two);
-  EXPECT_TRUE(findsBars(three));  // 3 of 4 tries gave a slope
-  EXPECT_FALSE(findsBars(two));   // 2 of 3 do not suffice
-  // A first seed whose contour cannot be started ends the search: a thin line on a flat
-  // background peaks with four equal pixels around the seed.
-  three.paint([](double x, double) { return x >= 118 && x < 119; }, 100);
-  EXPECT_FALSE(findsBars(three));
+  // Each bar's left edge and each dot's is a try; dots give no straight side.
+  auto bars = [](std::initializer_list<double> columns, int32_t dots) {
+    greyScene scene = crispBars(columns);
+    paintDots(scene, dots);
+    return scene;
+  };
+  EXPECT_TRUE(findsBars(bars({130, 150, 190}, 0)));
+  EXPECT_FALSE(findsBars(bars({130, 150}, 0)));       // fewer than three slopes
+  EXPECT_FALSE(findsBars(bars({130, 150}, 1)));       // 2 of 3 tries
+  EXPECT_TRUE(findsBars(bars({130, 150, 190}, 1)));   // 3 of 4
+  EXPECT_FALSE(findsBars(bars({130, 150, 190}, 2)));  // 3 of 5 is not above 2 x 5 / 3
+  // A first seed whose contour cannot be started ends the search, although the bars after
+  // it would do: a thin line on a flat background peaks with four equal pixels around it.
+  greyScene lined = bars({130, 150, 190}, 0);
+  lined.paint([](double x, double) { return x >= 118 && x < 119; }, 100);
+  EXPECT_FALSE(findsBars(lined));
 }
 
 TEST(Barcode, FailuresLeaveTheOutputsAsTheyWere) {

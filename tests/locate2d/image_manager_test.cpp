@@ -38,7 +38,8 @@ TEST(ImageMemoryManager, HandsOutCopiesAddressedInTheirOwnPixels) {
   ASSERT_EQ(cimg_image_setLinearClientFromImageXform(fine.image(), &scaled), 0);
 
   cid2d_imageMemoryManager manager;
-  ASSERT_EQ(cid2d_imageMemoryManager_construct(&manager, coarse.constImage(), fine.constImage()), 0);
+  ASSERT_EQ(cid2d_imageMemoryManager_construct(&manager, coarse.constImage(), fine.constImage()),
+            0);
   cimg_imageConst handed[2];
   cimg_imageConst_constructUnbound(&handed[0]);
   cimg_imageConst_constructUnbound(&handed[1]);

@@ -83,11 +83,11 @@ int32_t cid2d_measureBarDirection(const cimg_imageConst* image, const cid2d_barS
       frame.failed(cimg_windowConst_init(&work, &workImage)))
     return frame.exit();
   int32_t numSeeds = 0;
-  if (frame.failed(scan.alongRow ? cid2d_getRowTrackingSeeds(work, work.y0 + work.height / 2,
-                                                             maxSeeds, 0, buffers.seeds, &numSeeds)
-                                 : cid2d_getColumnTrackingSeeds(work, work.x0 + work.width / 2,
-                                                                maxSeeds, 0, buffers.seeds,
-                                                                &numSeeds)))
+  if (frame.failed(scan.alongRow
+                       ? cid2d_getRowTrackingSeeds(work, work.y0 + work.height / 2, maxSeeds, 0,
+                                                   buffers.seeds, &numSeeds)
+                       : cid2d_getColumnTrackingSeeds(work, work.x0 + work.width / 2, maxSeeds, 0,
+                                                      buffers.seeds, &numSeeds)))
     return frame.exit();
 
   cbt_result boundary{};  // released harmlessly should its construction fail
@@ -98,7 +98,7 @@ int32_t cid2d_measureBarDirection(const cimg_imageConst* image, const cid2d_barS
   base.interpolate = 1;
   base.followOpen = 1;
   base.minPoints = 0;
-  cid2d_trackingParams limits;
+  cid2d_trackingParams limits;  // the point limit of the seeds' run parameters
   cid2d_trackingParams_init(&limits);
   limits.maxBoundaryPoints = maxBarPoints;
 
@@ -133,8 +133,9 @@ int32_t cid2d_measureBarDirection(const cimg_imageConst* image, const cid2d_barS
   if (numSlopes <= 2 * tries / 3 || numSlopes < 3) return frame.exit();
   std::sort(buffers.slopes, buffers.slopes + numSlopes, std::greater<int32_t>());
   direction->measured = true;
+  // The bars run along (slope / 1000, 1).
   direction->theta = std::atan2(1.0, buffers.slopes[numSlopes / 2] * 0.001);
-  direction->centre = cmath_vect{sumX * (1.0 / 16) * 0.5 / numSlopes,
-                                 sumY * (1.0 / 16) * 0.5 / numSlopes};
+  direction->centre =
+      cmath_vect{sumX * (1.0 / 16) * 0.5 / numSlopes, sumY * (1.0 / 16) * 0.5 / numSlopes};
   return frame.exit();
 }

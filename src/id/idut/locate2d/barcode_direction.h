@@ -17,7 +17,7 @@ struct cid2d_barScan {
 
 struct cid2d_barDirection {
   bool measured = false;
-  double theta = 0;  // bar direction: the direction angle of (slope / 1000, 1), in (0, pi)
+  double theta = 0;     // bar direction: the direction angle of (slope / 1000, 1), in (0, pi)
   cmath_vect centre{};  // mean midpoint of the bars' longest sides, pixels of the window
 };
 

@@ -82,7 +82,8 @@ extern "C" int32_t cid2d_getIsCandidateBarcodeLike(const cimg_imageConst* image,
 
   const cid2d_barScan scan{{cmath_double_floor(imageCentre.x) - 50 - window.x,
                             cmath_double_floor(imageCentre.y) - 50 - window.y, 100, 100},
-                           isSteep(alpha), std::min(20, cmath_double_round(length) / 2) / 2};
+                           isSteep(alpha),
+                           std::min(20, cmath_double_round(length) / 2) / 2};
   cid2d_barDirection bars;
   if (const int32_t status = cid2d_measureBarDirection(image, scan, &bars); status < 0)
     return status;
