@@ -140,8 +140,11 @@ TEST(Barcode, ADataMatrixInClutterIsNotBarLike) {
 }
 
 TEST(Barcode, FailuresLeaveTheOutputsAsTheyWere) {
-  const testImage image = barsAndDots({130, 150, 190}, 0), small(60, 60, 200);
-  const cid_region region = turnedRegion(70, 200, 0, {160, 160});
+  testImage image = barsAndDots({130, 150, 190}, 0), small(60, 60, 200);
+  // The region in client coordinates, 1000 pixels right of the image's.
+  const cmath_xformLinear shifted{{1, 0, 0, 1}, {1000, 0}};
+  cimg_image_setLinearClientFromImageXform(image.image(), &shifted);
+  const cid_region region = turnedRegion(70, 200, 0, {1160, 160});
   cmath_shapeAffineRect rect;
   cid_region aligned;
   int32_t found, isLike;

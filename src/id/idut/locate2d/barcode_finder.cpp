@@ -15,8 +15,7 @@ constexpr double pi = std::numbers::pi;
 
 // Whether two directions (radians in [0, 2 pi)) are parallel or opposite within 18 degrees.
 bool isAlong(double theta, double alpha) {
-  double d = std::abs(theta - alpha);
-  if (d > 2 * pi) d -= 2 * pi;
+  const double d = std::abs(theta - alpha);
   return d < pi / 10 || (pi - pi / 10 < d && d < pi + pi / 10);
 }
 
@@ -68,7 +67,8 @@ extern "C" int32_t cid2d_getIsCandidateBarcodeLike(const cimg_imageConst* image,
   if (const int32_t status = cimg_imageConst_getWindow(image, &window); status < 0) return status;
   cmath_xformLinear_mapPoint(&imageFromClient, &centre, &imageCentre);
 
-  // The region's y axis: its direction, and its length in the image sets the shortest side.
+  // The region's y axis: its direction, and its length in the image sets how long a bar's
+  // straight side must be.
   cidut_lineSeg axis;
   if (const int32_t status = cid_region_getYCenterSegment(region, &axis); status < 0) return status;
   cmath_vect axisVector, imageEnds[2];
@@ -87,15 +87,14 @@ extern "C" int32_t cid2d_getIsCandidateBarcodeLike(const cimg_imageConst* image,
   cid2d_barDirection bars;
   if (const int32_t status = cid2d_measureBarDirection(image, scan, &bars); status < 0)
     return status;
-  const double theta = cmath_radian_norm(bars.theta);
-  if (!bars.measured || !isAlong(theta, alpha)) return 0;
+  if (!bars.measured || !isAlong(bars.theta, alpha)) return 0;
 
   // The region turned about its centre onto the bars.
   cmath_matrix rotation;
   cmath_vect turnedCentre, shift;
   cmath_xformLinear turn;
   cid_region aligned;
-  cmath_matrix_initRotationScale(&rotation, theta - alpha, 1.0);
+  cmath_matrix_initRotationScale(&rotation, bars.theta - alpha, 1.0);
   cmath_matrix_mapPoint(&rotation, &centre, &turnedCentre);
   cmath_vect_initSubtract(&shift, &centre, &turnedCentre);
   cmath_xformLinear_initMatrixTrans(&turn, &rotation, &shift);
