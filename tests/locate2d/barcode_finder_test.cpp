@@ -176,8 +176,8 @@ TEST(Barcode, ColumnSeedsPeakStrictlyAboveFourteen) {
     EXPECT_EQ(cid2d_getColumnTrackingSeeds(window, 5, 2, 0, seeds, &count), 0);
     return count;
   };
-  const cid2d_trackingSeed expected{3,    9,   90,  (100 + 130 + 160 + 190) / 4, 5, 1, 768,
-                                    2816, 768, 2048};
+  // Strength 190 - 100, mean of rows 8 to 11, the column as scan index, start row 11, end 8.
+  const cid2d_trackingSeed expected{3, 9, 90, 145, 5, 1, 3 * 256, 11 * 256, 3 * 256, 8 * 256};
   EXPECT_EQ(seedsOf(130, 160, 190), 1);
   EXPECT_EQ(std::memcmp(&seeds[0], &expected, sizeof expected), 0);
   EXPECT_EQ(seedsOf(105, 110, 115), 1);  // 15
