@@ -1,4 +1,4 @@
-// Seed scanners: strong edges on given image rows become tracking seeds.
+// Seed scanners: strong edges on given image rows (or one column) become tracking seeds.
 #include <algorithm>
 #include <cmath>
 
@@ -107,6 +107,26 @@ int32_t cid2d_getRowTrackingSeeds(const cimg_windowConst& window, int32_t y, int
               seeds[count++] = seed;
               return count < maxSeeds;
             });
+  }
+  if (sort) cid2d_sortSeeds(seeds, seeds + count);
+  *numSeeds = count;
+  return 0;
+}
+
+int32_t cid2d_getColumnTrackingSeeds(const cimg_windowConst& window, int32_t x, int32_t maxSeeds,
+                                     int32_t sort, cid2d_trackingSeed* seeds, int32_t* numSeeds) {
+  *numSeeds = 0;
+  const int32_t c = x - window.x0;
+  if (c <= 0 || c >= window.width - 3) return 0;
+  constexpr int32_t fixedThreshold = 15;  // strengths above 14
+  const uint8_t* column = static_cast<const uint8_t*>(window.pixels) + c;
+  const ptrdiff_t stride = window.stride;
+  ccEdgePeak peak(1000, true);
+  int32_t count = 0;
+  for (int32_t y = 2; y < window.height - 6 && count < maxSeeds; ++y) {
+    const int32_t g = abs(column[(y + 3) * stride] - column[y * stride]);
+    if (peak.push(g, fixedThreshold))
+      seeds[count++] = cid2d_columnSeed(column, stride, c, y, peak.peak(), x);
   }
   if (sort) cid2d_sortSeeds(seeds, seeds + count);
   *numSeeds = count;
