@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: all build test sanitize demo bench clean
+.PHONY: all build test sanitize demo bench scenes clean
 
 all: build
 
@@ -25,6 +25,14 @@ demo:
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	$(CMAKE) --build build -j $(JOBS) --target idut_cli
 	build/tools/idut locate data/labels.pgm --overlay build/labels-overlay.png
+
+# Writes the scored ring-finder and barcode scene sets (README, "Rings and barcodes") into
+# SCENES, a temporary folder by default.
+SCENES ?= $(or $(TMPDIR),/tmp)/idut-scenes
+scenes:
+	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CMAKE) --build build -j $(JOBS) --target make_scenes idut_cli
+	build/tools/make_scenes $(SCENES)
 
 clean:
 	rm -rf build build-sanitize

@@ -13,6 +13,7 @@
 
 #include "image_file.h"
 #include "support/datamatrix.h"
+#include "support/symbols.h"
 #include "support/synthetic.h"
 
 namespace {
@@ -61,10 +62,14 @@ class IdutCli : public ::testing::Test {
     greyScene scene(240, 200, 220);
     paintDataMatrix(scene, 14, 14, 6.0, 0.4, {120, 100}, 30, 5);
     scene.gaussianBlur(0.6);
-    image_ = (dir_ / "symbol.pgm").string();
-    std::ofstream out(image_, std::ios::binary);
-    out << "P5 240 200 255\n";
+    image_ = writePgm("symbol.pgm", scene);
+  }
+  std::string writePgm(const std::string& name, const greyScene& scene) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    out << "P5 " << scene.width << " " << scene.height << " 255\n";
     for (const double g : scene.grey) out.put(char(std::lround(std::clamp(g, 0.0, 255.0))));
+    return path;
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -145,6 +150,41 @@ TEST_F(IdutCli, BinarizeAndThreshold) {
   EXPECT_TRUE(std::regex_match(r.output, line)) << r.output;
   expectUsageErrors({"binarize --method 6 --out o.png x.pgm",
                      "binarize --region 1,2,3 --out o.png x.pgm", "threshold"});
+}
+
+TEST_F(IdutCli, RingsAndBarcodes) {
+  greyScene rings(200, 160, 210);
+  cmath_vect corners[4];
+  turnedRectangle({100, 80}, 49, 49, 0.3, corners);
+  paintModules(rings, ringFinderModules(1, 3), corners, 40);
+  runResult r = run("locate --symbol pdp --json " + writePgm("ring.pgm", rings));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find(R"("found": [{"corners": [[)"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("}, {"), std::string::npos) << r.output;  // one ring only
+  EXPECT_EQ(r.output.find("rows"), std::string::npos) << r.output;
+
+  // Bars at 60 degrees: the barcode's x axis (across the bars) at -30 degrees.
+  moduleGrid bars;
+  if (!zintModules(zintCode128, "IDUT42", &bars)) {
+    bars.rows = 1;
+    bars.columns = 60;
+    for (int32_t i = 0; i < 60; ++i) bars.dark.push_back((i * 7 / 5) % 3 == 0);
+  }
+  greyScene barcode(320, 240, 205);
+  turnedRectangle({160, 120}, 2.5 * bars.columns, 110, -M_PI / 6, corners);
+  paintModules(barcode, bars, corners, 35);
+  barcode.gaussianBlur(0.6);
+  const std::string region = "--region 110,70,210,70,110,170";
+  r = run("barcode --json " + region + " " + writePgm("bars.pgm", barcode));
+  ASSERT_EQ(r.status, 0) << r.output;
+  std::smatch angle;
+  ASSERT_TRUE(std::regex_search(r.output, angle, std::regex(R"("barAngle": ([0-9.]+))")))
+      << r.output;
+  EXPECT_NEAR(std::stod(angle[1]), 60.0, 2.0) << r.output;
+  EXPECT_NE(r.output.find(R"("found": 1)"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(R"("region": {"barLike": 0)"), std::string::npos) << r.output;
+  expectUsageErrors({"locate --symbol qr x.pgm", "barcode", "barcode --region 1,2 x.pgm",
+                     "barcode --overlay o.png a.pgm b.pgm"});
 }
 
 TEST_F(IdutCli, UsageAndErrors) {

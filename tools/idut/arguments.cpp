@@ -2,6 +2,8 @@
 #include "arguments.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 bool idut_parseInt(const std::string& text, int32_t low, int32_t high, int32_t* value) {
@@ -10,6 +12,18 @@ bool idut_parseInt(const std::string& text, int32_t low, int32_t high, int32_t* 
   const long v = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high) return false;
   *value = int32_t(v);
+  return true;
+}
+
+bool idut_parseCorners(const std::string& text, cmath_shapeAffineRect* rect) {
+  double v[6];
+  char tail;
+  if (std::sscanf(text.c_str(), "%lf,%lf,%lf,%lf,%lf,%lf%c", &v[0], &v[1], &v[2], &v[3], &v[4],
+                  &v[5], &tail) != 6)
+    return false;
+  for (const double x : v)
+    if (!std::isfinite(x)) return false;
+  *rect = cmath_shapeAffineRect{{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
   return true;
 }
 

@@ -7,8 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "kit/shapes.h"
+
 // A whole number in low .. high, the whole text; false for anything else.
 bool idut_parseInt(const std::string& text, int32_t low, int32_t high, int32_t* value);
+
+// "X,Y,X,Y,X,Y": the corners Po, Px and Py of a region, finite numbers.
+bool idut_parseCorners(const std::string& text, cmath_shapeAffineRect* rect);
 
 // What an option setter makes of one option.
 enum class idut_optionResult { taken, unknown, badValue };

@@ -4,62 +4,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "ci_id/priv/ci_idut/geometry.h"
-#include "ci_id/priv/ci_idut/locate2d.h"
 #include "clock_tracks.h"
 #include "far_sides.h"
 #include "module_grid.h"
+#include "search_state.h"
 #include "symbol_polarity.h"
 
 namespace {
-
-// Claimed regions are painted this much wider (client units, half on each side), so that
-// seeds on a found symbol's outer edge are not tried again.
-constexpr double claimMargin = 4.0;
-
-// The search state a reader keeps for one image, released with the object.
-class ccSearchState {
- public:
-  ccSearchState() {
-    cid2d_trackingResult_construct(&result);
-    cimg_image_constructUnbound(&visits_);
-  }
-  ~ccSearchState() {
-    if (maskBuilt_) cid_mask_destruct(&mask_);
-    cimg_image_destruct(&visits_);
-    cid2d_trackingResult_destruct(&result);
-  }
-  ccSearchState(const ccSearchState&) = delete;
-  ccSearchState& operator=(const ccSearchState&) = delete;
-
-  int32_t buildMask(const cimg_image* image) {
-    const int32_t status = cid_mask_construct(&mask_, image);
-    maskBuilt_ = status >= 0;
-    return status;
-  }
-  // A zeroed visit map with one byte per 4 x 4 block of a width x height window.
-  int32_t clearVisits(int32_t width, int32_t height) {
-    if (const int32_t status =
-            cimg_image_assignNew(&visits_, CIMG_TYPE_8, (width + 3) / 4, (height + 3) / 4);
-        status < 0)
-      return status;
-    cimg_window window;
-    if (const int32_t status = cimg_window_init(&window, &visits_); status < 0) return status;
-    for (int32_t y = 0; y < window.height; ++y)
-      std::fill_n(cimg_window_row<uint8_t>(&window, y), window.width, uint8_t{0});
-    return 0;
-  }
-
-  cid_mask* mask() { return &mask_; }
-  cimg_image* visits() { return &visits_; }
-
-  cid2d_trackingResult result;
-
- private:
-  cid_mask mask_;
-  bool maskBuilt_ = false;
-  cimg_image visits_;
-};
 
 // Whether a pass starts on a fresh visit map: the first pass, the adaptive pass (its map
 // values mean something else) and any pass after an adaptive one.
@@ -104,15 +55,6 @@ idut_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult& 
 bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed& previous) {
   return seed.scanIndex > previous.scanIndex ||
          (seed.scanIndex == previous.scanIndex && seed.x > previous.x);
-}
-
-int32_t claim(cid_mask* mask, const idut_symbol& symbol) {
-  cid_region region;
-  if (const int32_t status = cid_region_initPoPxPyPopp(
-          &region, &symbol.corners[0], &symbol.corners[1], &symbol.corners[3], &symbol.corners[2]);
-      status < 0)
-    return status;
-  return cid_mask_appendRegion(mask, &region, claimMargin);
 }
 
 }  // namespace
@@ -167,7 +109,7 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
   if (const int32_t status = state.buildMask(image); status < 0) return status;
   cmath_xformLinear identity;
   cmath_xformLinear_initIdentity(&identity);
-  cid2d_trackingResult& result = state.result;
+  cid2d_trackingResult& result = state.result();
 
   for (size_t i = 0; i < options.passes.size(); ++i) {
     const idut_pass pass = options.passes[i];
@@ -203,7 +145,7 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
           !idut_measureModuleGrid(image, &symbol))
         continue;
       symbols->push_back(symbol);
-      if (const int32_t claimed = claim(state.mask(), symbol); claimed < 0) return claimed;
+      if (const int32_t claimed = state.claim(symbol.corners); claimed < 0) return claimed;
     }
   }
   return 0;

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "arguments.h"
+#include "barcode_command.h"
 #include "edges_command.h"
 #include "image_file.h"
 #include "json.h"
 #include "locate_all.h"
+#include "locate_rings.h"
 #include "overlay.h"
 #include "prep_commands.h"
 
@@ -64,17 +66,27 @@ void printUsage(FILE* out) {
       "  --passes LIST      the passes in order, comma-separated: rows, low-contrast,\n"
       "                     adaptive [%s]\n"
       "  --border-touch     accept symbols cut by the image border\n"
+      "  --symbol S         datamatrix, or pdp: ring-finder symbols (nested square rings, as\n"
+      "                     QR Code's finders and Aztec Code's bull's-eye), each ring reported\n"
+      "                     as its quadrilateral without modules; --row-spacing [%d],\n"
+      "                     --min-size, --max-size and --json apply [datamatrix]\n"
+      "  --three-sides      pdp: also complete rings seen on three sides only (other\n"
+      "                     squarish shapes, DataMatrix symbols among them, may pass)\n"
       "  -h, --help         this text\n"
       "\n"
       "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n"
       "\n"
       "Other commands (each with --help): idut edges (edge operators), idut binarize\n"
-      "(black and white), idut threshold (grey-level statistics).\n",
-      d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str());
+      "(black and white), idut threshold (grey-level statistics), idut barcode (bar\n"
+      "direction of a linear barcode).\n",
+      d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str(),
+      idut_ringOptions{}.rowSpacing);
 }
 
 struct locateCommand {
   idut_locateOptions options;
+  idut_ringOptions ringOptions;
+  bool rings = false;  // --symbol pdp
   bool json = false;
   std::string overlay;
   std::vector<std::string> images;
@@ -155,6 +167,7 @@ void addPass(locateCommand* command, idut_pass pass) {
 const flagOption flagOptions[] = {
     {"--json", [](locateCommand* c) { c->json = true; }},
     {"--border-touch", [](locateCommand* c) { c->options.allowBorderTouch = 1; }},
+    {"--three-sides", [](locateCommand* c) { c->ringOptions.tryThreeSides = true; }},
     {"--low-contrast", [](locateCommand* c) { addPass(c, idut_passLowContrast); }},
     {"--adaptive", [](locateCommand* c) { addPass(c, idut_passAdaptive); }},
 };
@@ -164,12 +177,17 @@ const valueOption valueOptions[] = {
      [](const std::string& v, locateCommand* c) { return !(c->overlay = v).empty(); }},
     {"--row-spacing", "a whole number of pixels, 1 to 1000",
      [](const std::string& v, locateCommand* c) {
-       return idut_parseInt(v, 1, 1000, &c->options.rowSpacing);
+       return idut_parseInt(v, 1, 1000, &c->options.rowSpacing) &&
+              idut_parseInt(v, 1, 1000, &c->ringOptions.rowSpacing);
      }},
     {"--min-size", "a positive number of pixels",
-     [](const std::string& v, locateCommand* c) { return parsePositive(v, &c->options.minSize); }},
+     [](const std::string& v, locateCommand* c) {
+       return parsePositive(v, &c->options.minSize) && parsePositive(v, &c->ringOptions.minSize);
+     }},
     {"--max-size", "a positive number of pixels",
-     [](const std::string& v, locateCommand* c) { return parsePositive(v, &c->options.maxSize); }},
+     [](const std::string& v, locateCommand* c) {
+       return parsePositive(v, &c->options.maxSize) && parsePositive(v, &c->ringOptions.maxSize);
+     }},
     {"--shape", "any, square, rectangular or ROWSxCOLS",
      [](const std::string& v, locateCommand* c) {
        return parseShape(v, &c->options.symbolRows, &c->options.symbolCols);
@@ -181,6 +199,11 @@ const valueOption valueOptions[] = {
     {"--min-score", "a score, 0 to 1000",
      [](const std::string& v, locateCommand* c) {
        return idut_parseInt(v, 0, 1000, &c->options.minScore);
+     }},
+    {"--symbol", "datamatrix or pdp",
+     [](const std::string& v, locateCommand* c) {
+       c->rings = v == "pdp";
+       return v == "pdp" || v == "datamatrix";
      }},
     {"--passes", "a comma-separated list of rows, low-contrast, adaptive",
      [](const std::string& v, locateCommand* c) { return parsePasses(v, &c->options.passes); }},
@@ -230,27 +253,33 @@ bool parseLocate(const std::vector<std::string>& args, locateCommand* command, s
   return error->empty();
 }
 
-void printJson(const std::string& path, double ms, const std::vector<idut_symbol>& symbols) {
+// Rings have no module grid: rows, cols and pitch are left out for them.
+void printJson(const std::string& path, double ms, const std::vector<idut_symbol>& symbols,
+               bool withGrid) {
   std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": [", idut_jsonString(path).c_str(), ms);
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idut_symbol& s = symbols[i];
     std::printf("%s{\"corners\": [", i ? ", " : "");
     for (int32_t k = 0; k < 4; ++k)
       std::printf("%s[%.3f, %.3f]", k ? ", " : "", s.corners[k].x, s.corners[k].y);
-    std::printf("], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d, "
-                "\"rows\": %d, \"cols\": %d, \"pitch\": %.3f}",
-                s.score, s.threshold, s.fourthCornerInferred, s.rows, s.cols, s.pitch);
+    std::printf("], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d", s.score,
+                s.threshold, s.fourthCornerInferred);
+    if (withGrid)
+      std::printf(", \"rows\": %d, \"cols\": %d, \"pitch\": %.3f", s.rows, s.cols, s.pitch);
+    std::printf("}");
   }
   std::printf("]}\n");
 }
 
-void printTable(const std::string& path, double ms, const std::vector<idut_symbol>& symbols) {
+void printTable(const std::string& path, double ms, const std::vector<idut_symbol>& symbols,
+                bool withGrid) {
   std::printf("%s: %zu symbol%s, %.1f ms\n", path.c_str(), symbols.size(),
               symbols.size() == 1 ? "" : "s", ms);
   if (symbols.empty()) return;
   std::printf(
       "   #  score  grey  L corner          x-side end        opposite          "
-      "y-side end        4th corner  modules   pitch\n");
+      "y-side end        4th corner%s\n",
+      withGrid ? "  modules   pitch" : "");
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idut_symbol& s = symbols[i];
     std::printf("%4zu  %5d  %4d", i + 1, s.score, s.threshold);
@@ -259,10 +288,13 @@ void printTable(const std::string& path, double ms, const std::vector<idut_symbo
       std::snprintf(point, sizeof point, "(%.1f, %.1f)", c.x, c.y);
       std::printf("  %-16s", point);
     }
-    char modules[24];
-    std::snprintf(modules, sizeof modules, "%dx%d", s.rows, s.cols);
-    std::printf("  %-10s  %-7s  %6.2f\n", s.fourthCornerInferred ? "inferred" : "measured", modules,
-                s.pitch);
+    std::printf("  %-10s", s.fourthCornerInferred ? "inferred" : "measured");
+    if (withGrid) {
+      char modules[24];
+      std::snprintf(modules, sizeof modules, "%dx%d", s.rows, s.cols);
+      std::printf("  %-7s  %6.2f", modules, s.pitch);
+    }
+    std::printf("\n");
   }
 }
 
@@ -276,7 +308,9 @@ bool locateOne(const locateCommand& command, const std::string& path) {
   }
   std::vector<idut_symbol> symbols;
   const auto start = std::chrono::steady_clock::now();
-  const int32_t status = idut_locateAll(image.image(), command.options, &symbols);
+  const int32_t status = command.rings
+                             ? idut_locateRings(image.image(), command.ringOptions, &symbols)
+                             : idut_locateAll(image.image(), command.options, &symbols);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (status < 0) {
@@ -285,12 +319,12 @@ bool locateOne(const locateCommand& command, const std::string& path) {
     return false;
   }
   if (command.json)
-    printJson(path, ms, symbols);
+    printJson(path, ms, symbols, !command.rings);
   else
-    printTable(path, ms, symbols);
+    printTable(path, ms, symbols, !command.rings);
   if (!command.overlay.empty()) {
     idut_rgbPicture picture = idut_rgbPicture_fromGrey(image.image());
-    idut_drawSymbols(&picture, symbols);
+    idut_drawSymbols(&picture, symbols, !command.rings);
     if (!idut_writePng(command.overlay, picture, &error)) {
       std::fprintf(stderr, "idut: %s\n", error.c_str());
       return false;
@@ -329,7 +363,8 @@ int main(int argc, char** argv) {
   const command commands[] = {{"locate", printUsage, locate},
                               {"edges", idut_printEdgesUsage, idut_edgesCommand},
                               {"binarize", idut_printBinarizeUsage, idut_binarizeCommand},
-                              {"threshold", idut_printThresholdUsage, idut_thresholdCommand}};
+                              {"threshold", idut_printThresholdUsage, idut_thresholdCommand},
+                              {"barcode", idut_printBarcodeUsage, idut_barcodeCommand}};
   for (const command& c : commands) {
     if (args[0] != c.name) continue;
     const std::vector<std::string> rest(args.begin() + 1, args.end());

@@ -48,14 +48,24 @@ void line(idut_rgbPicture* picture, const cmath_vect& a, const cmath_vect& b, do
 
 }  // namespace
 
-void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idut_symbol>& symbols) {
+void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idut_symbol>& symbols,
+                      bool markL) {
   const double radius = penRadius(*picture);
   for (const idut_symbol& s : symbols) {
     const cmath_vect* c = s.corners;
-    line(picture, c[1], c[2], radius, quadColour);
-    line(picture, c[2], c[3], radius, quadColour);
+    idut_drawQuadrilateral(picture, c);
+    if (!markL) continue;
     line(picture, c[0], c[1], radius * 1.5, legColour);
     line(picture, c[0], c[3], radius * 1.5, legColour);
     stamp(picture, c[0].x, c[0].y, radius * 4, legColour);
   }
+}
+
+void idut_drawQuadrilateral(idut_rgbPicture* picture, const cmath_vect corners[4]) {
+  const double radius = penRadius(*picture);
+  for (int32_t k = 0; k < 4; ++k) line(picture, corners[k], corners[(k + 1) % 4], radius, quadColour);
+}
+
+void idut_drawMarker(idut_rgbPicture* picture, const cmath_vect& from, const cmath_vect& to) {
+  line(picture, from, to, penRadius(*picture) * 1.5, legColour);
 }

@@ -40,19 +40,6 @@ struct binarizeOptions {
   std::string image;
 };
 
-// "X,Y,X,Y,X,Y": the corners Po, Px and Py.
-bool parseCorners(const std::string& text, cmath_shapeAffineRect* rect) {
-  double v[6];
-  char tail;
-  if (std::sscanf(text.c_str(), "%lf,%lf,%lf,%lf,%lf,%lf%c", &v[0], &v[1], &v[2], &v[3], &v[4],
-                  &v[5], &tail) != 6)
-    return false;
-  for (const double x : v)
-    if (!std::isfinite(x)) return false;
-  *rect = cmath_shapeAffineRect{{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
-  return true;
-}
-
 // The value of one option into *options.
 idut_optionResult setBinarizeOption(const std::string& name, const std::string& value,
                                     binarizeOptions* options) {
@@ -63,7 +50,7 @@ idut_optionResult setBinarizeOption(const std::string& name, const std::string& 
   else if (name == "--method")
     good = idut_parseInt(value, 0, 5, &options->method);
   else if (name == "--region")
-    good = (options->region = value) == "first" || parseCorners(value, &corners);
+    good = (options->region = value) == "first" || idut_parseCorners(value, &corners);
   else if (name == "--offset")
     good = idut_parseInt(value, 0, 255, &options->offset);
   else if (name == "--box")
@@ -92,7 +79,7 @@ bool parseBinarize(const std::vector<std::string>& args, binarizeOptions* option
 // The region of --region: the given corners, or those of the first symbol found.
 bool symbolRegion(const binarizeOptions& options, const cimg_image* image,
                   cmath_shapeAffineRect* rect) {
-  if (options.region != "first") return parseCorners(options.region, rect);
+  if (options.region != "first") return idut_parseCorners(options.region, rect);
   std::vector<idut_symbol> symbols;
   if (idut_locateAll(image, idut_locateOptions{}, &symbols) < 0 || symbols.empty()) {
     std::fprintf(stderr, "idut: %s: no symbol found for --region first\n", options.image.c_str());

@@ -1,0 +1,256 @@
+// `idut barcode IMAGE...`: the library's one-barcode finder and barcode-likeness test.
+#include "barcode_command.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "arguments.h"
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "ci_id/priv/ci_idut/prep.h"
+#include "image_file.h"
+#include "json.h"
+#include "overlay.h"
+
+namespace {
+
+struct barcodeOptions {
+  bool json = false;
+  bool withRegion = false;
+  cmath_shapeAffineRect region{};  // Po, Px, Py of --region
+  std::string overlay;
+  std::vector<std::string> images;
+};
+
+// What was measured on one image.
+struct barcodeFinding {
+  int32_t found = 0;
+  cmath_shapeAffineRect rect{};
+  int32_t isLike = 0;
+  cid_region aligned{};
+  double ms = 0.0;
+};
+
+// The bars' direction in degrees from the image's x axis, clockwise on screen, in
+// [0, 180): the finder's rectangle has its x side across the bars.
+double barAngleDegrees(const cmath_shapeAffineRect& rect) {
+  const double xSide = std::atan2(rect.px.y - rect.po.y, rect.px.x - rect.po.x);
+  const double degrees = xSide * 180.0 / M_PI + 90.0;
+  return degrees - 180.0 * std::floor(degrees / 180.0);
+}
+
+// The four corners of an affine rectangle in perimeter order.
+void rectCorners(const cmath_shapeAffineRect& rect, cmath_vect corners[4]) {
+  corners[0] = rect.po;
+  corners[1] = rect.px;
+  corners[2] = cmath_vect{rect.px.x + rect.py.x - rect.po.x, rect.px.y + rect.py.y - rect.po.y};
+  corners[3] = rect.py;
+}
+
+void regionCorners(const cid_region& region, cmath_vect corners[4]) {
+  corners[0] = region.Po;
+  corners[1] = region.Px;
+  corners[2] = region.Popp;
+  corners[3] = region.Py;
+}
+
+bool parseBarcode(const std::vector<std::string>& args, barcodeOptions* options,
+                  std::string* error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--json") {
+      options->json = true;
+    } else if (arg == "--region" || arg == "--overlay") {
+      if (i + 1 == args.size()) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      const std::string& value = args[++i];
+      if (arg == "--overlay") {
+        options->overlay = value;
+      } else if (!(options->withRegion = idut_parseCorners(value, &options->region))) {
+        *error = "bad value '" + value + "' for --region: X,Y,X,Y,X,Y (Po, Px, Py)";
+        return false;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      *error = "unknown option " + arg;
+      return false;
+    } else {
+      options->images.push_back(arg);
+    }
+  }
+  if (options->images.empty())
+    *error = "no IMAGE given";
+  else if (!options->overlay.empty() && options->images.size() != 1)
+    *error = "--overlay takes exactly one IMAGE";
+  return error->empty();
+}
+
+int32_t measure(const cimg_image* image, const barcodeOptions& options, barcodeFinding* finding) {
+  const auto start = std::chrono::steady_clock::now();
+  const cimg_imageConst* source = cimg_image_asConst(image);
+  if (const int32_t status = cid2d_findOneBarcode(source, &finding->rect, &finding->found);
+      status < 0)
+    return status;
+  // The finder scans one row: bars within about 20 degrees of it give it too few
+  // crossings. The transposed image turns them upright; its rectangle comes back in its
+  // own pixels, x and y swapped.
+  if (!finding->found) {
+    ccGreyImage transposed;
+    if (const int32_t status = cidut_ip_pelTranspose8(source, transposed.image()); status < 0)
+      return status;
+    if (const int32_t status = cid2d_findOneBarcode(cimg_image_asConst(transposed.image()),
+                                                    &finding->rect, &finding->found);
+        status < 0)
+      return status;
+    for (cmath_vect* p : {&finding->rect.po, &finding->rect.px, &finding->rect.py})
+      std::swap(p->x, p->y);
+  }
+  if (options.withRegion) {
+    cid_region region;
+    if (const int32_t status = cid_region_initAffineRect(&region, &options.region, nullptr);
+        status < 0)
+      return status;
+    if (const int32_t status =
+            cid2d_getIsCandidateBarcodeLike(source, &region, &finding->isLike, &finding->aligned);
+        status < 0)
+      return status;
+  }
+  finding->ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+  return 0;
+}
+
+void printCorners(const cmath_vect corners[4], bool json) {
+  for (int32_t k = 0; k < 4; ++k) {
+    if (json)
+      std::printf("%s[%.3f, %.3f]", k ? ", " : "", corners[k].x, corners[k].y);
+    else
+      std::printf(" (%.1f, %.1f)", corners[k].x, corners[k].y);
+  }
+}
+
+void printFinding(const std::string& path, const barcodeOptions& options,
+                  const barcodeFinding& f) {
+  cmath_vect corners[4];
+  if (options.json) {
+    std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": %d", idut_jsonString(path).c_str(), f.ms,
+                f.found);
+    if (f.found) {
+      rectCorners(f.rect, corners);
+      std::printf(", \"barAngle\": %.3f, \"corners\": [", barAngleDegrees(f.rect));
+      printCorners(corners, true);
+      std::printf("]");
+    }
+    if (options.withRegion) {
+      regionCorners(f.aligned, corners);
+      std::printf(", \"region\": {\"barLike\": %d, \"aligned\": [", f.isLike);
+      printCorners(corners, true);
+      std::printf("]}");
+    }
+    std::printf("}\n");
+    return;
+  }
+  std::printf("%s: ", path.c_str());
+  if (f.found) {
+    rectCorners(f.rect, corners);
+    std::printf("bars at %.1f degrees, rectangle", barAngleDegrees(f.rect));
+    printCorners(corners, false);
+  } else {
+    std::printf("no bar direction measured");
+  }
+  std::printf(", %.2f ms\n", f.ms);
+  if (options.withRegion) {
+    std::printf("  region: %s", f.isLike ? "bar-like, turned onto the bars:" : "not bar-like");
+    if (f.isLike) {
+      regionCorners(f.aligned, corners);
+      printCorners(corners, false);
+    }
+    std::printf("\n");
+  }
+}
+
+bool drawOverlay(const cimg_image* image, const barcodeOptions& options, const barcodeFinding& f,
+                 std::string* error) {
+  idut_rgbPicture picture = idut_rgbPicture_fromGrey(image);
+  cmath_vect corners[4];
+  if (f.found) {
+    rectCorners(f.rect, corners);
+    idut_drawQuadrilateral(&picture, corners);
+    // A line along the bars through the rectangle's centre.
+    const double angle = barAngleDegrees(f.rect) * M_PI / 180.0;
+    const cmath_vect centre{(corners[0].x + corners[2].x) / 2, (corners[0].y + corners[2].y) / 2};
+    const cmath_vect along{50 * std::cos(angle), 50 * std::sin(angle)};
+    idut_drawMarker(&picture, {centre.x - along.x, centre.y - along.y},
+                    {centre.x + along.x, centre.y + along.y});
+  }
+  if (f.isLike) {
+    regionCorners(f.aligned, corners);
+    idut_drawQuadrilateral(&picture, corners);
+  }
+  return idut_writePng(options.overlay, picture, error);
+}
+
+bool barcodeOne(const barcodeOptions& options, const std::string& path) {
+  ccGreyImage image;
+  std::string error;
+  if (!idut_readGreyImage(path, &image, &error)) {
+    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    return false;
+  }
+  barcodeFinding finding;
+  if (const int32_t status = measure(image.image(), options, &finding); status < 0) {
+    std::fprintf(stderr, "idut: %s: the barcode search failed with status 0x%08x\n", path.c_str(),
+                 uint32_t(status));
+    return false;
+  }
+  printFinding(path, options, finding);
+  if (!options.overlay.empty() && !drawOverlay(image.image(), options, finding, &error)) {
+    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    return false;
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+}  // namespace
+
+void idut_printBarcodeUsage(FILE* out) {
+  std::fprintf(
+      out,
+      "usage: idut barcode [options] IMAGE...\n"
+      "\n"
+      "Measures the direction of the bars of a linear barcode that crosses the middle of\n"
+      "each image (8-bit PGM or PNG): the bars crossed by a scan line through a 100 x 50\n"
+      "pixel window at the image's centre are tracked as contours, and the median slope of\n"
+      "their longest straight sides is the direction (bars near the scan line's direction\n"
+      "are measured on the transposed image). Reports the angle of the bars (degrees\n"
+      "from the x axis, clockwise on screen, 0 to 180) and the finder's rectangle across\n"
+      "the bars through their middle: as long as the image is wide, 100 pixels high.\n"
+      "\n"
+      "options:\n"
+      "  --region X,Y,X,Y,X,Y  also run the library's likeness test on the region with\n"
+      "                     corners Po, Px, Py: bar-like when the bars, measured in a\n"
+      "                     100 x 100 window at the region's centre, run within 18 degrees\n"
+      "                     of its y axis (Po to Py); print it turned about its centre onto\n"
+      "                     the bars when they do\n"
+      "  --json             one JSON line per image: {\"image\", \"ms\", \"found\", \"barAngle\",\n"
+      "                     \"corners\", \"region\": {\"barLike\", \"aligned\"}}\n"
+      "  --overlay OUT.png  draw the rectangle, a line along the bars and the turned region\n"
+      "                     (one IMAGE only)\n"
+      "\n"
+      "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n");
+}
+
+int idut_barcodeCommand(const std::vector<std::string>& args) {
+  barcodeOptions options;
+  std::string error;
+  if (!parseBarcode(args, &options, &error)) {
+    std::fprintf(stderr, "idut barcode: %s\n(idut barcode --help for usage)\n", error.c_str());
+    return 2;
+  }
+  bool allDone = true;
+  for (const std::string& path : options.images) allDone = barcodeOne(options, path) && allDone;
+  return allDone ? 0 : 1;
+}

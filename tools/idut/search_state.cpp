@@ -1,0 +1,58 @@
+// What a find-all loop keeps for one image.
+#include "search_state.h"
+
+#include <algorithm>
+
+namespace {
+
+// Claimed regions are painted this much wider (client units, half on each side).
+constexpr double claimMargin = 4.0;
+
+}  // namespace
+
+ccSearchState::ccSearchState() {
+  cid2d_trackingResult_construct(&found.tracking);
+  found.trackCount = 0;
+  cimg_image_constructUnbound(&visits_);
+}
+
+ccSearchState::~ccSearchState() {
+  if (maskBuilt_) cid_mask_destruct(&mask_);
+  cimg_image_destruct(&visits_);
+  cid2d_trackingResult_destruct(&found.tracking);
+}
+
+int32_t ccSearchState::buildMask(const cimg_image* image) {
+  const int32_t status = cid_mask_construct(&mask_, image);
+  maskBuilt_ = status >= 0;
+  return status;
+}
+
+int32_t ccSearchState::clearVisits(int32_t width, int32_t height) {
+  if (const int32_t status =
+          cimg_image_assignNew(&visits_, CIMG_TYPE_8, (width + 3) / 4, (height + 3) / 4);
+      status < 0)
+    return status;
+  cimg_window window;
+  if (const int32_t status = cimg_window_init(&window, &visits_); status < 0) return status;
+  for (int32_t y = 0; y < window.height; ++y)
+    std::fill_n(cimg_window_row<uint8_t>(&window, y), window.width, uint8_t{0});
+  return 0;
+}
+
+int32_t ccSearchState::claim(const cmath_vect corners[4]) {
+  cid_region region;
+  if (const int32_t status =
+          cid_region_initPoPxPyPopp(&region, &corners[0], &corners[1], &corners[3], &corners[2]);
+      status < 0)
+    return status;
+  return cid_mask_appendRegion(&mask_, &region, claimMargin);
+}
+
+void ccSearchState::markVisited(int32_t x, int32_t y) {
+  cimg_window window;
+  if (cimg_window_init(&window, &visits_) < 0) return;
+  const int32_t bx = x >> 2, by = y >> 2;
+  if (bx >= 0 && by >= 0 && bx < window.width && by < window.height)
+    cimg_window_row<uint8_t>(&window, by)[bx] = 1;
+}

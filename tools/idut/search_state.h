@@ -1,0 +1,37 @@
+// What a find-all loop keeps for one image while it calls the library's searches: the
+// mask of claimed regions, the visit map of tracked edges and the search result.
+#pragma once
+
+#include <stdint.h>
+
+#include "ci_id/priv/ci_idut/geometry.h"
+#include "ci_id/priv/ci_idut/locate2d.h"
+
+class ccSearchState {
+ public:
+  ccSearchState();
+  ~ccSearchState();
+  ccSearchState(const ccSearchState&) = delete;
+  ccSearchState& operator=(const ccSearchState&) = delete;
+
+  // The mask of the image, with nothing claimed yet.
+  int32_t buildMask(const cimg_image* image);
+  // A zeroed visit map with one byte per 4 x 4 block of a width x height window.
+  int32_t clearVisits(int32_t width, int32_t height);
+  // Claims the quadrilateral (perimeter order, client coordinates) in the mask, a little
+  // wider, so that seeds on its outer edge are not tried again.
+  int32_t claim(const cmath_vect corners[4]);
+  // Marks the visit-map block of window pixel (x, y), so that no search tries a seed there.
+  void markVisited(int32_t x, int32_t y);
+
+  cid_mask* mask() { return &mask_; }
+  cimg_image* visits() { return &visits_; }
+  // The ring finder's result; the DataMatrix searches use its tracking part.
+  cid2d_pdpResult found;
+  cid2d_trackingResult& result() { return found.tracking; }
+
+ private:
+  cid_mask mask_;
+  bool maskBuilt_ = false;
+  cimg_image visits_;
+};
