@@ -7,6 +7,7 @@
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "id/idut/frame/check.h"
 #include "id/idut/locate2d/row_edges.h"
+#include "id/idut/locate2d/seed_site.h"
 #include "id/idut/locate2d/visit_map.h"
 
 namespace {
@@ -17,25 +18,6 @@ constexpr int32_t columnThreshold = 15;
 
 // Polls at every pixel whose coordinates both have bits 0 and 2 set.
 bool isPollPosition(int32_t x, int32_t y) { return (x & 5) == 5 && (y & 5) == 5; }
-
-// The seed of an edge found at window position (x, y) of a column scan, column[y * stride]
-// being pixel y of the column.
-cid2d_trackingSeed columnSeed(const uint8_t* column, ptrdiff_t stride, int32_t x, int32_t y,
-                              int32_t strength, int32_t scanIndex) {
-  auto at = [&](int32_t r) { return int32_t(column[r * stride]); };
-  cid2d_trackingSeed seed;
-  seed.x = x;
-  seed.y = y;
-  seed.strength = strength;
-  seed.meanGrey = (at(y - 1) + at(y) + at(y + 1) + at(y + 2)) / 4;
-  seed.scanIndex = scanIndex;
-  seed.polarity = at(y) < seed.meanGrey;
-  seed.startX = x * 256;
-  seed.startY = (y + 2) * 256;
-  seed.endX = x * 256;
-  seed.endY = (y - 1) * 256;
-  return seed;
-}
 
 // Polls the attention check; true when it failed (its status in *status).
 bool attentionFailed(int32_t* status) {
@@ -91,7 +73,7 @@ int32_t scanLineForSymbol(const cimg_windowConst& window, const ccVisitMap& visi
     for (int32_t y = 3; y < window.height - 5 && !result.found; ++y) {
       const int32_t g = abs(column[(y + 3) * stride] - column[y * stride]);
       if (peak.push(g, threshold) && visits.at(x >> 2, y >> 2) == 0 &&
-          (status = find(columnSeed(column, stride, x, y, peak.peak(), scanIndex))) < 0)
+          (status = find(cid2d_columnSeed(column, stride, x, y, peak.peak(), scanIndex))) < 0)
         return status;
       if (isPollPosition(x, y) && attentionFailed(&status)) return status;
     }
@@ -113,11 +95,7 @@ int32_t searchScanLines(const cimg_imageConst* image, const cid2d_trackingParams
   const int32_t threshold = !params->scanRows ? columnThreshold
                             : lowContrast     ? lowContrastRowThreshold
                                               : rowThreshold;
-  if (const int32_t status = cbt_runParams_init(run); status < 0) return status;
-  run->interpolate = 1;
-  run->followOpen = 1;
-  run->minPoints = 0;
-  run->maxPoints = params->maxBoundaryPoints;
+  if (const int32_t status = cid2d_searchRunParams(*params, run); status < 0) return status;
   run->adaptive = adaptive;
   if (const int32_t status = cid2d_trackingResult_reset(result); status < 0) return status;
 
