@@ -86,19 +86,8 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
   const cimg_imageConst* source = cimg_image_asConst(image);
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
-  std::vector<int32_t> rows;
-  for (int32_t y = options.rowSpacing / 2; y < window.height; y += options.rowSpacing)
-    rows.push_back(window.y0 + y);
-  std::vector<uint64_t> scratch(CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1);
-
-  cid2d_trackingParams params;
-  cid2d_trackingParams_init(&params);
-  params.scratch = scratch.data();
-  params.scratchBytes = CID2D_SCRATCH_BYTES;
-  params.scanPositions = rows.data();
-  params.numScanPositions = int32_t(rows.size());
-  params.minSize = options.minSize;
-  params.maxSize = options.maxSize;
+  ccScanRows scan(window, options.rowSpacing, 0, options.minSize, options.maxSize);
+  cid2d_trackingParams& params = scan.params;
   params.symbolRows = options.symbolRows;
   params.symbolCols = options.symbolCols;
   params.relaxedFit = options.relaxedFit;

@@ -168,18 +168,9 @@ int32_t idut_locateRings(const cimg_image* image, const idut_ringOptions& option
   const cimg_imageConst* source = cimg_image_asConst(image);
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
-  std::vector<int32_t> rows;
-  for (int32_t y = options.rowSpacing / 2 + 3; y < window.height - 3; y += options.rowSpacing)
-    rows.push_back(window.y0 + y);
-  std::vector<uint64_t> scratch(CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1);
-  cid2d_trackingParams params;
-  cid2d_trackingParams_init(&params);
-  params.scratch = scratch.data();
-  params.scratchBytes = CID2D_SCRATCH_BYTES;
-  params.scanPositions = rows.data();
-  params.numScanPositions = int32_t(rows.size());
-  params.minSize = options.minSize;
-  params.maxSize = options.maxSize;
+  // The band search needs 3 rows above a scan row; the rows below confirm it.
+  ccScanRows scan(window, options.rowSpacing, 3, options.minSize, options.maxSize);
+  cid2d_trackingParams& params = scan.params;
 
   ccSearchState state;
   if (const int32_t status = state.buildMask(image); status < 0) return status;
@@ -190,7 +181,7 @@ int32_t idut_locateRings(const cimg_image* image, const idut_ringOptions& option
   std::vector<int16_t> edges, above, below;
   const int32_t d = options.neighbourOffset;
   for (int32_t s = 0; s < params.numScanPositions; ++s) {
-    const int32_t y = rows[size_t(s)];
+    const int32_t y = params.scanPositions[s];
     idut_rowSignedEdges(window, y, options.minContrast, &edges);
     if (edges.size() < 6) continue;
     idut_rowSignedEdges(window, std::max(window.y0, y - d), options.minContrast, &above);

@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "ci_id/priv/ci_idut/geometry.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
 
@@ -34,4 +36,20 @@ class ccSearchState {
   cid_mask mask_;
   bool maskBuilt_ = false;
   cimg_image visits_;
+};
+
+// The search parameters over scan rows `spacing` pixels apart, from spacing / 2 + margin
+// below the window's top to `margin` above its bottom, with the finders' work memory.
+class ccScanRows {
+ public:
+  ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin, double minSize,
+             double maxSize);
+  ccScanRows(const ccScanRows&) = delete;
+  ccScanRows& operator=(const ccScanRows&) = delete;
+
+  cid2d_trackingParams params;  // points into the rows and the work memory below
+
+ private:
+  std::vector<int32_t> rows_;
+  std::vector<uint64_t> scratch_;
 };

@@ -16,6 +16,7 @@ namespace {
 constexpr int32_t pollFromPoints = 1000;  // contours this long poll the attention check
 constexpr int32_t runCurvature = 64;      // T of the straight-run test
 constexpr int32_t mergeTolerance = 64;    // 4 pixels in 1/16 pixel
+constexpr int32_t maxAspect = 5;          // longer side over shorter
 
 cid2d_shapeMode shapeModeOf(const cid2d_trackingParams& params) {
   if (params.symbolRows == 0) return cid2d_shapeAny;
@@ -122,11 +123,8 @@ extern "C" int32_t cf_BndFindDMSymbolFromSeed(const cimg_imageConst* image,
     return frame.exit();
   const int32_t n = cid2d_halveContour(buffers.contour, numPoints);
   if (frame.failed(csys_attention_check())) return frame.exit();
-  const cid2d_box box = cid2d_boundingBox(buffers.contour, n);
-  const int32_t w = (box.maxX - box.minX) >> 4, h = (box.maxY - box.minY) >> 4;
-  const int32_t longer = std::max(w, h), shorter = std::min(w, h);
-  if (longer < params->minSize || longer > params->maxSize || w >= window.width - 1 ||
-      h >= window.height - 1 || shorter < params->minSize || 5 * w < h || 5 * h < w)
+  int32_t w, h;
+  if (!cid2d_contourSizeFits(buffers.contour, n, window, *params, maxAspect, &w, &h))
     return frame.exit();
 
   // Segmentation.

@@ -71,6 +71,17 @@ int32_t trySeed(const cimg_imageConst* image, const cid2d_trackingParams* params
   return status;
 }
 
+// What both band searches open first: the image and visit-map windows and the tracker's
+// run parameters; the result is reset.
+int32_t openBandSearch(const cimg_imageConst* image, const cid2d_trackingParams& params,
+                       cimg_image* visitMap, cid2d_pdpResult* result, cimg_windowConst* window,
+                       ccVisitMap* visits, cbt_runParams* run) {
+  if (const int32_t status = cimg_windowConst_init(window, image); status < 0) return status;
+  if (const int32_t status = visits->open(visitMap); status < 0) return status;
+  if (const int32_t status = cid2d_searchRunParams(params, run); status < 0) return status;
+  return cid2d_trackingResult_reset(&result->tracking);
+}
+
 }  // namespace
 
 bool cid2d_isRingBandPattern(const int16_t* edges, cid2d_bandForm form, double maxSize,
@@ -136,13 +147,10 @@ extern "C" int32_t cf_BndFindNextPDP(const cimg_imageConst* image,
   CIDUT_CHECK((numEdges <= 0 || edges) && (numEdgesAbove <= 0 || edgesAbove) &&
               (numEdgesBelow <= 0 || edgesBelow));
   cimg_windowConst window;
-  if (const int32_t status = cimg_windowConst_init(&window, image); status < 0) return status;
   ccVisitMap visits;
-  if (const int32_t status = visits.open(visitMap); status < 0) return status;
   cbt_runParams run;
-  int32_t status = cid2d_searchRunParams(*params, &run);
+  int32_t status = openBandSearch(image, *params, visitMap, result, &window, &visits, &run);
   if (status < 0) return status;
-  if ((status = cid2d_trackingResult_reset(&result->tracking)) < 0) return status;
   const int32_t row = params->scanPositions[params->startScanIndex];
   if (row < window.y0 + 3 || row > window.y0 + window.height - 1) return 0;
   const int32_t y = row - window.y0;
@@ -197,13 +205,10 @@ extern "C" int32_t cf_BndFindMatchingPDP(
   CIDUT_CHECK(image && params && visitMap && result);
   CIDUT_CHECK(numEdges <= 0 || (edges && line && profile && profileLength > 0));
   cimg_windowConst window;
-  if (const int32_t status = cimg_windowConst_init(&window, image); status < 0) return status;
   ccVisitMap visits;
-  if (const int32_t status = visits.open(visitMap); status < 0) return status;
   cbt_runParams run;
-  int32_t status = cid2d_searchRunParams(*params, &run);
+  int32_t status = openBandSearch(image, *params, visitMap, result, &window, &visits, &run);
   if (status < 0) return status;
-  if ((status = cid2d_trackingResult_reset(&result->tracking)) < 0) return status;
   const cid2d_bandForm form = shortPattern ? cid2d_bandsShort : cid2d_bandsOnLine;
   const int32_t intervals = cid2d_bandIntervals(form);
   // The window pixel of a sample point.

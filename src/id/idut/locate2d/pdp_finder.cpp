@@ -82,11 +82,8 @@ extern "C" int32_t cf_BndFindPDPSymbolFromSeed(
     return frame.exit();
   const int32_t n = cid2d_halveContour(buffers.contour, numPoints);
   if (frame.failed(csys_attention_check())) return frame.exit();
-  const cid2d_box box = cid2d_boundingBox(buffers.contour, n);
-  const int32_t w = (box.maxX - box.minX) >> 4, h = (box.maxY - box.minY) >> 4;
-  const int32_t longer = std::max(w, h), shorter = std::min(w, h);
-  if (longer < params->minSize || longer > params->maxSize || w >= window.width - 1 ||
-      h >= window.height - 1 || shorter < params->minSize || maxAspect * w < h || maxAspect * h < w)
+  int32_t w, h;
+  if (!cid2d_contourSizeFits(buffers.contour, n, window, *params, maxAspect, &w, &h))
     return frame.exit();
 
   // Segmentation, again with a looser limit when a weakly curved contour gave too few runs.

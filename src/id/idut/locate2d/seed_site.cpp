@@ -56,3 +56,15 @@ int32_t cid2d_smoothingSpan(int32_t w, int32_t h, const cid2d_trackingParams& pa
   const int32_t d = std::max({32, params.symbolRows, params.symbolCols});
   return std::min(25, std::max(std::min(w, h) / d, int32_t(params.minSmoothing)));
 }
+
+bool cid2d_contourSizeFits(const cid2d_point* contour, int32_t n, const cimg_windowConst& window,
+                           const cid2d_trackingParams& params, int32_t maxAspect, int32_t* w,
+                           int32_t* h) {
+  const cid2d_box box = cid2d_boundingBox(contour, n);
+  *w = (box.maxX - box.minX) >> 4;
+  *h = (box.maxY - box.minY) >> 4;
+  const int32_t longer = std::max(*w, *h), shorter = std::min(*w, *h);
+  return longer >= params.minSize && longer <= params.maxSize && *w < window.width - 1 &&
+         *h < window.height - 1 && shorter >= params.minSize && maxAspect * *w >= *h &&
+         maxAspect * *h >= *w;
+}

@@ -34,6 +34,13 @@ cbt_runParams cid2d_seedRunParams(const cbt_runParams& base, const cid2d_trackin
 // (i, j) covering [i, i + 1) x [j, j + 1); returns their count, at most the buffers' limit.
 int32_t cid2d_takeContour(const cbt_result& boundary, cid2d_point* contour);
 
+// The halved contour's bounding box in whole pixels (*w, *h) and whether it suits a
+// symbol: its longer side within [minSize, maxSize], its shorter at least minSize, both
+// shorter than the window less one pixel, and their ratio at most maxAspect.
+bool cid2d_contourSizeFits(const cid2d_point* contour, int32_t n, const cimg_windowConst& window,
+                           const cid2d_trackingParams& params, int32_t maxAspect, int32_t* w,
+                           int32_t* h);
+
 // The pixel column or row of a tracker coordinate.
 inline int32_t cid2d_trackerPixel(int32_t v) { return (v + 128) >> 8; }
 
