@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 #include "kit/xform.h"
 
@@ -22,6 +23,11 @@ moduleGrid ringFinderModules(int32_t rings, int32_t centreModules) {
     }
   }
   return grid;
+}
+
+bool zintInstalled() {
+  static const bool installed = std::system("zint --version >/dev/null 2>&1") == 0;
+  return installed;
 }
 
 bool zintModules(zintSymbology symbology, const std::string& text, moduleGrid* grid,

@@ -34,6 +34,9 @@ enum zintSymbology : int32_t {
   zintAztec = 92,
 };
 
+// Whether the zint program can be run (asked once).
+bool zintInstalled();
+
 // The modules zint renders for `text` (one row for linear barcodes, without the quiet
 // zones), with further zint options such as "--square", "--vers=N", "--gs1" or "--esc";
 // false when the program is missing or refuses the text.
