@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "image_file.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 #ifdef IDUT_HAVE_LIBDMTX
 #include <dmtx.h>
@@ -108,9 +108,9 @@ void runSet(benchmark::State& state, const sampleSet& set, const std::string& fi
 }
 
 int64_t findOurs(const sampleImage& sample) {
-  static const idut_locateOptions options;
-  std::vector<idut_symbol> symbols;
-  if (idut_locateAll(sample.image.image(), options, &symbols) < 0) return 0;
+  static const idread_locateOptions options;
+  std::vector<idread_symbol> symbols;
+  if (idread_locateAll(sample.image.image(), options, &symbols) < 0) return 0;
   return int64_t(symbols.size());
 }
 

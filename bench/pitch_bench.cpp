@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "image_file.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 #include "module_grid.h"
 
 namespace {
@@ -21,13 +21,13 @@ const std::string samples = IDUT_SAMPLES_DIR;
 
 struct foundImage {
   ccGreyImage image;
-  std::vector<idut_symbol> symbols;
+  std::vector<idread_symbol> symbols;
 };
 
 bool load(const std::string& path, foundImage* found) {
   std::string error;
   if (!idut_readGreyImage(path, &found->image, &error)) return false;
-  return idut_locateAll(found->image.image(), {}, &found->symbols) == 0;
+  return idread_locateAll(found->image.image(), {}, &found->symbols) == 0;
 }
 
 foundImage& scene() {
@@ -40,11 +40,11 @@ foundImage& scene() {
 void BM_ClockTracks(benchmark::State& state) {
   foundImage& f = scene();
   if (f.symbols.empty()) return state.SkipWithError("no sample symbol");
-  const idut_symbol& s = f.symbols[0];
-  idut_clockTrack columns, rows;
+  const idread_symbol& s = f.symbols[0];
+  idread_clockTrack columns, rows;
   for (auto _ : state)
     benchmark::DoNotOptimize(
-        idut_measureClockTracks(f.image.image(), s, s.pitch / 2, &columns, &rows));
+        idread_measureClockTracks(f.image.image(), s, s.pitch / 2, &columns, &rows));
 }
 BENCHMARK(BM_ClockTracks)->Unit(benchmark::kMicrosecond);
 
@@ -52,8 +52,8 @@ void BM_ModuleGrid(benchmark::State& state) {
   foundImage& f = scene();
   if (f.symbols.empty()) return state.SkipWithError("no sample symbol");
   for (auto _ : state) {
-    idut_symbol s = f.symbols[0];
-    benchmark::DoNotOptimize(idut_measureModuleGrid(f.image.image(), &s));
+    idread_symbol s = f.symbols[0];
+    benchmark::DoNotOptimize(idread_measureModuleGrid(f.image.image(), &s));
   }
 }
 BENCHMARK(BM_ModuleGrid)->Unit(benchmark::kMicrosecond);
@@ -86,11 +86,11 @@ void gridShare() {
       foundImage f;
       if (!load(entry.path().string(), &f)) continue;
       locateMs.push_back(bestMs([&] {
-        std::vector<idut_symbol> symbols;
-        idut_locateAll(f.image.image(), {}, &symbols);
+        std::vector<idread_symbol> symbols;
+        idread_locateAll(f.image.image(), {}, &symbols);
       }));
       gridMs.push_back(bestMs([&] {
-        for (idut_symbol s : f.symbols) idut_measureModuleGrid(f.image.image(), &s);
+        for (idread_symbol s : f.symbols) idread_measureModuleGrid(f.image.image(), &s);
       }));
     }
     const double l = median(locateMs), g = median(gridMs);

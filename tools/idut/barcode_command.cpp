@@ -4,11 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
 #include "arguments.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
-#include "ci_id/priv/ci_idut/prep.h"
+#include "idread/locate.h"
 #include "image_file.h"
 #include "json.h"
 #include "overlay.h"
@@ -25,20 +24,11 @@ struct barcodeOptions {
 
 // What was measured on one image.
 struct barcodeFinding {
-  int32_t found = 0;
-  cmath_shapeAffineRect rect{};
+  idread_barcode barcode;
   int32_t isLike = 0;
   cid_region aligned{};
   double ms = 0.0;
 };
-
-// The bars' direction in degrees from the image's x axis, clockwise on screen, in
-// [0, 180): the finder's rectangle has its x side across the bars.
-double barAngleDegrees(const cmath_shapeAffineRect& rect) {
-  const double xSide = std::atan2(rect.px.y - rect.po.y, rect.px.x - rect.po.x);
-  const double degrees = xSide * 180.0 / M_PI + 90.0;
-  return degrees - 180.0 * std::floor(degrees / 180.0);
-}
 
 // The four corners of an affine rectangle in perimeter order.
 void rectCorners(const cmath_shapeAffineRect& rect, cmath_vect corners[4]) {
@@ -89,31 +79,15 @@ bool parseBarcode(const std::vector<std::string>& args, barcodeOptions* options,
 
 int32_t measure(const cimg_image* image, const barcodeOptions& options, barcodeFinding* finding) {
   const auto start = std::chrono::steady_clock::now();
-  const cimg_imageConst* source = cimg_image_asConst(image);
-  if (const int32_t status = cid2d_findOneBarcode(source, &finding->rect, &finding->found);
-      status < 0)
+  if (const int32_t status = idread_findBarcode(image, &finding->barcode); status < 0)
     return status;
-  // The finder scans one row: bars within about 20 degrees of it give it too few
-  // crossings. The transposed image turns them upright; its rectangle comes back in its
-  // own pixels, x and y swapped.
-  if (!finding->found) {
-    ccGreyImage transposed;
-    if (const int32_t status = cidut_ip_pelTranspose8(source, transposed.image()); status < 0)
-      return status;
-    if (const int32_t status = cid2d_findOneBarcode(cimg_image_asConst(transposed.image()),
-                                                    &finding->rect, &finding->found);
-        status < 0)
-      return status;
-    for (cmath_vect* p : {&finding->rect.po, &finding->rect.px, &finding->rect.py})
-      std::swap(p->x, p->y);
-  }
   if (options.withRegion) {
     cid_region region;
     if (const int32_t status = cid_region_initAffineRect(&region, &options.region, nullptr);
         status < 0)
       return status;
-    if (const int32_t status =
-            cid2d_getIsCandidateBarcodeLike(source, &region, &finding->isLike, &finding->aligned);
+    if (const int32_t status = cid2d_getIsCandidateBarcodeLike(
+            cimg_image_asConst(image), &region, &finding->isLike, &finding->aligned);
         status < 0)
       return status;
   }
@@ -136,10 +110,10 @@ void printFinding(const std::string& path, const barcodeOptions& options,
   cmath_vect corners[4];
   if (options.json) {
     std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": %d", idut_jsonString(path).c_str(), f.ms,
-                f.found);
-    if (f.found) {
-      rectCorners(f.rect, corners);
-      std::printf(", \"barAngle\": %.3f, \"corners\": [", barAngleDegrees(f.rect));
+                f.barcode.found);
+    if (f.barcode.found) {
+      rectCorners(f.barcode.rect, corners);
+      std::printf(", \"barAngle\": %.3f, \"corners\": [", f.barcode.barAngle);
       printCorners(corners, true);
       std::printf("]");
     }
@@ -153,9 +127,9 @@ void printFinding(const std::string& path, const barcodeOptions& options,
     return;
   }
   std::printf("%s: ", path.c_str());
-  if (f.found) {
-    rectCorners(f.rect, corners);
-    std::printf("bars at %.1f degrees, rectangle", barAngleDegrees(f.rect));
+  if (f.barcode.found) {
+    rectCorners(f.barcode.rect, corners);
+    std::printf("bars at %.1f degrees, rectangle", f.barcode.barAngle);
     printCorners(corners, false);
   } else {
     std::printf("no bar direction measured");
@@ -175,11 +149,11 @@ bool drawOverlay(const cimg_image* image, const barcodeOptions& options, const b
                  std::string* error) {
   idut_rgbPicture picture = idut_rgbPicture_fromGrey(image);
   cmath_vect corners[4];
-  if (f.found) {
-    rectCorners(f.rect, corners);
+  if (f.barcode.found) {
+    rectCorners(f.barcode.rect, corners);
     idut_drawQuadrilateral(&picture, corners);
     // A line along the bars through the rectangle's centre.
-    const double angle = barAngleDegrees(f.rect) * M_PI / 180.0;
+    const double angle = f.barcode.barAngle * M_PI / 180.0;
     const cmath_vect centre{(corners[0].x + corners[2].x) / 2, (corners[0].y + corners[2].y) / 2};
     const cmath_vect along{50 * std::cos(angle), 50 * std::sin(angle)};
     idut_drawMarker(&picture, {centre.x - along.x, centre.y - along.y},

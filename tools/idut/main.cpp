@@ -12,24 +12,23 @@
 #include "arguments.h"
 #include "barcode_command.h"
 #include "edges_command.h"
+#include "idread/locate.h"
 #include "image_file.h"
 #include "json.h"
-#include "locate_all.h"
-#include "locate_rings.h"
 #include "overlay.h"
 #include "prep_commands.h"
 
 namespace {
 
-// The usage text, with the defaults of idut_locateOptions.
+// The usage text, with the defaults of idread_locateOptions.
 void printUsage(FILE* out) {
-  const idut_locateOptions d;
+  const idread_locateOptions d;
   std::string passes;
-  for (const idut_pass pass : d.passes)
-    passes += std::string(passes.empty() ? "" : ",") + idut_pass_name(pass);
+  for (const idread_pass pass : d.passes)
+    passes += std::string(passes.empty() ? "" : ",") + idread_pass_name(pass);
   const char* fit = d.extraRelaxedFit ? "extra-relaxed" : d.relaxedFit ? "relaxed" : "strict";
-  const char* polarity = d.polarity == idut_polarityDarkOnLight   ? "dark"
-                         : d.polarity == idut_polarityLightOnDark ? "light"
+  const char* polarity = d.polarity == idread_polarityDarkOnLight   ? "dark"
+                         : d.polarity == idread_polarityLightOnDark ? "light"
                                                                   : "any";
   std::fprintf(
       out,
@@ -80,12 +79,12 @@ void printUsage(FILE* out) {
       "(black and white), idut threshold (grey-level statistics), idut barcode (bar\n"
       "direction of a linear barcode).\n",
       d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str(),
-      idut_ringOptions{}.rowSpacing);
+      idread_ringOptions{}.rowSpacing);
 }
 
 struct locateCommand {
-  idut_locateOptions options;
-  idut_ringOptions ringOptions;
+  idread_locateOptions options;
+  idread_ringOptions ringOptions;
   bool rings = false;  // --symbol pdp
   bool json = false;
   std::string overlay;
@@ -116,32 +115,32 @@ bool parseShape(const std::string& text, int32_t* rows, int32_t* cols) {
 // strict: the library's default fit; relaxed: looser angle and side-ratio limits and a
 // search for the corner opposite the L; extra-relaxed: relaxed, and the loosest limits
 // when the shape is any.
-bool parseFit(const std::string& text, idut_locateOptions* options) {
+bool parseFit(const std::string& text, idread_locateOptions* options) {
   if (text != "strict" && text != "relaxed" && text != "extra-relaxed") return false;
   options->relaxedFit = text != "strict";
   options->extraRelaxedFit = text == "extra-relaxed";
   return true;
 }
 
-bool parsePolarity(const std::string& text, idut_polarity* polarity) {
+bool parsePolarity(const std::string& text, idread_polarity* polarity) {
   if (text == "dark")
-    *polarity = idut_polarityDarkOnLight;
+    *polarity = idread_polarityDarkOnLight;
   else if (text == "light")
-    *polarity = idut_polarityLightOnDark;
+    *polarity = idread_polarityLightOnDark;
   else if (text == "any")
-    *polarity = idut_polarityAny;
+    *polarity = idread_polarityAny;
   else
     return false;
   return true;
 }
 
-bool parsePasses(const std::string& text, std::vector<idut_pass>* passes) {
+bool parsePasses(const std::string& text, std::vector<idread_pass>* passes) {
   passes->clear();
   size_t from = 0;
   for (;;) {
     const size_t comma = text.find(',', from);
-    idut_pass pass;
-    if (!idut_pass_fromName(text.substr(from, comma - from), &pass)) return false;
+    idread_pass pass;
+    if (!idread_pass_fromName(text.substr(from, comma - from), &pass)) return false;
     passes->push_back(pass);
     if (comma == std::string::npos) return true;
     from = comma + 1;
@@ -159,8 +158,8 @@ struct valueOption {
   bool (*set)(const std::string& value, locateCommand* command);
 };
 
-void addPass(locateCommand* command, idut_pass pass) {
-  std::vector<idut_pass>& passes = command->options.passes;
+void addPass(locateCommand* command, idread_pass pass) {
+  std::vector<idread_pass>& passes = command->options.passes;
   if (std::find(passes.begin(), passes.end(), pass) == passes.end()) passes.push_back(pass);
 }
 
@@ -168,8 +167,8 @@ const flagOption flagOptions[] = {
     {"--json", [](locateCommand* c) { c->json = true; }},
     {"--border-touch", [](locateCommand* c) { c->options.allowBorderTouch = 1; }},
     {"--three-sides", [](locateCommand* c) { c->ringOptions.tryThreeSides = true; }},
-    {"--low-contrast", [](locateCommand* c) { addPass(c, idut_passLowContrast); }},
-    {"--adaptive", [](locateCommand* c) { addPass(c, idut_passAdaptive); }},
+    {"--low-contrast", [](locateCommand* c) { addPass(c, idread_passLowContrast); }},
+    {"--adaptive", [](locateCommand* c) { addPass(c, idread_passAdaptive); }},
 };
 
 const valueOption valueOptions[] = {
@@ -243,7 +242,7 @@ bool parseLocate(const std::vector<std::string>& args, locateCommand* command, s
       return false;
     }
   }
-  const idut_locateOptions& o = command->options;
+  const idread_locateOptions& o = command->options;
   if (o.minSize > o.maxSize)
     *error = "--min-size is larger than --max-size";
   else if (command->images.empty())
@@ -254,11 +253,11 @@ bool parseLocate(const std::vector<std::string>& args, locateCommand* command, s
 }
 
 // Rings have no module grid: rows, cols and pitch are left out for them.
-void printJson(const std::string& path, double ms, const std::vector<idut_symbol>& symbols,
+void printJson(const std::string& path, double ms, const std::vector<idread_symbol>& symbols,
                bool withGrid) {
   std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": [", idut_jsonString(path).c_str(), ms);
   for (size_t i = 0; i < symbols.size(); ++i) {
-    const idut_symbol& s = symbols[i];
+    const idread_symbol& s = symbols[i];
     std::printf("%s{\"corners\": [", i ? ", " : "");
     for (int32_t k = 0; k < 4; ++k)
       std::printf("%s[%.3f, %.3f]", k ? ", " : "", s.corners[k].x, s.corners[k].y);
@@ -271,7 +270,7 @@ void printJson(const std::string& path, double ms, const std::vector<idut_symbol
   std::printf("]}\n");
 }
 
-void printTable(const std::string& path, double ms, const std::vector<idut_symbol>& symbols,
+void printTable(const std::string& path, double ms, const std::vector<idread_symbol>& symbols,
                 bool withGrid) {
   std::printf("%s: %zu symbol%s, %.1f ms\n", path.c_str(), symbols.size(),
               symbols.size() == 1 ? "" : "s", ms);
@@ -281,7 +280,7 @@ void printTable(const std::string& path, double ms, const std::vector<idut_symbo
       "y-side end        4th corner%s\n",
       withGrid ? "  modules   pitch" : "");
   for (size_t i = 0; i < symbols.size(); ++i) {
-    const idut_symbol& s = symbols[i];
+    const idread_symbol& s = symbols[i];
     std::printf("%4zu  %5d  %4d", i + 1, s.score, s.threshold);
     for (const cmath_vect& c : s.corners) {
       char point[40];
@@ -306,11 +305,11 @@ bool locateOne(const locateCommand& command, const std::string& path) {
     std::fprintf(stderr, "idut: %s\n", error.c_str());
     return false;
   }
-  std::vector<idut_symbol> symbols;
+  std::vector<idread_symbol> symbols;
   const auto start = std::chrono::steady_clock::now();
   const int32_t status = command.rings
-                             ? idut_locateRings(image.image(), command.ringOptions, &symbols)
-                             : idut_locateAll(image.image(), command.options, &symbols);
+                             ? idread_locateRings(image.image(), command.ringOptions, &symbols)
+                             : idread_locateAll(image.image(), command.options, &symbols);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (status < 0) {

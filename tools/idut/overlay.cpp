@@ -48,10 +48,10 @@ void line(idut_rgbPicture* picture, const cmath_vect& a, const cmath_vect& b, do
 
 }  // namespace
 
-void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idut_symbol>& symbols,
+void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idread_symbol>& symbols,
                       bool markL) {
   const double radius = penRadius(*picture);
-  for (const idut_symbol& s : symbols) {
+  for (const idread_symbol& s : symbols) {
     const cmath_vect* c = s.corners;
     idut_drawQuadrilateral(picture, c);
     if (!markL) continue;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "image_file.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
-void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idut_symbol>& symbols,
+void idut_drawSymbols(idut_rgbPicture* picture, const std::vector<idread_symbol>& symbols,
                       bool markL);
 // One quadrilateral (perimeter order) in green, and a red line from `from` to `to`.
 void idut_drawQuadrilateral(idut_rgbPicture* picture, const cmath_vect corners[4]);

@@ -12,7 +12,7 @@
 #include "image_file.h"
 #include "json.h"
 #include "kit/pel.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ bool parseBinarize(const std::vector<std::string>& args, binarizeOptions* option
 bool symbolRegion(const binarizeOptions& options, const cimg_image* image,
                   cmath_shapeAffineRect* rect) {
   if (options.region != "first") return idut_parseCorners(options.region, rect);
-  std::vector<idut_symbol> symbols;
-  if (idut_locateAll(image, idut_locateOptions{}, &symbols) < 0 || symbols.empty()) {
+  std::vector<idread_symbol> symbols;
+  if (idread_locateAll(image, idread_locateOptions{}, &symbols) < 0 || symbols.empty()) {
     std::fprintf(stderr, "idut: %s: no symbol found for --region first\n", options.image.c_str());
     return false;
   }

@@ -224,8 +224,8 @@ bool farSidesOnImage(const ccGreySampler& sampler, const quad& q, int32_t thresh
 
 }  // namespace
 
-bool idut_measureFarSides(const cimg_image* image, const cbt_result& contour,
-                          idut_symbol* symbol) {
+bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
+                          idread_symbol* symbol) {
   const ccGreySampler sampler(image);
   point c[4];
   for (int32_t i = 0; i < 4; ++i) {
@@ -247,11 +247,11 @@ bool idut_measureFarSides(const cimg_image* image, const cbt_result& contour,
     if (length(xEnd - q.xEnd) > limit || length(yEnd - q.yEnd) > limit ||
         length(opposite - q.opposite) > limit)
       return false;
-    idut_symbol moved = *symbol;
+    idread_symbol moved = *symbol;
     const point corners[3] = {xEnd, opposite, yEnd};
     for (int32_t i = 0; i < 3; ++i) moved.corners[i + 1] = sampler.toClient(corners[i].x, corners[i].y);
     moved.fourthCornerInferred = 0;
-    if (!idut_symbol_hasClockTracks(image, moved)) return false;
+    if (!idread_symbol_hasClockTracks(image, moved)) return false;
     *symbol = moved;
     return true;
   };

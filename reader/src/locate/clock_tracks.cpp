@@ -57,7 +57,7 @@ bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_v
 
 }  // namespace
 
-bool idut_symbol_hasClockTracks(const cimg_image* image, const idut_symbol& symbol) {
+bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol) {
   const ccGreySampler sampler(image);
   cmath_vect c[4];
   for (int32_t i = 0; i < 4; ++i) c[i] = sampler.toWindow(symbol.corners[i]);

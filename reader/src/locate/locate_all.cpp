@@ -1,5 +1,5 @@
 // The find-all loop over the library's DataMatrix searches.
-#include "locate_all.h"
+#include "idread/locate.h"
 
 #include <algorithm>
 #include <utility>
@@ -14,13 +14,13 @@ namespace {
 
 // Whether a pass starts on a fresh visit map: the first pass, the adaptive pass (its map
 // values mean something else) and any pass after an adaptive one.
-bool needsFreshVisits(const std::vector<idut_pass>& passes, size_t i) {
-  return i == 0 || passes[i] == idut_passAdaptive || passes[i - 1] == idut_passAdaptive;
+bool needsFreshVisits(const std::vector<idread_pass>& passes, size_t i) {
+  return i == 0 || passes[i] == idread_passAdaptive || passes[i - 1] == idread_passAdaptive;
 }
 
 // The symbol of a sequential search, in perimeter order.
-idut_symbol sequentialSymbol(const cid2d_trackingResult& result) {
-  return idut_symbol{{result.rect.po, result.rect.px, result.fourthCorner, result.rect.py},
+idread_symbol sequentialSymbol(const cid2d_trackingResult& result) {
+  return idread_symbol{{result.rect.po, result.rect.px, result.fourthCorner, result.rect.py},
                      result.score,
                      result.threshold,
                      result.fourthCornerInferred};
@@ -31,7 +31,7 @@ idut_symbol sequentialSymbol(const cid2d_trackingResult& result) {
 // the L corners then fall within 0.1 px of the truth on average), and completed to a
 // parallelogram. The sides are turned as the sequential finder's:
 // (Px - Po) x (Py - Po) not positive.
-idut_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult& result) {
+idread_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult& result) {
   cimg_window window;
   cimg_window_init(&window, image);
   cmath_xformLinear clientFromImage;
@@ -46,7 +46,7 @@ idut_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult& 
   cmath_vect px = client(words[4], words[5]), py = client(words[6], words[7]);
   if ((px.x - po.x) * (py.y - po.y) - (px.y - po.y) * (py.x - po.x) > 0) std::swap(px, py);
   const cmath_vect opposite{px.x + py.x - po.x, px.y + py.y - po.y};
-  return idut_symbol{{po, px, opposite, py}, 0, result.seed.meanGrey, 1};
+  return idread_symbol{{po, px, opposite, py}, 0, result.seed.meanGrey, 1};
 }
 
 // Whether a find's seed lies beyond the previous find's in scan order. A search resumed
@@ -59,21 +59,21 @@ bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed& previous
 
 }  // namespace
 
-const char* idut_pass_name(idut_pass pass) {
+const char* idread_pass_name(idread_pass pass) {
   switch (pass) {
-    case idut_passRows:
+    case idread_passRows:
       return "rows";
-    case idut_passLowContrast:
+    case idread_passLowContrast:
       return "low-contrast";
-    case idut_passAdaptive:
+    case idread_passAdaptive:
       return "adaptive";
   }
   return "?";
 }
 
-bool idut_pass_fromName(const std::string& name, idut_pass* pass) {
-  for (idut_pass p : {idut_passRows, idut_passLowContrast, idut_passAdaptive}) {
-    if (name == idut_pass_name(p)) {
+bool idread_pass_fromName(const std::string& name, idread_pass* pass) {
+  for (idread_pass p : {idread_passRows, idread_passLowContrast, idread_passAdaptive}) {
+    if (name == idread_pass_name(p)) {
       *pass = p;
       return true;
     }
@@ -81,8 +81,8 @@ bool idut_pass_fromName(const std::string& name, idut_pass* pass) {
   return false;
 }
 
-int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& options,
-                       std::vector<idut_symbol>* symbols) {
+int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& options,
+                       std::vector<idread_symbol>* symbols) {
   const cimg_imageConst* source = cimg_image_asConst(image);
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
@@ -101,7 +101,7 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
   cid2d_trackingResult& result = state.result();
 
   for (size_t i = 0; i < options.passes.size(); ++i) {
-    const idut_pass pass = options.passes[i];
+    const idread_pass pass = options.passes[i];
     if (needsFreshVisits(options.passes, i))
       if (const int32_t status = state.clearVisits(window.width, window.height); status < 0)
         return status;
@@ -110,28 +110,28 @@ int32_t idut_locateAll(const cimg_image* image, const idut_locateOptions& option
     previous.scanIndex = -1;
     for (;;) {
       const int32_t status =
-          pass == idut_passAdaptive
+          pass == idread_passAdaptive
               ? cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(
                     source, &params, state.mask(), &identity, 0, state.visits(), &result)
               : cf_BndFindNextDMSymbol(source, &params, state.mask(), 0, &identity,
-                                       pass == idut_passLowContrast, state.visits(), &result);
+                                       pass == idread_passLowContrast, state.visits(), &result);
       if (status < 0) return status;
       if (!result.found || !isBeyond(result.seed, previous)) break;
       previous = result.seed;
       // The sequential finder's legs reach the symbol's corners, so its far sides can be
       // measured; the adaptive finder's legs stop at their straight runs.
-      idut_symbol symbol =
-          pass == idut_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
+      idread_symbol symbol =
+          pass == idread_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
       const bool measured =
-          pass != idut_passAdaptive && idut_measureFarSides(image, result.boundary, &symbol);
+          pass != idread_passAdaptive && idread_measureFarSides(image, result.boundary, &symbol);
       params.startScanIndex = result.foundScanIndex;
-      const bool scored = pass != idut_passAdaptive;
+      const bool scored = pass != idread_passAdaptive;
       // A symbol whose far sides were measured has shown its clock tracks already; every
       // symbol must show regular teeth on them, from which its module grid is measured.
       if ((scored && symbol.score < options.minScore) ||
-          !idut_symbol_hasPolarity(image, symbol, options.polarity) ||
-          (!measured && !idut_symbol_hasClockTracks(image, symbol)) ||
-          !idut_measureModuleGrid(image, &symbol))
+          !idread_symbol_hasPolarity(image, symbol, options.polarity) ||
+          (!measured && !idread_symbol_hasClockTracks(image, symbol)) ||
+          !idread_measureModuleGrid(image, &symbol))
         continue;
       symbols->push_back(symbol);
       if (const int32_t claimed = state.claim(symbol.corners); claimed < 0) return claimed;

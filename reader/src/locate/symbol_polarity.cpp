@@ -18,9 +18,9 @@ struct meanGrey {
 
 }  // namespace
 
-bool idut_symbol_hasPolarity(const cimg_image* image, const idut_symbol& symbol,
-                             idut_polarity polarity) {
-  if (polarity == idut_polarityAny) return true;
+bool idread_symbol_hasPolarity(const cimg_image* image, const idread_symbol& symbol,
+                             idread_polarity polarity) {
+  if (polarity == idread_polarityAny) return true;
   const ccGreySampler sampler(image);
   const cmath_vect po = sampler.toWindow(symbol.corners[0]);
   const cmath_vect legEnds[2] = {sampler.toWindow(symbol.corners[1]),
@@ -52,6 +52,6 @@ bool idut_symbol_hasPolarity(const cimg_image* image, const idut_symbol& symbol,
     }
   }
   const double l = band.value();
-  if (polarity == idut_polarityDarkOnLight) return l < outside.value() && l < interior.value();
+  if (polarity == idread_polarityDarkOnLight) return l < outside.value() && l < interior.value();
   return l > outside.value() && l > interior.value();
 }

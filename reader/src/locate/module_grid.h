@@ -8,11 +8,11 @@
 #include <stdint.h>
 
 #include "kit/image.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 // One clock track's measure, in the frame where the symbol is a parallelogram (the
 // perspective mapping undone when the symbol needs one; image pixels otherwise).
-struct idut_clockTrack {
+struct idread_clockTrack {
   double pitch;    // pixels per module along the track
   double modules;  // track length over pitch, not rounded
   int32_t edges;   // edges located along the track
@@ -24,16 +24,16 @@ struct idut_clockTrack {
 // Measures the clock track along the far side parallel to the x side (columns) and the one
 // parallel to the y side (rows), `depth` pixels inside the symbol. False when a track shows
 // no regular teeth. Library failures count as no teeth.
-bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
-                             idut_clockTrack* columns, idut_clockTrack* rows);
+bool idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol, double depth,
+                             idread_clockTrack* columns, idread_clockTrack* rows);
 
 // Measures symbol's grid and writes rows, cols and pitch into it: the tracks are sampled
 // half a module inside, the module size being unknown at first and found by trying depths
 // from thin modules to thick ones until the pitch found agrees with the depth. False when
 // no depth shows regular teeth on both tracks; the symbol is then left as it is.
-bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol);
+bool idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol);
 
 // The DataMatrix size nearest to the measured module counts (rows, columns), when both lie
 // within the snapping tolerance of it; else the measured counts rounded.
-void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
+void idread_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
                            int32_t* snappedColumns);

@@ -70,7 +70,7 @@ cmath_vect toCmath(vec p) {
 // the measured quadrilateral.
 class ccSymbolFrame {
  public:
-  ccSymbolFrame(const cimg_image* image, const idut_symbol& symbol) {
+  ccSymbolFrame(const cimg_image* image, const idread_symbol& symbol) {
     cmath_xformLinear imageFromClient;
     cimg_image_getLinearImageFromClientXform(image, &imageFromClient);
     cmath_vect c[4];
@@ -347,7 +347,7 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
 
 // The track's count and pitch from its profile, where the profile shows a strongest count.
 void countByProfile(const ccSymbolFrame& frame, const trackProfile& samples,
-                    idut_clockTrack* track) {
+                    idread_clockTrack* track) {
   const int32_t count = strongestCount(frame, samples, track->modules);
   if (count <= 0) return;
   track->modules = count;
@@ -358,7 +358,7 @@ void countByProfile(const ccSymbolFrame& frame, const trackProfile& samples,
 // by `margin` at both ends so that its first and last edges are not cut off; `module` is
 // the module size the depth was chosen for.
 bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, vec from, vec to,
-                  vec across, double margin, double module, bool darkInk, idut_clockTrack* track,
+                  vec across, double margin, double module, bool darkInk, idread_clockTrack* track,
                   trackProfile* samples) {
   const double trackLength = length(to - from);
   const vec direction = (1 / trackLength) * (to - from);
@@ -419,7 +419,7 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
 }
 
 // Whether the track measured into `samples` pairs enough of its ink modules into teeth.
-bool hasTeeth(const trackProfile& samples, bool darkInk, idut_clockTrack* track) {
+bool hasTeeth(const trackProfile& samples, bool darkInk, idread_clockTrack* track) {
   track->teeth =
       countTeeth(samples.edges, samples.start, samples.direction,
                  samples.length + 2 * samples.offset, track->pitch, track->slots, darkInk);
@@ -439,12 +439,12 @@ bool inkIsDark(const cimg_windowConst& window, const ccSymbolFrame& frame, int32
 
 // Checks of two tracks' pitches against the depth they were measured at: none, for a depth
 // given by the caller.
-bool anyPitches(const idut_clockTrack&, const idut_clockTrack&, double) {
+bool anyPitches(const idread_clockTrack&, const idread_clockTrack&, double) {
   return true;
 }
 
 // Modules are square: the tracks' pitches agree within the ratio, perspective undone.
-bool squarePitches(const idut_clockTrack& columns, const idut_clockTrack& rows, double) {
+bool squarePitches(const idread_clockTrack& columns, const idread_clockTrack& rows, double) {
   return std::max(columns.pitch, rows.pitch) <=
          mostPitchRatio * std::min(columns.pitch, rows.pitch);
 }
@@ -455,8 +455,8 @@ bool squarePitches(const idut_clockTrack& columns, const idut_clockTrack& rows, 
 // costliest step).
 template <typename Agree>
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                 double depth, double spread, Agree agree, idut_clockTrack* columns,
-                 idut_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile) {
+                 double depth, double spread, Agree agree, idread_clockTrack* columns,
+                 idread_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
   const bool darkInk = inkIsDark(window, frame, threshold);
@@ -480,11 +480,11 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
 // next (once). `spread` is the side lines' distance as a share of the depth. The counts of
 // the tracks found are then their profiles'.
 bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                  double spread, idut_clockTrack* columns, idut_clockTrack* rows) {
+                  double spread, idread_clockTrack* columns, idread_clockTrack* rows) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   trackProfile columnProfile, rowProfile;
   double suggested = 0;
-  auto fitsDepth = [&](const idut_clockTrack& c, const idut_clockTrack& r, double depth) {
+  auto fitsDepth = [&](const idread_clockTrack& c, const idread_clockTrack& r, double depth) {
     if (!squarePitches(c, r, depth)) return false;
     const double pitch = (c.pitch + r.pitch) / 2;
     if (depth >= 0.15 * pitch && depth <= 0.85 * pitch) return true;
@@ -500,7 +500,7 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     const double pitch = (columns->pitch + rows->pitch) / 2;
     // Half a module in, where the track is clearest, unless the trial lay near there.
     if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return true;
-    idut_clockTrack c{}, r{};
+    idread_clockTrack c{}, r{};
     trackProfile cp, rp;
     if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c, &r,
                     &cp, &rp)) {
@@ -538,15 +538,15 @@ constexpr int32_t rectangleSizes[][2] = {{8, 18}, {8, 32}, {12, 26}, {12, 36}, {
 
 }  // namespace
 
-bool idut_measureClockTracks(const cimg_image* image, const idut_symbol& symbol, double depth,
-                             idut_clockTrack* columns, idut_clockTrack* rows) {
+bool idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol, double depth,
+                             idread_clockTrack* columns, idread_clockTrack* rows) {
   const ccSymbolFrame frame(image, symbol);
   trackProfile columnProfile, rowProfile;
   return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, anyPitches,
                      columns, rows, &columnProfile, &rowProfile);
 }
 
-void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
+void idread_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
                            int32_t* snappedColumns) {
   // The finder's corners lie within about half a module of the grid's, so a count may be
   // off by one module; the pitch adds a few per cent on large symbols. Beyond that the
@@ -568,15 +568,15 @@ void idut_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
   for (const auto& size : rectangleSizes) consider(size[0], size[1]);
 }
 
-bool idut_measureModuleGrid(const cimg_image* image, idut_symbol* symbol) {
+bool idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol) {
   const ccSymbolFrame frame(image, *symbol);
-  idut_clockTrack columns{}, rows{};
+  idread_clockTrack columns{}, rows{};
   // Blur and noise can wipe a thin track's side lines where its middle still shows.
   const bool measured =
       searchDepths(image, frame, symbol->threshold, spreadShare, &columns, &rows) ||
       searchDepths(image, frame, symbol->threshold, 0, &columns, &rows);
   if (!measured) return false;
-  idut_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);
+  idread_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);
   symbol->pitch = (columns.pitch + rows.pitch) / 2;
   return true;
 }

@@ -1,11 +1,12 @@
 // The ring-finder loop behind `idut locate --symbol pdp`: the row edges it hands to the
 // library, and every ring of a scene found once, both polarities, clutter left out.
-#include "locate_rings.h"
+#include "idread/locate.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "ring_edges.h"
 #include "support/datamatrix.h"
 #include "support/symbols.h"
 
@@ -24,9 +25,9 @@ bool sameQuadrilateral(const cmath_vect* found, const cmath_vect* truth, double 
   return false;
 }
 
-std::vector<idut_symbol> locateRings(testImage& image) {
-  std::vector<idut_symbol> rings;
-  EXPECT_EQ(idut_locateRings(image.image(), idut_ringOptions{}, &rings), 0);
+std::vector<idread_symbol> locateRings(testImage& image) {
+  std::vector<idread_symbol> rings;
+  EXPECT_EQ(idread_locateRings(image.image(), idread_ringOptions{}, &rings), 0);
   return rings;
 }
 
@@ -46,11 +47,11 @@ TEST(LocateRings, RowEdgesArePixelsBeforeSignedSteps) {
   cimg_windowConst window;
   ASSERT_EQ(cimg_windowConst_init(&window, image.constImage()), 0);
   std::vector<int16_t> edges;
-  idut_rowSignedEdges(window, 4, 15, &edges);
+  idread_rowSignedEdges(window, 4, 15, &edges);
   EXPECT_EQ(edges, (std::vector<int16_t>{-9, 19}));
-  idut_rowSignedEdges(window, 4, 170, &edges);  // steps of exactly the contrast
+  idread_rowSignedEdges(window, 4, 170, &edges);  // steps of exactly the contrast
   EXPECT_EQ(edges, (std::vector<int16_t>{-9, 19}));
-  idut_rowSignedEdges(window, 4, 171, &edges);
+  idread_rowSignedEdges(window, 4, 171, &edges);
   EXPECT_TRUE(edges.empty());
 }
 
@@ -66,7 +67,7 @@ TEST(LocateRings, FindsEachRingOnceInBothPolaritiesAndNotTheDataMatrix) {
     scene.gaussianBlur(0.8);
     scene.addNoise(3.0, 7);
     testImage image(scene);
-    const std::vector<idut_symbol> rings = locateRings(image);
+    const std::vector<idread_symbol> rings = locateRings(image);
     ASSERT_EQ(rings.size(), 2u) << "inverted " << inverted;
     const bool qrFirst = sameQuadrilateral(rings[0].corners, qr.data(), 1.0);
     EXPECT_TRUE(qrFirst || sameQuadrilateral(rings[0].corners, aztec.data(), 1.0));
@@ -83,7 +84,7 @@ TEST(LocateRings, FindsTheThreeFindersOfAQrCode) {
       paintTurned(scene, grid, {160, 160}, module, 0.25, 40);
   scene.gaussianBlur(0.7);
   testImage image(scene);
-  const std::vector<idut_symbol> rings = locateRings(image);
+  const std::vector<idread_symbol> rings = locateRings(image);
   ASSERT_EQ(rings.size(), 3u);
   // Each finder is the symbol's corner square of 7 modules.
   const cmath_vect& o = corners[0];
@@ -96,7 +97,7 @@ TEST(LocateRings, FindsTheThreeFindersOfAQrCode) {
   for (const auto& [c, r] : {std::pair{0, 0}, std::pair{far, 0}, std::pair{0, far}}) {
     const cmath_vect finder[4] = {at(c, r), at(c + 7, r), at(c + 7, r + 7), at(c, r + 7)};
     EXPECT_EQ(std::count_if(rings.begin(), rings.end(),
-                            [&](const idut_symbol& s) {
+                            [&](const idread_symbol& s) {
                               return sameQuadrilateral(s.corners, finder, 1.0);
                             }),
               1)

@@ -1,5 +1,5 @@
-// The find-all loop over the library's ring-finder search.
-#include "locate_rings.h"
+// The find-all loop over the library's ring-finder search, and signed edges for it.
+#include "idread/locate.h"
 
 #include <stdlib.h>
 
@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "grey_sampler.h"
+#include "ring_edges.h"
 #include "search_state.h"
 
 namespace {
@@ -21,20 +22,20 @@ bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed* previous
 }
 
 // The ring a search result describes, in perimeter order.
-idut_symbol ringOf(const cid2d_trackingResult& result) {
+idread_symbol ringOf(const cid2d_trackingResult& result) {
   const cmath_shapeAffineRect& rect = result.rect;
-  return idut_symbol{{rect.po, rect.px, result.fourthCorner, rect.py},
+  return idread_symbol{{rect.po, rect.px, result.fourthCorner, rect.py},
                      result.score,
                      result.threshold,
                      result.fourthCornerInferred};
 }
 
-cmath_vect centreOf(const idut_symbol& ring) {
+cmath_vect centreOf(const idread_symbol& ring) {
   const cmath_vect* c = ring.corners;
   return {(c[0].x + c[1].x + c[2].x + c[3].x) / 4, (c[0].y + c[1].y + c[2].y + c[3].y) / 4};
 }
 
-double sideOf(const idut_symbol& ring) {
+double sideOf(const idread_symbol& ring) {
   const cmath_vect* c = ring.corners;
   return std::max(std::hypot(c[1].x - c[0].x, c[1].y - c[0].y),
                   std::hypot(c[3].x - c[0].x, c[3].y - c[0].y));
@@ -46,9 +47,9 @@ double sideOf(const idut_symbol& ring) {
 // ink), the first from its end. *found is false when neither is centred within
 // `tolerance` pixels.
 int32_t ringAcross(const cimg_image* image, const cid2d_trackingParams& params,
-                   const idut_ringOptions& options, const cmath_xformLinear& identity,
+                   const idread_ringOptions& options, const cmath_xformLinear& identity,
                    cmath_vect centre, cmath_vect along, int32_t half, double tolerance,
-                   ccSearchState* state, idut_symbol* ring, bool* found) {
+                   ccSearchState* state, idread_symbol* ring, bool* found) {
   *found = false;
   const ccGreySampler sampler(image);
   cimg_windowConst window;
@@ -72,7 +73,7 @@ int32_t ringAcross(const cimg_image* image, const cid2d_trackingParams& params,
       profile.push_back(uint8_t(std::lround(grey)));
     }
     std::vector<int16_t> edges;
-    idut_signedEdges(profile.data(), int32_t(profile.size()), 0, options.minContrast, &edges);
+    idread_signedEdges(profile.data(), int32_t(profile.size()), 0, options.minContrast, &edges);
     if (edges.size() < 6) return 0;
     const int32_t status = cf_BndFindMatchingPDP(
         cimg_image_asConst(image), &params, state->mask(), 0, &identity, state->visits(),
@@ -97,14 +98,14 @@ int32_t ringAcross(const cimg_image* image, const cid2d_trackingParams& params,
 // ring. *ring becomes that ring when both lines find it; *confirmed is false when they do
 // not agree.
 int32_t confirmOutermostRing(const cimg_image* image, const cid2d_trackingParams& params,
-                             const idut_ringOptions& options, const cmath_xformLinear& identity,
-                             ccSearchState* state, idut_symbol* ring, bool* confirmed) {
+                             const idread_ringOptions& options, const cmath_xformLinear& identity,
+                             ccSearchState* state, idread_symbol* ring, bool* confirmed) {
   *confirmed = false;
   const ccGreySampler sampler(image);
   const cmath_vect centre = sampler.toWindow(centreOf(*ring));
   const double side = sideOf(*ring);
   const int32_t half = std::min(int32_t(1.5 * side) + 8, maxEdgePosition / 2);
-  idut_symbol across[2];
+  idread_symbol across[2];
   for (const int32_t k : {1, 3}) {
     const cmath_vect& c = ring->corners[k];
     const double length = std::hypot(c.x - ring->corners[0].x, c.y - ring->corners[0].y);
@@ -130,7 +131,7 @@ int32_t confirmOutermostRing(const cimg_image* image, const cid2d_trackingParams
 
 }  // namespace
 
-void idut_signedEdges(const uint8_t* values, int32_t count, int32_t firstPosition,
+void idread_signedEdges(const uint8_t* values, int32_t count, int32_t firstPosition,
                       int32_t minContrast, std::vector<int16_t>* edges) {
   edges->clear();
   if (count < 8) return;
@@ -154,17 +155,17 @@ void idut_signedEdges(const uint8_t* values, int32_t count, int32_t firstPositio
   }
 }
 
-void idut_rowSignedEdges(const cimg_windowConst& window, int32_t y, int32_t minContrast,
+void idread_rowSignedEdges(const cimg_windowConst& window, int32_t y, int32_t minContrast,
                          std::vector<int16_t>* edges) {
   edges->clear();
   const int32_t r = y - window.y0;
   if (r < 0 || r >= window.height) return;
   const uint8_t* row = static_cast<const uint8_t*>(window.pixels) + ptrdiff_t(r) * window.stride;
-  idut_signedEdges(row, window.width, window.x0, minContrast, edges);
+  idread_signedEdges(row, window.width, window.x0, minContrast, edges);
 }
 
-int32_t idut_locateRings(const cimg_image* image, const idut_ringOptions& options,
-                         std::vector<idut_symbol>* rings) {
+int32_t idread_locateRings(const cimg_image* image, const idread_ringOptions& options,
+                         std::vector<idread_symbol>* rings) {
   const cimg_imageConst* source = cimg_image_asConst(image);
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
@@ -182,10 +183,10 @@ int32_t idut_locateRings(const cimg_image* image, const idut_ringOptions& option
   const int32_t d = options.neighbourOffset;
   for (int32_t s = 0; s < params.numScanPositions; ++s) {
     const int32_t y = params.scanPositions[s];
-    idut_rowSignedEdges(window, y, options.minContrast, &edges);
+    idread_rowSignedEdges(window, y, options.minContrast, &edges);
     if (edges.size() < 6) continue;
-    idut_rowSignedEdges(window, std::max(window.y0, y - d), options.minContrast, &above);
-    idut_rowSignedEdges(window, std::min(window.y0 + window.height - 1, y + d),
+    idread_rowSignedEdges(window, std::max(window.y0, y - d), options.minContrast, &above);
+    idread_rowSignedEdges(window, std::min(window.y0 + window.height - 1, y + d),
                         options.minContrast, &below);
     params.startScanIndex = s;
     cid2d_trackingSeed previous;
@@ -209,7 +210,7 @@ int32_t idut_locateRings(const cimg_image* image, const idut_ringOptions& option
       if (!result.found || !isBeyond(result.seed, last)) break;
       previous = result.seed;
       last = &previous;
-      idut_symbol ring = ringOf(result);
+      idread_symbol ring = ringOf(result);
       bool confirmed;
       if (const int32_t status =
               confirmOutermostRing(image, params, options, identity, &state, &ring, &confirmed);

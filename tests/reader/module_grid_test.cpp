@@ -7,17 +7,17 @@
 #include <cmath>
 #include <vector>
 
-#include "locate_all.h"
+#include "idread/locate.h"
 #include "support/datamatrix.h"
 #include "support/synthetic.h"
 
 namespace {
 
-idut_symbol onlySymbol(testImage& image) {
-  std::vector<idut_symbol> found;
-  EXPECT_EQ(idut_locateAll(image.image(), {}, &found), 0);
+idread_symbol onlySymbol(testImage& image) {
+  std::vector<idread_symbol> found;
+  EXPECT_EQ(idread_locateAll(image.image(), {}, &found), 0);
   EXPECT_EQ(found.size(), 1u);
-  return found.empty() ? idut_symbol{} : found[0];
+  return found.empty() ? idread_symbol{} : found[0];
 }
 
 struct sizeCase {
@@ -26,7 +26,7 @@ struct sizeCase {
 };
 
 // The one symbol found on a rendering of the case.
-idut_symbol renderAndFind(const sizeCase& c, double ground, double ink, double blur,
+idread_symbol renderAndFind(const sizeCase& c, double ground, double ink, double blur,
                           uint32_t seed) {
   const double extent = std::max(c.rows, c.columns) * c.module * 1.5 + 60;
   const int32_t side = static_cast<int32_t>(extent);
@@ -41,7 +41,7 @@ TEST(ModuleGrid, CountsAndPitchOfRenderedSymbols) {
   const sizeCase cases[] = {{10, 10, 6.0, 0.2}, {24, 24, 3.0, 1.1}, {8, 32, 5.0, -1.3},
                             {16, 48, 2.5, 0.05}, {44, 44, 2.2, 0.7}};
   for (const sizeCase& c : cases) {
-    const idut_symbol s = renderAndFind(c, 210, 40, 0.7, 11);
+    const idread_symbol s = renderAndFind(c, 210, 40, 0.7, 11);
     EXPECT_EQ(s.rows, c.rows) << c.rows << "x" << c.columns;
     EXPECT_EQ(s.cols, c.columns) << c.rows << "x" << c.columns;
     EXPECT_NEAR(s.pitch, c.module, 0.03 * c.module) << c.rows << "x" << c.columns;
@@ -53,7 +53,7 @@ TEST(ModuleGrid, CountsAndPitchOfRenderedSymbols) {
 TEST(ModuleGrid, CountsOfBlurredThinTracks) {
   const sizeCase cases[] = {{26, 26, 2.6, 0.4}, {16, 48, 3.0, 0.1}};
   for (const sizeCase& c : cases) {
-    const idut_symbol s = renderAndFind(c, 200, 70, 1.2, 5);
+    const idread_symbol s = renderAndFind(c, 200, 70, 1.2, 5);
     EXPECT_EQ(s.rows, c.rows) << c.rows << "x" << c.columns;
     EXPECT_EQ(s.cols, c.columns) << c.rows << "x" << c.columns;
   }
@@ -70,26 +70,26 @@ TEST(ModuleGrid, NoGridOnCrossingStrokes) {
       40);
   scene.gaussianBlur(0.7);
   testImage image(scene);
-  idut_symbol strokes{{{60, 238}, {250, 238}, {250, 40}, {60, 40}}, 900, 120, 1};
-  EXPECT_FALSE(idut_measureModuleGrid(image.image(), &strokes));
+  idread_symbol strokes{{{60, 238}, {250, 238}, {250, 40}, {60, 40}}, 900, 120, 1};
+  EXPECT_FALSE(idread_measureModuleGrid(image.image(), &strokes));
   EXPECT_EQ(strokes.rows, 0);
-  idut_clockTrack columns, rows;
+  idread_clockTrack columns, rows;
   for (const double depth : {1.0, 3.0, 6.0})
-    EXPECT_FALSE(idut_measureClockTracks(image.image(), strokes, depth, &columns, &rows)) << depth;
+    EXPECT_FALSE(idread_measureClockTracks(image.image(), strokes, depth, &columns, &rows)) << depth;
 }
 
 TEST(ModuleGrid, SnapsToDataMatrixSizesWithinTolerance) {
   int32_t r = 0, c = 0;
-  idut_snapModuleCounts(23.2, 24.9, &r, &c);  // within 1.2 modules of 24
+  idread_snapModuleCounts(23.2, 24.9, &r, &c);  // within 1.2 modules of 24
   EXPECT_EQ(r, 24);
   EXPECT_EQ(c, 24);
-  idut_snapModuleCounts(100.5, 107.0, &r, &c);  // 4 % of 104 is 4.16 modules
+  idread_snapModuleCounts(100.5, 107.0, &r, &c);  // 4 % of 104 is 4.16 modules
   EXPECT_EQ(r, 104);
   EXPECT_EQ(c, 104);
-  idut_snapModuleCounts(29.0, 28.6, &r, &c);  // 26 and 32 both too far: as measured
+  idread_snapModuleCounts(29.0, 28.6, &r, &c);  // 26 and 32 both too far: as measured
   EXPECT_EQ(r, 29);
   EXPECT_EQ(c, 29);
-  idut_snapModuleCounts(20.0, 8.0, &r, &c);  // no 20 x 8 rectangle
+  idread_snapModuleCounts(20.0, 8.0, &r, &c);  // no 20 x 8 rectangle
   EXPECT_EQ(r, 20);
   EXPECT_EQ(c, 8);
 }

@@ -12,12 +12,12 @@
 
 #include "kit/bt.h"
 #include "kit/image.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 // Moves the ends of the legs and the opposite corner onto the far sides, the legs' lines
 // kept; `contour` is the symbol's tracked contour (tracker points of the image's window).
 // The sides on the contour are tried first, then those on the image; a measure is taken
 // when it moves no corner by more than a quarter of a side and the clock tracks run along
 // the new sides. Leaves the symbol as it is, and returns false, when neither is taken.
-bool idut_measureFarSides(const cimg_image* image, const cbt_result& contour,
-                          idut_symbol* symbol);
+bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
+                          idread_symbol* symbol);

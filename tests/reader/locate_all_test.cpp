@@ -1,6 +1,6 @@
 // The find-all loop behind `idut locate`: every symbol once, corners in perimeter order,
 // label outlines and the other polarity left out, perspective, the demo image.
-#include "locate_all.h"
+#include "idread/locate.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 
 // Whether the found quadrilateral is the rendered symbol: the L's corner (the printed
 // bottom-left), its opposite corner and, in either order, the ends of the legs.
-bool isSymbol(const idut_symbol& found, const renderedSymbol& truth, double tolerance) {
+bool isSymbol(const idread_symbol& found, const renderedSymbol& truth, double tolerance) {
   const cmath_vect* c = found.corners;
   const cmath_vect* t = truth.corners;  // top-left, top-right, bottom-right, bottom-left
   return isNear(c[0], t[3], tolerance) && isNear(c[2], t[1], tolerance) &&
@@ -24,9 +24,9 @@ bool isSymbol(const idut_symbol& found, const renderedSymbol& truth, double tole
           (isNear(c[1], t[2], tolerance) && isNear(c[3], t[0], tolerance)));
 }
 
-std::vector<idut_symbol> locate(testImage& image, const idut_locateOptions& options = {}) {
-  std::vector<idut_symbol> symbols;
-  EXPECT_EQ(idut_locateAll(image.image(), options, &symbols), 0);
+std::vector<idread_symbol> locate(testImage& image, const idread_locateOptions& options = {}) {
+  std::vector<idread_symbol> symbols;
+  EXPECT_EQ(idread_locateAll(image.image(), options, &symbols), 0);
   return symbols;
 }
 
@@ -36,12 +36,12 @@ TEST(LocateAll, FindsEverySymbolOnceInPerimeterOrder) {
   const renderedSymbol b = paintDataMatrix(scene, 12, 26, 4.0, -2.0, {300, 160}, 35, 2);
   scene.gaussianBlur(0.7);
   testImage image(scene);
-  const std::vector<idut_symbol> found = locate(image);
+  const std::vector<idread_symbol> found = locate(image);
   ASSERT_EQ(found.size(), 2u);
   const bool aFirst = isSymbol(found[0], a, 1.5);
   EXPECT_TRUE(aFirst || isSymbol(found[0], b, 1.5));
   EXPECT_TRUE(isSymbol(found[1], aFirst ? b : a, 1.5));
-  for (const idut_symbol& s : found) {
+  for (const idread_symbol& s : found) {
     EXPECT_GE(s.score, 600);
     EXPECT_GT(s.threshold, 35);
     EXPECT_LT(s.threshold, 215);
@@ -57,7 +57,7 @@ TEST(LocateAll, LeavesLabelOutlinesOut) {
     const renderedSymbol symbol = paintDataMatrix(scene, 16, 16, 6.0, 0.0, {160, 130}, 30, 3);
     scene.gaussianBlur(0.6);
     testImage image(scene);
-    const std::vector<idut_symbol> found = locate(image);
+    const std::vector<idread_symbol> found = locate(image);
     ASSERT_EQ(found.size(), 1u) << "ground " << ground;
     EXPECT_TRUE(isSymbol(found[0], symbol, 1.5)) << "ground " << ground;
   }
@@ -70,14 +70,14 @@ TEST(LocateAll, PolarityAndPasses) {
   testImage image(scene);
   EXPECT_TRUE(locate(image).empty());  // dark on light by default
 
-  idut_locateOptions options;
-  options.polarity = idut_polarityLightOnDark;
-  std::vector<idut_symbol> found = locate(image, options);
+  idread_locateOptions options;
+  options.polarity = idread_polarityLightOnDark;
+  std::vector<idread_symbol> found = locate(image, options);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_TRUE(isSymbol(found[0], symbol, 1.5));
 
   // The adaptive pass reports the L in whole pixels, without a score.
-  options.passes = {idut_passAdaptive};
+  options.passes = {idread_passAdaptive};
   found = locate(image, options);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_TRUE(isSymbol(found[0], symbol, 4.5));
@@ -95,9 +95,9 @@ TEST(LocateAll, MeasuresTheFarSidesAndGridUnderPerspective) {
     const renderedSymbol symbol = paintDataMatrixInPerspective(scene, 20, 20, corners[i], 35, 7 + i);
     scene.gaussianBlur(0.7);
     testImage image(scene);
-    const std::vector<idut_symbol> found = locate(image);
+    const std::vector<idread_symbol> found = locate(image);
     ASSERT_EQ(found.size(), 1u) << i;
-    const idut_symbol& s = found[0];
+    const idread_symbol& s = found[0];
     EXPECT_TRUE(isSymbol(s, symbol, 1.5)) << i;
     EXPECT_EQ(s.fourthCornerInferred, 0) << i;
     EXPECT_EQ(s.rows, 20) << i;
@@ -115,11 +115,11 @@ TEST(LocateAll, DemoImage) {
   ccGreyImage image;
   std::string error;
   ASSERT_TRUE(idut_readGreyImage(IDUT_DATA_DIR "/labels.pgm", &image, &error)) << error;
-  std::vector<idut_symbol> found;
-  ASSERT_EQ(idut_locateAll(image.image(), {}, &found), 0);
+  std::vector<idread_symbol> found;
+  ASSERT_EQ(idread_locateAll(image.image(), {}, &found), 0);
   const cmath_vect lCorners[] = {{351.879, 222.554}, {1032.447, 428.01}, {147.636, 652.973}};
   ASSERT_EQ(found.size(), 3u);
-  for (const idut_symbol& s : found) {
+  for (const idread_symbol& s : found) {
     int32_t near = 0;
     for (const cmath_vect& l : lCorners) near += isNear(s.corners[0], l, 2.0);
     EXPECT_EQ(near, 1) << s.corners[0].x << ", " << s.corners[0].y;

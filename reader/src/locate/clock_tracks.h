@@ -4,10 +4,10 @@
 #pragma once
 
 #include "kit/image.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 // Whether ink and space alternate at least three times each just inside both far sides
 // (at one of a few depths up to an eighth of the shorter side), neither taking more than
 // 85 % of a side. Ink is the grey of the L: darker or lighter
 // than the symbol's contour threshold.
-bool idut_symbol_hasClockTracks(const cimg_image* image, const idut_symbol& symbol);
+bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol);

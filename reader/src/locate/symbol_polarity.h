@@ -9,9 +9,9 @@
 #pragma once
 
 #include "kit/image.h"
-#include "locate_all.h"
+#include "idread/locate.h"
 
 // Whether the symbol (client coordinates of the image) has the polarity; always true for
-// idut_polarityAny.
-bool idut_symbol_hasPolarity(const cimg_image* image, const idut_symbol& symbol,
-                             idut_polarity polarity);
+// idread_polarityAny.
+bool idread_symbol_hasPolarity(const cimg_image* image, const idread_symbol& symbol,
+                             idread_polarity polarity);
