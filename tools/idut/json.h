@@ -6,3 +6,7 @@
 // The text as a JSON string literal, quotes included (quotes, backslashes and control
 // characters escaped).
 std::string idut_jsonString(const std::string& text);
+// Bytes as a JSON string literal, each byte taken as the character of that code (ISO
+// 8859-1, the symbols' default character set): bytes above 0x7e as \u escapes, so the
+// literal is plain ASCII whatever the bytes.
+std::string idut_jsonLatin1String(const std::string& bytes);

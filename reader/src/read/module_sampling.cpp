@@ -1,0 +1,137 @@
+// Sampling a located symbol's modules: the grey at each module's centre, mapped through
+// the perspective between the module grid and the symbol's four corners, split into ink
+// and space by a threshold that follows the local dark and light levels.
+#include <algorithm>
+#include <cmath>
+
+#include "ci_id/priv/ci_idut/prep.h"
+#include "idread/read.h"
+#include "kit/xform.h"
+#include "locate/grey_sampler.h"
+
+namespace {
+
+// Modules on each side of a module whose levels set its threshold.
+constexpr int32_t localReach = 3;
+// A module whose grey lies within this share of the local contrast of its threshold is
+// marked unsure.
+constexpr double unsureShare = 0.12;
+
+// The mean grey around the centre of module (u, v) of the grid (module units, v up the y
+// side): the centre and four points a quarter module away; -1 when the symbol runs off
+// the image there.
+double moduleGrey(const ccGreySampler& sampler, const cmath_xformPerspective& toImage, double u,
+                  double v) {
+  static constexpr double offsets[5][2] = {{0, 0}, {-0.25, 0}, {0.25, 0}, {0, -0.25}, {0, 0.25}};
+  double sum = 0;
+  for (const auto& o : offsets) {
+    cmath_vect p{u + o[0], v + o[1]};
+    if (cmath_xformPerspective_mapPoint(&toImage, &p, &p) < 0) return -1;
+    const cmath_vect w = sampler.toWindow(p);
+    const double g = sampler.bilinear(w.x, w.y);
+    if (g < 0) return -1;
+    sum += g;
+  }
+  return sum / 5;
+}
+
+// Sums over the modules of one class within localReach of each module, from running
+// sums over the rows and columns (a summed-area table).
+class ccClassSums {
+ public:
+  ccClassSums(int32_t rows, int32_t columns) : rows_(rows), columns_(columns),
+      sum_(size_t(rows + 1) * (columns + 1)), count_(sum_.size()) {}
+  void add(int32_t r, int32_t c, double grey) {
+    sum_[index(r + 1, c + 1)] = grey;
+    count_[index(r + 1, c + 1)] = 1;
+  }
+  void integrate() {
+    for (int32_t r = 1; r <= rows_; ++r)
+      for (int32_t c = 1; c <= columns_; ++c) {
+        const size_t i = index(r, c);
+        sum_[i] += sum_[index(r - 1, c)] + sum_[index(r, c - 1)] - sum_[index(r - 1, c - 1)];
+        count_[i] += count_[index(r - 1, c)] + count_[index(r, c - 1)] - count_[index(r - 1, c - 1)];
+      }
+  }
+  // Mean over the box around module (r, c); false when fewer than two modules fall in it.
+  bool mean(int32_t r, int32_t c, double* mean) const {
+    const int32_t r0 = std::max(0, r - localReach), r1 = std::min(rows_, r + localReach + 1);
+    const int32_t c0 = std::max(0, c - localReach), c1 = std::min(columns_, c + localReach + 1);
+    const int32_t n = box(count_, r0, c0, r1, c1);
+    if (n < 2) return false;
+    *mean = box(sum_, r0, c0, r1, c1) / n;
+    return true;
+  }
+
+ private:
+  size_t index(int32_t r, int32_t c) const { return size_t(r) * (columns_ + 1) + c; }
+  template <class T>
+  T box(const std::vector<T>& table, int32_t r0, int32_t c0, int32_t r1, int32_t c1) const {
+    return table[index(r1, c1)] - table[index(r0, c1)] - table[index(r1, c0)] + table[index(r0, c0)];
+  }
+  int32_t rows_, columns_;
+  std::vector<double> sum_;
+  std::vector<int32_t> count_;
+};
+
+}  // namespace
+
+int32_t idread_sampleModules(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
+                             int32_t columns, std::vector<uint8_t>* modules) {
+  modules->assign(size_t(rows) * columns, 0);
+  if (rows < 2 || columns < 2) return 0;
+  // Grid (u along the x side from the L's corner, v up the y side) to image.
+  const cmath_vect grid[4] = {{0, 0}, {double(columns), 0}, {double(columns), double(rows)},
+                              {0, double(rows)}};
+  cmath_xformPerspective toImage;
+  if (const int32_t status =
+          cmath_xformPerspective_constructPointsAllowNonUnique(&toImage, grid, symbol.corners, 4);
+      status < 0)
+    return status;
+  const ccGreySampler sampler(image);
+  std::vector<double> greys(modules->size());
+  uint32_t histogram[256] = {};
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < columns; ++c) {
+      const double g = moduleGrey(sampler, toImage, c + 0.5, rows - r - 0.5);
+      greys[size_t(r) * columns + c] = g;
+      if (g >= 0) ++histogram[std::lround(g)];
+    }
+  }
+  cmath_xformPerspective_destruct(&toImage);
+  cid_thresholdResult split;
+  if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;
+  const double global = split.threshold - 0.5;
+
+  ccClassSums dark(rows, columns), light(rows, columns);
+  double inkOfL = 0;  // the L: the left column and the bottom row
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < columns; ++c) {
+      const double g = greys[size_t(r) * columns + c];
+      if (g < 0) continue;
+      (g < global ? dark : light).add(r, c, g);
+      if (c == 0 || r == rows - 1) inkOfL += g < global ? 1 : -1;
+    }
+  }
+  dark.integrate();
+  light.integrate();
+  const bool darkInk = inkOfL >= 0;
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < columns; ++c) {
+      const double g = greys[size_t(r) * columns + c];
+      uint8_t& module = (*modules)[size_t(r) * columns + c];
+      if (g < 0) {
+        module = IDREAD_MODULE_UNSURE;
+        continue;
+      }
+      double darkMean, lightMean, threshold = global, contrast = 0;
+      if (dark.mean(r, c, &darkMean) && light.mean(r, c, &lightMean)) {
+        threshold = (darkMean + lightMean) / 2;
+        contrast = lightMean - darkMean;
+      }
+      module = uint8_t((g < threshold) == darkInk);
+      if (std::fabs(g - threshold) < unsureShare * contrast) module |= IDREAD_MODULE_UNSURE;
+    }
+  }
+  return 0;
+}

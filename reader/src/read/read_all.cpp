@@ -1,0 +1,130 @@
+// Reading every located DataMatrix symbol: sample its modules over the measured grid and
+// decode; when that size does not decode, the symbol sizes next to it.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "idread/read.h"
+#include "kit/system.h"
+
+struct idread_reader {
+  idread_DataMatrixDecoder* decoder = nullptr;
+  std::vector<uint8_t> modules;  // reused from symbol to symbol
+};
+
+namespace {
+
+// The grids to try for a symbol measured as rows x columns: the measured one, then the
+// symbol sizes (either way round: a mirrored symbol shows its size transposed) within
+// slack modules of it, nearest first.
+std::vector<std::pair<int32_t, int32_t>> candidateGrids(int32_t rows, int32_t columns,
+                                                        int32_t slack) {
+  std::vector<std::pair<int32_t, int32_t>> grids{{rows, columns}};
+  std::vector<std::pair<int32_t, std::pair<int32_t, int32_t>>> near;
+  int32_t count;
+  const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
+  for (int32_t i = 0; i < count; ++i) {
+    for (const auto& grid : {std::pair{sizes[i].rows, sizes[i].columns},
+                             std::pair{sizes[i].columns, sizes[i].rows}}) {
+      const int32_t dr = abs(grid.first - rows), dc = abs(grid.second - columns);
+      if (dr <= slack && dc <= slack && grid != grids[0] &&
+          std::none_of(near.begin(), near.end(), [&](const auto& n) { return n.second == grid; }))
+        near.push_back({dr + dc, grid});
+    }
+  }
+  std::stable_sort(near.begin(), near.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& n : near) grids.push_back(n.second);
+  return grids;
+}
+
+void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) {
+  reading->read = 1;
+  reading->status = 0;
+  reading->text.assign(reinterpret_cast<const char*>(result.text), size_t(result.length));
+  reading->rows = result.rows;
+  reading->columns = result.columns;
+  reading->correctedErrors = result.correctedErrors;
+  reading->mirrored = result.mirrored;
+  reading->gs1 = result.gs1;
+  reading->macro = result.macro;
+  reading->appendPosition = result.appendPosition;
+  reading->appendCount = result.appendCount;
+  reading->appendFileId = result.appendFileId;
+  reading->ecis.assign(result.ecis,
+                       result.ecis + std::min(result.eciCount, IDREAD_DATAMATRIX_MAX_ECIS));
+}
+
+// Decodes the symbol on the first grid that gives a text. A decoder failure other than a
+// symbol that does not decode (memory) is returned.
+int32_t readSymbol(idread_reader* reader, const cimg_image* image, const idread_readOptions& options,
+                   idread_reading* reading) {
+  idread_DataMatrixResult result;
+  reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
+  for (const auto& [rows, columns] :
+       candidateGrids(reading->symbol.rows, reading->symbol.cols, options.sizeSlack)) {
+    if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
+      continue;
+    if (const int32_t status =
+            idread_sampleModules(image, reading->symbol, rows, columns, &reader->modules);
+        status < 0)
+      return status;
+    const int32_t status = idread_DataMatrixDecoder_decode(reader->decoder, reader->modules.data(),
+                                                           rows, columns, columns, &result);
+    if (status == 0) {
+      takeResult(result, reading);
+      return 0;
+    }
+    if (status != IDREAD_ERR_NOT_A_SYMBOL_SIZE && status != IDREAD_ERR_UNCORRECTABLE &&
+        status != IDREAD_ERR_INVALID_DATA)
+      return status;
+    // The measured grid's failure is the one to report.
+    if (reading->status == IDREAD_ERR_NOT_A_SYMBOL_SIZE) reading->status = status;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The reader's record comes from the kit's allocator, so that tests can fail it.
+int32_t idread_reader_create(idread_reader** reader) {
+  *reader = nullptr;
+  void* block = nullptr;
+  if (const int32_t status = csys_memory_alloc_internal(sizeof(idread_reader), &block); status < 0)
+    return status;
+  idread_reader* made = new (block) idread_reader;
+  if (const int32_t status = idread_DataMatrixDecoder_create(&made->decoder); status < 0) {
+    made->~idread_reader();
+    csys_memory_free_internal(&block);
+    return status;
+  }
+  *reader = made;
+  return 0;
+}
+
+int32_t idread_reader_release(idread_reader** reader) {
+  if (*reader == nullptr) return 0;
+  idread_DataMatrixDecoder_release(&(*reader)->decoder);
+  (*reader)->~idread_reader();
+  void* block = *reader;
+  csys_memory_free_internal(&block);
+  *reader = nullptr;
+  return 0;
+}
+
+int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
+                       const idread_readOptions& options, std::vector<idread_reading>* readings) {
+  std::vector<idread_symbol> symbols;
+  if (const int32_t status = idread_locateAll(image, options.locate, &symbols); status < 0)
+    return status;
+  for (const idread_symbol& symbol : symbols) {
+    idread_reading reading;
+    reading.symbol = symbol;
+    if (const int32_t status = readSymbol(reader, image, options, &reading); status < 0)
+      return status;
+    readings->push_back(std::move(reading));
+  }
+  return 0;
+}
