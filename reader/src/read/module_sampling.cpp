@@ -3,9 +3,11 @@
 // and space by a threshold that follows the local dark and light levels.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "ci_id/priv/ci_idut/prep.h"
 #include "idread/read.h"
+#include "module_sampling.h"
 #include "kit/xform.h"
 #include "locate/grey_sampler.h"
 
@@ -74,10 +76,40 @@ class ccClassSums {
   std::vector<int32_t> count_;
 };
 
+// Blur spreads each module into its neighbours; subtracting a share of the neighbours'
+// mean from each module takes some of that back (modules off the image stay off).
+void sharpen(int32_t rows, int32_t columns, double share, std::vector<double>* greys) {
+  if (share == 0) return;
+  const std::vector<double> g = *greys;
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < columns; ++c) {
+      const double centre = g[size_t(r) * columns + c];
+      if (centre < 0) continue;
+      double sum = 0;
+      int32_t n = 0;
+      for (const auto& [dr, dc] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
+        const int32_t rr = r + dr, cc = c + dc;
+        if (rr < 0 || cc < 0 || rr >= rows || cc >= columns) continue;
+        const double v = g[size_t(rr) * columns + cc];
+        if (v < 0) continue;
+        sum += v;
+        ++n;
+      }
+      if (n > 0) (*greys)[size_t(r) * columns + c] = std::clamp(centre + share * (centre - sum / n), 0.0, 255.0);
+    }
+  }
+}
+
 }  // namespace
 
 int32_t idread_sampleModules(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
                              int32_t columns, std::vector<uint8_t>* modules) {
+  return idread_sampleModulesAs(image, symbol, rows, columns, idread_sampling{}, modules);
+}
+
+int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
+                               int32_t columns, const idread_sampling& sampling,
+                               std::vector<uint8_t>* modules) {
   modules->assign(size_t(rows) * columns, 0);
   if (rows < 2 || columns < 2) return 0;
   // Grid (u along the x side from the L's corner, v up the y side) to image.
@@ -93,12 +125,14 @@ int32_t idread_sampleModules(const cimg_image* image, const idread_symbol& symbo
   uint32_t histogram[256] = {};
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < columns; ++c) {
-      const double g = moduleGrey(sampler, toImage, c + 0.5, rows - r - 0.5);
+      const double g = moduleGrey(sampler, toImage, c + 0.5 + sampling.shiftX,
+                                 rows - r - 0.5 + sampling.shiftY);
       greys[size_t(r) * columns + c] = g;
       if (g >= 0) ++histogram[std::lround(g)];
     }
   }
   cmath_xformPerspective_destruct(&toImage);
+  sharpen(rows, columns, sampling.sharpening, &greys);
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;
   const double global = split.threshold - 0.5;

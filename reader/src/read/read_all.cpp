@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "idread/read.h"
+#include "module_sampling.h"
 #include "kit/system.h"
 
 struct idread_reader {
@@ -40,6 +41,12 @@ std::vector<std::pair<int32_t, int32_t>> candidateGrids(int32_t rows, int32_t co
   return grids;
 }
 
+// The samplings tried on each grid: as sampled; sharpened, for prints blurred into their
+// neighbours; shifted by a fraction of a module each way, for corners placed a little off.
+constexpr idread_sampling samplings[] = {
+    {0.0, 0.0, 0.0},  {0.75, 0.0, 0.0}, {0.0, 0.3, 0.0},
+    {0.0, -0.3, 0.0}, {0.0, 0.0, 0.3},  {0.0, 0.0, -0.3}};
+
 void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) {
   reading->read = 1;
   reading->status = 0;
@@ -67,21 +74,23 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const idread_
        candidateGrids(reading->symbol.rows, reading->symbol.cols, options.sizeSlack)) {
     if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
       continue;
-    if (const int32_t status =
-            idread_sampleModules(image, reading->symbol, rows, columns, &reader->modules);
-        status < 0)
-      return status;
-    const int32_t status = idread_DataMatrixDecoder_decode(reader->decoder, reader->modules.data(),
-                                                           rows, columns, columns, &result);
-    if (status == 0) {
-      takeResult(result, reading);
-      return 0;
+    for (const idread_sampling& sampling : samplings) {
+      if (const int32_t status = idread_sampleModulesAs(image, reading->symbol, rows, columns,
+                                                        sampling, &reader->modules);
+          status < 0)
+        return status;
+      const int32_t status = idread_DataMatrixDecoder_decode(
+          reader->decoder, reader->modules.data(), rows, columns, columns, &result);
+      if (status == 0) {
+        takeResult(result, reading);
+        return 0;
+      }
+      if (status != IDREAD_ERR_NOT_A_SYMBOL_SIZE && status != IDREAD_ERR_UNCORRECTABLE &&
+          status != IDREAD_ERR_INVALID_DATA)
+        return status;
+      // The measured grid's failure is the one to report.
+      if (reading->status == IDREAD_ERR_NOT_A_SYMBOL_SIZE) reading->status = status;
     }
-    if (status != IDREAD_ERR_NOT_A_SYMBOL_SIZE && status != IDREAD_ERR_UNCORRECTABLE &&
-        status != IDREAD_ERR_INVALID_DATA)
-      return status;
-    // The measured grid's failure is the one to report.
-    if (reading->status == IDREAD_ERR_NOT_A_SYMBOL_SIZE) reading->status = status;
   }
   return 0;
 }

@@ -1,0 +1,25 @@
+// Module sampling with the blur of the print taken back in part.
+#pragma once
+
+#include <stdint.h>
+
+#include <vector>
+
+#include "idread/locate.h"
+
+// How one sampling differs from the plain one.
+struct idread_sampling {
+  // Each module's grey moved away from the mean of its four neighbours by this times the
+  // difference before the thresholds are set: strong blur lets neighbours bleed into a
+  // module, and this takes some of it back.
+  double sharpening = 0.0;
+  // The sample points moved along the x and y sides, in modules: corners placed a little
+  // off shift the whole grid.
+  double shiftX = 0.0;
+  double shiftY = 0.0;
+};
+
+// As idread_sampleModules, sampled as `sampling` says.
+int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
+                               int32_t columns, const idread_sampling& sampling,
+                               std::vector<uint8_t>* modules);
