@@ -14,8 +14,8 @@
 
 struct idread_readOptions {
   idread_locateOptions locate;  // how symbols are found (passes, sizes, polarity, ...)
-  // Further module counts tried, within this many modules of the measured ones, when the
-  // measured size does not decode.
+  // When the measured size does not decode, the symbol sizes within this many modules of
+  // it are tried, then any size whose modules come out near square on the symbol.
   int32_t sizeSlack = 2;
 };
 

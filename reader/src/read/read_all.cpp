@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -17,27 +18,46 @@ struct idread_reader {
 
 namespace {
 
-// The grids to try for a symbol measured as rows x columns: the measured one, then the
-// symbol sizes (either way round: a mirrored symbol shows its size transposed) within
-// slack modules of it, nearest first.
-std::vector<std::pair<int32_t, int32_t>> candidateGrids(int32_t rows, int32_t columns,
+// Smallest module the reader samples, pixels.
+constexpr double minModulePixels = 1.5;
+
+// The grids to try for a symbol: the measured one; the symbol sizes within slack modules of
+// it, nearest first (either way round: a mirrored symbol shows its size transposed); then,
+// for a grid measured wrong, every other size whose modules come out near square and
+// no smaller than minModulePixels on the symbol's sides, nearest in module size first.
+std::vector<std::pair<int32_t, int32_t>> candidateGrids(const idread_symbol& symbol,
                                                         int32_t slack) {
-  std::vector<std::pair<int32_t, int32_t>> grids{{rows, columns}};
-  std::vector<std::pair<int32_t, std::pair<int32_t, int32_t>>> near;
+  const int32_t rows = symbol.rows, columns = symbol.cols;
+  const cmath_vect* c = symbol.corners;
+  const double xSide = std::hypot(c[1].x - c[0].x, c[1].y - c[0].y);
+  const double ySide = std::hypot(c[3].x - c[0].x, c[3].y - c[0].y);
+  std::vector<std::pair<double, std::pair<int32_t, int32_t>>> near, far;
   int32_t count;
   const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
   for (int32_t i = 0; i < count; ++i) {
     for (const auto& grid : {std::pair{sizes[i].rows, sizes[i].columns},
                              std::pair{sizes[i].columns, sizes[i].rows}}) {
+      const auto seen = [&](const auto& list) {
+        return std::any_of(list.begin(), list.end(), [&](const auto& g) { return g.second == grid; });
+      };
+      if (grid == std::pair{rows, columns} || seen(near) || seen(far)) continue;
       const int32_t dr = abs(grid.first - rows), dc = abs(grid.second - columns);
-      if (dr <= slack && dc <= slack && grid != grids[0] &&
-          std::none_of(near.begin(), near.end(), [&](const auto& n) { return n.second == grid; }))
-        near.push_back({dr + dc, grid});
+      const double moduleX = xSide / grid.second, moduleY = ySide / grid.first;
+      if (dr <= slack && dc <= slack)
+        near.push_back({double(dr + dc), grid});
+      else if (std::min(moduleX, moduleY) >= minModulePixels &&
+               std::fabs(moduleX / moduleY - 1) < 0.25)
+        far.push_back({std::fabs(std::log(grid.first * double(grid.second) /
+                                          (std::max(rows, 1) * double(std::max(columns, 1))))),
+                       grid});
     }
   }
-  std::stable_sort(near.begin(), near.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& n : near) grids.push_back(n.second);
+  const auto nearestFirst = [](const auto& a, const auto& b) { return a.first < b.first; };
+  std::stable_sort(near.begin(), near.end(), nearestFirst);
+  std::stable_sort(far.begin(), far.end(), nearestFirst);
+  std::vector<std::pair<int32_t, int32_t>> grids{{rows, columns}};
+  for (const auto& list : {near, far})
+    for (const auto& n : list) grids.push_back(n.second);
   return grids;
 }
 
@@ -71,7 +91,7 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const idread_
   idread_DataMatrixResult result;
   reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
   for (const auto& [rows, columns] :
-       candidateGrids(reading->symbol.rows, reading->symbol.cols, options.sizeSlack)) {
+       candidateGrids(reading->symbol, options.sizeSlack)) {
     if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
       continue;
     for (const idread_sampling& sampling : samplings) {
