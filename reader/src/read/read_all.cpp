@@ -3,10 +3,12 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <utility>
 
+#include "elongated_symbols.h"
 #include "idread/read.h"
 #include "module_sampling.h"
 #include "kit/system.h"
@@ -61,11 +63,14 @@ std::vector<std::pair<int32_t, int32_t>> candidateGrids(const idread_symbol& sym
   return grids;
 }
 
-// The samplings tried on each grid: as sampled; sharpened, for prints blurred into their
-// neighbours; shifted by a fraction of a module each way, for corners placed a little off.
-constexpr idread_sampling samplings[] = {
+// The samplings tried on each grid of a found symbol: as sampled; sharpened, for prints
+// blurred into their neighbours; shifted by a fraction of a module each way, for corners
+// placed a little off.
+const std::vector<idread_sampling> foundSamplings = {
     {0.0, 0.0, 0.0},  {0.75, 0.0, 0.0}, {0.0, 0.3, 0.0},
     {0.0, -0.3, 0.0}, {0.0, 0.0, 0.3},  {0.0, 0.0, -0.3}};
+// A long rectangle's corners are its contour's extremes, measured, not fitted: no shifts.
+const std::vector<idread_sampling> rectangleSamplings = {{0.0, 0.0, 0.0}, {0.75, 0.0, 0.0}};
 
 void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) {
   reading->read = 1;
@@ -84,17 +89,18 @@ void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) 
                        result.ecis + std::min(result.eciCount, IDREAD_DATAMATRIX_MAX_ECIS));
 }
 
-// Decodes the symbol on the first grid that gives a text. A decoder failure other than a
-// symbol that does not decode (memory) is returned.
-int32_t readSymbol(idread_reader* reader, const cimg_image* image, const idread_readOptions& options,
-                   idread_reading* reading) {
+using grid = std::pair<int32_t, int32_t>;  // rows (along the y side) x columns
+
+// Decodes the symbol on the first grid and sampling that give a text. A decoder failure
+// other than a symbol that does not decode (memory) is returned.
+int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::vector<grid>& grids,
+                   const std::vector<idread_sampling>& tried, idread_reading* reading) {
   idread_DataMatrixResult result;
   reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
-  for (const auto& [rows, columns] :
-       candidateGrids(reading->symbol, options.sizeSlack)) {
+  for (const auto& [rows, columns] : grids) {
     if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
       continue;
-    for (const idread_sampling& sampling : samplings) {
+    for (const idread_sampling& sampling : tried) {
       if (const int32_t status = idread_sampleModulesAs(image, reading->symbol, rows, columns,
                                                         sampling, &reader->modules);
           status < 0)
@@ -108,8 +114,73 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const idread_
       if (status != IDREAD_ERR_NOT_A_SYMBOL_SIZE && status != IDREAD_ERR_UNCORRECTABLE &&
           status != IDREAD_ERR_INVALID_DATA)
         return status;
-      // The measured grid's failure is the one to report.
+      // The first grid's failure is the one to report.
       if (reading->status == IDREAD_ERR_NOT_A_SYMBOL_SIZE) reading->status = status;
+    }
+  }
+  return 0;
+}
+
+bool isInside(const cmath_vect& p, const cmath_vect corners[4]) {
+  int32_t sides = 0;
+  for (int32_t k = 0; k < 4; ++k) {
+    const cmath_vect& a = corners[k];
+    const cmath_vect& b = corners[(k + 1) % 4];
+    sides += (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x) > 0 ? 1 : -1;
+  }
+  return sides == 4 || sides == -4;
+}
+
+// The symbol sizes whose sides come out in the rectangle's ratio (within 15 %), with
+// modules of at least minModulePixels, nearest ratio first; x side along columns.
+std::vector<grid> rectangleGrids(const cmath_vect corners[4]) {
+  const double xSide = std::hypot(corners[1].x - corners[0].x, corners[1].y - corners[0].y);
+  const double ySide = std::hypot(corners[3].x - corners[0].x, corners[3].y - corners[0].y);
+  std::vector<std::pair<double, grid>> fits;
+  int32_t count;
+  const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
+  for (int32_t i = 0; i < count; ++i) {
+    for (const grid& g : {grid{sizes[i].rows, sizes[i].columns}, grid{sizes[i].columns, sizes[i].rows}}) {
+      const double miss = std::fabs(std::log(g.second / xSide * ySide / g.first));
+      if (miss < 0.15 && xSide / g.second >= minModulePixels && ySide / g.first >= minModulePixels)
+        fits.push_back({miss, g});
+    }
+  }
+  std::stable_sort(fits.begin(), fits.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<grid> grids;
+  for (const auto& f : fits) grids.push_back(f.second);
+  return grids;
+}
+
+// Symbols too long for the finder (the extended rectangles): each long rectangle no
+// symbol already covers is read with each of its corners taken for the L's; the first
+// that decodes is kept. Rectangles that read nowhere are not reported: without the
+// finder's L they need not be symbols at all.
+int32_t readElongated(idread_reader* reader, const cimg_image* image,
+                      const idread_readOptions& options, std::vector<idread_reading>* readings) {
+  std::vector<std::array<cmath_vect, 4>> rectangles;
+  if (const int32_t status = idread_locateElongated(image, options.locate, &rectangles);
+      status < 0)
+    return status;
+  for (const auto& rectangle : rectangles) {
+    const cmath_vect centre{(rectangle[0].x + rectangle[2].x) / 2,
+                            (rectangle[0].y + rectangle[2].y) / 2};
+    if (std::any_of(readings->begin(), readings->end(), [&](const idread_reading& r) {
+          return isInside(centre, r.symbol.corners);
+        }))
+      continue;
+    for (int32_t first = 0; first < 4; ++first) {
+      idread_reading reading;
+      for (int32_t k = 0; k < 4; ++k) reading.symbol.corners[k] = rectangle[size_t((first + k) % 4)];
+      if (const int32_t status = readSymbol(reader, image, rectangleGrids(reading.symbol.corners),
+                                            rectangleSamplings, &reading);
+          status < 0)
+        return status;
+      if (reading.read) {
+        readings->push_back(std::move(reading));
+        break;
+      }
     }
   }
   return 0;
@@ -151,9 +222,16 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
   for (const idread_symbol& symbol : symbols) {
     idread_reading reading;
     reading.symbol = symbol;
-    if (const int32_t status = readSymbol(reader, image, options, &reading); status < 0)
+    if (const int32_t status = readSymbol(reader, image,
+                                          candidateGrids(symbol, options.sizeSlack),
+                                          foundSamplings, &reading);
+        status < 0)
       return status;
     readings->push_back(std::move(reading));
   }
-  return 0;
+  // Symbols too long for the finder are looked for only in images where nothing read: the
+  // search tracks contours the finder has tracked already, which costs more than the rest.
+  if (std::any_of(readings->begin(), readings->end(), [](const idread_reading& r) { return r.read; }))
+    return 0;
+  return readElongated(reader, image, options, readings);
 }
