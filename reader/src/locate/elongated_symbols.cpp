@@ -12,8 +12,11 @@
 
 namespace {
 
-constexpr double minAspect = 4.5;
-constexpr double minWidth = 8.0;   // pixels
+// The smallest long symbol, 8 x 48 modules, at the smallest module the reader samples.
+constexpr double minModule = 1.5;  // pixels
+constexpr double minWidth = 8 * minModule;
+constexpr double minLength = 48 * minModule;
+constexpr double minAspect = 4.5;  // the finder takes up to 5; perspective eats some
 constexpr int32_t minPoints = 60;  // contour points of the smallest symbol worth trying
 constexpr int32_t rowEdgeStrength = 45;
 constexpr int32_t maxSeeds = 4096;
@@ -145,7 +148,9 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
     const double width = std::hypot(corners[1].x - corners[0].x, corners[1].y - corners[0].y);
     const double height = std::hypot(corners[3].x - corners[0].x, corners[3].y - corners[0].y);
     const double shorter = std::min(width, height), longer = std::max(width, height);
-    if (shorter < minWidth || longer < minAspect * shorter || longer > options.maxSize) continue;
+    if (shorter < minWidth || longer < minLength || longer < minAspect * shorter ||
+        longer > options.maxSize)
+      continue;
     std::array<cmath_vect, 4> rectangle;
     for (int32_t k = 0; k < 4; ++k) {
       cmath_vect p{corners[size_t(k)].x + window.x0, corners[size_t(k)].y + window.y0};

@@ -11,7 +11,8 @@
 
 // The contours tracked from the edges on scan rows (strongest first, up to a budget of
 // contour points) whose smallest enclosing rectangle is
-// more than 4.5 times as long as it is wide, at least 8 pixels wide: each rectangle's
+// more than 4.5 times as long as it is wide and large enough for 8 x 48 modules of 1.5
+// pixels: each rectangle's
 // corners in perimeter order, client coordinates, starting at any corner (which one is
 // the L's corner is for the decoder to tell). Returns 0 or the first failing kit status.
 int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptions& options,
