@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
+#include "quadrilateral.h"
 #include "kit/bt.h"
 #include "search_state.h"
 
@@ -115,6 +116,7 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
     return status;
   cbt_runParams run;
   if (const int32_t status = cbt_runParams_init(&run); status < 0) return status;
+  const size_t first = rectangles->size();
   cbt_result contour;
   if (const int32_t status = cbt_result_construct(&contour, 0); status < 0) return status;
   run.maxPoints = maxContourPoints;
@@ -156,7 +158,13 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
       cmath_vect p{corners[size_t(k)].x + window.x0, corners[size_t(k)].y + window.y0};
       cmath_xformLinear_mapPoint(&clientFromImage, &p, &rectangle[size_t(k)]);
     }
-    rectangles->push_back(rectangle);
+    // A symbol's outline tracked again at another level, or a long blob inside it, adds
+    // nothing: the first (strongest) find stays.
+    const cmath_vect centre{(rectangle[0].x + rectangle[2].x) / 2,
+                            (rectangle[0].y + rectangle[2].y) / 2};
+    if (std::none_of(rectangles->begin() + ptrdiff_t(first), rectangles->end(),
+                     [&](const auto& r) { return idread_isInsideQuadrilateral(centre, r.data()); }))
+      rectangles->push_back(rectangle);
   }
   cbt_result_destruct(&contour);
   return status;

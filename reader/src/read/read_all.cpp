@@ -11,6 +11,7 @@
 #include "elongated_symbols.h"
 #include "idread/read.h"
 #include "module_sampling.h"
+#include "quadrilateral.h"
 #include "kit/system.h"
 
 struct idread_reader {
@@ -121,16 +122,6 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
   return 0;
 }
 
-bool isInside(const cmath_vect& p, const cmath_vect corners[4]) {
-  int32_t sides = 0;
-  for (int32_t k = 0; k < 4; ++k) {
-    const cmath_vect& a = corners[k];
-    const cmath_vect& b = corners[(k + 1) % 4];
-    sides += (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x) > 0 ? 1 : -1;
-  }
-  return sides == 4 || sides == -4;
-}
-
 // The symbol sizes whose sides come out in the rectangle's ratio (within 15 %), with
 // modules of at least minModulePixels, nearest ratio first; x side along columns.
 std::vector<grid> rectangleGrids(const cmath_vect corners[4]) {
@@ -167,7 +158,7 @@ int32_t readElongated(idread_reader* reader, const cimg_image* image,
     const cmath_vect centre{(rectangle[0].x + rectangle[2].x) / 2,
                             (rectangle[0].y + rectangle[2].y) / 2};
     if (std::any_of(readings->begin(), readings->end(), [&](const idread_reading& r) {
-          return isInside(centre, r.symbol.corners);
+          return idread_isInsideQuadrilateral(centre, r.symbol.corners);
         }))
       continue;
     for (int32_t first = 0; first < 4; ++first) {
