@@ -23,3 +23,10 @@ struct idread_sampling {
 int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
                                int32_t columns, const idread_sampling& sampling,
                                std::vector<uint8_t>* modules);
+
+// Moves each corner of the symbol by up to a module along its sides so that, on a rows x
+// columns grid, the finder's ink modules (the L, every other clock module) stand out most
+// against its spaces. False, with *fitted = symbol, when that changes nothing or the grid
+// runs off the image.
+bool idread_fitCornersToFinder(const cimg_image* image, const idread_symbol& symbol,
+                               int32_t rows, int32_t columns, idread_symbol* fitted);

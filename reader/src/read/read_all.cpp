@@ -101,14 +101,23 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
   for (const auto& [rows, columns] : grids) {
     if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
       continue;
-    for (const idread_sampling& sampling : tried) {
-      if (const int32_t status = idread_sampleModulesAs(image, reading->symbol, rows, columns,
-                                                        sampling, &reader->modules);
+    // The corners as found; then, when no sampling decodes, fitted to this grid's finder.
+    idread_symbol fitted;
+    bool refitted = false;
+    for (size_t attempt = 0; attempt < 2 * tried.size(); ++attempt) {
+      if (attempt == tried.size() &&
+          !(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
+        break;
+      const idread_sampling& sampling = tried[attempt % tried.size()];
+      const idread_symbol& symbol = refitted ? fitted : reading->symbol;
+      if (const int32_t status =
+              idread_sampleModulesAs(image, symbol, rows, columns, sampling, &reader->modules);
           status < 0)
         return status;
       const int32_t status = idread_DataMatrixDecoder_decode(
           reader->decoder, reader->modules.data(), rows, columns, columns, &result);
       if (status == 0) {
+        std::copy(symbol.corners, symbol.corners + 4, reading->symbol.corners);  // as read
         takeResult(result, reading);
         return 0;
       }
