@@ -92,19 +92,24 @@ void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) 
 
 using grid = std::pair<int32_t, int32_t>;  // rows (along the y side) x columns
 
+// Samplings decoded per symbol at most: a symbol that will not read must not cost more
+// than a few milliseconds.
+constexpr int32_t maxSamplings = 36;
+
 // Decodes the symbol on the first grid and sampling that give a text. A decoder failure
 // other than a symbol that does not decode (memory) is returned.
 int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::vector<grid>& grids,
                    const std::vector<idread_sampling>& tried, idread_reading* reading) {
   idread_DataMatrixResult result;
   reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
+  int32_t budget = maxSamplings;
   for (const auto& [rows, columns] : grids) {
     if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
       continue;
     // The corners as found; then, when no sampling decodes, fitted to this grid's finder.
     idread_symbol fitted;
     bool refitted = false;
-    for (size_t attempt = 0; attempt < 2 * tried.size(); ++attempt) {
+    for (size_t attempt = 0; attempt < 2 * tried.size() && budget-- > 0; ++attempt) {
       if (attempt == tried.size() &&
           !(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
         break;
@@ -151,6 +156,31 @@ std::vector<grid> rectangleGrids(const cmath_vect corners[4]) {
   std::vector<grid> grids;
   for (const auto& f : fits) grids.push_back(f.second);
   return grids;
+}
+
+// Locates with `locate` and reads each find that no reading from `first` on covers.
+int32_t readLocated(idread_reader* reader, const cimg_image* image,
+                    const idread_readOptions& options, const idread_locateOptions& locate,
+                    size_t first, std::vector<idread_reading>* readings) {
+  std::vector<idread_symbol> symbols;
+  if (const int32_t status = idread_locateAll(image, locate, &symbols); status < 0) return status;
+  for (const idread_symbol& symbol : symbols) {
+    const cmath_vect centre{(symbol.corners[0].x + symbol.corners[2].x) / 2,
+                            (symbol.corners[0].y + symbol.corners[2].y) / 2};
+    if (std::any_of(readings->begin() + ptrdiff_t(first), readings->end(),
+                    [&](const idread_reading& r) {
+                      return idread_isInsideQuadrilateral(centre, r.symbol.corners);
+                    }))
+      continue;
+    idread_reading reading;
+    reading.symbol = symbol;
+    if (const int32_t status = readSymbol(reader, image, candidateGrids(symbol, options.sizeSlack),
+                                          foundSamplings, &reading);
+        status < 0)
+      return status;
+    readings->push_back(std::move(reading));
+  }
+  return 0;
 }
 
 // Symbols too long for the finder (the extended rectangles): each long rectangle no
@@ -216,22 +246,26 @@ int32_t idread_reader_release(idread_reader** reader) {
 
 int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
                        const idread_readOptions& options, std::vector<idread_reading>* readings) {
-  std::vector<idread_symbol> symbols;
-  if (const int32_t status = idread_locateAll(image, options.locate, &symbols); status < 0)
+  const size_t first = readings->size();
+  const auto anyRead = [&] {
+    return std::any_of(readings->begin() + ptrdiff_t(first), readings->end(),
+                       [](const idread_reading& r) { return r.read; });
+  };
+  if (const int32_t status = readLocated(reader, image, options, options.locate, first, readings);
+      status < 0)
     return status;
-  for (const idread_symbol& symbol : symbols) {
-    idread_reading reading;
-    reading.symbol = symbol;
-    if (const int32_t status = readSymbol(reader, image,
-                                          candidateGrids(symbol, options.sizeSlack),
-                                          foundSamplings, &reading);
-        status < 0)
-      return status;
-    readings->push_back(std::move(reading));
-  }
-  // Symbols too long for the finder are looked for only in images where nothing read: the
-  // search tracks contours the finder has tracked already, which costs more than the rest.
-  if (std::any_of(readings->begin(), readings->end(), [](const idread_reading& r) { return r.read; }))
-    return 0;
+  if (anyRead()) return 0;
+  // Where nothing read, a second look without the checks that keep clutter out of a
+  // locate (the L's polarity against the ground, the fit's score), which refuse symbols
+  // whose quiet zone is cut short: here the decoder tells symbols from clutter.
+  idread_locateOptions loose = options.locate;
+  loose.polarity = idread_polarityAny;
+  loose.minScore = 0;
+  if (const int32_t status = readLocated(reader, image, options, loose, first, readings);
+      status < 0)
+    return status;
+  if (anyRead()) return 0;
+  // Symbols too long for the finder last: that search tracks contours the finder has
+  // tracked already, which costs more than the rest.
   return readElongated(reader, image, options, readings);
 }
