@@ -30,19 +30,20 @@ void printJson(const std::string& path, double ms, const std::vector<idread_read
   for (size_t i = 0; i < readings.size(); ++i) {
     const idread_reading& r = readings[i];
     std::printf("%s{\"read\": %d", i ? ", " : "", r.read);
-    if (r.read)
+    if (r.read) {
       std::printf(", \"text\": %s, \"rows\": %d, \"cols\": %d, \"correctedErrors\": %d, "
                   "\"mirrored\": %d, \"gs1\": %d",
                   idut_jsonLatin1String(r.text).c_str(), r.rows, r.columns, r.correctedErrors,
                   r.mirrored, r.gs1);
-    if (r.read && !r.ecis.empty()) {
-      std::printf(", \"ecis\": [");
-      for (size_t k = 0; k < r.ecis.size(); ++k)
-        std::printf("%s[%d, %d]", k ? ", " : "", r.ecis[k].number, r.ecis[k].offset);
-      std::printf("]");
-    }
-    else
+      if (!r.ecis.empty()) {
+        std::printf(", \"ecis\": [");
+        for (size_t k = 0; k < r.ecis.size(); ++k)
+          std::printf("%s[%d, %d]", k ? ", " : "", r.ecis[k].number, r.ecis[k].offset);
+        std::printf("]");
+      }
+    } else {
       std::printf(", \"reason\": \"%s\"", statusName(r.status));
+    }
     std::printf(", \"corners\": [");
     for (int32_t k = 0; k < 4; ++k)
       std::printf("%s[%.3f, %.3f]", k ? ", " : "", r.symbol.corners[k].x, r.symbol.corners[k].y);
