@@ -124,7 +124,7 @@ inline void printSetTable(const char* counted, bool peerOverOurs) {
     for (const auto& [reader, r] : byReader) {
       std::printf("  %s %.3f (%lld)", reader.c_str(), r.medianMs, static_cast<long long>(r.found));
       if (ours != byReader.end() && reader != "idut" && ours->second.medianMs > 0 && r.medianMs > 0)
-        std::printf(" ratio %.2f", peerOverOurs ? r.medianMs / ours->second.medianMs
+        std::printf(" ratio %.3g", peerOverOurs ? r.medianMs / ours->second.medianMs
                                                 : ours->second.medianMs / r.medianMs);
     }
     std::printf("\n");
