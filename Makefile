@@ -20,11 +20,12 @@ sanitize:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
-# Finds the DataMatrix symbols of the sample label image and draws them over it.
+# Reads the DataMatrix symbols of the sample label image, prints their texts and where
+# they are, and draws them over it.
 demo:
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	$(CMAKE) --build build -j $(JOBS) --target idut_cli
-	build/tools/idut locate data/labels.pgm --overlay build/labels-overlay.png
+	build/tools/idut read data/labels.pgm --overlay build/labels-overlay.png
 
 # Writes the scored ring-finder and barcode scene sets (README, "Rings and barcodes") into
 # SCENES, a temporary folder by default.

@@ -1,0 +1,73 @@
+// Speed of reading every DataMatrix symbol of an image with idread_readAll (one reader,
+// default options, as `idut read`), over the sample sets synthetic/easy, multi, hard and
+// real of ../shared/samples (a set whose folder is absent is skipped). One benchmark
+// iteration runs the whole set; per image the least thread CPU time over the iterations
+// is kept, and the counter image_ms is the median of those over the set's images; found
+// counts the texts read.
+//
+// With the peers installed the same images are read, in the same run, by zxing-cpp and
+// libdmtx (peer_readers.h; libdmtx with a 2 s search limit per image), and the run ends
+// with a table of the medians and the ratios of ours to theirs.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "idread/read.h"
+#include "peer_readers.h"
+#include "sample_sets.h"
+
+namespace {
+
+constexpr long libdmtxTimeoutMs = 2000;
+
+int64_t readOurs(const sampleImage& sample) {
+  static idread_reader* reader = [] {
+    idread_reader* created = nullptr;
+    idread_reader_create(&created);
+    return created;
+  }();
+  static const idread_readOptions options;
+  std::vector<idread_reading> readings;
+  if (!reader || idread_readAll(reader, sample.image.image(), options, &readings) < 0) return 0;
+  int64_t read = 0;
+  for (const idread_reading& r : readings) read += r.read;
+  return read;
+}
+
+#ifdef IDUT_HAVE_LIBDMTX
+int64_t readLibdmtx(const sampleImage& sample) {
+  return int64_t(libdmtxRead(sample, libdmtxTimeoutMs).size());
+}
+#endif
+
+#ifdef IDUT_HAVE_ZXING
+int64_t readZxing(const sampleImage& sample) { return int64_t(zxingRead(sample).size()); }
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  const std::vector<std::unique_ptr<sampleSet>> sets = loadSampleSets(IDUT_SAMPLES_DIR);
+  for (const auto& set : sets) {
+    const sampleSet* s = set.get();
+    benchmark::RegisterBenchmark(("idut/" + s->name).c_str(), [s](benchmark::State& state) {
+      runSet(state, *s, "idut", readOurs);
+    })->Unit(benchmark::kMillisecond);
+#ifdef IDUT_HAVE_LIBDMTX
+    benchmark::RegisterBenchmark(("libdmtx/" + s->name).c_str(), [s](benchmark::State& state) {
+      runSet(state, *s, "libdmtx", readLibdmtx);
+    })->Unit(benchmark::kMillisecond);
+#endif
+#ifdef IDUT_HAVE_ZXING
+    benchmark::RegisterBenchmark(("zxing/" + s->name).c_str(), [s](benchmark::State& state) {
+      runSet(state, *s, "zxing", readZxing);
+    })->Unit(benchmark::kMillisecond);
+#endif
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  printSetTable("read", false);
+  benchmark::Shutdown();
+  return 0;
+}
