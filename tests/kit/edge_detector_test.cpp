@@ -231,26 +231,6 @@ TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
   }
 }
 
-TEST(KitEdgeDetect, RampsGiveTheirExactMagnitudesAndAngles) {
-  // Ramps with integer slopes have exact gradients (8a, 8b): worked magnitudes and angles.
-  struct ramp {
-    int32_t a, b;
-    uint8_t magnitude, angle;
-  };
-  for (const ramp r : {ramp{3, 0, 6, 0}, ramp{0, -3, 6, 192}, ramp{2, 2, 6, 32}, ramp{-1, 2, 4, 83},
-                       ramp{-5, -1, 10, 136}, ramp{6, -6, 17, 224}}) {
-    testImage image(20, 20, 0);
-    for (int32_t y = 0; y < 20; ++y)
-      for (int32_t x = 0; x < 20; ++x)
-        image.at(x, y) = uint8_t(128 + r.a * (x - 10) + r.b * (y - 10));
-    testImage magnitude(18, 18, 0), angle(18, 18, 0);
-    view source(image.image()), m(magnitude.image()), a(angle.image());
-    ASSERT_EQ(csEdgeDetect(source, m, a, nullptr, nullptr, &csEdgeParamsDefault), 0);
-    EXPECT_EQ(pixelsOf(magnitude), std::vector<uint8_t>(18 * 18, r.magnitude)) << r.a << "," << r.b;
-    EXPECT_EQ(pixelsOf(angle), std::vector<uint8_t>(18 * 18, r.angle)) << r.a << "," << r.b;
-  }
-}
-
 TEST(KitEdgeDetect, AThreeByThreeSourceHasNoEdgelet) {
   // A 3 x 3 source has one interior pixel: its magnitude is written; with all its
   // neighbours in the border it is no edgelet.
