@@ -125,6 +125,10 @@ TEST(KitThreshold, WorkedCasesTiesAndDegenerateHistograms) {
   EXPECT_DOUBLE_EQ(r.darkMean, 10.0);
   EXPECT_DOUBLE_EQ(r.lightMean, 200.0);
   EXPECT_EQ(thresholdOf(h, 0, 255, CIP_THRESH_TIE_LOWEST).threshold, 11);
+  r = thresholdOf(h, 5, 220, CIP_THRESH_TIE_MIDDLE);  // means from a range not at 0
+  EXPECT_EQ(r.threshold, 105);
+  EXPECT_DOUBLE_EQ(r.darkMean, 10.0);
+  EXPECT_DOUBLE_EQ(r.lightMean, 200.0);
   // Levels outside low .. high do not take part: 10 alone is left.
   r = thresholdOf(h, 0, 150, CIP_THRESH_TIE_MIDDLE);
   EXPECT_EQ(r.threshold, 10);
