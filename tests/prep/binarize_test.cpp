@@ -78,13 +78,19 @@ plane above(const plane& in, const plane& thresholds) {
   return out;
 }
 
-TEST(Binarize, WorkedCases) {
+TEST(Binarize, DefaultsAndWorkedCases) {
   leakGuard guard;
-  // Method 0 on 10 and 200: threshold 105, and 105 itself counts as light.
+  cidut_binarizeParams d;
+  ASSERT_EQ(cidut_binarizeParams_construct(&d), 0);
+  EXPECT_EQ(std::tie(d.method, d.regionMode, d.tilesX, d.tilesY, d.reduction, d.boxSize,
+                     d.minTileContrast, d.meanOffset, d.tilesPerRegionSide, d.minLocalContrast),
+            std::make_tuple(CIDUT_BINARIZE_TILE_MAX, CIDUT_BINARIZE_REFERENCE_NONE, 20, 10, 2, 15,
+                            65, 10, 10.0, 20.0));
+  // Method 0 on 10 and 201: threshold 105 (rounded down), and 105 itself counts as light.
   plane twoLevels(9, 5, 10);
-  for (int32_t x = 0; x < 9; x += 2) twoLevels.at(x, 2) = 200;
+  for (int32_t x = 0; x < 9; x += 2) twoLevels.at(x, 2) = 201;
   plane out = binarize(twoLevels, paramsFor(CIDUT_BINARIZE_GLOBAL_MIDRANGE));
-  for (size_t i = 0; i < out.v.size(); ++i) EXPECT_EQ(out.v[i], twoLevels.v[i] == 200 ? 255 : 0);
+  for (size_t i = 0; i < out.v.size(); ++i) EXPECT_EQ(out.v[i], twoLevels.v[i] == 201 ? 255 : 0);
   // Method 1 splits two levels between them.
   EXPECT_EQ(binarize(twoLevels, paramsFor(CIDUT_BINARIZE_GLOBAL_WGV)).v, out.v);
   twoLevels.at(1, 1) = 105;
@@ -373,9 +379,12 @@ TEST(Binarize, OutputPlacementAndArgumentChecks) {
   cimg_image_setEntire(&bound.image);
   EXPECT_EQ(read(bound.constImage()).v, whole.v);
 
-  // A rule on the parameters, and a reference window outside the image.
+  // Rules on the parameters, and a reference window outside the image.
   cidut_binarizeParams q = paramsFor(CIDUT_BINARIZE_LOCAL_MEAN);
   q.boxSize = 129;
+  EXPECT_CHECK_FAILS(call(out, &q));
+  q = paramsFor(CIDUT_BINARIZE_TILE_MAX);  // a reference region that is null
+  q.regionMode = CIDUT_BINARIZE_REFERENCE_REGION;
   EXPECT_CHECK_FAILS(call(out, &q));
   q = paramsFor(CIDUT_BINARIZE_TILE_MAX);
   q.regionMode = CIDUT_BINARIZE_REFERENCE_WINDOW;
@@ -402,7 +411,8 @@ TEST(Binarize, AllocationFailures) {
     int32_t method, regionMode, reduction;
     bool mask;
   };
-  const variant variants[] = {{2, 1, 2, false}, {4, 2, 2, true}, {5, 2, 2, false}};
+  const variant variants[] = {{2, 1, 2, false}, {3, 2, 2, false}, {4, 2, 2, true},
+                              {5, 2, 2, false}};
   for (const variant& v : variants) {
     cidut_binarizeParams p = paramsFor(v.method);
     p.regionMode = v.regionMode;
