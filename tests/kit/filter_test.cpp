@@ -239,6 +239,8 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
     leakGuard guard;
     const heldImage result(28, 18, 0);
     const cimg_window target = result.window();
+    EXPECT_EQ(driveAllocationFailures([&] { return cip_gauss(&from, &target, &params, nullptr); }),
+              1);
     box.xSize = 3;
     EXPECT_EQ(driveAllocationFailures([&] { return cip_plpf(&from, &target, &box, nullptr); }), 1);
   }

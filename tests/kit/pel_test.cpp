@@ -167,9 +167,10 @@ TEST(KitPel, SizeMismatchesAndArgumentErrors) {
   const std::vector<uint8_t> before = b.bytes();
   const cimg_windowConst in = asConst(a.window(0, 0, 4, 3));
   uint8_t table[256] = {};
-  const cimg_window narrow = b.window(0, 0, 3, 3);
-  EXPECT_EQ(cip_pelCopy8(&in, &narrow), CIMG_STATUS_BAD_SIZE);
-  EXPECT_EQ(cip_pelMap8(&in, &narrow, table), CIMG_STATUS_BAD_SIZE);
+  for (const cimg_window to : {b.window(0, 0, 3, 3), b.window(0, 0, 4, 4)}) {  // one side off
+    EXPECT_EQ(cip_pelCopy8(&in, &to), CIMG_STATUS_BAD_SIZE);
+    EXPECT_EQ(cip_pelMap8(&in, &to, table), CIMG_STATUS_BAD_SIZE);
+  }
   const cimg_window to = b.window(2, 2, 4, 3);
   const cimg_window shifted = a.window(1, 1, 4, 3);
   const cimg_windowConst wideIn = asConst(wide.window(0, 0, 4, 3));
