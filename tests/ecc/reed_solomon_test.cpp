@@ -283,6 +283,8 @@ TEST(ReedSolomon929, LimitsChecksAndAllocationFailure) {
             CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(corrected, 0);
   EXPECT_EQ(length, 77);
+  EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 929, 8, 0, nullptr, &length, &corrected),
+            CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 10, 2, 3, erasures, &length, &corrected),
             CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 928, 512, 0, nullptr, &length, &corrected), 0);
