@@ -114,9 +114,7 @@ TEST(ReedSolomon, DataMatrixVectorStatusesAndChecks) {
   EXPECT_EQ(ecc[0], 102);  // untouched
 
   cid2d_ReedSolomonCode code;
-  EXPECT_CHECK_FAILS(cid2d_ReedSolomonCode_construct(&code, 17, 5, 0x1002D, 2));
   EXPECT_CHECK_FAILS(cid2d_ReedSolomonCode_construct(&code, 8, 5, 0x11B, 2));  // x has order 51
-  EXPECT_CHECK_FAILS(cid2d_ReedSolomonCode_CorrectErrs(&c.code, tooLong.data(), 8, nullptr));
   tooLong[7] = 256;
   EXPECT_CHECK_FAILS(cid2d_ReedSolomonCode_CorrectErrs(&c.code, tooLong.data(), 8, &count));
 }
@@ -291,7 +289,6 @@ TEST(ReedSolomon929, LimitsChecksAndAllocationFailure) {
             CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 928, 512, 0, nullptr, &length, &corrected), 0);
   EXPECT_EQ(corrected, 1);
-  EXPECT_CHECK_FAILS(cid_RSSCCA_RSCorrectErrors_(c.data(), 10, 4, 1, nullptr, &length, &corrected));
   c[0] = 929;
   EXPECT_CHECK_FAILS(cid_RSSCCA_RSCorrectErrors_(c.data(), 10, 4, 0, nullptr, &length, &corrected));
 

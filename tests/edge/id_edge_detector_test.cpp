@@ -61,12 +61,6 @@ std::pair<int32_t, int32_t> directMagnitudeCode(int32_t a, int32_t b) {
           int32_t(std::lround(codes) % 256)};
 }
 
-// Circular distance of two angle codes.
-int32_t codeDistance(int32_t a, int32_t b) {
-  const int32_t d = std::abs(a - b) & 0xFF;
-  return std::min(d, 256 - d);
-}
-
 // Every thread asks for both base tables and builds a table of its own at once; all must see
 // the same two filled tables. First in this file, so that it is the process's first use.
 TEST(IdEdgeBaseTables, ConcurrentFirstUseFillsEachVariantOnceWithEveryEntryRight) {
@@ -258,51 +252,6 @@ TEST(IdEdgeDetect, AllPathsMatchThePerPixelReference) {
   sourceGrid flat(16, 3);  // mode 2 is no mode
   EXPECT_CHECK_FAILS(cf_EdgeDetectID(flat.first(), flat.stride, flat.pixels.data(), 16, 3, 16,
                                      table.data(), 0x10000, 0, 0, 0, 2));
-}
-
-// The true direction of an edge, from dark to light, in codes.
-double trueCode(double nx, double ny) {
-  return std::fmod(std::atan2(ny, nx) * 128 / pi + 256, 256);
-}
-
-// Operator centres within 0.3 pixels of a blurred step give codes within one of its true
-// direction; flat ground gives 0xFF. Steps at 24 angles.
-TEST(IdEdgeDetect, AngleCodesFollowRotatedSteps) {
-  const std::vector<uint8_t> table = builtTable(60, 0);
-  constexpr int32_t size = 64;
-  constexpr double cx = 32.3, cy = 31.6;
-  for (int32_t mode : {CF_EDGE_ID_MODE_2X2, CF_EDGE_ID_MODE_3X3}) {
-    const double offset = mode == CF_EDGE_ID_MODE_2X2 ? 1.0 : 0.5;
-    int32_t checked = 0;
-    for (int32_t shape = 0; shape < 24; ++shape) {
-      const double theta = shape * 2 * pi / 24 + 0.1;
-      const double nx = std::cos(theta), ny = std::sin(theta);
-      auto distance = [&](double x, double y) { return (x - cx) * nx + (y - cy) * ny; };
-      greyScene scene(size + 2, size + 2, 5);
-      scene.paint([&](double x, double y) { return distance(x - 1, y - 1) > 0; }, 250);
-      scene.gaussianBlur(1.5);
-      sourceGrid in(size, size);
-      for (int32_t y = -1; y <= size; ++y)
-        for (int32_t x = -1; x <= size; ++x)
-          in.at(x, y) = uint8_t(std::clamp(std::lround(scene.at(x + 1, y + 1)), 0L, 255L));
-      const std::vector<uint8_t> codes = detect(in, table, mode, 1, 0);
-      for (int32_t y = 2; y < size - 2; ++y) {
-        for (int32_t x = 2; x < size - 2; ++x) {
-          const double px = x + offset, py = y + offset;
-          const double d = distance(px, py);
-          const uint8_t code = codes[y * size + x];
-          if (std::abs(d) > 6) {
-            EXPECT_EQ(code, 0xFF) << x << ", " << y;
-          } else if (std::abs(d) < 0.3) {
-            EXPECT_LE(codeDistance(code, int32_t(std::lround(trueCode(nx, ny)))), 1)
-                << "mode " << mode << " shape " << shape << " at " << x << ", " << y;
-            ++checked;
-          }
-        }
-      }
-    }
-    EXPECT_GT(checked, 24 * 30);
-  }
 }
 
 cmath_vect clientOf(const heldImage& image, double x, double y) {

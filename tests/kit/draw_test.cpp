@@ -132,20 +132,6 @@ TEST(DrawRectangle, AdjacentRectanglesLeaveNoGapsAndNoOverlaps) {
       EXPECT_EQ(counts.atImage(x, y), whole.atImage(x, y)) << n;
     });
   }
-  // Any angle and skew: every pixel at most once, and once well inside.
-  std::mt19937 random(5);
-  for (int n = 0; n < 10; ++n) {
-    auto r = randomRect(random, 20.2, 19.7);
-    r.xLength = r.yLength = 27;
-    heldImage counts(area, 0);
-    drawCells(counts, r, 5, 4);
-    forEachPixel(counts, [&](int32_t x, int32_t y) {
-      EXPECT_LE(counts.atImage(x, y), 1) << n;
-      if (insideBy(r, x + 0.5, y + 0.5) > 0.01) {
-        EXPECT_EQ(counts.atImage(x, y), 1) << n;
-      }
-    });
-  }
 }
 
 TEST(DrawRectangle, ClipsToTheClipRectangleAndTheImage) {

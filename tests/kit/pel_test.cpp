@@ -167,17 +167,15 @@ TEST(KitPel, SizeMismatchesAndArgumentErrors) {
   const std::vector<uint8_t> before = b.bytes();
   const cimg_windowConst in = asConst(a.window(0, 0, 4, 3));
   uint8_t table[256] = {};
-  for (const cimg_window to : {b.window(0, 0, 3, 3), b.window(0, 0, 4, 4)}) {
+  for (const cimg_window to : {b.window(0, 0, 3, 3), b.window(0, 0, 4, 4)}) {  // one side off
     EXPECT_EQ(cip_pelCopy8(&in, &to), CIMG_STATUS_BAD_SIZE);
     EXPECT_EQ(cip_pelMap8(&in, &to, table), CIMG_STATUS_BAD_SIZE);
   }
-  EXPECT_EQ(b.bytes(), before);
   const cimg_window to = b.window(2, 2, 4, 3);
   const cimg_window shifted = a.window(1, 1, 4, 3);
   const cimg_windowConst wideIn = asConst(wide.window(0, 0, 4, 3));
   EXPECT_CHECK_FAILS(cip_pelCopy8(&wideIn, &to));
   EXPECT_CHECK_FAILS(cip_pelMap8(&in, &to, nullptr));
-  EXPECT_CHECK_FAILS(cip_pelMap8(&wideIn, &to, table));
   EXPECT_CHECK_FAILS(cip_pelMap8(&in, &shifted, table));  // overlapping, not in place
   EXPECT_EQ(b.bytes(), before);
   // Empty windows: nothing to do.
