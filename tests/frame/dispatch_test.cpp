@@ -28,18 +28,16 @@ TEST(Dispatch, PortableRunsWhenInhibitedOrUnavailable) {
     return 7;
   };
 
-  // Hook unset: the variant runs; its "not available" sends the call to the portable code.
   EXPECT_EQ(cidut_dispatchOptimized("rowExtremaMax", optimized(CIDUT_ERR_NOT_AVAILABLE), portable),
             7);
   EXPECT_EQ(optimizedRuns, 1);
   EXPECT_EQ(portableRuns, 1);
-  // Any status of class 0x30 counts as "not available"; others are returned unchanged.
+  // Any status of class 0x30 counts as "not available".
   EXPECT_EQ(cidut_dispatchOptimized("x", optimized(int32_t(0x8000061Fu)), portable), 7);
   EXPECT_EQ(cidut_dispatchOptimized("x", optimized(int32_t(0x80000620u)), portable),
             int32_t(0x80000620u));
   EXPECT_EQ(cidut_dispatchOptimized("x", optimized(3), portable), 3);
 
-  // Hook set: the vetoed routine never reaches its variant.
   cprt_isOptimizationInhibitedFP = inhibitRowExtrema;
   optimizedRuns = portableRuns = 0;
   EXPECT_EQ(cidut_dispatchOptimized("rowExtremaMax", optimized(1), portable), 7);

@@ -29,8 +29,7 @@ void checkSort(Sort sort) {
                                        {T(2), T(1)},
                                        {limits::max(), limits::lowest(), T(0), T(1)}};
   std::mt19937 random(7);
-  for (int size : {3, 10, 100, 1000}) {
-    // Many duplicates; negative values wrap round to large ones in unsigned types.
+  for (int size : {3, 100, 1000}) {
     cases.emplace_back(size);
     for (T& v : cases.back()) v = static_cast<T>(int(random() % 50) - 25);
   }

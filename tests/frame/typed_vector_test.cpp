@@ -1,5 +1,4 @@
-// Typed vectors over three test element types: a plain record, a record with an init
-// callback, and a vector of vectors of the latter (deep copy, destroy on removal).
+// Typed vectors of a plain record, a record with an init callback, and vectors of those.
 #include "id/idut/frame/typed_vector.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +50,6 @@ namespace {
 
 using lists = std::vector<std::vector<int32_t>>;
 
-// The values of every inner vector.
 lists valuesOf(const cstd_vector_vector_testTagged& outer) {
   const vector_testTagged* inner = nullptr;
   int32_t count = 0;
@@ -67,7 +65,7 @@ lists valuesOf(const cstd_vector_vector_testTagged& outer) {
   return values;
 }
 
-// An outer vector holding inner vectors of 1, 2, ... n values.
+// Inner vectors of 1, 2, ... n values.
 cstd_vector_vector_testTagged makeLists(int32_t n) {
   cstd_vector_vector_testTagged outer;
   EXPECT_EQ(cstd_vector_vector_testTagged_constructEmpty(&outer), 0);
@@ -128,7 +126,7 @@ TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&assigned), 0);
   EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter);
 
-  // Each removal destroys the removed inner vectors (one block each).
+  // Removals destroy the removed inner vectors.
   ASSERT_EQ(cstd_vector_vector_testTagged_resize(&outer, 5, 0), 0);  // two empty inner vectors
   EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}, {}, {}}));
   ASSERT_EQ(cstd_vector_vector_testTagged_eraseElement(&outer, 1), 0);
@@ -156,8 +154,7 @@ TEST(typedVector, failingInnerAllocationLeavesVectorOfVectorsUnchanged) {
         return cstd_vector_vector_testTagged_insert(v, 0, 2, last);
       },
   };
-  // Each run deep-copies outer (its failures included) and applies the operation to the
-  // copy, which must be unchanged when the operation fails.
+  // A deep copy of outer, unchanged when the operation on it fails.
   for (const auto& operation : operations) {
     const int failures = driveAllocationFailures([&] {
       vectorOfVectors v;
