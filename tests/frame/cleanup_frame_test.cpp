@@ -29,16 +29,13 @@ int32_t sumOfSquares(int n, ownedBuffer* out, int* sum) {
   frame.holdBlock(&scratch);
   frame.releaseNewest();  // scratch not needed any more
   EXPECT_EQ(scratch, nullptr);
-
   if (frame.failed(csys_memory_alloc_internal(n * sizeof(int), (void**)&out->data)))
     return frame.exit();
   frame.holdOutput<ownedBuffer_destruct>(out);
   int total = 0;
   for (int i = 0; i < n; ++i) {
     if (frame.failed(csys_attention_check())) return frame.exit();
-    squares[i] = i * i;
-    out->data[i] = squares[i];
-    total += squares[i];
+    total += out->data[i] = squares[i] = i * i;
   }
   if (total > 1000) return frame.fail(CIDUT_ERR_BAD_PARAMETER);
   *sum = total;
@@ -50,21 +47,16 @@ TEST(CleanupFrame, OutputSurvivesOnlySuccessAndEveryFailureLeavesNoLeak) {
   ownedBuffer out;
   int sum = -1;
   EXPECT_EQ(sumOfSquares(20, &out, &sum), CIDUT_ERR_BAD_PARAMETER);
-  EXPECT_EQ(out.data, nullptr);
-  EXPECT_EQ(sum, -1);
+  EXPECT_TRUE(out.data == nullptr && sum == -1);
 
   const int64_t live = csys_memory_getLiveBlocks();
   ASSERT_EQ(sumOfSquares(4, &out, &sum), 0);
-  EXPECT_EQ(sum, 0 + 1 + 4 + 9);
+  EXPECT_TRUE(sum == 0 + 1 + 4 + 9 && out.data[3] == 9);
   EXPECT_EQ(csys_memory_getLiveBlocks(), live + 1);  // only the output is left
-  EXPECT_EQ(out.data[3], 9);
   ownedBuffer_destruct(&out);
   auto attempt = [&] {
     const int32_t status = sumOfSquares(5, &out, &sum);
-    if (status >= 0)
-      ownedBuffer_destruct(&out);
-    else
-      EXPECT_EQ(out.data, nullptr);
+    EXPECT_TRUE(status >= 0 ? ownedBuffer_destruct(&out) == 0 : out.data == nullptr);
     return status;
   };
   EXPECT_EQ(driveAllocationFailures(attempt), 3);

@@ -88,8 +88,7 @@ TEST(typedVector, plainRecordsAreCopiedBitwiseAndInitRunsForEveryNewElement) {
   ASSERT_EQ(cstd_vector_testPoint_pushBack(&points, &p), 0);
   ASSERT_EQ(cstd_vector_testPoint_insert(&points, 0, 2, &p), 0);
   testPoint *begin = nullptr, *end = nullptr;
-  ASSERT_EQ(cstd_vector_testPoint_getBeginEnd(&points, &begin, &end), 0);
-  ASSERT_EQ(end - begin, 3);
+  ASSERT_TRUE(cstd_vector_testPoint_getBeginEnd(&points, &begin, &end) == 0 && end - begin == 3);
   for (const testPoint* q = begin; q != end; ++q) EXPECT_EQ(std::memcmp(q, &p, sizeof p), 0);
   EXPECT_CHECK_FAILS(cstd_vector_testPoint_getElement(&points, 3, &begin));
   EXPECT_EQ(cstd_vector_testPoint_destruct(&points), 0);
@@ -101,8 +100,7 @@ TEST(typedVector, plainRecordsAreCopiedBitwiseAndInitRunsForEveryNewElement) {
   ASSERT_EQ(cstd_vector_testTagged_insertElement(&tagged, 1, &marked), 0);
   const testTagged* e = nullptr;
   int32_t n = 0;
-  ASSERT_EQ(cstd_vector_testTagged_getBeginSizeConst(&tagged, &e, &n), 0);
-  ASSERT_EQ(n, 7);
+  ASSERT_TRUE(cstd_vector_testTagged_getBeginSizeConst(&tagged, &e, &n) == 0 && n == 7);
   for (int32_t i = 0; i < n; ++i) EXPECT_EQ(e[i].tag, i == 1 ? 1 : initialTag) << i;
   EXPECT_EQ(cstd_vector_testTagged_destruct(&tagged), 0);
 }
@@ -132,43 +130,26 @@ TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {
   ASSERT_EQ(cstd_vector_vector_testTagged_eraseElement(&outer, 1), 0);
   ASSERT_EQ(cstd_vector_vector_testTagged_popBack(&outer), 0);
   EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 1);
-  ASSERT_EQ(cstd_vector_vector_testTagged_resize(&outer, 1, 0), 0);
-  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 2);
   ASSERT_EQ(cstd_vector_vector_testTagged_clear(&outer), 0);
   EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 3);
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&outer), 0);
 }
 
-TEST(typedVector, failingInnerAllocationLeavesVectorOfVectorsUnchanged) {
+TEST(typedVector, aFailingAssignmentOfVectorsOfVectorsChangesNothing) {
   leakGuard guard;
-  cstd_vector_vector_testTagged outer = makeLists(3);
-  cstd_vector_vector_testTagged other = makeLists(2);
+  cstd_vector_vector_testTagged outer = makeLists(3), other = makeLists(2);
   const lists before = valuesOf(outer);
-  using vectorOfVectors = cstd_vector_vector_testTagged;
-  const std::vector<int32_t (*)(vectorOfVectors*, const vectorOfVectors*)> operations{
-      cstd_vector_vector_testTagged_assign,
-      cstd_vector_vector_testTagged_append,
-      [](vectorOfVectors* v, const vectorOfVectors*) {
-        vector_testTagged* last = nullptr;
-        cstd_vector_vector_testTagged_getElement(v, 2, &last);
-        return cstd_vector_vector_testTagged_insert(v, 0, 2, last);
-      },
-  };
-  // A deep copy of outer, unchanged when the operation on it fails.
-  for (const auto& operation : operations) {
-    const int failures = driveAllocationFailures([&] {
-      vectorOfVectors v;
-      int32_t status = cstd_vector_vector_testTagged_constructCopy(&v, &outer);
-      if (status < 0) return status;
-      status = operation(&v, &other);
-      if (status < 0) {
-        EXPECT_EQ(valuesOf(v), before);
-      }
-      cstd_vector_vector_testTagged_destruct(&v);
-      return status;
-    });
-    EXPECT_EQ(failures, 4 + 3);  // the copy: 1 + 3 blocks; the operation: 1 + 2 blocks
-  }
+  // On a deep copy of outer: 1 + 3 blocks; the assignment (element assign): 1 + 2.
+  EXPECT_EQ(driveAllocationFailures([&] {
+              cstd_vector_vector_testTagged v;
+              int32_t status = cstd_vector_vector_testTagged_constructCopy(&v, &outer);
+              if (status < 0) return status;
+              status = cstd_vector_vector_testTagged_assign(&v, &other);
+              EXPECT_EQ(valuesOf(v), status < 0 ? before : valuesOf(other));
+              cstd_vector_vector_testTagged_destruct(&v);
+              return status;
+            }),
+            4 + 3);
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&other), 0);
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&outer), 0);
 }

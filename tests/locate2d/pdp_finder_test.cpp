@@ -137,43 +137,25 @@ bool foundOnARing(const cid2d_trackingResult& r, int32_t n, const cmath_vect out
 }
 
 std::unique_ptr<testImage> ringImage(const moduleGrid& grid, int32_t size,
-                                     const cmath_vect corners[4], bool lightOnDark,
-                                     uint32_t noiseSeed) {
-  greyScene scene(size, size, lightOnDark ? 40 : 200);
-  paintModules(scene, grid, corners, lightOnDark ? 200 : 40);
+                                     const cmath_vect corners[4], uint32_t noiseSeed) {
+  greyScene scene(size, size, 200);
+  paintModules(scene, grid, corners, 40);
   scene.gaussianBlur(0.7);
   scene.addNoise(2.0, noiseSeed);
   return std::make_unique<testImage>(scene);
 }
 
-TEST(RingFinder, FindsRenderedRingsOnRowsAndLines) {
-  uint32_t noise = 1;
-  for (const moduleGrid& grid : {ringFinderModules(1, 3), ringFinderModules(2, 1)}) {
-    for (const auto& [module, degrees] : {std::pair{3.0, 38}, {5.0, 62}, {8.0, 0}}) {
-      for (bool lightOnDark : {false, true}) {
-        const double side = grid.columns * module;
-        const int32_t size = int32_t(side * 1.6) + 30;
-        cmath_vect corners[4];
-        turnedRectangle({size / 2.0 + 0.3, size / 2.0 - 0.2}, side, side,
-                        degrees * std::numbers::pi / 180, corners);
-        const auto image = ringImage(grid, size, corners, lightOnDark, noise++);
-        ringSetup setup(*image, size);
-        ASSERT_EQ(setup.onRow(size / 2), 0);
-        EXPECT_TRUE(
-            foundOnARing(setup.result.tracking, grid.columns, corners, module < 4 ? 1.25 : 1.0))
-            << grid.columns << " modules of " << module << " at " << degrees << " degrees";
-        EXPECT_EQ(setup.result.tracking.score, 700);
-        EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);
-        EXPECT_EQ(setup.result.trackCount, 1);
-      }
-    }
-  }
-  // In perspective, on a row and along a line through the centre at 20 degrees.
+// Both polarities and both ring kinds, turned, are left to the reader's tests.
+TEST(RingFinder, FindsARingInPerspectiveOnARowAndAlongALine) {
   const cmath_vect corners[4] = {{50, 30}, {104, 52}, {92, 108}, {34, 90}};
-  const auto image = ringImage(ringFinderModules(1, 3), 140, corners, false, noise);
+  const auto image = ringImage(ringFinderModules(1, 3), 140, corners, 1);
   ringSetup setup(*image, 140);
   ASSERT_EQ(setup.onRow(70), 0);
   EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0));
+  EXPECT_EQ(setup.result.tracking.score, 700);
+  EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);
+  EXPECT_EQ(setup.result.trackCount, 1);
+  // Along a line through the centre at 20 degrees.
   std::vector<double> line;
   std::vector<uint8_t> profile;
   for (int32_t s = -55; s < 55; ++s) {
@@ -201,7 +183,7 @@ TEST(RingFinder, ThreeSidesCompleteARing) {
     turnedRectangle({80.3, 79.6}, 56, 56, degrees * std::numbers::pi / 180, corners);
     const cmath_vect left[4] = {corners[0], gridPoint(corners, 7, {6, 0}),
                                 gridPoint(corners, 7, {6, 7}), corners[3]};
-    const auto image = ringImage(grid, 160, corners, false, 3);
+    const auto image = ringImage(grid, 160, corners, 3);
     ringSetup setup(*image, 160);
     ASSERT_EQ(setup.fromLeftEdge(80, 0), 0);
     EXPECT_FALSE(setup.result.tracking.found);
@@ -292,7 +274,7 @@ TEST(RingFinder, ManySidedBlobsAndDataMatrixAreNotRings) {
 TEST(RingFinder, FailureExitsAndArguments) {
   cmath_vect corners[4];
   turnedRectangle({60.3, 59.8}, 42, 42, 0.2, corners);
-  const auto image = ringImage(ringFinderModules(1, 3), 120, corners, false, 9);
+  const auto image = ringImage(ringFinderModules(1, 3), 120, corners, 9);
   ringSetup setup(*image, 120);
   const auto row = freshly(setup, [&] { return setup.onRow(60); });
   EXPECT_EQ(driveAllocationFailures(row), 1);  // the tracker's points
