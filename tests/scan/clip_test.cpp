@@ -94,15 +94,9 @@ bool referenceClip(double px, double py, double dx, double dy, const cidc_window
   const double q[4] = {px - double(roi.loX16), double(roi.hiX16) - px, py - double(roi.loY16),
                        double(roi.hiY16) - py};
   for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, r);
-    else
-      t1 = std::min(t1, r);
+    if (p[i] == 0 && q[i] < 0) return false;
+    if (p[i] < 0) t0 = std::max(t0, q[i] / p[i]);
+    if (p[i] > 0) t1 = std::min(t1, q[i] / p[i]);
   }
   return t0 <= t1;
 }
@@ -119,13 +113,12 @@ void checkClip(const cidc_scanLineSeg& out, double px, double py, double dx, dou
   }
   ASSERT_TRUE(crosses && t1 - t0 > -2 * tolerance) << "found a path that misses";
   for (int i = 0; i < 2; ++i) {
-    EXPECT_TRUE(out.pt[i].x >= roi.loX16 - slack && out.pt[i].x <= roi.hiX16 + slack);
-    EXPECT_TRUE(out.pt[i].y >= roi.loY16 - slack && out.pt[i].y <= roi.hiY16 + slack);
-    EXPECT_TRUE(out.pix[i].x >= roi.minX && out.pix[i].x < roi.maxX);
-    EXPECT_TRUE(out.pix[i].y >= roi.minY && out.pix[i].y < roi.maxY);
-    const double t = i == 0 ? t0 : t1;
-    EXPECT_NEAR(double(out.pt[i].x), px + t * dx, 3) << i;
-    EXPECT_NEAR(double(out.pt[i].y), py + t * dy, 3) << i;
+    EXPECT_TRUE(out.pt[i].x >= roi.loX16 - slack && out.pt[i].x <= roi.hiX16 + slack &&
+                out.pt[i].y >= roi.loY16 - slack && out.pt[i].y <= roi.hiY16 + slack);
+    EXPECT_TRUE(out.pix[i].x >= roi.minX && out.pix[i].x < roi.maxX && out.pix[i].y >= roi.minY &&
+                out.pix[i].y < roi.maxY);
+    EXPECT_NEAR(double(out.pt[i].x), px + (i ? t1 : t0) * dx, 3) << i;
+    EXPECT_NEAR(double(out.pt[i].y), py + (i ? t1 : t0) * dy, 3) << i;
   }
   EXPECT_GE(double(out.pt[1].x - out.pt[0].x) * dx + double(out.pt[1].y - out.pt[0].y) * dy, 0);
   EXPECT_LE(out.pos[0].along, out.pos[1].along);
