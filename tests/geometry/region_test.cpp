@@ -137,8 +137,12 @@ TEST(Region, DilationsRoundTrip) {
   expectCorners(out, {0, 0}, {3, 0}, {0, 1}, {3, 1});
   ASSERT_EQ(cid_region_initDilateDim(&out, 0, 1, 0, &two, nullptr, &square), 0);
   expectCorners(out, {0, -0.25}, {1, -0.25}, {0, 1.25}, {1, 1.25});
-  cid_region slanted = region({3, 1}, {9, 3}, {1, 6}, nullptr);
+  cid_region slanted = region({3, 1}, {9, 3}, {1, 6}, nullptr), back;
   slanted.tightness[2] = 0;
+  const double grow[2] = {3, 0.5}, shrink[2] = {1.0 / 3, 2};
+  cid_region_initDilate(&back, grow, nullptr, &slanted);
+  cid_region_initDilate(&back, shrink, nullptr, &back);  // in place
+  expectSameRegion(back, slanted);
   const double scaleX[2] = {1.5, 1}, distanceX[2] = {0.25, 0};
   cid_region_initDilateX(&out, 1.5, 0.25, &slanted);
   cid_region_initDilate(&viaDilate, scaleX, distanceX, &slanted);
