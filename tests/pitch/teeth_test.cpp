@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -82,22 +83,19 @@ TEST(EdgesToTeeth, WorkedClockTrack) {
   const auto list = t.list();
   ASSERT_EQ(list.size(), 10u);
   for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(list[k].slot, k);
-    EXPECT_EQ(list[k].centre, clockCentre(k));
-    EXPECT_EQ(list[k].centreUnmapped, clockCentre(k));
-    EXPECT_EQ(list[k].firstEdge, 2 * k);
-    EXPECT_EQ(list[k].secondEdge, 2 * k + 1);
-    EXPECT_EQ(list[k].width, 1024);
-    EXPECT_EQ(list[k].contrast, 200 * 256);
-    EXPECT_EQ(list[k].score, 294);  // ((256 x 0.8) + (256 x 1.5)) / 2 = (205 + 384) / 2
-    EXPECT_NEAR(list[k].point.x, 50.0 + clockCentre(k) / 256.0, 1e-9);
-    EXPECT_NEAR(list[k].point.y, 123.0, 1e-9);
+    const cidut_toothCand& c = list[k];
+    // Score ((256 x 0.8) + (256 x 1.5)) / 2 = (205 + 384) / 2.
+    EXPECT_EQ((std::array{c.slot, c.centre, c.centreUnmapped, c.firstEdge, c.secondEdge, c.width,
+                          c.contrast, c.score}),
+              (std::array{k, clockCentre(k), clockCentre(k), 2 * k, 2 * k + 1, 1024, 200 * 256,
+                          294}));
+    EXPECT_NEAR(c.point.x, 50.0 + clockCentre(k) / 256.0, 1e-9);
+    EXPECT_NEAR(c.point.y, 123.0, 1e-9);
   }
-  EXPECT_EQ(t.r.measuredPitch, 2048);
-  EXPECT_EQ(t.r.dominantWidth, 1024);
-  EXPECT_EQ(t.r.dominantShift, 512);  // centres 2 px into each pitch from the scan start
-  EXPECT_EQ(t.r.avgCellSize, 1024);
-  EXPECT_EQ(t.r.avgCellSizeDeviation, 0);
+  // Centres 2 px into each pitch from the scan start: dominant shift 512.
+  EXPECT_EQ((std::array{t.r.measuredPitch, t.r.dominantWidth, t.r.dominantShift, t.r.avgCellSize,
+                        t.r.avgCellSizeDeviation}),
+            (std::array{2048, 1024, 512, 1024, 0}));
 
   // Light bars: the gaps are the teeth, the last slot extrapolated.
   std::vector<cidut_edge1D> light = barEdges(clockBars(), 80.0);
