@@ -120,6 +120,8 @@ TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {
   EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}}));
   EXPECT_EQ(valuesOf(copy), (lists{{1}, {1, 2}, {1, 2, 3}}));
   EXPECT_EQ(valuesOf(assigned), valuesOf(copy));
+  ASSERT_EQ(cstd_vector_vector_testTagged_append(&assigned, &outer), 0);
+  EXPECT_EQ(valuesOf(assigned), (lists{{1}, {1, 2}, {1, 2, 3}, {1, 100}, {1, 2}, {1, 2, 3}}));
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&copy), 0);
   EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&assigned), 0);
   EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter);
