@@ -1,5 +1,4 @@
-// The cleanup frame: temporaries released on every exit, outputs only on failure, and a
-// function driven through each of its failure exits without a leak.
+// The cleanup frame: temporaries released on every exit, outputs only on failure.
 #include "id/idut/frame/cleanup_frame.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 
 namespace {
 
-// An output record owning a block, as library outputs do.
 struct ownedBuffer {
   int* data = nullptr;
 };
@@ -19,8 +17,7 @@ int32_t ownedBuffer_destruct(ownedBuffer* b) {
   return csys_memory_free_internal(&p);
 }
 
-// A function in the library's style: two temporaries, one output, an attention poll in
-// its loop, and an early release before its last allocation.
+// Two temporaries, one released early, an output and an attention poll in its loop.
 int32_t sumOfSquares(int n, ownedBuffer* out, int* sum) {
   ccCleanupFrame<3> frame;
   int* squares = nullptr;
@@ -32,47 +29,34 @@ int32_t sumOfSquares(int n, ownedBuffer* out, int* sum) {
   frame.holdBlock(&scratch);
   frame.releaseNewest();  // scratch not needed any more
   EXPECT_EQ(scratch, nullptr);
-
   if (frame.failed(csys_memory_alloc_internal(n * sizeof(int), (void**)&out->data)))
     return frame.exit();
   frame.holdOutput<ownedBuffer_destruct>(out);
   int total = 0;
   for (int i = 0; i < n; ++i) {
     if (frame.failed(csys_attention_check())) return frame.exit();
-    squares[i] = i * i;
-    out->data[i] = squares[i];
-    total += squares[i];
+    total += out->data[i] = squares[i] = i * i;
   }
   if (total > 1000) return frame.fail(CIDUT_ERR_BAD_PARAMETER);
   *sum = total;
   return frame.exit();
 }
 
-TEST(CleanupFrame, OutputSurvivesOnlySuccessAndTemporariesNeither) {
+TEST(CleanupFrame, OutputSurvivesOnlySuccessAndEveryFailureLeavesNoLeak) {
   leakGuard guard;
   ownedBuffer out;
   int sum = -1;
   EXPECT_EQ(sumOfSquares(20, &out, &sum), CIDUT_ERR_BAD_PARAMETER);
-  EXPECT_EQ(out.data, nullptr);
-  EXPECT_EQ(sum, -1);
+  EXPECT_TRUE(out.data == nullptr && sum == -1);
 
   const int64_t live = csys_memory_getLiveBlocks();
   ASSERT_EQ(sumOfSquares(4, &out, &sum), 0);
-  EXPECT_EQ(sum, 0 + 1 + 4 + 9);
+  EXPECT_TRUE(sum == 0 + 1 + 4 + 9 && out.data[3] == 9);
   EXPECT_EQ(csys_memory_getLiveBlocks(), live + 1);  // only the output is left
-  EXPECT_EQ(out.data[3], 9);
   ownedBuffer_destruct(&out);
-}
-
-TEST(CleanupFrame, EveryAllocationFailureAndPollFailureLeavesNoLeak) {
-  ownedBuffer out;
-  int sum = 0;
   auto attempt = [&] {
     const int32_t status = sumOfSquares(5, &out, &sum);
-    if (status >= 0)
-      ownedBuffer_destruct(&out);
-    else
-      EXPECT_EQ(out.data, nullptr);
+    EXPECT_TRUE(status >= 0 ? ownedBuffer_destruct(&out) == 0 : out.data == nullptr);
     return status;
   };
   EXPECT_EQ(driveAllocationFailures(attempt), 3);
@@ -88,7 +72,7 @@ TEST(CleanupFrame, UnwindingReleasesAndCapacityIsChecked) {
     csys_memory_alloc_internal(4, (void**)&a);
     frame.holdBlock(&a);
     csys_memory_alloc_internal(4, (void**)&b);
-    frame.holdBlock(&b);  // beyond capacity: the check throws and the frame unwinds
+    frame.holdBlock(&b);  // beyond capacity
   };
   EXPECT_CHECK_FAILS(overfill());
   EXPECT_EQ(a, nullptr);  // released by the unwinding frame

@@ -10,33 +10,26 @@
 
 namespace {
 
-template <class T, class Sort>
-void expectSortsLikeStd(std::vector<T> values, Sort sort) {
-  std::vector<T> expected = values;
-  std::sort(expected.begin(), expected.end());
-  sort(values.data(), values.data() + values.size());
-  EXPECT_EQ(values, expected);
-}
-
+// Against std::sort: pivots smallest and largest, duplicates, extremes, long sorted runs.
 template <class T, class Sort>
 void checkSort(Sort sort) {
   using limits = std::numeric_limits<T>;
-  std::vector<std::vector<T>> cases = {{},
-                                       {T(5)},
-                                       {T(3), T(3), T(3), T(3)},
-                                       {T(9), T(8), T(7), T(1)},  // pivot smallest
-                                       {T(1), T(2), T(3), T(9)},  // pivot largest
-                                       {T(2), T(1)},
+  std::vector<std::vector<T>> cases = {{}, {T(5)}, {T(3), T(3), T(3)}, {T(9), T(8), T(7), T(1)},
+                                       {T(1), T(2), T(3), T(9)}, {T(2), T(1)},
                                        {limits::max(), limits::lowest(), T(0), T(1)}};
   std::mt19937 random(7);
-  for (int size : {3, 10, 100, 1000}) {
-    // Many duplicates; negative values wrap round to large ones in unsigned types.
+  for (int size : {3, 100, 1000}) {
     cases.emplace_back(size);
     for (T& v : cases.back()) v = static_cast<T>(int(random() % 50) - 25);
   }
-  cases.emplace_back(100000);  // sorted runs: the pivot is always the largest
+  cases.emplace_back(100000);
   for (size_t i = 0; i < cases.back().size(); ++i) cases.back()[i] = static_cast<T>(i / 1000);
-  for (const auto& values : cases) expectSortsLikeStd(values, sort);
+  for (std::vector<T> values : cases) {
+    std::vector<T> expected = values;
+    std::sort(expected.begin(), expected.end());
+    sort(values.data(), values.data() + values.size());
+    EXPECT_EQ(values, expected);
+  }
 }
 
 TEST(Sort, EveryElementTypeSortsAscending) {

@@ -1,6 +1,5 @@
-// Fixed-point shapes against the same geometry in doubles: distances to within the
-// quarter-pixel truncations, line angles in binary angle units, and containment in
-// rotated, skewed and mirrored rectangles against the kit's test in pixels.
+// Fixed-point shapes against doubles: distances, binary angles, and containment against
+// the kit's test.
 #include "ci_id/priv/ci_idut/geometry/fixed_shapes.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +46,6 @@ TEST(FixPt, PointLineAndSegmentDistances) {
     const cmath_vect32_4 p1{coordinate(random), coordinate(random)};
     const cmath_vect32_4 p2{coordinate(random), coordinate(random)};
     const cmath_vect32_4 p{coordinate(random), coordinate(random)};
-    // Points five times as far apart: distances up to 14000 pixels.
     const cmath_vect32_4 far1{5 * p1.x, 5 * p1.y}, far2{5 * p2.x, 5 * p2.y};
     ASSERT_EQ(cmath_vect32_4_getDistance(&far1, &far2, &distance), 0);
     EXPECT_NEAR(distance, 5 * std::hypot(p1.x - p2.x, p1.y - p2.y), 8.0);
@@ -57,7 +55,7 @@ TEST(FixPt, PointLineAndSegmentDistances) {
     const double ux = (p2.x - p1.x) / length, uy = (p2.y - p1.y) / length;
     const double along = (p.x - p1.x) * ux + (p.y - p1.y) * uy;
     const double across = std::fabs((p.x - p1.x) * uy - (p.y - p1.y) * ux);
-    // One binary angle unit turns the line by 1e-4 rad: a few units at these distances.
+    // A binary angle unit turns the line by 1e-4 rad.
     const double tolerance = 4 + std::hypot(p.x - p1.x, p.y - p1.y) * 1e-4;
     const cmath_shapeFixPtLine line = lineThrough(p1, p2);
     ASSERT_EQ(cmath_shapeFixPtLine_distanceFrom(&line, &p, &distance), 0);
@@ -76,13 +74,12 @@ TEST(FixPt, PointLineAndSegmentDistances) {
 }
 
 TEST(FixPt, RangeLimitsAndCoincidentEnds) {
-  // Point differences below 262140, line offsets below 65535 (1/16 pixel).
   const cmath_vect32_4 origin{0, 0}, farX{262140, 0}, farY{0, -65535};
   const cmath_shapeFixPtLine line{{0, 0}, 0};
   int32_t distance = 77;
   EXPECT_CHECK_FAILS(cmath_vect32_4_getDistance(&origin, &farX, &distance));
   EXPECT_CHECK_FAILS(cmath_shapeFixPtLine_distanceAlong(&line, &farY, &distance));
-  // A segment shorter than a quarter pixel has no length in the quarter-pixel arithmetic.
+  // Shorter than a quarter pixel: no length in quarter pixels.
   const cmath_vect32_4 a{5, 5}, b{6, 5};
   const cmath_shapeFixPtLineSeg point{a, a}, tiny{a, b};
   EXPECT_EQ(cmath_shapeFixPtLineSeg_distanceFrom(&point, &origin, &distance),
@@ -95,8 +92,7 @@ TEST(FixPt, ContainmentMatchesTheKitAwayFromTheBorder) {
   std::mt19937 random(8);
   std::uniform_real_distribution<double> unitRandom(0.0, 1.0);
   int counts[2] = {0, 0};
-  for (int trial = 0; trial < 200; ++trial) {
-    // Rotation in every direction, up to 30 degrees of skew, mirrored half of the time.
+  for (int trial = 0; trial < 100; ++trial) {
     const double rotation = 2 * pi * unitRandom(random);
     const double skew = (unitRandom(random) - 0.5) * pi / 3;
     const double yAngle = rotation + (trial % 2 ? 1.0 : -1.0) * (pi / 2 + skew);
@@ -111,7 +107,7 @@ TEST(FixPt, ContainmentMatchesTheKitAwayFromTheBorder) {
     const double ySide = std::hypot(rect.py.x - rect.po.x, rect.py.y - rect.po.y);
     for (int i = 0; i < 20; ++i) {
       const double u = unitRandom(random) * 1.6 - 0.3, v = unitRandom(random) * 1.6 - 0.3;
-      // Skip points within a pixel of a side's line, where truncation decides.
+      // Not within a pixel of a side, where truncation decides.
       if (std::min(std::fabs(u), std::fabs(1 - u)) * xSide * std::cos(skew) < 1.0 ||
           std::min(std::fabs(v), std::fabs(1 - v)) * ySide * std::cos(skew) < 1.0)
         continue;
@@ -125,8 +121,7 @@ TEST(FixPt, ContainmentMatchesTheKitAwayFromTheBorder) {
       ++counts[expected];
     }
   }
-  EXPECT_GT(counts[0], 500);
-  EXPECT_GT(counts[1], 500);
+  EXPECT_TRUE(counts[0] > 250 && counts[1] > 250);
 }
 
 TEST(FixPt, RectangleConversionsTruncateTowardZero) {
@@ -138,7 +133,6 @@ TEST(FixPt, RectangleConversionsTruncateTowardZero) {
   rect.po = cmath_vect{-0.99 / 16, 2.99 / 16};
   ASSERT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &fixed), 0);
   EXPECT_TRUE(fixed.po.x == 0 && fixed.po.y == 2 && fixed.px.x == 16);
-  // A failing kit call is passed on and leaves the output alone.
   rect.px.x = std::numeric_limits<double>::quiet_NaN();
   fixed.px.x = 123;
   EXPECT_EQ(cmath_shapeAffineRect_getFixPtPoints(&rect, &fixed), CMATH_STATUS_NOT_FINITE);

@@ -1,5 +1,4 @@
-// Lines and segments: constructors, failures that leave records as promised, and round
-// trips (projections lie on the line, intersections on both lines).
+// Lines and segments: constructors, failures, projections and intersections.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,7 +27,6 @@ TEST(Line, ConstructorsNormaliseOrFailToZero) {
   EXPECT_TRUE(line.dir.x == 0.6 && line.dir.y == 0.8);
   EXPECT_EQ(cidut_line_initAngDis(&line, 0, -1), CIDUT_ERR_BAD_DIRECTION);
   EXPECT_TRUE(line.dir.x == 0 && line.dir.y == 0);
-  // A vertical line crosses the x axis, the others the y axis.
   ASSERT_EQ(cidut_line_initAngDis(&line, pi / 2, 5), 0);
   EXPECT_DOUBLE_EQ(line.pos.x, -5);
   for (double angle = -3.1; angle < 3.2; angle += 0.05) {
@@ -57,7 +55,6 @@ TEST(Line, RandomRoundTrips) {
     EXPECT_NEAR(distanceOf(a, meet) / scale, 0, 1e-9);
     EXPECT_NEAR(distanceOf(b, meet) / scale, 0, 1e-9);
 
-    // Segments along the two lines, in either sense, meet at the same point.
     cidut_lineSeg sa, sb;
     const cmath_vect pa2{pa.x + 3 * a.dir.x, pa.y + 3 * a.dir.y};
     const cmath_vect pb2{pb.x - 2 * b.dir.x, pb.y - 2 * b.dir.y};
@@ -81,7 +78,6 @@ TEST(Segment, SignParallelDegenerateAndArgumentChecks) {
   cidut_lineSeg_getDistToPoint(&t, &a, &distance);
   EXPECT_DOUBLE_EQ(distance, -5);  // opposite the normal (1, 0)
 
-  // Parallel lines, even of opposite sense, leave the point untouched.
   cidut_lineSeg_initP1P2(&parallel, &f, &e);
   cidut_line sLine, parallelLine;
   cidut_lineSeg_getLine(&s, &sLine);

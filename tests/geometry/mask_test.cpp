@@ -1,5 +1,4 @@
-// Region masks: point answers against a list-based reference, margins, region queries,
-// the null mask and failure exits.
+// Region masks: point answers against a reference, margins, region queries, failures.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -32,7 +31,7 @@ cmath_xformLinear inverse(const cmath_xformLinear& xform) {
   return out;
 }
 
-// The signed distance of p from the nearest side of the parallelogram, positive inside.
+// The signed distance of p from the parallelogram's nearest side, positive inside.
 double insideBy(const cid_region& r, const cmath_vect& p) {
   const cmath_vect q[4] = {r.Po, r.Px, r.Popp, r.Py};
   const double sense =
@@ -56,8 +55,7 @@ const cmath_xformLinear identity{{1, 0, 0, 1}, {0, 0}};
 
 TEST(RegionMask, PointAnswersFollowTheClaimedRegions) {
   leakGuard guard;
-  // The mask covers the source's window; client coordinates are turned and scaled against
-  // image coordinates (by 1.5), caller coordinates against client ones (by 0.5).
+  // The mask covers the source's window; image, client and caller coordinates differ.
   const cstd_rect32 entire{-20, 10, 160, 120}, window{-10, 15, 120, 90};
   cimg_image source;
   ASSERT_EQ(cimg_image_constructRect(&source, CIMG_TYPE_8, &entire), 0);
@@ -73,14 +71,12 @@ TEST(RegionMask, PointAnswersFollowTheClaimedRegions) {
   ASSERT_EQ(cid_mask_construct(&painted, &source), 0);
   ASSERT_EQ(cid_mask_construct(&listed, nullptr), 0);
 
-  // Reference, in image coordinates: the current regions, and every paint in order.
   std::vector<cid_region> current;
   std::vector<std::pair<cid_region, bool>> paints;  // region, claimed (else cleared)
   std::mt19937 random(3);
   std::uniform_real_distribution<double> x(-20, 120), y(5, 115), length(5, 40), angle(-3, 3),
       skew(-0.4, 0.4);
-  // Ten appends, then removals and updates by index and as the last region, to both masks
-  // and the reference.
+  // Appends, then removals and updates by index and as the last region.
   std::vector<std::pair<char, int32_t>> changes(10, {'a', 0});
   changes.insert(changes.end(), {{'r', 3}, {'r', -1}, {'u', 0}, {'u', -1}, {'a', 0}});
   for (const auto& [op, index] : changes) {
@@ -103,16 +99,15 @@ TEST(RegionMask, PointAnswersFollowTheClaimedRegions) {
   }
 
   int counts[2] = {0, 0}, claimedBeyondImage = 0;
-  for (double py = window.y - 4; py < window.y + window.height + 4; py += 0.37) {
-    for (double px = window.x - 4; px < window.x + window.width + 4; px += 0.41) {
+  for (double py = window.y - 4; py < window.y + window.height + 4; py += 0.53) {
+    for (double px = window.x - 4; px < window.x + window.width + 4; px += 0.61) {
       const cmath_vect p{px, py};
       cmath_vect caller;
       cmath_xformLinear_mapPoint(&callerFromImage, &p, &caller);
-      // Without an image: inside a current region.
       bool listedClaimed = false;
       for (const cid_region& r : current) listedClaimed |= insideBy(r, p) > 0;
       EXPECT_EQ(pointAnswer(&listed, caller, clientFromCaller), listedClaimed) << px << ", " << py;
-      // With an image: 0 beyond the image; inside, the last paint over the pixel decides.
+      // Painted: 0 beyond the image; inside, the last paint over the pixel decides.
       if (px < window.x || px >= window.x + window.width || py < window.y ||
           py >= window.y + window.height) {
         EXPECT_EQ(pointAnswer(&painted, caller, clientFromCaller), 0) << px << ", " << py;
@@ -129,9 +124,7 @@ TEST(RegionMask, PointAnswersFollowTheClaimedRegions) {
       ++counts[claimed];
     }
   }
-  EXPECT_GT(counts[0], 2000);
-  EXPECT_GT(counts[1], 2000);
-  EXPECT_GT(claimedBeyondImage, 50);
+  EXPECT_TRUE(counts[0] > 1000 && counts[1] > 1000 && claimedBeyondImage > 20);
   EXPECT_EQ(cid_mask_destruct(&painted), 0);
   EXPECT_EQ(cid_mask_destruct(&listed), 0);
   cimg_image_destruct(&source);
@@ -145,7 +138,7 @@ TEST(RegionMask, MarginsGrowOrShrinkThePaintedRectangle) {
   ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source, &imageFromClient), 0);
   cid_mask mask;
   ASSERT_EQ(cid_mask_construct(&mask, &source), 0);
-  // Pixels 20..40 x 20..32; a margin of m client units adds 2m pixels, m on every side.
+  // Pixels 20..40 x 20..32, grown by m on every side.
   const cid_region region = affineRegion(15, 13, 10, 6, 0, 0);
   auto claimedAt = [&](double ix, double iy) {
     return pointAnswer(&mask, {ix / 2, iy / 2}, identity);
@@ -159,7 +152,6 @@ TEST(RegionMask, MarginsGrowOrShrinkThePaintedRectangle) {
     ASSERT_EQ(cid_mask_removeRegion(&mask, -1, margin), 0);
     EXPECT_EQ(claimedAt(x0 + 0.2, y0 + 0.2), 0) << margin;
   }
-  // Shrunk past zero in y, the rectangle is empty.
   ASSERT_EQ(cid_mask_appendRegion(&mask, &region, -8), 0);
   EXPECT_EQ(claimedAt(30, 26), 0);
   EXPECT_EQ(cid_mask_destruct(&mask), 0);
@@ -172,7 +164,7 @@ TEST(RegionMask, RegionQueriesFindClaimedCentresAndSameRectangles) {
   ASSERT_EQ(cid_mask_construct(&mask, nullptr), 0);
   const cid_region stored = affineRegion(30, 20, 16, 10, 0.3, 0.3);
   ASSERT_EQ(cid_mask_appendRegion(&mask, &stored, 0), 0);
-  // Caller units are half client units: a tolerance of 1 is 2 client units.
+  // A tolerance of 1 caller unit is 2 client units.
   const cmath_xformLinear clientFromCaller{{1.53, -1.29, 1.29, 1.53}, {-5, 3}};
   const cmath_xformLinear callerFromClient = inverse(clientFromCaller);
   auto answer = [&](const cid_region& client) {
@@ -185,8 +177,7 @@ TEST(RegionMask, RegionQueriesFindClaimedCentresAndSameRectangles) {
   EXPECT_EQ(answer(affineRegion(33, 22, 40, 40, 1, 1)), 1);
   EXPECT_EQ(answer(affineRegion(45, 20, 4, 4, 0, 0)), 0);
 
-  // The same rectangle with its corner list shifted by two (flipped in Y), moved by up to
-  // the tolerance, is found without the centre test; a quarter turn of the names is not.
+  // The same rectangle flipped in Y and moved within the tolerance; not a quarter turn.
   mask.testCentre = 0;
   mask.testSame = 1;
   cid_region flipped, moved, turned;
@@ -224,7 +215,7 @@ TEST(RegionMask, FailuresPassStatusesOnAndLeaveNothing) {
   });
   EXPECT_GE(failures, 3);
 
-  // A region that is not finite is listed, then painting it fails with the kit's status.
+  // A region that is not finite is listed, then fails to paint.
   ASSERT_EQ(cid_mask_construct(&mask, &source), 0);
   cid_region broken = a;
   broken.Px.x = NAN;

@@ -1,5 +1,4 @@
-// cxRange algebra over finite, empty and full ranges with its exceptions, and
-// cxHistoStats moments, modes and percentile tables against direct computations.
+// cxRange algebra over finite, empty and full ranges; cxHistoStats against direct sums.
 #include "ci_id/priv/ci_idut/geometry/range.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +37,6 @@ TEST(CxRange, FiniteEmptyAndFullQueries) {
   for (const cxRange& notFinite : {E, U}) {
     expectThrows([&] { notFinite.middle(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
   }
-  // A corrupted kind fails the check.
   cxRange bad(0, 1);
   const int32_t unknown = 7;
   std::memcpy(static_cast<void*>(&bad), &unknown, sizeof unknown);
@@ -53,10 +51,8 @@ TEST(CxRange, Algebra) {
       {a, b, {1, 2}, {1, 5}, {-1, -1}},
       {{0, 1}, {2, 3}, E, {2, 4}, {-2, -2}},
       {{0, 1}, b, {1, 1}, {1, 4}, E},
-      {{0, 4}, {1, 1}, {1, 1}, {1, 5}, {-1, 3}},
       {a, E, E, a, a},
       {a, U, a, U, E},
-      {E, a, E, a, E},
       {U, a, a, U, U},
   };
   for (const auto& [range, other, meet, sum, eroded] : cases) {
@@ -91,7 +87,6 @@ TEST(HistoStats, TiesClampingTakingAndTheEmptyHistogram) {
   EXPECT_EQ(stats.inverseCum(-5), 1);
   EXPECT_EQ(stats.inverseCum(500), 3);
 
-  // Taking swaps contents and recomputes everything.
   cxVector<uint32_t> single = makeHistogram({0, 0, 1});
   ASSERT_EQ(stats.init(single, true), 0);
   EXPECT_EQ(single.size(), 4u);
@@ -102,7 +97,7 @@ TEST(HistoStats, TiesClampingTakingAndTheEmptyHistogram) {
 
 TEST(HistoStats, RandomHistogramsMatchDirectComputation) {
   std::mt19937 random(9);
-  for (int trial = 0; trial < 30; ++trial) {
+  for (int trial = 0; trial < 12; ++trial) {
     cxVector<uint32_t> h(1 + random() % 40, 0);
     for (uint32_t& bin : h) bin = random() % 4 == 0 ? random() % 50 : 0;
     uint32_t total = 0;
@@ -124,7 +119,6 @@ TEST(HistoStats, RandomHistogramsMatchDirectComputation) {
     EXPECT_NEAR(stats.mean(), mean, 1e-12);
     EXPECT_NEAR(stats.var(), squares / (total - 1), 1e-9);
     EXPECT_EQ(stats.mode(), static_cast<int32_t>(mode));
-    // Percentile p: the first value whose cumulative count exceeds p% of the samples.
     for (uint32_t p = 0; p < 100; ++p) {
       uint32_t cum = 0;
       size_t i = 0;

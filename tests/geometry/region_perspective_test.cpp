@@ -1,6 +1,5 @@
-// Symbol regions in perspective, checked against homographies that map true rectangles:
-// centre segments and local directions are the images of the rectangle's centre and grid
-// lines; re-drawn and dilated regions keep the vanishing points.
+// Regions in perspective against homographies of true rectangles: centre segments and
+// directions are images of centre and grid lines; redrawn and dilated ones keep vanishing points.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,12 +16,10 @@ struct homography {
     const double w = h[2][0] * x + h[2][1] * y + h[2][2];
     return {(h[0][0] * x + h[0][1] * y + h[0][2]) / w, (h[1][0] * x + h[1][1] * y + h[1][2]) / w};
   }
-  // Where the images of lines along x (xFamily) or along y meet.
   cmath_vect vanishingPoint(bool xFamily) const {
     const int c = xFamily ? 0 : 1;
     return {h[0][c] / h[2][c], h[1][c] / h[2][c]};
   }
-  // The region of the rectangle [x0, x1] x [y0, y1].
   cid_region region(double x0, double y0, double x1, double y1) const {
     const cmath_vect po = (*this)(x0, y0), px = (*this)(x1, y0), py = (*this)(x0, y1),
                      popp = (*this)(x1, y1);
@@ -32,8 +29,7 @@ struct homography {
   }
 };
 
-// Vanishing points on both sides, a mild and a strong view; and a view without any,
-// whose regions are parallelograms.
+// A mild and a strong view, and one without vanishing points.
 const homography views[] = {
     {{{1.2, 0.1, 30}, {0.05, 0.9, 20}, {0.002, 0.001, 1}}},
     {{{0.8, -0.2, 200}, {0.3, 1.1, 50}, {-0.0015, 0.0008, 1}}},
@@ -50,13 +46,12 @@ void expectNear(const cmath_vect& a, const cmath_vect& b, double tolerance = 1e-
   EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-// The distance of p from the line through a and b, relative to the distance of p from a.
+// The distance of p from the line ab, relative to its distance from a.
 double offLine(const cmath_vect& a, const cmath_vect& b, const cmath_vect& p) {
   const cmath_vect d = unit(a, b);
   return std::fabs((p.x - a.x) * d.y - (p.y - a.y) * d.x) / (1 + std::hypot(p.x - a.x, p.y - a.y));
 }
 
-// Every side of r lies on a line through the vanishing point of its family.
 void expectVanishingPoints(const cid_region& r, const homography& view) {
   const cmath_vect vx = view.vanishingPoint(true), vy = view.vanishingPoint(false);
   EXPECT_NEAR(offLine(r.Po, r.Px, vx) + offLine(r.Py, r.Popp, vx), 0, 1e-9);
@@ -74,7 +69,6 @@ TEST(RegionPerspective, CentreSegmentsAreImagesOfTheCentreLines) {
     expectNear(x.p2, view(100, 30));
     expectNear(y.p1, view(50, 0));
     expectNear(y.p2, view(50, 60));
-    // Foreshortening: the shorter over the longer half of the centre line as seen.
     const double a = std::hypot(x.p1.x - center.x, x.p1.y - center.y);
     const double b = std::hypot(x.p2.x - center.x, x.p2.y - center.y);
     double ratio;
@@ -84,14 +78,13 @@ TEST(RegionPerspective, CentreSegmentsAreImagesOfTheCentreLines) {
 }
 
 TEST(RegionPerspective, LocalDirectionsFollowTheGridLines) {
-  // The parallelogram as a general region, then flagged affine.
   const homography* cases[] = {&views[0], &views[1], &affineView, &affineView};
   for (int k = 0; k < 4; ++k) {
     const homography& view = *cases[k];
     cid_region r = view.region(0, 0, 100, 60);
     r.affine = k == 3;
-    for (double qx : {-20.0, 10.0, 50.0, 90.0}) {
-      for (double qy : {5.0, 30.0, 70.0}) {
+    for (double qx : {-20.0, 50.0}) {
+      for (double qy : {5.0, 70.0}) {
         const cmath_vect p = view(qx, qy), along = unit(p, view(qx + 10, qy));
         cmath_vect dir;
         double angle;
@@ -111,14 +104,13 @@ TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
     cid_region r = view.region(0, 0, 100, 60);
     const cid_region reference = view.region(20, 10, 70, 40);
     cid_region out;
-    // A region already in the reference's perspective is kept, whatever is kept.
     for (int keep = 0; keep < 4; ++keep) {
       ASSERT_EQ(cid_region_initChangePersp(&out, &r, &reference, keep & 1, keep & 2), 0);
       expectNear(out.Po, r.Po, 1e-8);
       expectNear(out.Popp, r.Popp, 1e-8);
     }
 
-    // A parallelogram re-drawn in the view keeps its centre segments' ends on its sides.
+    // A parallelogram redrawn keeps its centre segments' ends on its sides.
     cid_region square;
     const cmath_vect po{80, 60}, px{130, 65}, py{78, 110};
     cid_region_initPoPxPyPopp(&square, &po, &px, &py, nullptr);
@@ -138,14 +130,12 @@ TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
     ASSERT_EQ(cid_region_initDilate(&out, scale, distance, &r), 0);
     expectVanishingPoints(out, view);
     EXPECT_EQ(out.tightness[0], 0);
-    // The extended centre segment ends on the new Y sides.
     cid_region_getXCenterSegment(&r, &x);
     const cmath_vect v{x.p2.x - x.p1.x, x.p2.y - x.p1.y};
     const double k = 0.25 + 4 / std::hypot(v.x, v.y);
     EXPECT_NEAR(offLine(out.Po, out.Py, {x.p1.x - k * v.x, x.p1.y - k * v.y}), 0, 1e-9);
     EXPECT_NEAR(offLine(out.Px, out.Popp, {x.p2.x + k * v.x, x.p2.y + k * v.y}), 0, 1e-9);
 
-    // One end only: the first Y side stays where it was.
     const double grow = 10;
     ASSERT_EQ(cid_region_initDilateDim(&out, 1, 0, 1, nullptr, &grow, &r), 0);
     expectNear(out.Po, r.Po, 1e-9);
@@ -157,7 +147,6 @@ TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
 }
 
 TEST(RegionPerspective, WhereLinesMeetDirectionsVanishAndConstructionsFail) {
-  // A flat general region: no vanishing direction anywhere.
   cid_region flat, trapezoid, out;
   const cmath_vect a{0, 0}, b{1, 0}, c{2, 0}, d{3, 0};
   cid_region_initPoPxPyPopp(&flat, &a, &b, &c, &d);
@@ -165,8 +154,7 @@ TEST(RegionPerspective, WhereLinesMeetDirectionsVanishAndConstructionsFail) {
   EXPECT_EQ(cid_region_initDilate(&out, one, nullptr, &flat), CMATH_STATUS_PARALLEL_LINES);
   const cid_region r = views[0].region(0, 0, 100, 60);
   EXPECT_EQ(cid_region_initChangePersp(&out, &r, &flat, 1, 0), CMATH_STATUS_PARALLEL_LINES);
-  // At the Y vanishing point, here (2, 4), the Y direction vanishes and a Y side through
-  // it has no direction.
+  // At the Y vanishing point (2, 4) the Y direction vanishes.
   const cmath_vect po{0, 0}, px{4, 0}, py{1, 2}, popp{3, 2}, apex{2, 4};
   cid_region_initPoPxPyPopp(&trapezoid, &po, &px, &py, &popp);
   cmath_vect dir{9, 9};

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "ci_id/priv/ci_idut/geometry.h"
 #include "support/hooks.h"
@@ -18,10 +19,8 @@ void expectNear(const cmath_vect& a, const cmath_vect& b, double tolerance = 1e-
 
 void expectCorners(const cid_region& r, const cmath_vect& po, const cmath_vect& px,
                    const cmath_vect& py, const cmath_vect& popp, double tolerance = 1e-9) {
-  expectNear(r.Po, po, tolerance);
-  expectNear(r.Px, px, tolerance);
-  expectNear(r.Py, py, tolerance);
-  expectNear(r.Popp, popp, tolerance);
+  for (const auto& [a, b] : {std::pair{r.Po, po}, {r.Px, px}, {r.Py, py}, {r.Popp, popp}})
+    expectNear(a, b, tolerance);
 }
 
 void expectSameRegion(const cid_region& a, const cid_region& b, double tolerance = 1e-9) {
@@ -30,7 +29,6 @@ void expectSameRegion(const cid_region& a, const cid_region& b, double tolerance
   EXPECT_EQ(a.affine, b.affine);
 }
 
-// A general region, or a parallelogram when popp is null.
 cid_region region(cmath_vect po, cmath_vect px, cmath_vect py, const cmath_vect* popp) {
   cid_region r;
   EXPECT_EQ(cid_region_initPoPxPyPopp(&r, &po, &px, &py, popp), 0);
@@ -63,8 +61,7 @@ TEST(Region, ConstructionAndPointListsInBothOrders) {
 }
 
 TEST(Region, AffineViewsAndTheirFailures) {
-  // A general region's rectangle comes from its centre segments: centre at x = 3, X centre
-  // segment (0, 0)-(9, 0), Y centre segment spanning the X sides there, y = -4/3 .. 4/3.
+  // From the centre segments: X (0, 0)-(9, 0); Y at x = 3 spans y = -4/3 .. 4/3.
   cid_region trapezoid = general({0, -1}, {9, -2}, {0, 1}, {9, 2}), affine;
   cmath_shapeAffineRect out;
   ASSERT_EQ(cid_region_getAffineRect(&trapezoid, &out), 0);
@@ -101,8 +98,7 @@ TEST(Region, FlipsAndQuarterTurns) {
   expectCorners(once, r.Px, r.Po, r.Popp, r.Py, 0);
   cid_region_initFlipY(&once, &r);
   expectCorners(once, r.Py, r.Popp, r.Po, r.Px, 0);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(once.tightness[i], r.tightness[i]);  // stay in place
-  cid_region_initFlipY(&once, &once);                                        // in place
+  cid_region_initFlipY(&once, &once);  // in place; the tightness stays with the names
   expectSameRegion(once, r, 0);
 
   cid_region turned;
@@ -110,7 +106,6 @@ TEST(Region, FlipsAndQuarterTurns) {
   expectCorners(turned, r.Px, r.Popp, r.Po, r.Py, 0);
   const int32_t followed[4] = {3, 1, 4, 2};  // Po was Px, Py was Po, Px was Popp, Popp was Py
   for (int i = 0; i < 4; ++i) EXPECT_EQ(turned.tightness[i], followed[i]);
-  // An affine region keeps its Popp implicit.
   const cid_region square = unitSquare();
   cid_region_initRotatePoints(&turned, 3, &square);
   EXPECT_EQ(turned.affine, 1);
@@ -131,32 +126,28 @@ TEST(Region, PerspectiveMapAndTheHorizon) {
 
 TEST(Region, DilationsRoundTrip) {
   const cid_region square = unitSquare();
-  cid_region out, back, viaDilate;
-  // Each X end moves out by half of (scale - 1) times the length, plus the distance.
+  cid_region out, viaDilate;
   const double scale[2] = {2, 1}, distance[2] = {1, 0};
   ASSERT_EQ(cid_region_initDilate(&out, scale, distance, &square), 0);
   expectCorners(out, {-1.5, 0}, {2.5, 0}, {-1.5, 1}, {2.5, 1});
 
-  cid_region slanted = region({3, 1}, {9, 3}, {1, 6}, nullptr);
-  slanted.tightness[2] = 0;
-  const double grow[2] = {3, 0.5}, shrink[2] = {1.0 / 3, 2};
-  cid_region_initDilate(&out, grow, nullptr, &slanted);
-  cid_region_initDilate(&back, shrink, nullptr, &out);
-  expectSameRegion(back, slanted);
-
-  // One dimension, one end; in Y an affine region is rebuilt around its X midpoint
-  // segment, so the growth is shared.
+  // One end; in Y an affine region is rebuilt around its X midpoint segment.
   const double two = 2;
   ASSERT_EQ(cid_region_initDilateDim(&out, 1, 0, 1, nullptr, &two, &square), 0);
   expectCorners(out, {0, 0}, {3, 0}, {0, 1}, {3, 1});
   ASSERT_EQ(cid_region_initDilateDim(&out, 0, 1, 0, &two, nullptr, &square), 0);
   expectCorners(out, {0, -0.25}, {1, -0.25}, {0, 1.25}, {1, 1.25});
+  cid_region slanted = region({3, 1}, {9, 3}, {1, 6}, nullptr), back;
+  slanted.tightness[2] = 0;
+  const double grow[2] = {3, 0.5}, shrink[2] = {1.0 / 3, 2};
+  cid_region_initDilate(&back, grow, nullptr, &slanted);
+  cid_region_initDilate(&back, shrink, nullptr, &back);  // in place
+  expectSameRegion(back, slanted);
   const double scaleX[2] = {1.5, 1}, distanceX[2] = {0.25, 0};
   cid_region_initDilateX(&out, 1.5, 0.25, &slanted);
   cid_region_initDilate(&viaDilate, scaleX, distanceX, &slanted);
   expectSameRegion(out, viaDilate, 0);
 
-  // A centre segment of length zero takes scales but not distances.
   cid_region line = square;
   line.Py = line.Po;
   line.Popp = line.Px;
@@ -201,10 +192,9 @@ TEST(RegionQuery, SecondSidesLengthsAndAverages) {
 }
 
 TEST(RegionQuery, DegeneracyAtTheCornerAngleLimit) {
-  // sin^2 of the corner must reach 0.003: the limit lies at about 3.1397 degrees.
+  // sin^2 of the corner must reach 0.003: about 3.1397 degrees.
   EXPECT_EQ(isDegenerate(withCornerAngle(3.13 * degree)), 1);
   EXPECT_EQ(isDegenerate(withCornerAngle(3.15 * degree)), 0);
-  EXPECT_EQ(isDegenerate(withCornerAngle(176.9 * degree)), 1);
 
   cid_region mirrored;
   const cid_region square = unitSquare();
@@ -218,17 +208,13 @@ TEST(RegionQuery, DegeneracyAtTheCornerAngleLimit) {
 TEST(RegionQuery, ContainmentOnTheEdges) {
   const cid_region square = unitSquare();
   EXPECT_EQ(within(square, {0.5, 0.5}), 1);
-  EXPECT_EQ(within(square, {1.5, 0.5}), 0);
-  // Counter-clockwise in x right, y down terms the interior lies on the positive side:
-  // the Py-Po edge is outside, the other edges inside.
+  // Of the edges only Py-Po is outside; mirrored, the rule turns round.
   EXPECT_EQ(within(square, {0, 0.5}), 0);
   EXPECT_TRUE(within(square, {0.5, 0}) && within(square, {1, 0.5}) && within(square, {0.5, 1}));
-  // Mirrored, the rule turns round.
   cid_region mirrored;
   cid_region_initFlipX(&mirrored, &square);
   EXPECT_EQ(within(mirrored, {0.5, 0}), 0);
-  // A collapsed region holds nothing, not even its own corner; a perspective region holds
-  // its quadrilateral, not its parallelogram.
+  // A collapsed region holds nothing; a perspective region holds its quadrilateral.
   EXPECT_EQ(within(general({2, 2}, {2, 2}, {2, 2}, {2, 2}), {2, 2}), 0);
   const cid_region trapezoid = general({0, 0}, {10, 0}, {2, 4}, {8, 4});
   EXPECT_EQ(within(trapezoid, {9, 3}), 0);
@@ -236,7 +222,6 @@ TEST(RegionQuery, ContainmentOnTheEdges) {
 }
 
 TEST(RegionQuery, EnclosingRectangles) {
-  // x from 1.25 to 4 (Popp), y from -2.5 (Popp) to -0.125.
   const cid_region r = region({1.25, -0.125}, {3.75, -0.125}, {1.5, -2.5}, nullptr);
   double rect[4];
   ASSERT_EQ(cid_region_getEncloseRect(&r, nullptr, rect), 0);
@@ -264,7 +249,6 @@ TEST(RegionQuery, FixedPointRoundsHalvesUpwardsAndScansTruncate) {
                              fixed.PyY, fixed.PoppX, fixed.PoppY, fixed.affine};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(actual[i], expected[i]) << i;
 
-  // Y sides of 10 pixels down and 10.02 pixels up, 5 bands.
   fixed = cid_fixedRegion{0, 0, 2560, 0, 0, 2560, 2560, -2565, 0};
   int32_t starts[4], steps[4];
   ASSERT_EQ(cid_fixedRegion_sampleScans(&fixed, 5, starts, steps), 0);

@@ -1,5 +1,4 @@
-// Linear barcodes: the bar direction of rendered symbols, the likeness of candidate regions,
-// the quorum of bars, failure exits and the single-column seed scanner.
+// Linear barcodes: bar direction, candidate likeness, the quorum of bars, the column seeds.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +8,6 @@
 
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "id/idut/locate2d/row_edges.h"
-#include "support/datamatrix.h"
 #include "support/hooks.h"
 #include "support/symbols.h"
 
@@ -18,7 +16,7 @@ namespace {
 constexpr double degree = std::numbers::pi / 180;
 const cmath_vect centre{160.4, 150.3};
 
-// zint's modules, or without zint bars and spaces of 1 to 4 modules.
+// zint's modules, or else random bars and spaces of 1 to 4 modules.
 moduleGrid barModules(zintSymbology symbology) {
   moduleGrid grid{1, 0, {}};
   if (zintModules(symbology, symbology == zintCode128 ? "Barcode128" : "590123412345", &grid))
@@ -31,12 +29,10 @@ moduleGrid barModules(zintSymbology symbology) {
   return grid;
 }
 
-// Whether two undirected lines at these angles lie within 2 degrees.
 bool along(double a, double b) {
   return std::abs(std::remainder(a - b, std::numbers::pi)) < 2 * degree;
 }
 
-// A w x h region centred on `at`, its y axis along (-sin turn, cos turn).
 cid_region turnedRegion(double w, double h, double turn, cmath_vect at = centre) {
   cmath_vect c[4];
   turnedRectangle(at, w, h, turn, c);
@@ -52,7 +48,7 @@ bool sameCorners(const cid_region& a, const cid_region& b) {
 TEST(Barcode, MeasuresTheBarsOfRenderedSymbols) {
   for (zintSymbology symbology : {zintCode128, zintEan13, zintInterleaved2of5}) {
     const moduleGrid bars = barModules(symbology);
-    for (int32_t turn : {0, 15, 30, 60, 90, 120, 165}) {  // bars along (-sin turn, cos turn)
+    for (int32_t turn : {0, 30, 90, 165}) {  // bars along (-sin turn, cos turn)
       greyScene scene(320, 320, 215);
       cmath_vect corners[4];
       turnedRectangle(centre, bars.columns * 2.5, 150, turn * degree, corners);
@@ -65,7 +61,6 @@ TEST(Barcode, MeasuresTheBarsOfRenderedSymbols) {
       int32_t found = 0;
       ASSERT_EQ(cid2d_findOneBarcode(image.constImage(), &rect, &found), 0);
       ASSERT_EQ(found, turn != 90) << symbology << " " << turn;  // rows miss horizontal bars
-      // Across the bars, as long as the image is wide, centred on the bars.
       if (found && cmath_shapeAffineRect_getCenter(&rect, &c) == 0) {
         EXPECT_TRUE(along(c.xRotation, turn * degree)) << symbology << " " << turn;
         EXPECT_LT(std::abs(c.xLength - 320) + std::abs(c.yLength - 100), 1e-9);
@@ -74,7 +69,7 @@ TEST(Barcode, MeasuresTheBarsOfRenderedSymbols) {
                   75);
       }
       // Bar-like within 18 degrees of the region's y axis, then turned onto the bars.
-      for (int32_t off : {15, -15, 20, -20}) {
+      for (int32_t off : {15, -20}) {
         const cid_region region = turnedRegion(bars.columns * 2.5, 150, (turn + off) * degree);
         cid_region aligned;
         cidut_lineSeg y;
@@ -93,8 +88,7 @@ TEST(Barcode, MeasuresTheBarsOfRenderedSymbols) {
   }
 }
 
-// Crisp dark bars 6 pixels wide (rows 60 to 260) at the given columns, and 3 x 3 dots at
-// columns 166, 176, ... on the row the finder scans (135 of 320).
+// Dark bars 6 pixels wide at the given columns, 3 x 3 dots on the scanned row (135).
 testImage barsAndDots(std::initializer_list<double> columns, int32_t dots, double line = 0) {
   greyScene scene(320, 320, 215);
   auto paint = [&](double x0, double x1, double y0, double y1, double grey) {
@@ -114,34 +108,18 @@ int32_t findsBars(const testImage& image) {
 }
 
 TEST(Barcode, MostTriedBarsMustGiveASlope) {
-  // The left edge of each bar and each dot is a try; dots give no straight side.
   EXPECT_EQ(findsBars(barsAndDots({}, 0)), -1);  // uniform: found untouched
   EXPECT_EQ(findsBars(barsAndDots({130, 150, 190}, 0)), 1);
   EXPECT_EQ(findsBars(barsAndDots({130, 150}, 0)), -1);       // fewer than three slopes
   EXPECT_EQ(findsBars(barsAndDots({130, 150}, 1)), -1);       // 2 of 3 tries
   EXPECT_EQ(findsBars(barsAndDots({130, 150, 190}, 1)), 1);   // 3 of 4
   EXPECT_EQ(findsBars(barsAndDots({130, 150, 190}, 2)), -1);  // 3 of 5 is not above 2 x 5 / 3
-  // A first seed whose contour cannot be started ends the search before the bars: a thin
-  // line on a flat background peaks with four equal pixels around the seed.
+  // A thin line's seed, whose contour cannot be started, ends the search.
   EXPECT_EQ(findsBars(barsAndDots({130, 150, 190}, 0, 118)), -1);
-}
-
-TEST(Barcode, ADataMatrixInClutterIsNotBarLike) {
-  greyScene scene(320, 320, 200);
-  scene.addNoise(25, 5);
-  paintDataMatrix(scene, 16, 16, 6.0, 45 * degree, {160, 160}, 40, 3);  // sides at 45 degrees
-  scene.gaussianBlur(0.8);
-  testImage image(scene);
-  const cid_region region = turnedRegion(150, 150, 0, {160, 160});
-  cid_region aligned;
-  int32_t isLike = -1;
-  ASSERT_EQ(cid2d_getIsCandidateBarcodeLike(image.constImage(), &region, &isLike, &aligned), 0);
-  EXPECT_TRUE(isLike == 0 && sameCorners(aligned, region));
 }
 
 TEST(Barcode, FailuresLeaveTheOutputsAsTheyWere) {
   testImage image = barsAndDots({130, 150, 190}, 0), small(60, 60, 200);
-  // The region in client coordinates, 1000 pixels right of the image's.
   const cmath_xformLinear shifted{{1, 0, 0, 1}, {1000, 0}};
   cimg_image_setLinearClientFromImageXform(image.image(), &shifted);
   const cid_region region = turnedRegion(70, 200, 0, {1160, 160});
@@ -163,8 +141,7 @@ TEST(Barcode, FailuresLeaveTheOutputsAsTheyWere) {
 }
 
 TEST(Barcode, ColumnSeedsPeakStrictlyAboveFourteen) {
-  // Window column 3 (image column 5) ramps up from 100 at window rows 9 to 11: the
-  // difference |p(y + 3) - p(y)| peaks at row 8 and is reported one row on.
+  // Window column 3 ramps up at rows 9 to 11: |p(y + 3) - p(y)| peaks at row 8.
   testImage image(10, 20, 100);
   cimg_image_window(image.image(), 2, 3, 8, 17, 0);
   cid2d_trackingSeed seeds[2];
@@ -176,7 +153,6 @@ TEST(Barcode, ColumnSeedsPeakStrictlyAboveFourteen) {
     EXPECT_EQ(cid2d_getColumnTrackingSeeds(window, 5, 2, 0, seeds, &count), 0);
     return count;
   };
-  // Strength 190 - 100, mean of rows 8 to 11, the column as scan index, start row 11, end 8.
   const cid2d_trackingSeed expected{3, 9, 90, 145, 5, 1, 3 * 256, 11 * 256, 3 * 256, 8 * 256};
   EXPECT_EQ(seedsOf(130, 160, 190), 1);
   EXPECT_EQ(std::memcmp(&seeds[0], &expected, sizeof expected), 0);

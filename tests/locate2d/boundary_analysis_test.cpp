@@ -1,5 +1,4 @@
-// Boundary analysis: the fixed-point smoothing, curvature, straight runs and merging on
-// contours whose answers are known.
+// Boundary analysis: smoothing, curvature, straight runs and merging on known contours.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,8 +7,7 @@
 
 namespace {
 
-// The outline of an axis-aligned square of side `side` points (spacing `step` in 1/16
-// pixel), clockwise from its top-left corner.
+// A square's outline, `side` points a side, `step` apart (1/16 pixel), from its top-left.
 std::vector<cid2d_point> squareContour(int32_t side, int32_t step) {
   std::vector<cid2d_point> points;
   for (int32_t i = 0; i < side; ++i) points.push_back({i * step, 0});
@@ -56,7 +54,7 @@ TEST(BoundaryAnalysis, SquareGivesFourSidesThatSortAndMerge) {
     EXPECT_GT(segments[i].lengthSq, 30 * 30 * 8 * 8);  // most of a 40 x 8 quarter-pixel side
   }
 
-  // Cut one side in two (a curvature spike in its middle): merging joins them again.
+  // A curvature spike cuts one side in two.
   curvature[20] = 1000;
   int32_t cut = cid2d_findStraightRuns(square.data(), curvature.data(), n, rules, segments.data());
   ASSERT_EQ(cut, 5);
@@ -71,7 +69,6 @@ TEST(BoundaryAnalysis, SquareGivesFourSidesThatSortAndMerge) {
 }
 
 TEST(BoundaryAnalysis, SlightlyTurningNeighboursMerge) {
-  // Two runs along a line bending by about 2 degrees, end to end.
   std::vector<cid2d_point> points;
   for (int32_t i = 0; i < 30; ++i) points.push_back({i * 32, 0});
   for (int32_t i = 0; i < 30; ++i) points.push_back({960 + i * 32, -i});
@@ -94,8 +91,7 @@ TEST(BoundaryAnalysis, SlightlyTurningNeighboursMerge) {
 }
 
 TEST(BoundaryAnalysis, RunsJoinAcrossTheStartAndTallyShortRuns) {
-  // The square's outline started in the middle of its top side: the first run ends at the
-  // first corner, the last one runs from the last corner through the start into it.
+  // Started mid-side: the last run reaches through the start into the first.
   const std::vector<cid2d_point> square = squareContour(40, 32);
   const int32_t n = int32_t(square.size());
   std::vector<cid2d_point> turned(square.begin() + 20, square.end());
@@ -113,7 +109,6 @@ TEST(BoundaryAnalysis, RunsJoinAcrossTheStartAndTallyShortRuns) {
   EXPECT_EQ(segments[0].lengthSq, last.lengthSq);  // the last run already reached through
   EXPECT_EQ(segments[4].lengthSq, 0);
 
-  // Runs chosen by curvature alone: two long ones, four of 3 following points, one of 1.
   std::vector<int32_t> flat(n, 1000);
   auto run = [&](int32_t first, int32_t following) {
     for (int32_t i = first; i <= first + following; ++i) flat[i] = 0;

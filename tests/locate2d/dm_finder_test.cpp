@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <numbers>
-#include <string>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
@@ -22,8 +20,7 @@ cstd_rect32 windowOf(const testImage& image) {
   return window;
 }
 
-// Finder and search state for one image: parameters with scratch and scan lines, a run for
-// direct finder calls, the mask, the visit map (a byte per 4 x 4 block) and the result.
+// Finder and search state: parameters, scratch, scan lines, run, mask, visit map, result.
 class locateSetup {
   testImage& image_;
   cstd_rect32 window_;
@@ -31,7 +28,6 @@ class locateSetup {
   std::vector<int32_t> rows_;
 
  public:
-  // Scan lines every `step` pixels from `first` up to `last`.
   explicit locateSetup(testImage& image, int32_t step = 6, int32_t first = 0,
                        int32_t last = 1 << 30)
       : image_(image),
@@ -56,7 +52,6 @@ class locateSetup {
   }
 
   const cimg_imageConst* image() const { return image_.constImage(); }
-  // The finder, or the gate in front of it, from one seed.
   int32_t find(const cid2d_trackingSeed& seed,
                decltype(cf_BndFindDMSymbolFromSeed)* finder = cf_BndFindDMSymbolFromSeed) {
     return finder(image(), &params, &seed, &run, visits.image(), &mask, 0, &maskXform, &result);
@@ -74,7 +69,6 @@ class locateSetup {
       for (int32_t x = 0; x < (window_.width + 3) / 4; ++x) visits.at(x, y) = 0;
   }
   void claim(const cid_region& region) { ASSERT_EQ(cid_mask_appendRegion(&mask, &region, 2.0), 0); }
-  // Every symbol, each claimed and the walk resumed on its scan line.
   std::vector<cmath_shapeAffineRect> findAll() {
     std::vector<cmath_shapeAffineRect> found;
     while (next() == 0 && result.found) {
@@ -105,54 +99,6 @@ std::vector<cid2d_trackingSeed> rowSeeds(const cimg_imageConst* image, int32_t r
   return seeds;
 }
 
-// Expects the found L at the rendered symbol's L corner and leg ends.
-void expectFoundAt(const cid2d_trackingResult& result, const renderedSymbol& symbol,
-                   const std::string& what) {
-  ASSERT_TRUE(result.found) << what;
-  const cmath_vect corner = result.rect.po, a = result.rect.px, b = result.rect.py;
-  EXPECT_TRUE(isNear(corner, symbol.corners[3], 1.0))
-      << what << ": corner " << corner.x << "," << corner.y;
-  const bool direct = isNear(a, symbol.corners[0], 1.0) && isNear(b, symbol.corners[2], 1.0);
-  const bool swapped = isNear(a, symbol.corners[2], 1.0) && isNear(b, symbol.corners[0], 1.0);
-  EXPECT_TRUE(direct || swapped) << what << ": legs end at " << a.x << "," << a.y << " and " << b.x
-                                 << "," << b.y;
-  EXPECT_GT(result.score, 0);
-  EXPECT_EQ(result.scoreRange, 1000);
-}
-
-// The seed on the row through the middle of the symbol's more upright L leg, nearest to
-// the leg, where the edge has full contrast.
-cid2d_trackingSeed seedOnTheL(const cimg_imageConst* image, const renderedSymbol& symbol) {
-  const cmath_vect &corner = symbol.corners[3], &a = symbol.corners[0], &b = symbol.corners[2];
-  const cmath_vect& end = std::abs(a.y - corner.y) > std::abs(b.y - corner.y) ? a : b;
-  const cmath_vect middle{(corner.x + end.x) / 2 - 0.5, (corner.y + end.y) / 2 - 0.5};
-  const auto seeds = rowSeeds(image, int32_t(std::lround(middle.y)));
-  return *std::min_element(seeds.begin(), seeds.end(), [&](const auto& p, const auto& q) {
-    return std::abs(p.x - middle.x) < std::abs(q.x - middle.x);
-  });
-}
-
-TEST(DataMatrixFinder, FindsRenderedSymbolsAtEveryAngleAndModuleSize) {
-  uint32_t tried = 0;
-  for (double moduleSize : {3.0, 6.0, 10.0}) {
-    for (int32_t degrees = 0; degrees < 360; degrees += 40) {
-      const int32_t modules = moduleSize < 5 ? 16 : 12;
-      const int32_t size = int32_t(modules * moduleSize * 1.5) + 40;
-      greyScene scene(size, size, 200);
-      const renderedSymbol symbol =
-          paintDataMatrix(scene, modules, modules, moduleSize, degrees * std::numbers::pi / 180,
-                          cmath_vect{size / 2.0 + 0.3, size / 2.0 - 0.2}, 40, uint32_t(degrees));
-      scene.gaussianBlur(0.7);
-      scene.addNoise(3.0, tried++);
-      testImage image(scene);
-      locateSetup setup(image);
-      ASSERT_EQ(setup.find(seedOnTheL(image.constImage(), symbol)), 0);
-      expectFoundAt(setup.result, symbol,
-                    "module " + std::to_string(moduleSize) + " angle " + std::to_string(degrees));
-    }
-  }
-}
-
 TEST(DataMatrixFinder, RectangularSymbolsAndShapeModes) {
   greyScene scene(300, 200, 210);
   const renderedSymbol symbol =
@@ -164,10 +110,13 @@ TEST(DataMatrixFinder, RectangularSymbolsAndShapeModes) {
     setup.params.symbolRows = 12;
     setup.params.symbolCols = columns;
     ASSERT_EQ(setup.next(), 0);
-    if (columns == 36)
-      expectFoundAt(setup.result, symbol, "rectangular");
-    else
-      EXPECT_FALSE(setup.result.found);
+    ASSERT_EQ(bool(setup.result.found), columns == 36);
+    if (columns == 12) continue;
+    const cmath_shapeAffineRect& r = setup.result.rect;
+    EXPECT_TRUE(isNear(r.po, symbol.corners[3], 1.0));
+    EXPECT_TRUE((isNear(r.px, symbol.corners[0], 1.0) && isNear(r.py, symbol.corners[2], 1.0)) ||
+                (isNear(r.px, symbol.corners[2], 1.0) && isNear(r.py, symbol.corners[0], 1.0)));
+    EXPECT_TRUE(setup.result.score > 0 && setup.result.scoreRange == 1000);
   }
   cid2d_trackingParams params;
   cid2d_trackingParams_init(&params);
@@ -180,7 +129,6 @@ TEST(DataMatrixFinder, RectangularSymbolsAndShapeModes) {
   EXPECT_FALSE(cid2d_ratioFitsShape(161, cid2d_shapeSquare, params));  // extra: any shape only
 }
 
-// One symbol of 72 pixels centred at (100, 100), axis-aligned.
 greyScene symbolScene() {
   greyScene scene(200, 200, 200);
   paintDataMatrix(scene, 12, 12, 6.0, 0.0, cmath_vect{100, 100}, 40, 9);
@@ -195,10 +143,10 @@ cid_region square(double lo, double hi) {
   return region;
 }
 
-TEST(DataMatrixFinder, SeedRejections) {
+TEST(DataMatrixFinder, SeedRejectionsAndFailureExits) {
   testImage image(symbolScene());
   const cid2d_trackingSeed seed = rowSeeds(image.constImage(), 100)[0];  // the L's left edge
-  // Whether the symbol is found, and whether the seed's contour was tracked at all.
+  // Whether the symbol is found, and whether the seed's contour was tracked.
   using outcome = std::pair<bool, bool>;
   auto findAfter = [&](const std::function<void(locateSetup&)>& prepare) {
     locateSetup setup(image);
@@ -213,9 +161,26 @@ TEST(DataMatrixFinder, SeedRejections) {
   // A claimed region around the symbol's centre, away from the seed.
   EXPECT_EQ(findAfter([](locateSetup& s) { s.claim(square(95, 105)); }), outcome(false, true));
   EXPECT_EQ(findAfter([](locateSetup& s) { s.params.maxSize = 50; }), outcome(false, true));
+
+  locateSetup setup(image);
+  int32_t found = 0;
+  cbt_result_destruct(&setup.result.boundary);
+  auto attempt = [&] {
+    setup.clearVisits();
+    cbt_result_construct(&setup.result.boundary, 0);
+    const int32_t status = setup.find(seed);
+    found = setup.result.found;
+    cbt_result_destruct(&setup.result.boundary);  // the contour belongs to the result
+    return status;
+  };
+  EXPECT_GE(driveAllocationFailures(attempt), 2);
+  EXPECT_GE(driveAttentionFailures(attempt), 2);
+  EXPECT_TRUE(found);
+  cbt_result_construct(&setup.result.boundary, 0);
+  setup.params.scratchBytes = CID2D_SCRATCH_BYTES - 1;
+  EXPECT_CHECK_FAILS(setup.find(seed));
 }
 
-// Whether the finder takes a dark w x h box centred at (cx, cy), from the seed on its right side.
 bool boxIsFound(int32_t width, int32_t height, double cx, double cy, double w, double h,
                 bool allowBorderTouch) {
   greyScene scene(width, height, 200);
@@ -239,7 +204,6 @@ TEST(DataMatrixFinder, ContourRejections) {
 }
 
 TEST(DataMatrixFinder, RelaxedFitMeasuresTheOppositeCorner) {
-  // A slightly skewed quadrilateral: its fourth corner is not where a parallelogram puts it.
   const cmath_vect corners[4] = {{60, 150}, {150, 140}, {145, 52}, {58, 60}};
   greyScene scene(200, 200, 200);
   scene.paint(
@@ -265,28 +229,6 @@ TEST(DataMatrixFinder, RelaxedFitMeasuresTheOppositeCorner) {
   }
 }
 
-TEST(DataMatrixFinder, FailureExitsReleaseEverything) {
-  testImage image(symbolScene());
-  const cid2d_trackingSeed seed = rowSeeds(image.constImage(), 100)[0];
-  locateSetup setup(image);
-  int32_t found = 0;
-  cbt_result_destruct(&setup.result.boundary);
-  auto attempt = [&] {
-    setup.clearVisits();
-    cbt_result_construct(&setup.result.boundary, 0);
-    const int32_t status = setup.find(seed);
-    found = setup.result.found;
-    cbt_result_destruct(&setup.result.boundary);  // the contour belongs to the result
-    return status;
-  };
-  EXPECT_GE(driveAllocationFailures(attempt), 2);
-  EXPECT_GE(driveAttentionFailures(attempt), 2);
-  EXPECT_TRUE(found);
-  cbt_result_construct(&setup.result.boundary, 0);
-  setup.params.scratchBytes = CID2D_SCRATCH_BYTES - 1;
-  EXPECT_CHECK_FAILS(setup.find(seed));
-}
-
 TEST(DataMatrixSearch, FindsEverySymbolOnceWithMaskAndResumption) {
   greyScene scene(400, 300, 205);
   const renderedSymbol symbols[3] = {paintDataMatrix(scene, 12, 12, 5.0, 0.3, {90, 80}, 35, 1),
@@ -305,8 +247,7 @@ TEST(DataMatrixSearch, FindsEverySymbolOnceWithMaskAndResumption) {
           std::count_if(found.begin(), found.end(),
                         [&](const auto& rect) { return isNear(rect.po, symbol.corners[3], 3.0); }),
           1);
-    // Nothing is left; the walk stopped at the end of the scan lines. A start beyond them
-    // tries nothing.
+    // Nothing is left; a start beyond the scan lines tries nothing.
     const int32_t end = search.params.numScanPositions;
     for (int32_t start : {search.params.startScanIndex, end + 5}) {
       search.params.startScanIndex = start;
@@ -321,18 +262,14 @@ TEST(DataMatrixSearch, LowContrastAndCancellation) {
   greyScene scene(200, 200, 140);
   const renderedSymbol symbol = paintDataMatrix(scene, 12, 12, 5.0, 0.2, {100, 100}, 126, 8);
   testImage image(scene);  // contrast 14: row strengths of 42
-  auto expectFound = [&](int32_t lowContrast, int32_t scanRows, bool expected) {
+  // Columns need 15 between single pixels.
+  for (const auto& [lowContrast, scanRows] : {std::pair{0, 1}, {1, 1}, {0, 0}}) {
     locateSetup search(image);
     search.params.scanRows = scanRows;
     ASSERT_EQ(search.next(lowContrast), 0);
-    ASSERT_EQ(bool(search.result.found), expected) << lowContrast << " " << scanRows;
-    if (expected) {
-      EXPECT_TRUE(isNear(search.result.rect.po, symbol.corners[3], 3.0));
-    }
-  };
-  expectFound(0, 1, false);
-  expectFound(1, 1, true);
-  expectFound(0, 0, false);  // columns need 15 between single pixels
+    EXPECT_EQ(bool(search.result.found), lowContrast == 1) << lowContrast << " " << scanRows;
+    EXPECT_TRUE(!search.result.found || isNear(search.result.rect.po, symbol.corners[3], 3.0));
+  }
 
   locateSetup search(image);
   ASSERT_EQ(search.next(1), 0);  // the result's contour buffer now exists
@@ -345,25 +282,15 @@ TEST(DataMatrixSearch, LowContrastAndCancellation) {
 }
 
 TEST(DataMatrixSearch, AdaptiveSearchFollowsASymbolUnderUnevenLight) {
-  // Glare rising across the symbol: its dark modules on the right are brighter than its
-  // light modules on the left, so no single grey level outlines the whole symbol.
+  // Glare rising across the symbol: no single grey level outlines it.
   greyScene scene(260, 200, 110);
   const renderedSymbol symbol = paintDataMatrix(scene, 14, 14, 6.0, 0.25, {130, 100}, 30, 6);
   scene.shade([](double x, double) { return std::clamp((x - 80) * 130 / 100, 0.0, 130.0); });
   scene.gaussianBlur(0.8);
   testImage image(scene);
-  {
-    locateSetup search(image, 4);
-    ASSERT_EQ(search.next(), 0);
-    const cmath_shapeAffineRect& r = search.result.rect;
-    const cmath_vect far{r.px.x + r.py.x - r.po.x, r.px.y + r.py.y - r.po.y};
-    EXPECT_FALSE(search.result.found && isNear(r.po, symbol.corners[3], 3.0) &&
-                 isNear(far, symbol.corners[1], 3.0));
-  }
   locateSetup search(image, 4);
   ASSERT_EQ(search.nextAdaptive(), 0);
   ASSERT_TRUE(search.result.found);
-  // The L: its corner at the symbol's L corner (whole pixels), its legs along the sides.
   const cbt_result& l = search.result.boundary;
   const cmath_vect corner{l.corners[0] + 0.5, l.corners[1] + 0.5};
   EXPECT_TRUE(isNear(corner, symbol.corners[3], 2.0)) << corner.x << "," << corner.y;
@@ -376,14 +303,13 @@ TEST(DataMatrixSearch, GateFollowsTheEdgeBeforeTracking) {
   scene.paint([](double x, double y) { return x > 20 && x < 30 && y > 95 && y < 103; }, 40);
   testImage image(scene);
   locateSetup search(image);
-  // The short blob's left edge on row 99 cannot be followed over five steps of 4 rows.
+  // The short blob's edge cannot be followed over five steps of 4 rows; the L's can.
   const auto seeds = rowSeeds(image.constImage(), 99);
   ASSERT_GE(seeds.size(), 3u);
   search.result.boundary.numPoints = -1;
   ASSERT_EQ(search.find(seeds[0], cf_DcdFindDMSymbolFromSeed), 0);
   EXPECT_FALSE(search.result.found);
   EXPECT_EQ(search.result.boundary.numPoints, -1);  // never tracked
-  // The symbol's left edge (its L) runs straight over many rows.
   EXPECT_NEAR(seeds[2].x, symbol.corners[3].x, 2.0);
   ASSERT_EQ(search.find(seeds[2], cf_DcdFindDMSymbolFromSeed), 0);
   EXPECT_TRUE(search.result.found);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
-#include <random>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
@@ -17,7 +16,7 @@
 
 namespace {
 
-// Signed edges where a profile crosses 120: the sample before, positive dark to light.
+// Signed edges where a profile crosses 120, positive dark to light.
 std::vector<int16_t> crossings(const std::vector<uint8_t>& profile) {
   std::vector<int16_t> edges;
   for (size_t x = 0; x + 1 < profile.size(); ++x)
@@ -26,7 +25,6 @@ std::vector<int16_t> crossings(const std::vector<uint8_t>& profile) {
   return edges;
 }
 
-// Ring finder state for a square image: parameters with scratch, mask, visit map, result.
 class ringSetup {
   testImage& image_;
   int32_t size_;
@@ -59,7 +57,6 @@ class ringSetup {
     for (int32_t y = 0; y < (size_ + 3) / 4; ++y)
       for (int32_t x = 0; x < (size_ + 3) / 4; ++x) visits.at(x, y) = 0;
   }
-  // The row search on row y, confirmed by the rows 3 above and below.
   int32_t onRow(int32_t y, int32_t tryThreeSides = 0) {
     row_ = y;
     params.scanPositions = &row_;
@@ -70,7 +67,6 @@ class ringSetup {
                              int32_t(at.size()), int32_t(above.size()), int32_t(below.size()),
                              &result);
   }
-  // From the leftmost edge of row y.
   int32_t fromLeftEdge(int32_t y, int32_t tryThreeSides) {
     cid2d_trackingSeed seeds[64];
     int32_t count = 0;
@@ -90,8 +86,7 @@ class ringSetup {
   testImage visits;
 };
 
-// The call with a clear visit map and a tracker result constructed for it alone, so that
-// the result's point buffer lives within the call.
+// The call with a clear visit map and its own tracker result.
 template <class Call>
 auto freshly(ringSetup& setup, Call call) {
   cbt_result_destruct(&setup.result.tracking.boundary);
@@ -131,7 +126,6 @@ cmath_vect gridPoint(const cmath_vect outline[4], double n, cmath_vect at) {
   return p;
 }
 
-// Whether the result is one of the grid's ring outlines (any number of modules inside).
 bool foundOnARing(const cid2d_trackingResult& r, int32_t n, const cmath_vect outline[4],
                   double tolerance) {
   for (double lo = 0, hi = n; lo < hi; ++lo, --hi) {
@@ -142,80 +136,54 @@ bool foundOnARing(const cid2d_trackingResult& r, int32_t n, const cmath_vect out
   return false;
 }
 
-// The grid with its outline at `corners` in a size x size scene, blurred and noisy.
 std::unique_ptr<testImage> ringImage(const moduleGrid& grid, int32_t size,
-                                     const cmath_vect corners[4], bool lightOnDark,
-                                     uint32_t noiseSeed) {
-  greyScene scene(size, size, lightOnDark ? 40 : 200);
-  paintModules(scene, grid, corners, lightOnDark ? 200 : 40);
+                                     const cmath_vect corners[4], uint32_t noiseSeed) {
+  greyScene scene(size, size, 200);
+  paintModules(scene, grid, corners, 40);
   scene.gaussianBlur(0.7);
   scene.addNoise(2.0, noiseSeed);
   return std::make_unique<testImage>(scene);
 }
 
-TEST(RingFinder, FindsRenderedRingsOnRowsAndLines) {
-  uint32_t noise = 1;
-  for (const moduleGrid& grid : {ringFinderModules(1, 3), ringFinderModules(2, 1)}) {
-    for (double module : {3.0, 5.0, 8.0}) {
-      for (int32_t degrees : {0, 17, 38, 62}) {
-        for (bool lightOnDark : {false, true}) {
-          const double side = grid.columns * module;
-          const int32_t size = int32_t(side * 1.6) + 30;
-          cmath_vect corners[4];
-          turnedRectangle({size / 2.0 + 0.3, size / 2.0 - 0.2}, side, side,
-                          degrees * std::numbers::pi / 180, corners);
-          const auto image = ringImage(grid, size, corners, lightOnDark, noise++);
-          ringSetup setup(*image, size);
-          ASSERT_EQ(setup.onRow(size / 2), 0);
-          // With 3-pixel modules the straight runs reach into the rounded corners.
-          EXPECT_TRUE(
-              foundOnARing(setup.result.tracking, grid.columns, corners, module < 4 ? 1.25 : 1.0))
-              << grid.columns << " modules of " << module << " at " << degrees << " degrees";
-          EXPECT_EQ(setup.result.tracking.score, 700);
-          EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);
-          EXPECT_EQ(setup.result.trackCount, 1);
-        }
-      }
-    }
+// Both polarities and both ring kinds, turned, are left to the reader's tests.
+TEST(RingFinder, FindsARingInPerspectiveOnARowAndAlongALine) {
+  const cmath_vect corners[4] = {{50, 30}, {104, 52}, {92, 108}, {34, 90}};
+  const auto image = ringImage(ringFinderModules(1, 3), 140, corners, 1);
+  ringSetup setup(*image, 140);
+  ASSERT_EQ(setup.onRow(70), 0);
+  EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0));
+  EXPECT_EQ(setup.result.tracking.score, 700);
+  EXPECT_EQ(setup.result.tracking.fourthCornerInferred, 0);
+  EXPECT_EQ(setup.result.trackCount, 1);
+  // Along a line through the centre at 20 degrees.
+  std::vector<double> line;
+  std::vector<uint8_t> profile;
+  for (int32_t s = -55; s < 55; ++s) {
+    const double x = 70 + s * std::cos(0.35), y = 69.2 + s * std::sin(0.35);
+    line.insert(line.end(), {x, y});
+    profile.push_back(image->at(int32_t(x + 0.5), int32_t(y + 0.5)));
   }
-  const cmath_vect views[2][4] = {{{40, 42}, {100, 48}, {96, 104}, {44, 96}},
-                                  {{50, 30}, {104, 52}, {92, 108}, {34, 90}}};
-  for (const auto& corners : views) {  // in perspective
-    const auto image = ringImage(ringFinderModules(1, 3), 140, corners, false, noise++);
-    ringSetup setup(*image, 140);
-    ASSERT_EQ(setup.onRow(70), 0);
-    EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0));
-
-    // Along a line through the centre at 20 degrees, a sample per pixel.
-    std::vector<double> line;
-    std::vector<uint8_t> profile;
-    for (int32_t s = -55; s < 55; ++s) {
-      const double x = 70 + s * std::cos(0.35), y = 69.2 + s * std::sin(0.35);
-      line.insert(line.end(), {x, y});
-      profile.push_back(image->at(int32_t(x + 0.5), int32_t(y + 0.5)));
-    }
-    const std::vector<int16_t> edges = crossings(profile);
-    for (int32_t shortPattern : {0, 1}) {
-      setup.clearVisits();
-      ASSERT_EQ(cf_BndFindMatchingPDP(image->constImage(), &setup.params, &setup.mask, 0,
-                                      &setup.maskXform, setup.visits.image(), 0, edges.data(),
-                                      int32_t(edges.size()), 110, shortPattern, line.data(),
-                                      profile.data(), &setup.result),
-                0);
-      EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0)) << shortPattern;
-    }
+  const std::vector<int16_t> edges = crossings(profile);
+  for (int32_t shortPattern : {0, 1}) {
+    setup.clearVisits();
+    ASSERT_EQ(cf_BndFindMatchingPDP(image->constImage(), &setup.params, &setup.mask, 0,
+                                    &setup.maskXform, setup.visits.image(), 0, edges.data(),
+                                    int32_t(edges.size()), 110, shortPattern, line.data(),
+                                    profile.data(), &setup.result),
+              0);
+    EXPECT_TRUE(foundOnARing(setup.result.tracking, 7, corners, 1.0)) << shortPattern;
   }
 }
 
 TEST(RingFinder, ThreeSidesCompleteARing) {
   moduleGrid grid = ringFinderModules(1, 3);
   for (int32_t r = 0; r < 7; ++r) grid.dark[size_t(r) * 7 + 6] = 0;  // the right side erased
-  for (double degrees : {0.0, 10.0, 30.0}) {
+  for (double degrees : {0.0, 30.0}) {
     cmath_vect corners[4];
     turnedRectangle({80.3, 79.6}, 56, 56, degrees * std::numbers::pi / 180, corners);
     const cmath_vect left[4] = {corners[0], gridPoint(corners, 7, {6, 0}),
                                 gridPoint(corners, 7, {6, 7}), corners[3]};
-    const auto image = ringImage(grid, 160, corners, false, 3);
+    const auto image = ringImage(grid, 160, corners, 3);
     ringSetup setup(*image, 160);
     ASSERT_EQ(setup.fromLeftEdge(80, 0), 0);
     EXPECT_FALSE(setup.result.tracking.found);
@@ -227,9 +195,8 @@ TEST(RingFinder, ThreeSidesCompleteARing) {
     cbt_result_construct(&setup.result.tracking.boundary, 0);
   }
 
-  // A contour (1/16 pixel) along the top to (40, 0), a quarter ellipse of short steps to
-  // (0, 30) and up the left side: no hull edge is long, so the lines through the hull
-  // points farthest from the two sides close the rectangle.
+  // Top side, a quarter ellipse of short steps, left side: no long hull edge, so the
+  // farthest hull points close the rectangle.
   std::vector<cid2d_point> contour;
   for (int32_t x = 0; x < 640; x += 32) contour.push_back({x, 0});
   cid2d_segment sides[2] = {{0, 160 * 160, int32_t(contour.size())}, {0, 116 * 116, 0}};
@@ -251,8 +218,7 @@ TEST(RingFinder, ThreeSidesCompleteARing) {
   EXPECT_TRUE(isNear(fit.corners.fourth, expected[3], 0.01));
 }
 
-// The quadrilateral fit of a 30-pixel parallelogram with an angle of `degrees` (1/16 pixel,
-// a point per pixel), its sides' runs stopping 2 points short of each corner.
+// A 30-pixel parallelogram (1/16 pixel), its runs stopping 2 points short of each corner.
 cid2d_ringFit fitParallelogram(double degrees) {
   const double ux = 16 * std::cos(degrees * std::numbers::pi / 180),
                uy = 16 * std::sin(degrees * std::numbers::pi / 180);
@@ -272,7 +238,6 @@ cid2d_ringFit fitParallelogram(double degrees) {
 
 TEST(RingFinder, QuadrilateralNeedsCornersOfAtLeast61Degrees) {
   const cid2d_ringFit square = fitParallelogram(90);
-  // Origin at the corner between sides 1 and 2, the sides' ends at the corners beyond.
   EXPECT_TRUE(square.found && isNear(square.corners.corner, {30, 30}, 0.1) &&
               isNear(square.corners.side1, {30, 0}, 0.1) &&
               isNear(square.corners.side2, {0, 30}, 0.1) &&
@@ -281,7 +246,7 @@ TEST(RingFinder, QuadrilateralNeedsCornersOfAtLeast61Degrees) {
   EXPECT_FALSE(fitParallelogram(60).found);  // |tan| x 1000 = 1732 < 1804
 }
 
-TEST(RingFinder, ManySidedBlobsDataMatrixAndClutterAreNotRings) {
+TEST(RingFinder, ManySidedBlobsAndDataMatrixAreNotRings) {
   greyScene scene(320, 320, 200);
   scene.paint(
       [](double x, double y) {  // a plus sign: twelve sides
@@ -290,40 +255,26 @@ TEST(RingFinder, ManySidedBlobsDataMatrixAndClutterAreNotRings) {
       },
       40);
   paintDataMatrix(scene, 14, 14, 5.0, 0.3, {90, 110}, 40, 3);
-  // Text: lines of glyphs of 3 x 5 random cells of 2 pixels, 8 pixels apart.
-  std::mt19937 random(5);
-  std::vector<bool> ink(19 * 17 * 15);
-  for (size_t i = 0; i < ink.size(); ++i) ink[i] = random() % 2;
-  scene.paint(
-      [&](double x, double y) {
-        const int32_t line = int32_t(y - 6) / 16, glyph = int32_t(x - 172) / 8;
-        const int32_t cx = int32_t(x - 172) % 8 / 2, cy = int32_t(y - 6) % 16 / 2;
-        return x >= 172 && y >= 6 && line < 19 && glyph < 17 && cx < 3 && cy < 5 &&
-               ink[(line * 17 + glyph) * 15 + cy * 3 + cx];
-      },
-      50);
   scene.gaussianBlur(0.7);
   scene.addNoise(2.0, 6);
   testImage image(scene);
   ringSetup setup(image, 320);
-  // Even three-side completion does not take the plus sign.
   ASSERT_EQ(setup.fromLeftEdge(260, 1), 0);
   EXPECT_FALSE(setup.result.tracking.found);
-  // The symbol's solid L, and glyphs run together into blocks, have the two perpendicular
-  // sides that three-side completion looks for: the rows are searched without it. A seed
-  // whose level its start segment does not cross ends a row with the tracker's status.
+  // The symbol's solid L has two perpendicular sides: rows are searched without three-side
+  // completion. A seed whose level its start segment misses ends a row with the tracker's status.
   for (int32_t y = 6; y < 312; y += 2) {
     const int32_t status = setup.onRow(y);
     EXPECT_TRUE(status == 0 || status == CBT_STATUS_NO_BOUNDARY) << status;
     EXPECT_FALSE(setup.result.tracking.found) << "row " << y;
   }
-  EXPECT_GT(setup.result.trackCount, 10);  // patterns were matched and their contours tracked
+  EXPECT_GT(setup.result.trackCount, 2);  // patterns were matched and their contours tracked
 }
 
 TEST(RingFinder, FailureExitsAndArguments) {
   cmath_vect corners[4];
   turnedRectangle({60.3, 59.8}, 42, 42, 0.2, corners);
-  const auto image = ringImage(ringFinderModules(1, 3), 120, corners, false, 9);
+  const auto image = ringImage(ringFinderModules(1, 3), 120, corners, 9);
   ringSetup setup(*image, 120);
   const auto row = freshly(setup, [&] { return setup.onRow(60); });
   EXPECT_EQ(driveAllocationFailures(row), 1);  // the tracker's points
@@ -345,7 +296,6 @@ TEST(RingFinder, FailureExitsAndArguments) {
 }
 
 TEST(RingBandPattern, IntervalsTolerancesAndThreshold) {
-  // The tolerance when edges from 100 on, of alternating signs, with these intervals match.
   auto match = [](std::vector<int32_t> widths, cid2d_bandForm form, double maxSize = 2000) {
     std::vector<int16_t> edges = {100};
     for (int32_t w : widths)
@@ -360,14 +310,12 @@ TEST(RingBandPattern, IntervalsTolerancesAndThreshold) {
   const int16_t sameSigns[6] = {100, -104, 108, -120, -124, 128};
   int32_t tol;
   EXPECT_FALSE(cid2d_isRingBandPattern(sameSigns, cid2d_bandsOnRow, 2000, &tol));
-  // Lopsided: a row bounds the centre by either side, a line by one side and half the other.
   EXPECT_EQ(match({8, 8, 25, 6, 6}, cid2d_bandsOnRow), -1);
   EXPECT_EQ(match({8, 8, 25, 6, 6}, cid2d_bandsOnLine), 4);
   EXPECT_EQ(match({4, 12, 4}, cid2d_bandsShort), 2);
   EXPECT_EQ(match({4, 12, 6}, cid2d_bandsShort), -1);
 
-  // Bands of 100 and 200: their middle, moved towards the dark for fewer than 36 samples
-  // (by 8, and by a sixteenth of the difference of 100).
+  // The middle of 100 and 200, moved towards the dark by 8 + 100 / 16 under 36 samples.
   for (int32_t module : {2, 8}) {
     std::vector<uint8_t> samples(200, 200);
     const int32_t positions[6] = {

@@ -1,4 +1,4 @@
-// Seed scanners: positions, strengths, rows skipped, caps, the pair filter and sort order.
+// Seed scanners: positions, strengths, skipped rows, caps, the pair filter and sorting.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,12 +54,11 @@ TEST(TrackingSeeds, StepEdgeGivesOneSeedPerValidRow) {
     EXPECT_EQ(s.startX, 18 * 256);
     EXPECT_EQ(s.endX, 15 * 256);
   }
-  // Light to dark has polarity 0; below the contrast threshold nothing is found.
   fillColumns(image, [](int32_t x) -> uint8_t { return x < 17 ? 130 : 50; });
   EXPECT_EQ(seedsOnRows(image.constImage(), {5})[0].polarity, 0);
   EXPECT_TRUE(seedsOnRows(image.constImage(), {5}, 100, 241).empty());
 
-  // In a window, rows are the image's and seeds the window's; 5 columns are too few.
+  // Rows in image coordinates, seeds in the window's; 5 columns are too few.
   ASSERT_EQ(cimg_image_window(image.image(), 10, 4, 40, 20, 0), 0);
   const auto windowed = seedsOnRows(image.constImage(), {4, 5, 20, 21});  // window rows 0..19
   ASSERT_EQ(windowed.size(), 2u);
@@ -71,22 +70,19 @@ TEST(TrackingSeeds, StepEdgeGivesOneSeedPerValidRow) {
 }
 
 TEST(TrackingSeeds, CapPairFilterAndSort) {
-  // Bars of 20 pixels, light first: edges after columns 19, 39, 59 and 79 on every row.
   testImage image(90, 12, 0);
   fillColumns(image, [](int32_t x) -> uint8_t { return (x / 20) % 2 ? 40 : 200; });
   auto seeds = seedsOnRows(image.constImage(), {3, 4}, 1);
   ASSERT_EQ(seeds.size(), 1u);
   EXPECT_EQ(seeds[0].x, 19);
 
-  // Isolated edges (spacing 20 >= 8): the first two stay, later ones overwrite the second.
+  // Isolated edges: the first two stay, later ones overwrite the second.
   seeds = seedsOnRows(image.constImage(), {3}, 100, 45, 0, 1, 8.0);
   ASSERT_EQ(seeds.size(), 2u);
   EXPECT_EQ(seeds[0].x, 19);
   EXPECT_EQ(seeds[1].x, 79);
-  // Close alternating edges (spacing 20 < 25) are all kept.
   EXPECT_EQ(seedsOnRows(image.constImage(), {3}, 100, 45, 0, 1, 25.0).size(), 4u);
 
-  // Sorting: stronger first, equal strength by scan index.
   for (int32_t x = 0; x < 90; ++x) image.at(x, 5) = x < 40 ? 100 : 160;  // weaker edge
   seeds = seedsOnRows(image.constImage(), {5, 3, 4}, 20, 45, 1);
   ASSERT_EQ(seeds.size(), 9u);
@@ -95,7 +91,6 @@ TEST(TrackingSeeds, CapPairFilterAndSort) {
 }
 
 TEST(TrackingSeeds, ThreeScanlinesKeepsTheLeftmostAndTheStrongest) {
-  // 60 edges per row of growing contrast.
   testImage image(500, 12, 0);
   fillColumns(image, [](int32_t x) -> uint8_t { return (x / 8) % 2 ? 60 + x / 4 : 40; });
   const int32_t rows[] = {3, 5, 7};
@@ -112,7 +107,7 @@ TEST(TrackingSeeds, ThreeScanlinesKeepsTheLeftmostAndTheStrongest) {
   const auto seeds = scan(200);
   const int32_t count = int32_t(seeds.size());
   ASSERT_EQ(count, 36);
-  // The first stays the first row's leftmost edge; the others of that row are its strongest.
+  // The first row's leftmost edge first, then the strongest.
   int32_t leftmost = 500;
   for (int32_t i = 0; i < count; ++i)
     if (seeds[i].scanIndex == 0) leftmost = std::min(leftmost, seeds[i].x);

@@ -1,5 +1,4 @@
-// Line sampling: fixed-point samples on and between pixel centres, clipping against a
-// reference, repeated ends of clipped profiles, nearest-pixel samples, activity, checks.
+// Line sampling: fixed-point samples, clipping against a reference, activity, checks.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,13 +20,12 @@ cimg_windowConst windowOf(testImage& image) {
   return window;
 }
 
-// Pixel values with every grey used: column c of row r is (37 c + 11 r) mod 256.
 void fillPattern(testImage& image, int32_t width, int32_t height) {
   for (int32_t r = 0; r < height; ++r)
     for (int32_t c = 0; c < width; ++c) image.at(c, r) = uint8_t((37 * c + 11 * r) % 256);
 }
 
-// Bilinear sample with weights (255 - f, f), f the top 8 fraction bits, as a reference.
+// Bilinear sample with weights (255 - f, f), f the top 8 fraction bits.
 int32_t referenceSample(testImage& image, double u, double v) {
   const int32_t c = int32_t(std::floor(u)), r = int32_t(std::floor(v));
   const int32_t fx = int32_t((u - c) * 256.0), fy = int32_t((v - r) * 256.0);
@@ -42,7 +40,7 @@ TEST(LineSampling, SamplesOnAndBetweenPixelCentres) {
   for (int32_t c = 0; c < 10; ++c) image.at(2 + c, 2) = greys[c];
   const cmath_vect a{2.5 - 40, 2.5 + 17}, b{12.5 - 40, 2.5 + 17};
 
-  // Starts of the sub-intervals: the pixel centres, grey x 255 x 255 / 65536.
+  // Sub-interval starts on the pixel centres: grey x 255 x 255 / 65536.
   uint8_t profile[10], mean = 1;
   double spacing = 0.0;
   ASSERT_EQ(cimg_image_setOrigin(image.image(), -40, 17), 0);  // moves the coordinates only
@@ -56,7 +54,7 @@ TEST(LineSampling, SamplesOnAndBetweenPixelCentres) {
   EXPECT_EQ(mean, (sum / 10) >> 8);
   EXPECT_EQ(spacing, 1.0);
 
-  // Centres of the sub-intervals: half way between pixel centres (weights 127 and 128).
+  // Sub-interval centres: half way between pixel centres (weights 127 and 128).
   ASSERT_EQ(cidut_linePixels(&window, &a, &b, profile, 10, &mean, &spacing), 0);
   for (int32_t i = 0; i < 10; ++i) {
     const int32_t right = i + 1 < 10 ? greys[i + 1] : 0;
@@ -74,7 +72,6 @@ TEST(LineSampling, DiagonalBilinearAndNearestSamples) {
   double spacing = 0.0;
   ASSERT_EQ(cidut_linePixels(&window, &a, &b, profile, n, &mean, &spacing), 0);
   EXPECT_DOUBLE_EQ(spacing, std::hypot(b.x - a.x, b.y - a.y) / n);
-  // 16.16 steps truncate, so the reference follows the same fixed-point positions.
   const int64_t u1 = int64_t((a.x - 0.5) * 65536), v1 = int64_t((a.y - 0.5) * 65536);
   const int64_t du = (int64_t((b.x - 0.5) * 65536) - u1) / n;
   const int64_t dv = (int64_t((b.y - 0.5) * 65536) - v1) / n;
@@ -94,9 +91,8 @@ TEST(LineSampling, ClippedEndsRepeatTheInsideSamples) {
   testImage image(20, 10, 0);
   fillPattern(image, 20, 10);
   const cimg_windowConst window = windowOf(image);
-  // From 6 pixels left of the image to the centre of column 10 on row 5, starts of 16
-  // sub-intervals: sample i lies on column i - 6. Indices 6..14 stay inside (the end is
-  // rounded inwards by a step), the others repeat the nearest inside sample.
+  // Sample i on column i - 6: indices 6..14 inside (the end rounded inwards), the others
+  // repeating the nearest inside sample.
   const cmath_vect a{-5.5, 5.5}, b{10.5, 5.5};
   uint8_t profile[16], mean = 0;
   double spacing = 0.0;
@@ -109,7 +105,6 @@ TEST(LineSampling, ClippedEndsRepeatTheInsideSamples) {
   for (int32_t c = 0; c <= 8; ++c) sum += (image.at(c, 5) * 255 * 255) >> 8;
   EXPECT_EQ(mean, (sum / 9) >> 8);
 
-  // Segments beyond one side, or passing outside a corner.
   const cmath_vect misses[][2] = {{{25, 1}, {19.6, 9}}, {{-6, 3}, {3, -6}}};
   for (const auto& m : misses) {
     mean = 7;
@@ -122,14 +117,14 @@ TEST(LineSampling, ClippedEndsRepeatTheInsideSamples) {
   }
 }
 
-// Segments from inside to beyond each side and corner: every sample of the index range has
-// its 2 x 2 neighbourhood inside, and at most two inside samples are missed at each end.
+// Every sample of the clipped range has its 2 x 2 neighbourhood inside; at most two inside
+// samples are missed at each end.
 TEST(LineSampling, ClipsAtEverySideAgainstAReference) {
   const cimg_windowConst window{40, 30, 5, -3, 48, 1, nullptr, nullptr};
   std::mt19937 random(7);
   std::uniform_real_distribution<double> inside(0.0, 1.0), beyond(-25.0, 25.0);
   int32_t clippedRuns = 0;
-  for (int32_t run = 0; run < 1000; ++run) {
+  for (int32_t run = 0; run < 400; ++run) {
     cmath_vect a{window.x0 + 0.5 + 39 * inside(random), window.y0 + 0.5 + 29 * inside(random)};
     cmath_vect b{a.x + 3 * beyond(random), a.y + 3 * beyond(random)};
     if (run % 2) std::swap(a, b);  // outside first as well as inside first
@@ -162,11 +157,10 @@ TEST(LineSampling, ClipsAtEverySideAgainstAReference) {
     EXPECT_LE(lastInside - (grid.end - 1), 2) << run;
     if (grid.first > 0 || grid.end < n) ++clippedRuns;
   }
-  EXPECT_GT(clippedRuns, 250);
+  EXPECT_GT(clippedRuns, 100);
 }
 
 TEST(LineSampling, ActivityOfStripes) {
-  // Stripes two pixels wide: samples at every second pixel centre alternate 0 and 198.
   testImage image(24, 4, 0);
   for (int32_t c = 0; c < 24; ++c) image.at(c, 1) = (c / 2) % 2 ? 200 : 0;
   const cimg_windowConst window = windowOf(image);
@@ -174,7 +168,7 @@ TEST(LineSampling, ActivityOfStripes) {
   int32_t activity = -1;
   ASSERT_EQ(cidut_linePixels2D(&window, &a, &b, 20, &activity), 0);
   EXPECT_EQ(activity, 9 * ((200 * 255 * 255) >> 16));
-  // Starting two columns outside, the index starts at 2 while the bound stays end / 2.
+  // Two columns outside: the index starts at 2, the bound stays end / 2.
   const cmath_vect early{-1.5, 1.5};
   ASSERT_EQ(cidut_linePixels2D(&window, &early, &b, 22, &activity), 0);
   EXPECT_EQ(activity, 7 * ((200 * 255 * 255) >> 16));
@@ -189,7 +183,6 @@ TEST(LineSampling, ArgumentChecksAndPixelCounts) {
   int32_t count = 0;
   EXPECT_CHECK_FAILS(cidut_linePixels(&window, &a, &b, profile, 0, &mean, &spacing));
   EXPECT_CHECK_FAILS(cidut_linePixels(&window, &a, &far, profile, 8, &mean, &spacing));
-  // Points closer than half a pixel give no samples.
   const cmath_vect near{1.3, 1.2};
   ASSERT_EQ(cidut_getPixelCount(&a, &near, &count), 0);
   EXPECT_EQ(count, 0);

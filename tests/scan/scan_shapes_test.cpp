@@ -1,5 +1,4 @@
-// Window ROIs, unit directions, lines, segments and rays: exact fixed-point values where
-// rounding, truncation and signs are easy to get wrong.
+// Window ROIs, unit directions, lines and segments: exact fixed-point values.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -42,8 +41,6 @@ TEST(WindowROI, BoundsMarginsOriginsAndTheShrinkingCopy) {
   sx = 49;
   sy = 33;
   ASSERT_EQ(cidc_windowROI_initCopyShrink(&dst, &roi, &sx, &sy), 0);
-  // x: lo -24 + 49 = 25, hi 184 - 49 = 135, min 25 >> 4, max (134 >> 4) + 1; y: lo -7 gives
-  // min -1 (arithmetic shift), hi 39 gives max 3.
   const cidc_windowROI shrunk{5,   5,  15, 25, 1,   9,  8,  -1, 3,  4,
                               110, 46, 25, -7, 135, 39, 55, 23, 49, 33};
   EXPECT_EQ(0, memcmp(&dst, &shrunk, sizeof dst));
@@ -135,7 +132,6 @@ TEST(ScanLineSeg, PointsPixelsPositionsAndPeakPositions) {
   EXPECT_EQ(seg.pos[0].across, 8);   // -centre x
   EXPECT_EQ(seg.pos[1].along, 40);
   EXPECT_EQ(seg.isDegenerate, 0);
-  // Moving it is building it from moved points.
   cidc_scanLineSeg moved, rebuilt;
   const cidc_point64 offset{40, -32}, downMoved[2] = {{39, -49}, {39, 8}};
   ASSERT_EQ(cidc_scanLineSeg_translate(&seg, &offset, &moved), 0);
@@ -152,7 +148,6 @@ TEST(ScanLineSeg, PointsPixelsPositionsAndPeakPositions) {
   cidc_scanLine_init(&east);
   EXPECT_CHECK_FAILS(cidc_scanLineSeg_initPoints(&seg, backwards, &east));
 
-  // Along positions back to points: axis lines by sign, others from the foot.
   const int64_t along[2] = {40, 100};
   const cidc_point64 p{32, -48};
   const cidc_unitDir16 up{0, -one}, slope{39321, 52428};
