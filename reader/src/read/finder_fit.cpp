@@ -3,8 +3,7 @@
 // modules darkest against the expected spaces put the grid where the print is.
 #include <cmath>
 
-#include "kit/xform.h"
-#include "locate/grey_sampler.h"
+#include "grid_sampler.h"
 #include "module_sampling.h"
 
 namespace {
@@ -17,20 +16,13 @@ constexpr int32_t rounds = 2;
 // modules that should be space less that of the modules that should be ink (the L and
 // every other clock module), in absolute value so that either polarity fits; -1 when
 // the grid runs off the image.
-double finderContrast(const ccGreySampler& sampler, const cmath_vect corners[4], int32_t rows,
+double finderContrast(ccGridSampler* grid, const cmath_vect corners[4], int32_t rows,
                       int32_t columns) {
-  const cmath_vect grid[4] = {{0, 0}, {double(columns), 0}, {double(columns), double(rows)},
-                              {0, double(rows)}};
-  cmath_xformPerspective toImage;
-  if (cmath_xformPerspective_constructPointsAllowNonUnique(&toImage, grid, corners, 4) < 0)
-    return -1;
+  if (!grid->place(corners, rows, columns)) return -1;
   double sums[2] = {0, 0};  // space, ink
   int32_t counts[2] = {0, 0};
   auto add = [&](int32_t r, int32_t c, bool ink) {
-    cmath_vect p{c + 0.5, rows - r - 0.5};  // r counts down from the top row
-    if (cmath_xformPerspective_mapPoint(&toImage, &p, &p) < 0) return false;
-    const cmath_vect w = sampler.toWindow(p);
-    const double g = sampler.bilinear(w.x, w.y);
+    const double g = grid->moduleGrey(c + 0.5, rows - r - 0.5);  // r counts down from the top
     if (g < 0) return false;
     sums[ink] += g;
     ++counts[ink];
@@ -41,7 +33,6 @@ double finderContrast(const ccGreySampler& sampler, const cmath_vect corners[4],
     inside = add(rows - 1, c, true) && add(0, c, c % 2 == 0);  // the L's base, the top track
   for (int32_t r = 1; r < rows - 1 && inside; ++r)
     inside = add(r, 0, true) && add(r, columns - 1, (rows - 1 - r) % 2 == 0);
-  cmath_xformPerspective_destruct(&toImage);
   if (!inside || counts[0] == 0 || counts[1] == 0) return -1;
   return std::fabs(sums[0] / counts[0] - sums[1] / counts[1]);
 }
@@ -50,10 +41,10 @@ double finderContrast(const ccGreySampler& sampler, const cmath_vect corners[4],
 
 bool idread_fitCornersToFinder(const cimg_image* image, const idread_symbol& symbol,
                                int32_t rows, int32_t columns, idread_symbol* fitted) {
-  const ccGreySampler sampler(image);
+  ccGridSampler grid(image);
   *fitted = symbol;
   cmath_vect* c = fitted->corners;
-  double best = finderContrast(sampler, c, rows, columns);
+  double best = finderContrast(&grid, c, rows, columns);
   if (best < 0) return false;
   const double start = best;
   for (int32_t round = 0; round < rounds; ++round) {
@@ -66,7 +57,7 @@ bool idread_fitCornersToFinder(const cimg_image* image, const idread_symbol& sym
       for (const double a : steps) {
         for (const double b : steps) {
           c[k] = cmath_vect{at.x + a * across.x + b * up.x, at.y + a * across.y + b * up.y};
-          const double contrast = finderContrast(sampler, c, rows, columns);
+          const double contrast = finderContrast(&grid, c, rows, columns);
           if (contrast > best) {
             best = contrast;
             bestAt = c[k];

@@ -6,10 +6,9 @@
 #include <utility>
 
 #include "ci_id/priv/ci_idut/prep.h"
+#include "grid_sampler.h"
 #include "idread/read.h"
 #include "module_sampling.h"
-#include "kit/xform.h"
-#include "locate/grey_sampler.h"
 
 namespace {
 
@@ -18,24 +17,6 @@ constexpr int32_t localReach = 3;
 // A module whose grey lies within this share of the local contrast of its threshold is
 // marked unsure.
 constexpr double unsureShare = 0.12;
-
-// The mean grey around the centre of module (u, v) of the grid (module units, v up the y
-// side): the centre and four points a quarter module away; -1 when the symbol runs off
-// the image there.
-double moduleGrey(const ccGreySampler& sampler, const cmath_xformPerspective& toImage, double u,
-                  double v) {
-  static constexpr double offsets[5][2] = {{0, 0}, {-0.25, 0}, {0.25, 0}, {0, -0.25}, {0, 0.25}};
-  double sum = 0;
-  for (const auto& o : offsets) {
-    cmath_vect p{u + o[0], v + o[1]};
-    if (cmath_xformPerspective_mapPoint(&toImage, &p, &p) < 0) return -1;
-    const cmath_vect w = sampler.toWindow(p);
-    const double g = sampler.bilinear(w.x, w.y);
-    if (g < 0) return -1;
-    sum += g;
-  }
-  return sum / 5;
-}
 
 // Sums over the modules of one class within localReach of each module, from running
 // sums over the rows and columns (a summed-area table).
@@ -112,26 +93,18 @@ int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& sym
                                std::vector<uint8_t>* modules) {
   modules->assign(size_t(rows) * columns, 0);
   if (rows < 2 || columns < 2) return 0;
-  // Grid (u along the x side from the L's corner, v up the y side) to image.
-  const cmath_vect grid[4] = {{0, 0}, {double(columns), 0}, {double(columns), double(rows)},
-                              {0, double(rows)}};
-  cmath_xformPerspective toImage;
-  if (const int32_t status =
-          cmath_xformPerspective_constructPointsAllowNonUnique(&toImage, grid, symbol.corners, 4);
-      status < 0)
-    return status;
-  const ccGreySampler sampler(image);
+  ccGridSampler grid(image);
+  if (!grid.place(symbol.corners, rows, columns)) return CMATH_STATUS_DEGENERATE_POINTS;
   std::vector<double> greys(modules->size());
   uint32_t histogram[256] = {};
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < columns; ++c) {
-      const double g = moduleGrey(sampler, toImage, c + 0.5 + sampling.shiftX,
-                                 rows - r - 0.5 + sampling.shiftY);
+      const double g =
+          grid.moduleGrey(c + 0.5 + sampling.shiftX, rows - r - 0.5 + sampling.shiftY);
       greys[size_t(r) * columns + c] = g;
       if (g >= 0) ++histogram[std::lround(g)];
     }
   }
-  cmath_xformPerspective_destruct(&toImage);
   sharpen(rows, columns, sampling.sharpening, &greys);
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;

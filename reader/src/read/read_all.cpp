@@ -13,6 +13,7 @@
 #include "module_sampling.h"
 #include "quadrilateral.h"
 #include "kit/system.h"
+#include "kit/xform.h"
 
 struct idread_reader {
   idread_DataMatrixDecoder* decoder = nullptr;
@@ -115,10 +116,10 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
         break;
       const idread_sampling& sampling = tried[attempt % tried.size()];
       const idread_symbol& symbol = refitted ? fitted : reading->symbol;
-      if (const int32_t status =
-              idread_sampleModulesAs(image, symbol, rows, columns, sampling, &reader->modules);
-          status < 0)
-        return status;
+      const int32_t sampled =
+          idread_sampleModulesAs(image, symbol, rows, columns, sampling, &reader->modules);
+      if (sampled == CMATH_STATUS_DEGENERATE_POINTS) return 0;  // corners that span no grid
+      if (sampled < 0) return sampled;
       const int32_t status = idread_DataMatrixDecoder_decode(
           reader->decoder, reader->modules.data(), rows, columns, columns, &result);
       if (status == 0) {

@@ -1,0 +1,53 @@
+// Greys of a module grid laid over an image through the perspective of four corners.
+#pragma once
+
+#include <stdint.h>
+
+#include <initializer_list>
+
+#include "kit/xform.h"
+#include "locate/grey_sampler.h"
+
+class ccGridSampler {
+ public:
+  explicit ccGridSampler(const cimg_image* image) : sampler_(image) {}
+
+  // Lays a rows x columns grid over the corners (client coordinates: the L's corner, the
+  // end of the x side, the opposite corner, the end of the y side). False when they are
+  // degenerate.
+  bool place(const cmath_vect corners[4], int32_t rows, int32_t columns) {
+    const cmath_vect grid[4] = {{0, 0}, {double(columns), 0}, {double(columns), double(rows)},
+                                {0, double(rows)}};
+    cmath_vect window[4];
+    for (int32_t k = 0; k < 4; ++k) window[k] = sampler_.toWindow(corners[k]);
+    return cmath_xformPerspective_constructPointsAllowNonUnique(&toWindow_, grid, window, 4) >= 0;
+  }
+
+  // The mean grey at the centre of module (u, v) of the grid (module units, u along the x
+  // side, v up the y side) and four points a quarter module away along the sides; -1 when
+  // the grid runs off the image there. The quarter-module steps are taken as the same
+  // both ways: within a module the perspective is as good as affine.
+  double moduleGrey(double u, double v) const {
+    cmath_vect centre{u, v}, alongX{u + 0.25, v}, alongY{u, v + 0.25};
+    if (cmath_xformPerspective_mapPoint(&toWindow_, &centre, &centre) < 0 ||
+        cmath_xformPerspective_mapPoint(&toWindow_, &alongX, &alongX) < 0 ||
+        cmath_xformPerspective_mapPoint(&toWindow_, &alongY, &alongY) < 0)
+      return -1;
+    const double dx[2] = {alongX.x - centre.x, alongY.x - centre.x};
+    const double dy[2] = {alongX.y - centre.y, alongY.y - centre.y};
+    double sum = sampler_.bilinear(centre.x, centre.y);
+    if (sum < 0) return -1;
+    for (int32_t k = 0; k < 2; ++k) {
+      for (const double sign : {1.0, -1.0}) {
+        const double g = sampler_.bilinear(centre.x + sign * dx[k], centre.y + sign * dy[k]);
+        if (g < 0) return -1;
+        sum += g;
+      }
+    }
+    return sum / 5;
+  }
+
+ private:
+  ccGreySampler sampler_;
+  cmath_xformPerspective toWindow_{};
+};
