@@ -1,19 +1,18 @@
-// Reading every located DataMatrix symbol: sample its modules over the measured grid and
-// decode; when that size does not decode, the symbol sizes next to it.
-#include <stdlib.h>
-
+// Reading every located DataMatrix symbol: sample its modules over the grids worth trying
+// and decode, with retries, a second look where nothing read, and the symbols too long for
+// the finder.
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <new>
 #include <utility>
 
 #include "elongated_symbols.h"
+#include "grid_candidates.h"
 #include "idread/read.h"
 #include "module_sampling.h"
-#include "quadrilateral.h"
 #include "kit/system.h"
 #include "kit/xform.h"
+#include "quadrilateral.h"
 
 struct idread_reader {
   idread_DataMatrixDecoder* decoder = nullptr;
@@ -21,49 +20,6 @@ struct idread_reader {
 };
 
 namespace {
-
-// Smallest module the reader samples, pixels.
-constexpr double minModulePixels = 1.5;
-
-// The grids to try for a symbol: the measured one; the symbol sizes within slack modules of
-// it, nearest first (either way round: a mirrored symbol shows its size transposed); then,
-// for a grid measured wrong, every other size whose modules come out near square and
-// no smaller than minModulePixels on the symbol's sides, nearest in module size first.
-std::vector<std::pair<int32_t, int32_t>> candidateGrids(const idread_symbol& symbol,
-                                                        int32_t slack) {
-  const int32_t rows = symbol.rows, columns = symbol.cols;
-  const cmath_vect* c = symbol.corners;
-  const double xSide = std::hypot(c[1].x - c[0].x, c[1].y - c[0].y);
-  const double ySide = std::hypot(c[3].x - c[0].x, c[3].y - c[0].y);
-  std::vector<std::pair<double, std::pair<int32_t, int32_t>>> near, far;
-  int32_t count;
-  const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
-  for (int32_t i = 0; i < count; ++i) {
-    for (const auto& grid : {std::pair{sizes[i].rows, sizes[i].columns},
-                             std::pair{sizes[i].columns, sizes[i].rows}}) {
-      const auto seen = [&](const auto& list) {
-        return std::any_of(list.begin(), list.end(), [&](const auto& g) { return g.second == grid; });
-      };
-      if (grid == std::pair{rows, columns} || seen(near) || seen(far)) continue;
-      const int32_t dr = abs(grid.first - rows), dc = abs(grid.second - columns);
-      const double moduleX = xSide / grid.second, moduleY = ySide / grid.first;
-      if (dr <= slack && dc <= slack)
-        near.push_back({double(dr + dc), grid});
-      else if (std::min(moduleX, moduleY) >= minModulePixels &&
-               std::fabs(moduleX / moduleY - 1) < 0.25)
-        far.push_back({std::fabs(std::log(grid.first * double(grid.second) /
-                                          (std::max(rows, 1) * double(std::max(columns, 1))))),
-                       grid});
-    }
-  }
-  const auto nearestFirst = [](const auto& a, const auto& b) { return a.first < b.first; };
-  std::stable_sort(near.begin(), near.end(), nearestFirst);
-  std::stable_sort(far.begin(), far.end(), nearestFirst);
-  std::vector<std::pair<int32_t, int32_t>> grids{{rows, columns}};
-  for (const auto& list : {near, far})
-    for (const auto& n : list) grids.push_back(n.second);
-  return grids;
-}
 
 // The samplings tried on each grid of a found symbol: as sampled; sharpened, for prints
 // blurred into their neighbours; shifted by a fraction of a module each way, for corners
@@ -91,15 +47,13 @@ void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) 
                        result.ecis + std::min(result.eciCount, IDREAD_DATAMATRIX_MAX_ECIS));
 }
 
-using grid = std::pair<int32_t, int32_t>;  // rows (along the y side) x columns
-
 // Samplings decoded per symbol at most: a symbol that will not read must not cost more
 // than a few milliseconds.
 constexpr int32_t maxSamplings = 36;
 
 // Decodes the symbol on the first grid and sampling that give a text. A decoder failure
 // other than a symbol that does not decode (memory) is returned.
-int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::vector<grid>& grids,
+int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::vector<idread_grid>& grids,
                    const std::vector<idread_sampling>& tried, idread_reading* reading) {
   idread_DataMatrixResult result;
   reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
@@ -137,28 +91,6 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
   return 0;
 }
 
-// The symbol sizes whose sides come out in the rectangle's ratio (within 15 %), with
-// modules of at least minModulePixels, nearest ratio first; x side along columns.
-std::vector<grid> rectangleGrids(const cmath_vect corners[4]) {
-  const double xSide = std::hypot(corners[1].x - corners[0].x, corners[1].y - corners[0].y);
-  const double ySide = std::hypot(corners[3].x - corners[0].x, corners[3].y - corners[0].y);
-  std::vector<std::pair<double, grid>> fits;
-  int32_t count;
-  const idread_DataMatrixSize* sizes = idread_dataMatrixSizes(&count);
-  for (int32_t i = 0; i < count; ++i) {
-    for (const grid& g : {grid{sizes[i].rows, sizes[i].columns}, grid{sizes[i].columns, sizes[i].rows}}) {
-      const double miss = std::fabs(std::log(g.second / xSide * ySide / g.first));
-      if (miss < 0.15 && xSide / g.second >= minModulePixels && ySide / g.first >= minModulePixels)
-        fits.push_back({miss, g});
-    }
-  }
-  std::stable_sort(fits.begin(), fits.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<grid> grids;
-  for (const auto& f : fits) grids.push_back(f.second);
-  return grids;
-}
-
 // Locates with `locate` and reads each find that no reading from `first` on covers.
 int32_t readLocated(idread_reader* reader, const cimg_image* image,
                     const idread_readOptions& options, const idread_locateOptions& locate,
@@ -175,7 +107,7 @@ int32_t readLocated(idread_reader* reader, const cimg_image* image,
       continue;
     idread_reading reading;
     reading.symbol = symbol;
-    if (const int32_t status = readSymbol(reader, image, candidateGrids(symbol, options.sizeSlack),
+    if (const int32_t status = readSymbol(reader, image, idread_gridsForSymbol(symbol, options.sizeSlack),
                                           foundSamplings, &reading);
         status < 0)
       return status;
@@ -204,7 +136,7 @@ int32_t readElongated(idread_reader* reader, const cimg_image* image,
     for (int32_t first = 0; first < 4; ++first) {
       idread_reading reading;
       for (int32_t k = 0; k < 4; ++k) reading.symbol.corners[k] = rectangle[size_t((first + k) % 4)];
-      if (const int32_t status = readSymbol(reader, image, rectangleGrids(reading.symbol.corners),
+      if (const int32_t status = readSymbol(reader, image, idread_gridsForRectangle(reading.symbol.corners),
                                             rectangleSamplings, &reading);
           status < 0)
         return status;
