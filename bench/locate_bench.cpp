@@ -41,22 +41,17 @@ int64_t findZxing(const sampleImage& sample) { return int64_t(zxingRead(sample).
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::vector<std::unique_ptr<sampleSet>> sets = loadSampleSets(IDUT_SAMPLES_DIR);
-  for (const auto& set : sets) {
-    const sampleSet* s = set.get();
-    benchmark::RegisterBenchmark(("idut/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "idut", findOurs);
-    })->Unit(benchmark::kMillisecond);
 #ifdef IDUT_HAVE_LIBDMTX
-    benchmark::RegisterBenchmark(("libdmtx/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "libdmtx", findLibdmtx);
-    })->Unit(benchmark::kMillisecond);
+  const sampleReader libdmtx = findLibdmtx;
+#else
+  const sampleReader libdmtx = nullptr;
 #endif
 #ifdef IDUT_HAVE_ZXING
-    benchmark::RegisterBenchmark(("zxing/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "zxing", findZxing);
-    })->Unit(benchmark::kMillisecond);
+  const sampleReader zxing = findZxing;
+#else
+  const sampleReader zxing = nullptr;
 #endif
-  }
+  registerSetBenchmarks(sets, findOurs, libdmtx, zxing);
   benchmark::RunSpecifiedBenchmarks();
   printSetTable("found", true);
   benchmark::Shutdown();

@@ -50,22 +50,17 @@ int64_t readZxing(const sampleImage& sample) { return int64_t(zxingRead(sample).
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::vector<std::unique_ptr<sampleSet>> sets = loadSampleSets(IDUT_SAMPLES_DIR);
-  for (const auto& set : sets) {
-    const sampleSet* s = set.get();
-    benchmark::RegisterBenchmark(("idut/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "idut", readOurs);
-    })->Unit(benchmark::kMillisecond);
 #ifdef IDUT_HAVE_LIBDMTX
-    benchmark::RegisterBenchmark(("libdmtx/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "libdmtx", readLibdmtx);
-    })->Unit(benchmark::kMillisecond);
+  const sampleReader libdmtx = readLibdmtx;
+#else
+  const sampleReader libdmtx = nullptr;
 #endif
 #ifdef IDUT_HAVE_ZXING
-    benchmark::RegisterBenchmark(("zxing/" + s->name).c_str(), [s](benchmark::State& state) {
-      runSet(state, *s, "zxing", readZxing);
-    })->Unit(benchmark::kMillisecond);
+  const sampleReader zxing = readZxing;
+#else
+  const sampleReader zxing = nullptr;
 #endif
-  }
+  registerSetBenchmarks(sets, readOurs, libdmtx, zxing);
   benchmark::RunSpecifiedBenchmarks();
   printSetTable("read", false);
   benchmark::Shutdown();
