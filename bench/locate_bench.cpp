@@ -28,30 +28,12 @@ int64_t findOurs(const sampleImage& sample) {
   return int64_t(symbols.size());
 }
 
-#ifdef IDUT_HAVE_LIBDMTX
-int64_t findLibdmtx(const sampleImage& sample) { return int64_t(libdmtxRead(sample, 0).size()); }
-#endif
-
-#ifdef IDUT_HAVE_ZXING
-int64_t findZxing(const sampleImage& sample) { return int64_t(zxingRead(sample).size()); }
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::vector<std::unique_ptr<sampleSet>> sets = loadSampleSets(IDUT_SAMPLES_DIR);
-#ifdef IDUT_HAVE_LIBDMTX
-  const sampleReader libdmtx = findLibdmtx;
-#else
-  const sampleReader libdmtx = nullptr;
-#endif
-#ifdef IDUT_HAVE_ZXING
-  const sampleReader zxing = findZxing;
-#else
-  const sampleReader zxing = nullptr;
-#endif
-  registerSetBenchmarks(sets, findOurs, libdmtx, zxing);
+  registerReaderBenchmarks(sets, findOurs, 0);
   benchmark::RunSpecifiedBenchmarks();
   printSetTable("found", true);
   benchmark::Shutdown();

@@ -8,7 +8,10 @@
 
 #include <stdint.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sample_sets.h"
@@ -75,3 +78,35 @@ inline std::vector<peerText> libdmtxRead(const sampleImage& sample, long timeout
   return texts;
 }
 #endif
+
+// A reader of one image: symbols found (or read).
+using sampleReader = std::function<int64_t(const sampleImage&)>;
+
+// Registers, per sample set, a benchmark of ours and of each peer built in ("idut/<set>",
+// "libdmtx/<set>", "zxing/<set>"), each counting what it reads; libdmtx's search ends
+// libdmtxTimeoutMs after the call began (0: no limit).
+inline void registerReaderBenchmarks(const std::vector<std::unique_ptr<sampleSet>>& sets,
+                                     const sampleReader& ours, long libdmtxTimeoutMs) {
+  std::vector<std::pair<std::string, sampleReader>> readers{{"idut", ours}};
+#ifdef IDUT_HAVE_LIBDMTX
+  readers.push_back({"libdmtx", [libdmtxTimeoutMs](const sampleImage& sample) {
+                       return int64_t(libdmtxRead(sample, libdmtxTimeoutMs).size());
+                     }});
+#else
+  (void)libdmtxTimeoutMs;
+#endif
+#ifdef IDUT_HAVE_ZXING
+  readers.push_back(
+      {"zxing", [](const sampleImage& sample) { return int64_t(zxingRead(sample).size()); }});
+#endif
+  for (const auto& set : sets) {
+    const sampleSet* s = set.get();
+    for (const auto& [name, read] : readers) {
+      benchmark::RegisterBenchmark((name + "/" + s->name).c_str(),
+                                   [s, name = name, read = read](benchmark::State& state) {
+                                     runSet(state, *s, name, read);
+                                   })
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+}

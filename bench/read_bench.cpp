@@ -35,32 +35,12 @@ int64_t readOurs(const sampleImage& sample) {
   return read;
 }
 
-#ifdef IDUT_HAVE_LIBDMTX
-int64_t readLibdmtx(const sampleImage& sample) {
-  return int64_t(libdmtxRead(sample, libdmtxTimeoutMs).size());
-}
-#endif
-
-#ifdef IDUT_HAVE_ZXING
-int64_t readZxing(const sampleImage& sample) { return int64_t(zxingRead(sample).size()); }
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const std::vector<std::unique_ptr<sampleSet>> sets = loadSampleSets(IDUT_SAMPLES_DIR);
-#ifdef IDUT_HAVE_LIBDMTX
-  const sampleReader libdmtx = readLibdmtx;
-#else
-  const sampleReader libdmtx = nullptr;
-#endif
-#ifdef IDUT_HAVE_ZXING
-  const sampleReader zxing = readZxing;
-#else
-  const sampleReader zxing = nullptr;
-#endif
-  registerSetBenchmarks(sets, readOurs, libdmtx, zxing);
+  registerReaderBenchmarks(sets, readOurs, libdmtxTimeoutMs);
   benchmark::RunSpecifiedBenchmarks();
   printSetTable("read", false);
   benchmark::Shutdown();

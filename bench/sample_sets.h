@@ -113,29 +113,6 @@ void runSet(benchmark::State& state, const sampleSet& set, const std::string& re
   setResults()[set.name][reader] = setResult{median, found};
 }
 
-// A reader of one image: symbols found (or read).
-using sampleReader = int64_t (*)(const sampleImage&);
-
-// Registers, per sample set, a benchmark of each reader given (null: not built):
-// "idut/<set>", "libdmtx/<set>", "zxing/<set>".
-inline void registerSetBenchmarks(const std::vector<std::unique_ptr<sampleSet>>& sets,
-                                  sampleReader ours, sampleReader libdmtx, sampleReader zxing) {
-  const std::pair<const char*, sampleReader> readers[] = {
-      {"idut", ours}, {"libdmtx", libdmtx}, {"zxing", zxing}};
-  for (const auto& set : sets) {
-    const sampleSet* s = set.get();
-    for (const auto& [name, read] : readers) {
-      if (!read) continue;
-      const std::string reader = name;
-      benchmark::RegisterBenchmark((reader + "/" + s->name).c_str(),
-                                   [s, reader, read](benchmark::State& state) {
-                                     runSet(state, *s, reader, read);
-                                   })
-          ->Unit(benchmark::kMillisecond);
-    }
-  }
-}
-
 // The closing table: per set each reader's median ms per image and count, with the ratio
 // of each peer's median to ours (peerOverOurs) or of ours to each peer's.
 inline void printSetTable(const char* counted, bool peerOverOurs) {
