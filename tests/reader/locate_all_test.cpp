@@ -1,5 +1,5 @@
 // The find-all loop behind `idut locate`: every symbol once, corners in perimeter order,
-// label outlines and the other polarity left out, perspective, the demo image.
+// label outlines and the other polarity left out, perspective.
 #include "idread/locate.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "image_file.h"
 #include "support/datamatrix.h"
 #include "support/synthetic.h"
 
@@ -107,22 +106,6 @@ TEST(LocateAll, MeasuresTheFarSidesAndGridUnderPerspective) {
          std::hypot(s.corners[3].x - s.corners[0].x, s.corners[3].y - s.corners[0].y)) /
         40;
     EXPECT_NEAR(s.pitch, legs, 0.05 * legs) << i;
-  }
-}
-
-// The demo image: each found L corner is one of the three of data/labels.json.
-TEST(LocateAll, DemoImage) {
-  ccGreyImage image;
-  std::string error;
-  ASSERT_TRUE(idut_readGreyImage(IDUT_DATA_DIR "/labels.pgm", &image, &error)) << error;
-  std::vector<idread_symbol> found;
-  ASSERT_EQ(idread_locateAll(image.image(), {}, &found), 0);
-  const cmath_vect lCorners[] = {{351.879, 222.554}, {1032.447, 428.01}, {147.636, 652.973}};
-  ASSERT_EQ(found.size(), 3u);
-  for (const idread_symbol& s : found) {
-    int32_t near = 0;
-    for (const cmath_vect& l : lCorners) near += isNear(s.corners[0], l, 2.0);
-    EXPECT_EQ(near, 1) << s.corners[0].x << ", " << s.corners[0].y;
   }
 }
 
