@@ -70,6 +70,27 @@ int32_t scaledPosition(int32_t index256, int32_t scale256) {
   return int32_t((int64_t{index256} * scale256 + 128) >> 8);
 }
 
+// A work block of n differences, held by frame, with diff[i] = at(i) for first <= i <= last
+// and *min, *max their extremes (0 when none lies beyond). False when the block could not be
+// had (the frame holds the status).
+template <class At>
+bool differences(ccCleanupFrame<1>& frame, int32_t n, int32_t first, int32_t last, At at,
+                 int32_t** diff, int32_t* min, int32_t* max) {
+  if (frame.failed(csys_memory_alloc_internal(sizeof(int32_t) * size_t(n),
+                                              reinterpret_cast<void**>(diff))))
+    return false;
+  frame.holdBlock(diff);
+  *min = *max = 0;
+  for (int32_t i = first; i <= last; ++i) {
+    const int32_t d = (*diff)[i] = at(i);
+    if (d < *min)
+      *min = d;
+    else if (d > *max)
+      *max = d;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int32_t cidut_lineEdgeLoc(const uint8_t* profile, int32_t n, int32_t maxEdges,
@@ -81,21 +102,11 @@ extern "C" int32_t cidut_lineEdgeLoc(const uint8_t* profile, int32_t n, int32_t 
   if (n < 5) return 0;
   ccCleanupFrame<1> frame;
   int32_t* diff = nullptr;
-  if (frame.failed(csys_memory_alloc_internal(sizeof(int32_t) * size_t(n), (void**)&diff))) {
-    return frame.exit();
-  }
-  frame.holdBlock(&diff);
-
+  int32_t min, max;
   // Two-sample-wide difference: diff[i] spans samples i..i+2.
-  int32_t min = 0, max = 0;
-  for (int32_t i = 0; i <= n - 3; ++i) {
-    diff[i] = profile[i + 2] - profile[i];
-    if (diff[i] < min) {
-      min = diff[i];
-    } else if (diff[i] > max) {
-      max = diff[i];
-    }
-  }
+  if (!differences(frame, n, 0, n - 3, [&](int32_t i) { return profile[i + 2] - profile[i]; },
+                   &diff, &min, &max))
+    return frame.exit();
   if (min > -threshold && max < threshold) return frame.exit();
   const int32_t hi = adaptive ? max / 3 : threshold;
   const int32_t lo = adaptive ? min / 3 : -threshold;
@@ -123,23 +134,13 @@ extern "C" int32_t cidut_lineEdgeLoc2D(const uint8_t* profile, int32_t n, int32_
   if (n < 5) return 0;
   ccCleanupFrame<1> frame;
   int32_t* diff = nullptr;
-  if (frame.failed(csys_memory_alloc_internal(sizeof(int32_t) * size_t(n), (void**)&diff))) {
-    return frame.exit();
-  }
-  frame.holdBlock(&diff);
-
+  int32_t min, max;
   // Central difference, one-sided at the ends; the ends take no part in the thresholds.
+  if (!differences(frame, n, 1, n - 2,
+                   [&](int32_t i) { return profile[i + 1] - profile[i - 1]; }, &diff, &min, &max))
+    return frame.exit();
   diff[0] = profile[1] - profile[0];
   diff[n - 1] = profile[n - 1] - profile[n - 2];
-  int32_t min = 0, max = 0;
-  for (int32_t i = 1; i <= n - 2; ++i) {
-    diff[i] = profile[i + 1] - profile[i - 1];
-    if (diff[i] < min) {
-      min = diff[i];
-    } else if (diff[i] > max) {
-      max = diff[i];
-    }
-  }
   if (min > -threshold && max < threshold) return frame.exit();
   const int32_t hi = adaptive ? (max < 3 ? 1 : max / 3) : threshold;
   const int32_t lo = adaptive ? (min < -2 ? min / 3 : -1) : -threshold;
