@@ -22,11 +22,8 @@ int32_t sampleInto(const cimg_windowConst& in, const cip_affineGrid& grid, const
 extern "C" int32_t cip_affine8(const cmath_shapeAffineRect* rect, const cimg_imageConst* source,
                                cimg_image* destination) {
   CIP_AFFINE_CHECK(rect != nullptr && source != nullptr && destination != nullptr);
-  int32_t bound = 0;
-  cimg_imageConst_getIsBound(source, &bound);
-  if (!bound) return CIMG_STATUS_UNBOUND;
   cimg_windowConst in;
-  if (const int32_t status = cimg_windowConst_init(&in, source); status < 0) return status;
+  if (const int32_t status = cip_affineSourceWindow(source, &in); status < 0) return status;
   CIP_AFFINE_CHECK(in.pixelType == CIMG_TYPE_8);
   if (in.width < 1 || in.height < 1) return CIMG_STATUS_BAD_SIZE;
   cip_affineGrid grid;

@@ -46,11 +46,8 @@ extern "C" int32_t cip_affineProjectNorm(const cimg_imageConst* source, cimg_ima
   CIP_AFFINE_CHECK(source != nullptr && destination != nullptr && rect != nullptr);
   CIP_AFFINE_CHECK(count != nullptr && first != nullptr && last != nullptr);
   CIP_AFFINE_CHECK(scale >= 0 && scale <= 65536 && ySamples >= 0);
-  int32_t bound = 0;
-  cimg_imageConst_getIsBound(source, &bound);
-  if (!bound) return CIMG_STATUS_UNBOUND;
   cimg_windowConst in;
-  if (const int32_t status = cimg_windowConst_init(&in, source); status < 0) return status;
+  if (const int32_t status = cip_affineSourceWindow(source, &in); status < 0) return status;
   CIP_AFFINE_CHECK(in.pixelType == CIMG_TYPE_8);
   if (in.width < 1 || in.height < 1) return CIP_STATUS_OUTSIDE_IMAGE;
   cip_affineGrid grid;

@@ -51,3 +51,10 @@ int32_t cip_affineGrid_init(const cmath_shapeAffineRect& rect, const cimg_imageC
   grid->firstY = po.y * fixedOne + 0.5 * (grid->alongXy + grid->alongYy);
   return 0;
 }
+
+int32_t cip_affineSourceWindow(const cimg_imageConst* source, cimg_windowConst* in) {
+  int32_t bound = 0;
+  cimg_imageConst_getIsBound(source, &bound);
+  if (!bound) return CIMG_STATUS_UNBOUND;
+  return cimg_windowConst_init(in, source);
+}

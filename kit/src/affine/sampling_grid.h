@@ -33,6 +33,10 @@ struct cip_affineGrid {
   }
 };
 
+// The source's window; CIMG_STATUS_UNBOUND for an unbound handle, else the status of
+// opening it.
+int32_t cip_affineSourceWindow(const cimg_imageConst* source, cimg_windowConst* in);
+
 // The grid of the rectangle over the source window: width = round(|Px - Po|), height =
 // ySamples, or round(|Py - Po|) when ySamples is 0 (each at least 1). Statuses of
 // kit/affine.h: CMATH_STATUS_NOT_FINITE, CMATH_STATUS_OUT_OF_RANGE.
