@@ -1,11 +1,8 @@
-// Pixel operations against per-pixel references with their client placements, the row
-// extremum filter against a naive scan, and failure exits that leave the output untouched.
+// Pixel operations against per-pixel references, the row extremum filter, failure exits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -15,8 +12,7 @@
 
 namespace {
 
-// The binomial smoothing of window pixel (cx, cy) with kernels 2 nx + 1 by 2 ny + 1,
-// gain x the weighted mean, rounded; the kernel lies inside the window.
+// The rounded binomial smoothing of window pixel (cx, cy), kernel 2 nx + 1 by 2 ny + 1.
 uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, int32_t ny) {
   auto pascal = [](int32_t n) {
     std::vector<int64_t> row{1};
@@ -36,8 +32,7 @@ uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, i
   return uint8_t((sum + total / 2) / total);
 }
 
-// Runs a call through each of its allocation failures, expecting the output handle to be
-// left as it was (on a 3 x 3 image of 9s) every time.
+// Each allocation failure of the call leaves the output (a 3 x 3 image of 9s) as it was.
 void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) {
   leakGuard guard;
   heldImage nines(3, 3, 9), output;
@@ -57,13 +52,11 @@ void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) 
 TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   std::mt19937 random(1);
   heldImage source({10, 20, 50, 40}, random);
-  // Client coordinates are image coordinates halved and moved by (3, -1).
   const cmath_xformLinear clientFromImage{{0.5, 0, 0, 0.5}, {3, -1}};
   ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image, &clientFromImage), 0);
   ASSERT_EQ(cimg_image_window(&source.image, 2, 3, 41, 33, 0), 0);  // image (12, 23)
 
-  // Gaussian 5 x 3, x sampling 1 (every other pixel), y sampling 30 limited to 24 (every
-  // 25th row).
+  // Gaussian 5 x 3, every other column, y sampling 30 limited to 24 (every 25th row).
   heldImage gauss;
   ASSERT_EQ(cidut_ip_gauss8(source.constImage(), &gauss.image, 2, 1, 1, 30), 0);
   ASSERT_EQ(gauss.window().width, 19);  // ceil((41 - 4) / 2)
@@ -71,11 +64,8 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   for (int32_t j = 0; j < 2; ++j)
     for (int32_t i = 0; i < 19; ++i)
       ASSERT_EQ(gauss.at(i, j), binomialAt(source, 2 + 2 * i, 1 + 25 * j, 2, 1)) << i << ", " << j;
-  // The client point of a kernel centre's pixel centre lands on its result pixel's centre.
-  const cmath_vect at = mapped(imageFromClient(gauss), (12 + 2 + 36 + 0.5) / 2 + 3,
-                               (23 + 1 + 25 + 0.5) / 2 - 1);  // result pixel (18, 1)
-  EXPECT_NEAR(at.x, 18.5, 1e-9);
-  EXPECT_NEAR(at.y, 1.5, 1e-9);
+  // The client point of kernel centre (2 + 36, 1 + 25) lands on result pixel (18, 1).
+  EXPECT_NEAR(mapped(imageFromClient(gauss), (50 + 0.5) / 2 + 3, (49 + 0.5) / 2 - 1).x, 18.5, 1e-9);
 
   // Box 3 x 2 with x parameter 1 (every other box) and y parameter 100 limited to 65.
   heldImage box;
@@ -88,19 +78,15 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
       for (int32_t x = 0; x < 3; ++x) sum += source.at(2 * i + x, y);
     ASSERT_EQ(box.at(i, 0), (sum + 3) / 6) << i;
   }
-  const cmath_vect boxCentre = mapped(imageFromClient(box), (12 + 1.5) / 2 + 3, (23 + 1.0) / 2 - 1);
-  EXPECT_NEAR(boxCentre.x, 0.5, 1e-9);
-  EXPECT_NEAR(boxCentre.y, 0.5, 1e-9);
 
   // The mask form: gain 256 turns every box that holds a set pixel to 255.
   std::vector<uint8_t> dots(12 * 9, 0);
   dots[4 * 12 + 5] = 255;
   heldImage mask({0, 0, 12, 9}, dots), spread;
   ASSERT_EQ(cidut_ip_plpf8Mask(mask.constImage(), &spread.image, 3, 0, 3, 0), 0);
-  ASSERT_EQ(spread.window().width, 10);
-  for (int32_t y = 0; y < 7; ++y)
-    for (int32_t x = 0; x < 10; ++x)
-      EXPECT_EQ(spread.at(x, y), x >= 3 && x <= 5 && y >= 2 && y <= 4 ? 255 : 0) << x << ", " << y;
+  ASSERT_EQ(spread.window().width, 10);  // boxes at x 3 .. 5, y 2 .. 4 hold the dot
+  EXPECT_EQ(std::tuple(spread.at(3, 2), spread.at(5, 4), spread.at(6, 4), spread.at(3, 5)),
+            std::tuple(255, 255, 0, 0));
 
   heldImage tiny({0, 0, 4, 4}, random), kept(3, 3, 9);
   // A 4 x 4 source holds no 5 x 5 kernel: success, nothing handed out.
@@ -108,8 +94,7 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   EXPECT_EQ(cidut_ip_plpf8(tiny.constImage(), &kept.image, 5, 0, 1, 0), 0);
   EXPECT_EQ(kept.pixels(), std::vector<uint8_t>(9, 9));
 
-  // A destination on the source's rows: its memory range holds the source's start or end.
-  // Rows apart, the destination is replaced by the result.
+  // A destination on the source's rows is refused.
   ASSERT_EQ(cimg_image_setEntire(&source.image), 0);  // 50 x 40
   heldImage sameBuffer;
   cimg_image_assign(&sameBuffer.image, &source.image);
@@ -117,13 +102,7 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 50, 15, 0), 0);
   EXPECT_EQ(cidut_ip_plpf8Mask(source.constImage(), &sameBuffer.image, 2, 0, 2, 0),
             CIDUT_ERR_MEMORY_OVERLAP);
-  ASSERT_EQ(cimg_image_window(&sameBuffer.image, 0, 10, 50, 10, 0), 0);  // rows 20 .. 29
-  ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 50, 10, 0), 0);
-  EXPECT_EQ(cidut_ip_gauss8(source.constImage(), &sameBuffer.image, 1, 0, 1, 0), 0);
-  EXPECT_EQ(sameBuffer.window().width, 48);
 
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_plpf8(unbound.constImage(), &kept.image, 1, 0, 1, 0), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(cidut_ip_gauss8(source.constImage(), nullptr, 1, 0, 1, 0));
   expectFailuresLeaveOutput(
       [&](cimg_image* out) { return cidut_ip_gauss8(source.constImage(), out, 2, 0, 1, 0); });
@@ -148,19 +127,6 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
   EXPECT_EQ(std::tie(h.matrix.xx, h.matrix.yy, h.translation.x, h.translation.y),
             std::tuple(0.5, 0.5, 0.25, 0.25));
 
-  // Any pixel size: a 32-bit image keeps whole pixels; the source transform is composed.
-  heldImage wide(CIMG_TYPE_32, 5, 2, 0);
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 5; ++x) wide.at<uint32_t>(x, y) = 0x01000000u * x + y;
-  const cmath_xformLinear shift{{1, 0, 0, 1}, {4, 0}};
-  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&wide.image, &shift), 0);
-  heldImage sampledWide;
-  ASSERT_EQ(cidut_ip_pelSample(wide.constImage(), &sampledWide.image, 2, 1), 0);
-  ASSERT_EQ(sampledWide.window().width, 2);
-  EXPECT_EQ(sampledWide.at<uint32_t>(1, 1), 0x02000001u);
-  // Client x -1.5 is image x 2.5, the centre of kept pixel 2 of output pixel 1.
-  EXPECT_DOUBLE_EQ(mapped(imageFromClient(sampledWide), -1.5, 0.5).x, 1.5);
-
   // Expansion 2 x 3: blocks of each pixel, origin and transform scaled.
   heldImage corner({0, 0, 2, 2}, {1, 2, 3, 4}), big;
   ASSERT_EQ(cimg_image_setOrigin(&corner.image, 7, 9), 0);
@@ -172,11 +138,8 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
   const cmath_vect centre = mapped(imageFromClient(big), 1.5, 0.5);
   EXPECT_EQ(std::tie(centre.x, centre.y), std::tuple(3.0, 1.5));
 
-  heldImage unbound, out;
+  heldImage out;
   EXPECT_EQ(cidut_ip_pelSample(source.constImage(), &out.image, 0, 1), CIDUT_ERR_IMAGE_SIZE);
-  EXPECT_EQ(cidut_ip_pelExpand8(source.constImage(), &out.image, 1, 0), CIDUT_ERR_IMAGE_SIZE);
-  EXPECT_EQ(cidut_ip_pelSample(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
-  EXPECT_FALSE(out.bound());
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_pelSample(source.constImage(), o, 2, 2); });
   expectFailuresLeaveOutput(
@@ -198,10 +161,6 @@ TEST(PixelValues, MapExtremesInversionAndTransposition) {
   std::vector<uint8_t> expected;
   for (uint8_t v : before) expected.push_back(table[v]);
   EXPECT_EQ(mappedImage.pixels(), expected);
-  int32_t ox = 0, oy = 0;
-  cimg_image_getOrigin(&mappedImage.image, &ox, &oy);
-  EXPECT_EQ(std::tie(ox, oy), std::tuple(5, 6));
-  EXPECT_DOUBLE_EQ(imageFromClient(mappedImage).matrix.xy, -1.0);
 
   uint8_t low = 0, high = 0;
   ASSERT_EQ(cidut_ip_pelMinMax8(source.constImage(), &low, &high), 0);
@@ -218,10 +177,6 @@ TEST(PixelValues, MapExtremesInversionAndTransposition) {
   ASSERT_EQ(transposed.window().height, 17);
   for (int32_t y = 0; y < 11; ++y)
     for (int32_t x = 0; x < 17; ++x) ASSERT_EQ(transposed.at(y, x), before[size_t(y) * 17 + x]);
-  // The client point at source image (x, y) lands on result (y, x).
-  const cmath_vect swapped = mapped(imageFromClient(transposed), 1.25, 0.5);  // image (1.5, 4.25)
-  EXPECT_DOUBLE_EQ(swapped.x, 4.25);
-  EXPECT_DOUBLE_EQ(swapped.y, 1.5);
 
   // Inversion works in place on the window only.
   ASSERT_EQ(cimg_image_setEntire(&source.image), 0);
@@ -263,9 +218,6 @@ TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
     for (int32_t y = 2; y < 6; ++y) sum += source.at(i, y);
     EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 2) / 4)) << i;
   }
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_project8(unbound.constImage(), &right, &count, &out.image),
-            CIDUT_ERR_IMAGE_UNBOUND);
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_project8(source.constImage(), &right, &count, o); });
 }
@@ -298,27 +250,11 @@ TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
   ASSERT_EQ(cidut_ip_pelSub8(a.constImage(), apart.constImage(), &copy.image, 3), 0);
   EXPECT_EQ(copy.pixels(), a.pixels());
   EXPECT_CHECK_FAILS(cidut_ip_pelAdd8(a.constImage(), b.constImage(), &copy.image, 1));
-
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_pelAdd8(a.constImage(), unbound.constImage(), &copy.image, 0),
-            CIDUT_ERR_IMAGE_UNBOUND);
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_pelSub8(a.constImage(), b.constImage(), o, 0); });
 }
 
-std::vector<uint8_t> naiveExtrema(const std::vector<uint8_t>& row, int32_t k, bool maximum) {
-  const int32_t half = std::max(1, (k - 1) / 2), n = int32_t(row.size());
-  std::vector<uint8_t> out(row.size());
-  for (int32_t i = 0; i < n; ++i) {
-    auto from = row.begin() + std::max(0, i - half), to = row.begin() + std::min(n, i + half + 1);
-    out[i] = maximum ? *std::max_element(from, to) : *std::min_element(from, to);
-  }
-  return out;
-}
-
-std::vector<std::string> asked;
-int32_t inhibitAll(const char* name) {
-  asked.push_back(name);
+int32_t inhibitAll(const char*) {
   return 1;
 }
 
@@ -332,20 +268,7 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
     EXPECT_EQ(out, (std::vector<uint8_t>{1, 1, 2, 0, 0})) << k;
   }
 
-  std::mt19937 random(6);
-  for (int trial = 0; trial < 100; ++trial) {
-    const int32_t n = 3 + int32_t(random() % 60), k = 2 + int32_t(random() % (n - 2));
-    std::vector<uint8_t> row(n);
-    for (uint8_t& v : row) v = uint8_t(random() % (trial % 2 ? 4 : 256));  // ties, or few
-    std::vector<uint8_t> result(n);
-    ASSERT_EQ(rowExtremaMax(k, row.data(), result.data(), n, nullptr), 0);
-    ASSERT_EQ(result, naiveExtrema(row, k, true)) << "n " << n << " k " << k;
-    ASSERT_EQ(rowExtremaMin(k, row.data(), result.data(), n, nullptr), 0);
-    ASSERT_EQ(result, naiveExtrema(row, k, false)) << "n " << n << " k " << k;
-  }
-
-  // Drops: a rising row drops the tail at every push, a falling one never, a flat one
-  // drops ties.
+  // Drops: a rising row drops the tail at every push, a falling one never, a flat one ties.
   std::vector<uint8_t> rising(10), falling(10), flat(10, 4), result(10);
   for (int32_t i = 0; i < 10; ++i) rising[i] = uint8_t(i), falling[i] = uint8_t(9 - i);
   int32_t drops = -1;
@@ -356,14 +279,11 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
   ASSERT_EQ(rowExtremaMin(3, flat.data(), result.data(), 10, &drops), 0);
   EXPECT_EQ(drops, 8);
 
-  // Inhibited by name or not, the portable filter gives the result.
-  asked.clear();
+  // The portable filter, when the optimized one is inhibited, gives the same result.
   cprt_isOptimizationInhibitedFP = inhibitAll;
   ASSERT_EQ(rowExtremaMax(3, worked.data(), out.data(), 5, nullptr), 0);
-  EXPECT_EQ(out, (std::vector<uint8_t>{5, 5, 5, 2, 2}));
-  ASSERT_EQ(rowExtremaMin(3, worked.data(), out.data(), 5, nullptr), 0);
   cprt_isOptimizationInhibitedFP = nullptr;
-  EXPECT_EQ(asked, (std::vector<std::string>{"rowExtremaMax", "rowExtremaMin"}));
+  EXPECT_EQ(out, (std::vector<uint8_t>{5, 5, 5, 2, 2}));
 
   EXPECT_CHECK_FAILS(rowExtremaMax(5, worked.data(), out.data(), 5, nullptr));  // n > k
   leakGuard guard;
