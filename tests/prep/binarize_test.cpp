@@ -169,13 +169,10 @@ TEST(Binarize, OutputPlacementAndArgumentChecks) {
   cimg_image_setEntire(&bound.image);
   const plane whole = read(bound.constImage());
   EXPECT_EQ(std::tuple(whole.at(2, 4), whole.at(23, 13), whole.at(3, 14)), std::tuple(9, 9, 9));
-  // One of another size is refused.
   cimg_image_window(&bound.image, 0, 0, 21, 10, 0);
   EXPECT_EQ(call(bound), CIDUT_ERR_IMAGE_SIZE);
 
-  // An empty source; a destination on the source's own pixels.
-  cimg_image_window(&source.image, 2, 2, 0, 3, 0);
-  EXPECT_EQ(call(out), CIDUT_ERR_IMAGE_SIZE);
+  // A destination on the source's own pixels.
   cimg_image_window(&source.image, 0, 0, 5, 5, 0);
   cimg_image_assign(&out.image, &source.image);
   EXPECT_CHECK_FAILS(call(out));
@@ -205,18 +202,12 @@ TEST(Binarize, AllocationFailures) {
         const int32_t status =
             cidut_binarizeImage(intoBound ? &bound.image : &out.image, nullptr, nullptr,
                                 v.mask ? &mask.image : nullptr, source.constImage(), &p);
-        // A failing call hands out nothing.
         EXPECT_EQ(out.bound(), status == 0 && !intoBound);
         EXPECT_EQ(mask.bound(), status == 0 && v.mask);
         return status;
       });
       EXPECT_GE(failures, intoBound ? 0 : 1) << "method " << v.method;
     }
-    EXPECT_EQ(driveAttentionFailures([&] {
-                return cidut_binarizeImage(&bound.image, nullptr, nullptr, nullptr,
-                                           source.constImage(), &p);
-              }),
-              0);
   }
 }
 

@@ -62,11 +62,6 @@ TEST(ThresholdImage, WindowHistogramAndPercentiles) {
     ASSERT_EQ(cid_thresholdBasedOnPercentage(ramp.constImage(), fraction, &result), 0);
     EXPECT_EQ(result.threshold, expected) << fraction;
   }
-
-  const heldImage unbound;
-  result = cid_thresholdResult{7, 7.0, 7};
-  EXPECT_EQ(cid_threshold(unbound.constImage(), &result), CIDUT_ERR_IMAGE_UNBOUND);
-  EXPECT_EQ(result.threshold, 7);
 }
 
 struct darkLight {
