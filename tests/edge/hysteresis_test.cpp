@@ -29,12 +29,14 @@ grid workedMagnitudes() {
   for (int32_t x = 5; x <= 25; ++x) m.at(x, 2) = 180;
   for (int32_t x = 26; x <= 35; ++x) m.at(x, 2) = 70;
   for (int32_t y = 3; y <= 10; ++y) m.at(15, y) = m.at(5, y) = 70;
+  m.at(35, 2) = 60;   // exactly low
+  m.at(30, 8) = 140;  // exactly high, alone
   return m;
 }
 
-// Its edges for thresholds 60 and 140: the run, its extension, the column below its end.
+// Its edges for thresholds 60 and 140: the run, its extension, the column below its end, (30, 8).
 bool workedEdge(int32_t x, int32_t y) {
-  return (y == 2 && x >= 5 && x <= 35) || (x == 5 && y >= 3 && y <= 10);
+  return (y == 2 && x >= 5 && x <= 35) || (x == 5 && y >= 3 && y <= 10) || (x == 30 && y == 8);
 }
 
 // Every pixel of the image with its bounds.
@@ -60,7 +62,7 @@ TEST(Hysteresis, WorkedCases) {
   heldImage result;
   int32_t count = -1;
   ASSERT_EQ(threshold60to140(source, result, &count), 0);
-  EXPECT_EQ(count, 21 + 10 + 8);
+  EXPECT_EQ(count, 21 + 10 + 8 + 1);
   for (int32_t y = 0; y < 12; ++y)
     for (int32_t x = 0; x < 40; ++x)
       EXPECT_EQ(result.atImage(x, y), workedEdge(x, y) ? edge : background) << x << ", " << y;
@@ -108,11 +110,11 @@ TEST(Hysteresis, BoundAndUnboundDestinations) {
     ASSERT_EQ(cimg_image_setWindowRect(&destination.image, &destinationWindow, nullptr), 0);
     int32_t count = -1;
     ASSERT_EQ(threshold60to140(source, destination, &count), 0);
-    EXPECT_EQ(count, left == 120 ? 16 : 0);
+    EXPECT_EQ(count, left == 120 ? 17 : 1);
     for (int32_t y = -30; y < 0; ++y)
       for (int32_t x = 110; x < 160; ++x) {
         const bool inR = x >= left && x < 140 && y >= -20 && y < -10;
-        const bool isEdge = left == 120 && workedEdge(x - 100, y + 20);
+        const bool isEdge = workedEdge(x - 100, y + 20) && (left == 120 || y != -18);
         ASSERT_EQ(destination.atImage(x, y), inR ? (isEdge ? edge : background) : 77)
             << x << ", " << y;
       }
