@@ -108,7 +108,7 @@ TEST(ClusterKMeans, WorkedPartitionsInBothVariantsAndAnEmptiedCluster) {
   EXPECT_EQ(std::tie(sized.count, sized.slots[0].n, sized.slots[1].sum, sized.slots[2].sum),
             std::tuple(3, 4, 0.0, 100.0));
 
-  // Seeds {0, 100}, {1, 1}, {99, 99}: cluster 0 empties and takes no later part.
+  // Seeds {0, 100}, {1, 1}, {99, 99}: cluster 0 empties and stays out of later rounds.
   const std::vector<double> values{0, 100, 1, 1, 99, 99};
   const auto d = clusterDoubles(values, 1, -1, -1);
   const auto e = clusterFixed(values, 1, -1, -1);
@@ -149,13 +149,13 @@ TEST(ClusterKMeans, MergeTestsStatusesAndChecks) {
 }
 
 TEST(SpatialAverage, WorkedBoxesFailuresAndChecks) {
-  // 3 x 2 with a 2 x 2 box: 26 / 4 and 38 / 4 rounded; the last column and row repeat.
-  const uint8_t grid[8] = {0, 3, 6, 99, 9, 12, 15, 99};  // stride 4
+  // 3 x 2 with a 2 x 2 box: sums 24 and 38 rounded to 6 and 10; the last column, row repeat.
+  const uint8_t grid[8] = {0, 3, 6, 99, 9, 12, 17, 99};  // stride 4
   uint8_t averaged[10];
   std::fill(std::begin(averaged), std::end(averaged), 0xA5);
   ASSERT_EQ(cid_spatialAverage(grid, 3, 2, 4, 2, 2, averaged, 5), 0);
   EXPECT_EQ(std::vector<uint8_t>(averaged, averaged + 10),
-            (std::vector<uint8_t>{6, 9, 9, 0xA5, 0xA5, 6, 9, 9, 0xA5, 0xA5}));
+            (std::vector<uint8_t>{6, 10, 10, 0xA5, 0xA5, 6, 10, 10, 0xA5, 0xA5}));
   std::vector<uint8_t> source(64, 9), destination(64);
   const int allocations = driveAllocationFailures(
       [&] { return cid_spatialAverage(source.data(), 8, 8, 8, 3, 3, destination.data(), 8); });
