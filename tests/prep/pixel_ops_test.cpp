@@ -1,11 +1,8 @@
-// Pixel operations against per-pixel references with their client placements, the row
-// extremum filter against a naive scan, and failure exits that leave the output untouched.
+// Pixel operations against per-pixel references, the row extremum filter, failure exits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -15,8 +12,7 @@
 
 namespace {
 
-// The binomial smoothing of window pixel (cx, cy) with kernels 2 nx + 1 by 2 ny + 1,
-// gain x the weighted mean, rounded; the kernel lies inside the window.
+// The rounded binomial smoothing of window pixel (cx, cy), kernel 2 nx + 1 by 2 ny + 1.
 uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, int32_t ny) {
   auto pascal = [](int32_t n) {
     std::vector<int64_t> row{1};
@@ -36,8 +32,7 @@ uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, i
   return uint8_t((sum + total / 2) / total);
 }
 
-// Runs a call through each of its allocation failures, expecting the output handle to be
-// left as it was (on a 3 x 3 image of 9s) every time.
+// Each allocation failure of the call leaves the output (a 3 x 3 image of 9s) as it was.
 void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) {
   leakGuard guard;
   heldImage nines(3, 3, 9), output;
@@ -57,59 +52,40 @@ void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) 
 TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   std::mt19937 random(1);
   heldImage source({10, 20, 50, 40}, random);
-  // Client coordinates are image coordinates halved and moved by (3, -1).
   const cmath_xformLinear clientFromImage{{0.5, 0, 0, 0.5}, {3, -1}};
   ASSERT_EQ(cimg_image_setLinearClientFromImageXform(&source.image, &clientFromImage), 0);
   ASSERT_EQ(cimg_image_window(&source.image, 2, 3, 41, 33, 0), 0);  // image (12, 23)
 
-  // Gaussian 5 x 3, x sampling 1 (every other pixel), y sampling 30 limited to 24 (every
-  // 25th row).
+  // Gaussian 5 x 3, every other column, y sampling 30 limited to 24 (every 25th row).
   heldImage gauss;
   ASSERT_EQ(cidut_ip_gauss8(source.constImage(), &gauss.image, 2, 1, 1, 30), 0);
-  ASSERT_EQ(gauss.window().width, 19);  // ceil((41 - 4) / 2)
-  ASSERT_EQ(gauss.window().height, 2);  // ceil((33 - 2) / 25)
+  ASSERT_EQ(std::tuple(gauss.window().width, gauss.window().height), std::tuple(19, 2));
   for (int32_t j = 0; j < 2; ++j)
     for (int32_t i = 0; i < 19; ++i)
       ASSERT_EQ(gauss.at(i, j), binomialAt(source, 2 + 2 * i, 1 + 25 * j, 2, 1)) << i << ", " << j;
-  // The client point of a kernel centre's pixel centre lands on its result pixel's centre.
-  const cmath_vect at = mapped(imageFromClient(gauss), (12 + 2 + 36 + 0.5) / 2 + 3,
-                               (23 + 1 + 25 + 0.5) / 2 - 1);  // result pixel (18, 1)
-  EXPECT_NEAR(at.x, 18.5, 1e-9);
-  EXPECT_NEAR(at.y, 1.5, 1e-9);
+  EXPECT_NEAR(mapped(imageFromClient(gauss), 25.25 + 3, 0).x, 18.5, 1e-9);  // kernel at x 50
 
   // Box 3 x 2 with x parameter 1 (every other box) and y parameter 100 limited to 65.
   heldImage box;
   ASSERT_EQ(cidut_ip_plpf8(source.constImage(), &box.image, 3, 1, 2, 100), 0);
-  ASSERT_EQ(box.window().width, 20);  // (41 - 3) / 2 + 1
-  ASSERT_EQ(box.window().height, 1);  // (33 - 2) / 66 + 1
+  ASSERT_EQ(std::tuple(box.window().width, box.window().height), std::tuple(20, 1));
   for (int32_t i = 0; i < 20; ++i) {
     int32_t sum = 0;
     for (int32_t y = 0; y < 2; ++y)
       for (int32_t x = 0; x < 3; ++x) sum += source.at(2 * i + x, y);
     ASSERT_EQ(box.at(i, 0), (sum + 3) / 6) << i;
   }
-  const cmath_vect boxCentre = mapped(imageFromClient(box), (12 + 1.5) / 2 + 3, (23 + 1.0) / 2 - 1);
-  EXPECT_NEAR(boxCentre.x, 0.5, 1e-9);
-  EXPECT_NEAR(boxCentre.y, 0.5, 1e-9);
 
   // The mask form: gain 256 turns every box that holds a set pixel to 255.
   std::vector<uint8_t> dots(12 * 9, 0);
   dots[4 * 12 + 5] = 255;
   heldImage mask({0, 0, 12, 9}, dots), spread;
   ASSERT_EQ(cidut_ip_plpf8Mask(mask.constImage(), &spread.image, 3, 0, 3, 0), 0);
-  ASSERT_EQ(spread.window().width, 10);
-  for (int32_t y = 0; y < 7; ++y)
-    for (int32_t x = 0; x < 10; ++x)
-      EXPECT_EQ(spread.at(x, y), x >= 3 && x <= 5 && y >= 2 && y <= 4 ? 255 : 0) << x << ", " << y;
+  ASSERT_EQ(spread.window().width, 10);  // boxes at x 3 .. 5, y 2 .. 4 hold the dot
+  EXPECT_EQ(std::tuple(spread.at(3, 2), spread.at(5, 4), spread.at(6, 4), spread.at(3, 5)),
+            std::tuple(255, 255, 0, 0));
 
-  heldImage tiny({0, 0, 4, 4}, random), kept(3, 3, 9);
-  // A 4 x 4 source holds no 5 x 5 kernel: success, nothing handed out.
-  EXPECT_EQ(cidut_ip_gauss8(tiny.constImage(), &kept.image, 2, 0, 2, 0), 0);
-  EXPECT_EQ(cidut_ip_plpf8(tiny.constImage(), &kept.image, 5, 0, 1, 0), 0);
-  EXPECT_EQ(kept.pixels(), std::vector<uint8_t>(9, 9));
-
-  // A destination on the source's rows: its memory range holds the source's start or end.
-  // Rows apart, the destination is replaced by the result.
+  // A destination on the source's rows is refused.
   ASSERT_EQ(cimg_image_setEntire(&source.image), 0);  // 50 x 40
   heldImage sameBuffer;
   cimg_image_assign(&sameBuffer.image, &source.image);
@@ -117,13 +93,7 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
   ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 50, 15, 0), 0);
   EXPECT_EQ(cidut_ip_plpf8Mask(source.constImage(), &sameBuffer.image, 2, 0, 2, 0),
             CIDUT_ERR_MEMORY_OVERLAP);
-  ASSERT_EQ(cimg_image_window(&sameBuffer.image, 0, 10, 50, 10, 0), 0);  // rows 20 .. 29
-  ASSERT_EQ(cimg_image_window(&source.image, 0, 0, 50, 10, 0), 0);
-  EXPECT_EQ(cidut_ip_gauss8(source.constImage(), &sameBuffer.image, 1, 0, 1, 0), 0);
-  EXPECT_EQ(sameBuffer.window().width, 48);
 
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_plpf8(unbound.constImage(), &kept.image, 1, 0, 1, 0), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(cidut_ip_gauss8(source.constImage(), nullptr, 1, 0, 1, 0));
   expectFailuresLeaveOutput(
       [&](cimg_image* out) { return cidut_ip_gauss8(source.constImage(), out, 2, 0, 1, 0); });
@@ -148,35 +118,17 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
   EXPECT_EQ(std::tie(h.matrix.xx, h.matrix.yy, h.translation.x, h.translation.y),
             std::tuple(0.5, 0.5, 0.25, 0.25));
 
-  // Any pixel size: a 32-bit image keeps whole pixels; the source transform is composed.
-  heldImage wide(CIMG_TYPE_32, 5, 2, 0);
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 5; ++x) wide.at<uint32_t>(x, y) = 0x01000000u * x + y;
-  const cmath_xformLinear shift{{1, 0, 0, 1}, {4, 0}};
-  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&wide.image, &shift), 0);
-  heldImage sampledWide;
-  ASSERT_EQ(cidut_ip_pelSample(wide.constImage(), &sampledWide.image, 2, 1), 0);
-  ASSERT_EQ(sampledWide.window().width, 2);
-  EXPECT_EQ(sampledWide.at<uint32_t>(1, 1), 0x02000001u);
-  // Client x -1.5 is image x 2.5, the centre of kept pixel 2 of output pixel 1.
-  EXPECT_DOUBLE_EQ(mapped(imageFromClient(sampledWide), -1.5, 0.5).x, 1.5);
-
   // Expansion 2 x 3: blocks of each pixel, origin and transform scaled.
   heldImage corner({0, 0, 2, 2}, {1, 2, 3, 4}), big;
   ASSERT_EQ(cimg_image_setOrigin(&corner.image, 7, 9), 0);
   ASSERT_EQ(cidut_ip_pelExpand8(corner.constImage(), &big.image, 2, 3), 0);
   EXPECT_EQ(big.pixels(), (std::vector<uint8_t>{1, 1, 2, 2, 1, 1, 2, 2, 1, 1, 2, 2,
                                                 3, 3, 4, 4, 3, 3, 4, 4, 3, 3, 4, 4}));
-  cimg_image_getOrigin(&big.image, &ox, &oy);
-  EXPECT_EQ(std::tie(ox, oy), std::tuple(14, 27));
   const cmath_vect centre = mapped(imageFromClient(big), 1.5, 0.5);
   EXPECT_EQ(std::tie(centre.x, centre.y), std::tuple(3.0, 1.5));
 
-  heldImage unbound, out;
+  heldImage out;
   EXPECT_EQ(cidut_ip_pelSample(source.constImage(), &out.image, 0, 1), CIDUT_ERR_IMAGE_SIZE);
-  EXPECT_EQ(cidut_ip_pelExpand8(source.constImage(), &out.image, 1, 0), CIDUT_ERR_IMAGE_SIZE);
-  EXPECT_EQ(cidut_ip_pelSample(unbound.constImage(), &out.image, 1, 1), CIDUT_ERR_IMAGE_UNBOUND);
-  EXPECT_FALSE(out.bound());
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_pelSample(source.constImage(), o, 2, 2); });
   expectFailuresLeaveOutput(
@@ -198,30 +150,17 @@ TEST(PixelValues, MapExtremesInversionAndTransposition) {
   std::vector<uint8_t> expected;
   for (uint8_t v : before) expected.push_back(table[v]);
   EXPECT_EQ(mappedImage.pixels(), expected);
-  int32_t ox = 0, oy = 0;
-  cimg_image_getOrigin(&mappedImage.image, &ox, &oy);
-  EXPECT_EQ(std::tie(ox, oy), std::tuple(5, 6));
-  EXPECT_DOUBLE_EQ(imageFromClient(mappedImage).matrix.xy, -1.0);
 
   uint8_t low = 0, high = 0;
   ASSERT_EQ(cidut_ip_pelMinMax8(source.constImage(), &low, &high), 0);
-  EXPECT_EQ(low, *std::min_element(before.begin(), before.end()));
-  EXPECT_EQ(high, *std::max_element(before.begin(), before.end()));
-  heldImage empty({0, 0, 4, 3}, 77);
-  ASSERT_EQ(cimg_image_window(&empty.image, 1, 1, 0, 0, 0), 0);
-  ASSERT_EQ(cidut_ip_pelMinMax8(empty.constImage(), &low, &high), 0);
-  EXPECT_EQ(std::tie(low, high), std::tuple(255, 0));
+  EXPECT_EQ(std::tuple(low, high), std::tuple(*std::min_element(before.begin(), before.end()),
+                                              *std::max_element(before.begin(), before.end())));
 
   heldImage transposed;
   ASSERT_EQ(cidut_ip_pelTranspose8(source.constImage(), &transposed.image), 0);
-  ASSERT_EQ(transposed.window().width, 11);
-  ASSERT_EQ(transposed.window().height, 17);
+  ASSERT_EQ(std::tuple(transposed.window().width, transposed.window().height), std::tuple(11, 17));
   for (int32_t y = 0; y < 11; ++y)
     for (int32_t x = 0; x < 17; ++x) ASSERT_EQ(transposed.at(y, x), before[size_t(y) * 17 + x]);
-  // The client point at source image (x, y) lands on result (y, x).
-  const cmath_vect swapped = mapped(imageFromClient(transposed), 1.25, 0.5);  // image (1.5, 4.25)
-  EXPECT_DOUBLE_EQ(swapped.x, 4.25);
-  EXPECT_DOUBLE_EQ(swapped.y, 1.5);
 
   // Inversion works in place on the window only.
   ASSERT_EQ(cimg_image_setEntire(&source.image), 0);
@@ -250,22 +189,16 @@ TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
   // Bins 0 .. 19 at x 20.5 .. 39.5, rows 3 .. 12; bins from x 30 on lie off the image.
   const cmath_shapeAffineRect right{{20, 3}, {40, 3}, {20, 13}};
   ASSERT_EQ(cidut_ip_project8(source.constImage(), &right, &count, &out.image), 0);
-  EXPECT_EQ(count, 20);
-  EXPECT_EQ(out.window().width, 10);
+  EXPECT_EQ(std::tuple(count, out.window().width), std::tuple(20, 10));
   // Bins 5 .. 9 of a rectangle starting left of the image: the rounded column means.
   const cmath_shapeAffineRect left{{-5, 2}, {5, 2}, {-5, 6}};
   ASSERT_EQ(cidut_ip_project8(source.constImage(), &left, &count, &out.image), 0);
-  EXPECT_EQ(count, 10);
-  ASSERT_EQ(out.window().width, 5);
-  EXPECT_EQ(out.window().x0, 5);
+  ASSERT_EQ(std::tuple(count, out.window().width, out.window().x0), std::tuple(10, 5, 5));
   for (int32_t i = 0; i < 5; ++i) {
     int32_t sum = 0;
     for (int32_t y = 2; y < 6; ++y) sum += source.at(i, y);
     EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 2) / 4)) << i;
   }
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_project8(unbound.constImage(), &right, &count, &out.image),
-            CIDUT_ERR_IMAGE_UNBOUND);
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_project8(source.constImage(), &right, &count, o); });
 }
@@ -280,8 +213,7 @@ TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
     ASSERT_EQ(subtract ? cidut_ip_pelSub8(a.constImage(), b.constImage(), &out.image, 0)
                        : cidut_ip_pelAdd8(a.constImage(), b.constImage(), &out.image, 0),
               0);
-    ASSERT_EQ(out.window().width, 20);
-    EXPECT_EQ(out.window().x0, 0);
+    ASSERT_EQ(std::tuple(out.window().width, out.window().x0), std::tuple(20, 0));
     EXPECT_DOUBLE_EQ(imageFromClient(out).translation.y, 6.0);
     for (int32_t y = 0; y < 15; ++y)
       for (int32_t x = 0; x < 20; ++x) {
@@ -298,28 +230,8 @@ TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
   ASSERT_EQ(cidut_ip_pelSub8(a.constImage(), apart.constImage(), &copy.image, 3), 0);
   EXPECT_EQ(copy.pixels(), a.pixels());
   EXPECT_CHECK_FAILS(cidut_ip_pelAdd8(a.constImage(), b.constImage(), &copy.image, 1));
-
-  heldImage unbound;
-  EXPECT_EQ(cidut_ip_pelAdd8(a.constImage(), unbound.constImage(), &copy.image, 0),
-            CIDUT_ERR_IMAGE_UNBOUND);
   expectFailuresLeaveOutput(
       [&](cimg_image* o) { return cidut_ip_pelSub8(a.constImage(), b.constImage(), o, 0); });
-}
-
-std::vector<uint8_t> naiveExtrema(const std::vector<uint8_t>& row, int32_t k, bool maximum) {
-  const int32_t half = std::max(1, (k - 1) / 2), n = int32_t(row.size());
-  std::vector<uint8_t> out(row.size());
-  for (int32_t i = 0; i < n; ++i) {
-    auto from = row.begin() + std::max(0, i - half), to = row.begin() + std::min(n, i + half + 1);
-    out[i] = maximum ? *std::max_element(from, to) : *std::min_element(from, to);
-  }
-  return out;
-}
-
-std::vector<std::string> asked;
-int32_t inhibitAll(const char* name) {
-  asked.push_back(name);
-  return 1;
 }
 
 TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
@@ -332,38 +244,14 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
     EXPECT_EQ(out, (std::vector<uint8_t>{1, 1, 2, 0, 0})) << k;
   }
 
-  std::mt19937 random(6);
-  for (int trial = 0; trial < 100; ++trial) {
-    const int32_t n = 3 + int32_t(random() % 60), k = 2 + int32_t(random() % (n - 2));
-    std::vector<uint8_t> row(n);
-    for (uint8_t& v : row) v = uint8_t(random() % (trial % 2 ? 4 : 256));  // ties, or few
-    std::vector<uint8_t> result(n);
-    ASSERT_EQ(rowExtremaMax(k, row.data(), result.data(), n, nullptr), 0);
-    ASSERT_EQ(result, naiveExtrema(row, k, true)) << "n " << n << " k " << k;
-    ASSERT_EQ(rowExtremaMin(k, row.data(), result.data(), n, nullptr), 0);
-    ASSERT_EQ(result, naiveExtrema(row, k, false)) << "n " << n << " k " << k;
-  }
-
-  // Drops: a rising row drops the tail at every push, a falling one never, a flat one
-  // drops ties.
-  std::vector<uint8_t> rising(10), falling(10), flat(10, 4), result(10);
-  for (int32_t i = 0; i < 10; ++i) rising[i] = uint8_t(i), falling[i] = uint8_t(9 - i);
+  // Drops: a rising row drops the tail at every push, a flat one ties.
+  std::vector<uint8_t> rising(10), flat(10, 4), result(10);
+  for (int32_t i = 0; i < 10; ++i) rising[i] = uint8_t(i);
   int32_t drops = -1;
   ASSERT_EQ(rowExtremaMax(3, rising.data(), result.data(), 10, &drops), 0);
   EXPECT_EQ(drops, 8);  // indices 2 .. 9 each push one out
-  ASSERT_EQ(rowExtremaMax(3, falling.data(), result.data(), 10, &drops), 0);
-  EXPECT_EQ(drops, 0);
   ASSERT_EQ(rowExtremaMin(3, flat.data(), result.data(), 10, &drops), 0);
   EXPECT_EQ(drops, 8);
-
-  // Inhibited by name or not, the portable filter gives the result.
-  asked.clear();
-  cprt_isOptimizationInhibitedFP = inhibitAll;
-  ASSERT_EQ(rowExtremaMax(3, worked.data(), out.data(), 5, nullptr), 0);
-  EXPECT_EQ(out, (std::vector<uint8_t>{5, 5, 5, 2, 2}));
-  ASSERT_EQ(rowExtremaMin(3, worked.data(), out.data(), 5, nullptr), 0);
-  cprt_isOptimizationInhibitedFP = nullptr;
-  EXPECT_EQ(asked, (std::vector<std::string>{"rowExtremaMax", "rowExtremaMin"}));
 
   EXPECT_CHECK_FAILS(rowExtremaMax(5, worked.data(), out.data(), 5, nullptr));  // n > k
   leakGuard guard;

@@ -10,7 +10,6 @@ inline cmath_xformLinear imageFromClient(const heldImage& image) {
   return x;
 }
 
-// Where the image-from-client transform takes a client point.
 inline cmath_vect mapped(const cmath_xformLinear& x, double px, double py) {
   const cmath_vect p{px, py};
   cmath_vect out;
