@@ -73,12 +73,7 @@ int32_t clockCentre(int k) {
 
 TEST(EdgesToTeeth, WorkedClockTrack) {
   teeth t;
-  cidut_edgePairingParams withPoints = clockParams();
-  withPoints.computePoints = 1;
-  const cmath_xformLinear shift{{1.0, 0.0, 0.0, 1.0}, {0.0, 100.0}};
-  ASSERT_EQ(run(withPoints, barEdges(clockBars(), 80.0), scanRect(10, 20, 80), &t, nullptr,
-                nullptr, &shift),
-            0);
+  ASSERT_EQ(run(clockParams(), barEdges(clockBars(), 80.0), scanRect(10, 20, 80), &t), 0);
   const auto list = t.list();
   ASSERT_EQ(list.size(), 10u);
   for (int k = 0; k < 10; ++k) {
@@ -88,8 +83,6 @@ TEST(EdgesToTeeth, WorkedClockTrack) {
                           c.contrast, c.score}),
               (std::array{k, clockCentre(k), clockCentre(k), 2 * k, 2 * k + 1, 1024, 200 * 256,
                           294}));
-    EXPECT_NEAR(c.point.x, 50.0 + clockCentre(k) / 256.0, 1e-9);
-    EXPECT_NEAR(c.point.y, 123.0, 1e-9);
   }
   // Centres 2 px into each pitch from the scan start: dominant shift 512.
   EXPECT_EQ((std::array{t.r.measuredPitch, t.r.dominantWidth, t.r.dominantShift, t.r.avgCellSize,
@@ -111,7 +104,15 @@ TEST(EdgesToTeeth, MissingTeethInsideAndAtBothEnds) {
     EXPECT_EQ(list[k].centre, clockCentre(k));
     EXPECT_EQ(list[k].firstEdge < 0, k < 2 || k == 4 || k == 5 || k == 9) << k;
   }
-
+  // A border slot at each end, extrapolated.
+  cidut_edgePairingParams p = clockParams();
+  p.expectedCount = 12;
+  p.borderSlots = 1;
+  ASSERT_EQ(run(p, barEdges(clockBars(), 80.0), scanRect(10, 20, 80), &t), 0);
+  list = t.list();
+  ASSERT_EQ(list.size(), 12u);
+  EXPECT_TRUE(list[0].firstEdge == -1 && list[1].firstEdge == 0 && list[11].firstEdge == -1);
+  EXPECT_TRUE(list[0].centre == clockCentre(0) - 2048 && list[11].centre == clockCentre(9) + 2048);
 }
 
 TEST(EdgesToTeeth, EarlyExitsCopiesAndFailures) {
