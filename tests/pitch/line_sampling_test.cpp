@@ -102,7 +102,7 @@ TEST(LineSampling, ClippedEndsRepeatTheInsideSamples) {
 TEST(LineSampling, ArgumentChecksAndPixelCounts) {
   testImage image(10, 10, 50);
   const cimg_windowConst window = windowOf(image);
-  const cmath_vect a{1, 1}, b{8, 8}, far{70000.0, 1.0};
+  const cmath_vect a{1, 1}, far{70000.0, 1.0};
   uint8_t profile[8], mean;
   double spacing;
   int32_t count = 0;
