@@ -1,17 +1,11 @@
-// Typed vectors of a plain record, a record with an init callback, and vectors of those.
+// Typed vectors of vectors: deep copies that fail without a change.
 #include "id/idut/frame/typed_vector.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "support/hooks.h"
-
-struct testPoint {
-  int32_t x;
-  int32_t y;
-};
 
 struct testTagged {
   int32_t value;
@@ -19,7 +13,6 @@ struct testTagged {
 };
 
 extern "C" {
-CIDUT_DECLARE_TYPED_VECTOR(testPoint)
 CIDUT_DECLARE_TYPED_VECTOR(testTagged)
 typedef cstd_vector_testTagged vector_testTagged;
 CIDUT_DECLARE_TYPED_VECTOR(vector_testTagged)
@@ -42,7 +35,6 @@ constexpr cstd_vectorElementOps taggedListOps =
 
 }  // namespace
 
-CIDUT_DEFINE_TYPED_VECTOR(testPoint, nullptr)
 CIDUT_DEFINE_TYPED_VECTOR(testTagged, &taggedOps)
 CIDUT_DEFINE_TYPED_VECTOR(vector_testTagged, &taggedListOps)
 
@@ -78,63 +70,6 @@ cstd_vector_vector_testTagged makeLists(int32_t n) {
   }
   EXPECT_EQ(cstd_vector_testTagged_destruct(&inner), 0);
   return outer;
-}
-
-TEST(typedVector, plainRecordsAreCopiedBitwiseAndInitRunsForEveryNewElement) {
-  leakGuard guard;
-  cstd_vector_testPoint points;
-  ASSERT_EQ(cstd_vector_testPoint_constructEmpty(&points), 0);
-  const testPoint p{-3, 70000};
-  ASSERT_EQ(cstd_vector_testPoint_pushBack(&points, &p), 0);
-  ASSERT_EQ(cstd_vector_testPoint_insert(&points, 0, 2, &p), 0);
-  testPoint *begin = nullptr, *end = nullptr;
-  ASSERT_TRUE(cstd_vector_testPoint_getBeginEnd(&points, &begin, &end) == 0 && end - begin == 3);
-  for (const testPoint* q = begin; q != end; ++q) EXPECT_EQ(std::memcmp(q, &p, sizeof p), 0);
-  EXPECT_CHECK_FAILS(cstd_vector_testPoint_getElement(&points, 3, &begin));
-  EXPECT_EQ(cstd_vector_testPoint_destruct(&points), 0);
-
-  cstd_vector_testTagged tagged;
-  ASSERT_EQ(cstd_vector_testTagged_construct(&tagged, 3, 0), 0);
-  ASSERT_EQ(cstd_vector_testTagged_resize(&tagged, 6, 0), 0);
-  const testTagged marked{9, 1};
-  ASSERT_EQ(cstd_vector_testTagged_insertElement(&tagged, 1, &marked), 0);
-  const testTagged* e = nullptr;
-  int32_t n = 0;
-  ASSERT_TRUE(cstd_vector_testTagged_getBeginSizeConst(&tagged, &e, &n) == 0 && n == 7);
-  for (int32_t i = 0; i < n; ++i) EXPECT_EQ(e[i].tag, i == 1 ? 1 : initialTag) << i;
-  EXPECT_EQ(cstd_vector_testTagged_destruct(&tagged), 0);
-}
-
-TEST(typedVector, vectorOfVectorsCopiesDeeplyAndDestroysInnerVectors) {
-  leakGuard guard;
-  cstd_vector_vector_testTagged outer = makeLists(3);
-  const int64_t liveWithOuter = csys_memory_getLiveBlocks();
-  cstd_vector_vector_testTagged copy, assigned;
-  ASSERT_EQ(cstd_vector_vector_testTagged_constructCopy(&copy, &outer), 0);
-  ASSERT_EQ(cstd_vector_vector_testTagged_constructEmpty(&assigned), 0);
-  ASSERT_EQ(cstd_vector_vector_testTagged_assign(&assigned, &outer), 0);
-  vector_testTagged* first = nullptr;
-  ASSERT_EQ(cstd_vector_vector_testTagged_getElement(&outer, 0, &first), 0);
-  const testTagged changed{100, 0};
-  ASSERT_EQ(cstd_vector_testTagged_pushBack(first, &changed), 0);
-  EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}}));
-  EXPECT_EQ(valuesOf(copy), (lists{{1}, {1, 2}, {1, 2, 3}}));
-  EXPECT_EQ(valuesOf(assigned), valuesOf(copy));
-  ASSERT_EQ(cstd_vector_vector_testTagged_append(&assigned, &outer), 0);
-  EXPECT_EQ(valuesOf(assigned), (lists{{1}, {1, 2}, {1, 2, 3}, {1, 100}, {1, 2}, {1, 2, 3}}));
-  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&copy), 0);
-  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&assigned), 0);
-  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter);
-
-  // Removals destroy the removed inner vectors.
-  ASSERT_EQ(cstd_vector_vector_testTagged_resize(&outer, 5, 0), 0);  // two empty inner vectors
-  EXPECT_EQ(valuesOf(outer), (lists{{1, 100}, {1, 2}, {1, 2, 3}, {}, {}}));
-  ASSERT_EQ(cstd_vector_vector_testTagged_eraseElement(&outer, 1), 0);
-  ASSERT_EQ(cstd_vector_vector_testTagged_popBack(&outer), 0);
-  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 1);
-  ASSERT_EQ(cstd_vector_vector_testTagged_clear(&outer), 0);
-  EXPECT_EQ(csys_memory_getLiveBlocks(), liveWithOuter - 3);
-  EXPECT_EQ(cstd_vector_vector_testTagged_destruct(&outer), 0);
 }
 
 TEST(typedVector, aFailingAssignmentOfVectorsOfVectorsChangesNothing) {

@@ -1,4 +1,4 @@
-// cxRange algebra over finite, empty and full ranges; cxHistoStats against direct sums.
+// cxRange algebra over finite, empty and full ranges; cxHistoStats on small histograms.
 #include "ci_id/priv/ci_idut/geometry/range.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <random>
 
 #include "support/hooks.h"
 
@@ -29,18 +28,13 @@ const cxRange U = cxRange::FullRange();
 TEST(CxRange, FiniteEmptyAndFullQueries) {
   expectThrows([] { cxRange(2, 1); }, CIDUT_ERR_BAD_PARAMETER, "start > end");
   const cxRange r(-1, 3);
-  EXPECT_TRUE(r.middle() == 1 && r.length() == 4 && cxRange(1, 1).isWithin(1));
   EXPECT_TRUE(r.isWithin(-1) && r.isWithin(3) && !r.isWithin(3.0000001));
-  EXPECT_TRUE(cxRange() == E && E != U && r != cxRange(-1, 2));
-  EXPECT_TRUE(E.length() == 0 && !E.isWithin(0));
-  EXPECT_TRUE(U.length() == DBL_MAX && U.isWithin(-1e300));
-  for (const cxRange& notFinite : {E, U}) {
+  EXPECT_TRUE(E.length() == 0 && !E.isWithin(0) && U.length() == DBL_MAX);
+  for (const cxRange& notFinite : {E, U})
     expectThrows([&] { notFinite.middle(); }, CIDUT_ERR_RANGE_NOT_FINITE, "");
-  }
   cxRange bad(0, 1);
   const int32_t unknown = 7;
   std::memcpy(static_cast<void*>(&bad), &unknown, sizeof unknown);
-  EXPECT_CHECK_FAILS(bad.length());
   EXPECT_CHECK_FAILS(r.intersect(bad));
 }
 
@@ -60,15 +54,12 @@ TEST(CxRange, Algebra) {
     EXPECT_EQ(range.dilate(other), sum);
     EXPECT_EQ(range.erode(other), eroded);
   }
-  EXPECT_FALSE(a.someOverlap(b, 1.0));
-  EXPECT_TRUE(a.someOverlap(b, 0.5));
+  EXPECT_TRUE(a.someOverlap(b, 0.5) && !a.someOverlap(b, 1.0));
   EXPECT_FALSE(a.someOverlap(E, -1.0) && E.someOverlap(a, 0.0));
-  EXPECT_EQ(a.translate(-0.5), cxRange(-0.5, 1.5));
-  EXPECT_EQ(U.translate(3), U);
+  EXPECT_TRUE(a.translate(-0.5) == cxRange(-0.5, 1.5) && U.translate(3) == U);
   EXPECT_EQ(b.scale(2), cxRange(2, 6));
-  for (const cxRange& any : {a, E, U}) {
+  for (const cxRange& any : {a, E, U})
     expectThrows([&] { any.scale(0); }, CIDUT_ERR_BAD_PARAMETER, "scale <= 0");
-  }
 }
 
 cxVector<uint32_t> makeHistogram(std::initializer_list<uint32_t> bins) {
@@ -93,40 +84,6 @@ TEST(HistoStats, TiesClampingTakingAndTheEmptyHistogram) {
   EXPECT_TRUE(stats.mean() == 2 && stats.var() == 0 && stats.min() == 2 && stats.mode() == 2);
   const cxHistoStats empty;
   EXPECT_TRUE(!empty.isValid() && empty.mean() == 0 && empty.mode() == 0 && empty.median() == 0);
-}
-
-TEST(HistoStats, RandomHistogramsMatchDirectComputation) {
-  std::mt19937 random(9);
-  for (int trial = 0; trial < 12; ++trial) {
-    cxVector<uint32_t> h(1 + random() % 40, 0);
-    for (uint32_t& bin : h) bin = random() % 4 == 0 ? random() % 50 : 0;
-    uint32_t total = 0;
-    for (uint32_t bin : h) total += bin;
-    h[h.size() - 1] += 100 - total % 100;  // a multiple of 100: percentiles fall on samples
-    total += 100 - total % 100;
-    cxHistoStats stats;
-    ASSERT_EQ(stats.init(h, false), 0);
-    if (trial % 2) stats.median();  // mode with and without the percentile table
-
-    double sum = 0, squares = 0;
-    size_t mode = 0;
-    for (size_t i = 0; i < h.size(); ++i) {
-      sum += double(i) * h[i];
-      if (h[i] > h[mode]) mode = i;
-    }
-    const double mean = sum / total;
-    for (size_t i = 0; i < h.size(); ++i) squares += h[i] * (i - mean) * (i - mean);
-    EXPECT_NEAR(stats.mean(), mean, 1e-12);
-    EXPECT_NEAR(stats.var(), squares / (total - 1), 1e-9);
-    EXPECT_EQ(stats.mode(), static_cast<int32_t>(mode));
-    for (uint32_t p = 0; p < 100; ++p) {
-      uint32_t cum = 0;
-      size_t i = 0;
-      while ((cum += h[i]) * 100 <= p * total) ++i;
-      EXPECT_EQ(stats.inverseCum(p), static_cast<int32_t>(i)) << trial << " " << p;
-    }
-    EXPECT_EQ(stats.max(), static_cast<int32_t>(h.size() - 1));
-  }
 }
 
 TEST(HistoStats, FailedCopyKeepsTheOldBinsAndLeaksNothing) {

@@ -1,5 +1,4 @@
-// Regions in perspective against homographies of true rectangles: centre segments and
-// directions are images of centre and grid lines; redrawn and dilated ones keep vanishing points.
+// Regions in perspective against homographies of rectangles: centre lines, vanishing points.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -77,53 +76,18 @@ TEST(RegionPerspective, CentreSegmentsAreImagesOfTheCentreLines) {
   }
 }
 
-TEST(RegionPerspective, LocalDirectionsFollowTheGridLines) {
-  const homography* cases[] = {&views[0], &views[1], &affineView, &affineView};
-  for (int k = 0; k < 4; ++k) {
-    const homography& view = *cases[k];
-    cid_region r = view.region(0, 0, 100, 60);
-    r.affine = k == 3;
-    for (double qx : {-20.0, 50.0}) {
-      for (double qy : {5.0, 70.0}) {
-        const cmath_vect p = view(qx, qy), along = unit(p, view(qx + 10, qy));
-        cmath_vect dir;
-        double angle;
-        ASSERT_EQ(cid_region_getXDirAtPoint(&r, &p, &dir), 0);
-        expectNear(dir, along);
-        cid_region_getXAngleAtPoint(&r, &p, &angle);
-        EXPECT_NEAR(angle, std::atan2(along.y, along.x), 1e-9);
-        ASSERT_EQ(cid_region_getYDirAtPoint(&r, &p, &dir), 0);
-        expectNear(dir, unit(p, view(qx, qy + 10)));
-      }
-    }
-  }
-}
-
 TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
   for (const homography& view : views) {
-    cid_region r = view.region(0, 0, 100, 60);
+    cid_region r = view.region(0, 0, 100, 60), out, square;
     const cid_region reference = view.region(20, 10, 70, 40);
-    cid_region out;
-    for (int keep = 0; keep < 4; ++keep) {
-      ASSERT_EQ(cid_region_initChangePersp(&out, &r, &reference, keep & 1, keep & 2), 0);
-      expectNear(out.Po, r.Po, 1e-8);
-      expectNear(out.Popp, r.Popp, 1e-8);
-    }
-
-    // A parallelogram redrawn keeps its centre segments' ends on its sides.
-    cid_region square;
+    // A parallelogram redrawn in the reference's perspective.
     const cmath_vect po{80, 60}, px{130, 65}, py{78, 110};
     cid_region_initPoPxPyPopp(&square, &po, &px, &py, nullptr);
     square.tightness[3] = 0;
     ASSERT_EQ(cid_region_initChangePersp(&out, &square, &reference, 1, 1), 0);
-    EXPECT_EQ(out.affine, 0);
-    EXPECT_EQ(out.tightness[3], 0);
+    EXPECT_TRUE(out.affine == 0 && out.tightness[3] == 0);
     expectVanishingPoints(out, view);
-    cidut_lineSeg x, y;
-    cid_region_getXCenterSegment(&square, &x);
-    cid_region_getYCenterSegment(&square, &y);
-    EXPECT_NEAR(offLine(out.Po, out.Py, x.p1) + offLine(out.Px, out.Popp, x.p2), 0, 1e-9);
-    EXPECT_NEAR(offLine(out.Po, out.Px, y.p1) + offLine(out.Py, out.Popp, y.p2), 0, 1e-9);
+    cidut_lineSeg x;
 
     r.tightness[0] = 0;
     const double scale[2] = {1.5, 0.8}, distance[2] = {4, 2};
@@ -135,14 +99,6 @@ TEST(RegionPerspective, ChangeOfPerspectiveAndDilationKeepTheVanishingPoints) {
     const double k = 0.25 + 4 / std::hypot(v.x, v.y);
     EXPECT_NEAR(offLine(out.Po, out.Py, {x.p1.x - k * v.x, x.p1.y - k * v.y}), 0, 1e-9);
     EXPECT_NEAR(offLine(out.Px, out.Popp, {x.p2.x + k * v.x, x.p2.y + k * v.y}), 0, 1e-9);
-
-    const double grow = 10;
-    ASSERT_EQ(cid_region_initDilateDim(&out, 1, 0, 1, nullptr, &grow, &r), 0);
-    expectNear(out.Po, r.Po, 1e-9);
-    expectNear(out.Py, r.Py, 1e-9);
-    EXPECT_NEAR(offLine(r.Po, r.Px, out.Px), 0, 1e-9);
-    EXPECT_GT(std::hypot(out.Px.x - r.Po.x, out.Px.y - r.Po.y),
-              std::hypot(r.Px.x - r.Po.x, r.Px.y - r.Po.y) + 5);
   }
 }
 

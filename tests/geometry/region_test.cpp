@@ -1,4 +1,4 @@
-// Symbol regions: construction, round trips, queries and the fixed-point region.
+// Symbol regions: views, flips, maps, dilations, queries and the fixed-point region.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,12 +23,6 @@ void expectCorners(const cid_region& r, const cmath_vect& po, const cmath_vect& 
     expectNear(a, b, tolerance);
 }
 
-void expectSameRegion(const cid_region& a, const cid_region& b, double tolerance = 1e-9) {
-  expectCorners(a, b.Po, b.Px, b.Py, b.Popp, tolerance);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(a.tightness[i], b.tightness[i]) << i;
-  EXPECT_EQ(a.affine, b.affine);
-}
-
 cid_region region(cmath_vect po, cmath_vect px, cmath_vect py, const cmath_vect* popp) {
   cid_region r;
   EXPECT_EQ(cid_region_initPoPxPyPopp(&r, &po, &px, &py, popp), 0);
@@ -45,21 +39,6 @@ cid_region unitSquare() {
   return r;
 }
 
-TEST(Region, ConstructionAndPointListsInBothOrders) {
-  const cid_region parallelogram = region({0, 0}, {4, 0}, {1, 3}, nullptr);
-  expectNear(parallelogram.Popp, {5, 3}, 0);
-  EXPECT_EQ(parallelogram.affine, 1);
-  const double list[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-  for (int32_t perimeter : {0, 1}) {
-    cid_region fromList;
-    double back[8];
-    cid_region_initPoints(&fromList, list, perimeter);
-    EXPECT_EQ(fromList.Py.x, perimeter ? 7 : 5);
-    cid_region_getPoints(&fromList, back, perimeter);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(back[i], list[i]);
-  }
-}
-
 TEST(Region, AffineViewsAndTheirFailures) {
   // From the centre segments: X (0, 0)-(9, 0); Y at x = 3 spans y = -4/3 .. 4/3.
   cid_region trapezoid = general({0, -1}, {9, -2}, {0, 1}, {9, 2}), affine;
@@ -71,45 +50,22 @@ TEST(Region, AffineViewsAndTheirFailures) {
   ASSERT_EQ(cid_region_initMakeAffine(&affine, &trapezoid), 0);
   EXPECT_EQ(affine.affine, 1);
   expectNear(affine.Popp, {9, 4.0 / 3});
-
-  trapezoid.Px.y = NAN;
-  cmath_vect popp{7, 7};
-  EXPECT_EQ(cid_region_getAffineRectAndPopp(&trapezoid, &out, &popp), CMATH_STATUS_NOT_FINITE);
-  EXPECT_EQ(popp.x, 7);
-}
-
-TEST(Region, LinesRoundTripAndParallelSides) {
-  const cid_region r = general({0, 0}, {10, 1}, {-1, 8}, {12, 11});
-  cmath_shapeLine ySides[2], xSides[2];
-  cid_region_getLines(&r, ySides, xSides);
-  expectNear(ySides[1].point, r.Px, 0);
-  expectNear(xSides[1].direction, {13, 3}, 0);
-  cid_region back;
-  ASSERT_EQ(cid_region_initLines(&back, ySides, xSides), 0);
-  expectSameRegion(back, r);
-  xSides[1].direction = ySides[0].direction;
-  EXPECT_EQ(cid_region_initLines(&back, ySides, xSides), CMATH_STATUS_PARALLEL_LINES);
 }
 
 TEST(Region, FlipsAndQuarterTurns) {
   cid_region r = general({0, 0}, {10, 1}, {-1, 8}, {11, 10}), once;
   for (int i = 0; i < 4; ++i) r.tightness[i] = i + 1;  // Po 1, Py 2, Px 3, Popp 4
-  cid_region_initFlipX(&once, &r);
-  expectCorners(once, r.Px, r.Po, r.Popp, r.Py, 0);
   cid_region_initFlipY(&once, &r);
   expectCorners(once, r.Py, r.Popp, r.Po, r.Px, 0);
   cid_region_initFlipY(&once, &once);  // in place; the tightness stays with the names
-  expectSameRegion(once, r, 0);
+  expectCorners(once, r.Po, r.Px, r.Py, r.Popp, 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(once.tightness[i], r.tightness[i]) << i;
 
   cid_region turned;
   ASSERT_EQ(cid_region_initRotatePoints(&turned, 1, &r), 0);
   expectCorners(turned, r.Px, r.Popp, r.Po, r.Py, 0);
   const int32_t followed[4] = {3, 1, 4, 2};  // Po was Px, Py was Po, Px was Popp, Popp was Py
   for (int i = 0; i < 4; ++i) EXPECT_EQ(turned.tightness[i], followed[i]);
-  const cid_region square = unitSquare();
-  cid_region_initRotatePoints(&turned, 3, &square);
-  EXPECT_EQ(turned.affine, 1);
-  expectCorners(turned, {0, 1}, {0, 0}, {1, 1}, {1, 0}, 0);
   EXPECT_CHECK_FAILS(cid_region_initRotatePoints(&turned, -1, &r));
 }
 
@@ -124,9 +80,9 @@ TEST(Region, PerspectiveMapAndTheHorizon) {
   EXPECT_EQ(cid_region_initMapPersp(&out, &tilt, &square), CMATH_STATUS_AT_HORIZON);
 }
 
-TEST(Region, DilationsRoundTrip) {
+TEST(Region, DilationsOfTheUnitSquare) {
   const cid_region square = unitSquare();
-  cid_region out, viaDilate;
+  cid_region out;
   const double scale[2] = {2, 1}, distance[2] = {1, 0};
   ASSERT_EQ(cid_region_initDilate(&out, scale, distance, &square), 0);
   expectCorners(out, {-1.5, 0}, {2.5, 0}, {-1.5, 1}, {2.5, 1});
@@ -137,16 +93,6 @@ TEST(Region, DilationsRoundTrip) {
   expectCorners(out, {0, 0}, {3, 0}, {0, 1}, {3, 1});
   ASSERT_EQ(cid_region_initDilateDim(&out, 0, 1, 0, &two, nullptr, &square), 0);
   expectCorners(out, {0, -0.25}, {1, -0.25}, {0, 1.25}, {1, 1.25});
-  cid_region slanted = region({3, 1}, {9, 3}, {1, 6}, nullptr), back;
-  slanted.tightness[2] = 0;
-  const double grow[2] = {3, 0.5}, shrink[2] = {1.0 / 3, 2};
-  cid_region_initDilate(&back, grow, nullptr, &slanted);
-  cid_region_initDilate(&back, shrink, nullptr, &back);  // in place
-  expectSameRegion(back, slanted);
-  const double scaleX[2] = {1.5, 1}, distanceX[2] = {0.25, 0};
-  cid_region_initDilateX(&out, 1.5, 0.25, &slanted);
-  cid_region_initDilate(&viaDilate, scaleX, distanceX, &slanted);
-  expectSameRegion(out, viaDilate, 0);
 
   cid_region line = square;
   line.Py = line.Po;
@@ -174,17 +120,9 @@ int32_t within(const cid_region& r, cmath_vect p) {
 
 TEST(RegionQuery, SecondSidesLengthsAndAverages) {
   const cid_region trapezoid = general({0, 0}, {10, 0}, {2, 4}, {8, 4});
-  cmath_vect v;
   double value, shorter, longer;
-  cid_region_getXVect(&trapezoid, 0, &v);  // Popp - Py
-  expectNear(v, {6, 0}, 0);
-  cid_region_getYVect(&trapezoid, 0, &v);  // Popp - Px
-  expectNear(v, {-2, 4}, 0);
-  const cid_region flipped = general({0, 0}, {6, 0}, {-2, 4}, {8, 4});
-  for (const cid_region* r : {&trapezoid, &flipped}) {
-    cid_region_getXLengths(r, &shorter, &longer);
-    EXPECT_TRUE(shorter == 6 && longer == 10);
-  }
+  cid_region_getXLengths(&trapezoid, &shorter, &longer);
+  EXPECT_TRUE(shorter == 6 && longer == 10);
   // Y sides of heights 2 and 4: the diagonals cross a third of the way along X.
   const cid_region r = general({0, -1}, {9, -2}, {0, 1}, {9, 2});
   cid_region_getAvYLength(&r, &value);
@@ -195,11 +133,6 @@ TEST(RegionQuery, DegeneracyAtTheCornerAngleLimit) {
   // sin^2 of the corner must reach 0.003: about 3.1397 degrees.
   EXPECT_EQ(isDegenerate(withCornerAngle(3.13 * degree)), 1);
   EXPECT_EQ(isDegenerate(withCornerAngle(3.15 * degree)), 0);
-
-  cid_region mirrored;
-  const cid_region square = unitSquare();
-  cid_region_initFlipX(&mirrored, &square);  // clockwise outline
-  EXPECT_EQ(isDegenerate(mirrored), 0);
   EXPECT_EQ(isDegenerate(general({0, 0}, {10, 0}, {0, 10}, {0, 10.1})), 1);  // flat at Py
   EXPECT_EQ(isDegenerate(general({0, 0}, {10, 0}, {0, 10}, {3, 3})), 1);     // concave
   EXPECT_EQ(isDegenerate(general({0, 0}, {10, 0}, {10, 10}, {0, 10})), 1);   // bow-tie
@@ -221,23 +154,6 @@ TEST(RegionQuery, ContainmentOnTheEdges) {
   EXPECT_EQ(within(trapezoid, {7.5, 3}), 1);
 }
 
-TEST(RegionQuery, EnclosingRectangles) {
-  const cid_region r = region({1.25, -0.125}, {3.75, -0.125}, {1.5, -2.5}, nullptr);
-  double rect[4];
-  ASSERT_EQ(cid_region_getEncloseRect(&r, nullptr, rect), 0);
-  EXPECT_TRUE(rect[0] == 1.25 && rect[1] == -2.5 && rect[2] == 2.75 && rect[3] == 2.375);
-  cstd_rect32 box;
-  ASSERT_EQ(cid_region_getEncloseImageRect(&r, nullptr, &box), 0);
-  EXPECT_TRUE(box.x == 1 && box.y == -3 && box.width == 3 && box.height == 3);  // x 1..4, y -3..0
-
-  int32_t inside = -1;
-  const cstd_rect32 image{0, -3, 4, 3}, smaller{1, -2, 4, 3};
-  cid_region_isWithinImageRect(&r, nullptr, &image, &inside);
-  EXPECT_EQ(inside, 1);
-  cid_region_isWithinImageRect(&r, nullptr, &smaller, &inside);
-  EXPECT_EQ(inside, 0);
-}
-
 TEST(RegionQuery, FixedPointRoundsHalvesUpwardsAndScansTruncate) {
   cid_region r = general({1.5, -1.5}, {0.001953125, -0.001953125}, {-1.5 / 256, 2.5 / 256},
                          {-0.75 / 256, 1000.25});
@@ -254,8 +170,7 @@ TEST(RegionQuery, FixedPointRoundsHalvesUpwardsAndScansTruncate) {
   ASSERT_EQ(cid_fixedRegion_sampleScans(&fixed, 5, starts, steps), 0);
   EXPECT_TRUE(starts[0] == 0 && starts[1] == 256 && starts[2] == 2560);
   EXPECT_EQ(starts[3], -256);  // -256.5 truncated
-  EXPECT_EQ(steps[1], 512);
-  EXPECT_EQ(steps[3], -512);
+  EXPECT_TRUE(steps[1] == 512 && steps[3] == -512);
   cid_fixedRegion_sampleScans(&fixed, 1, starts, steps);
   EXPECT_EQ(starts[1], 1280);
   EXPECT_CHECK_FAILS(cid_fixedRegion_sampleScans(&fixed, 0, starts, steps));

@@ -17,7 +17,7 @@ std::vector<cid2d_point> squareContour(int32_t side, int32_t step) {
   return points;
 }
 
-TEST(BoundaryAnalysis, HalvingAndSmoothingRoundAsSpecified) {
+TEST(BoundaryAnalysis, HalvingAndSmoothingRoundExactly) {
   std::vector<cid2d_point> points = {{1, 3}, {2, -4}, {5, 5}, {6, 6}, {9, 9}};
   EXPECT_EQ(cid2d_halveContour(points.data(), 5), 2);
   EXPECT_EQ(points[0].x, 1);   // (1 + 2) >> 1
@@ -66,63 +66,6 @@ TEST(BoundaryAnalysis, SquareGivesFourSidesThatSortAndMerge) {
   int32_t zero = 0;
   for (int32_t i = 0; i < cut; ++i) zero += segments[i].lengthSq == 0;
   EXPECT_EQ(zero, 0);
-}
-
-TEST(BoundaryAnalysis, SlightlyTurningNeighboursMerge) {
-  std::vector<cid2d_point> points;
-  for (int32_t i = 0; i < 30; ++i) points.push_back({i * 32, 0});
-  for (int32_t i = 0; i < 30; ++i) points.push_back({960 + i * 32, -i});
-  for (int32_t i = 0; i < 40; ++i) points.push_back({1920 - i * 48, 400});  // the way back
-  const int32_t n = int32_t(points.size());
-  std::vector<cid2d_segment> segments = {{0, 0, 30}, {30, 0, 60}, {0, 0, 0}};
-  for (int32_t i = 0; i < 2; ++i) {
-    const cid2d_chord c = cid2d_segmentChord(points.data(), n, segments[i]);
-    segments[i].lengthSq = int32_t((c.dx() >> 2) * (c.dx() >> 2) + (c.dy() >> 2) * (c.dy() >> 2));
-  }
-  std::vector<int32_t> flags(2);
-  cid2d_mergeCollinearSegments(points.data(), n, segments.data(), 2, 12, 64, flags.data());
-  EXPECT_EQ(segments[0].start, 0);
-  EXPECT_EQ(segments[0].end, 60);
-  EXPECT_EQ(segments[1].lengthSq, 0);
-  EXPECT_EQ(flags[0], 1);
-  EXPECT_EQ(flags[1], 1);
-  EXPECT_EQ(cid2d_tangent1000(1, 0, 0, 1), 0x7FFFFFFF);
-  EXPECT_EQ(cid2d_tangent1000(1000, 0, 1000, -17), -17);
-}
-
-TEST(BoundaryAnalysis, RunsJoinAcrossTheStartAndTallyShortRuns) {
-  // Started mid-side: the last run reaches through the start into the first.
-  const std::vector<cid2d_point> square = squareContour(40, 32);
-  const int32_t n = int32_t(square.size());
-  std::vector<cid2d_point> turned(square.begin() + 20, square.end());
-  turned.insert(turned.end(), square.begin(), square.begin() + 20);
-  std::vector<int32_t> curvature(n);
-  cid2d_contourCurvature(turned.data(), n, 3, curvature.data());
-  std::vector<cid2d_segment> segments(cid2d_contourBuffers::segmentEntries);
-  cid2d_runRules rules{64, 3, 576, false};
-  ASSERT_EQ(cid2d_findStraightRuns(turned.data(), curvature.data(), n, rules, segments.data()), 5);
-  const cid2d_segment first = segments[0], last = segments[4];
-  rules.joinAcrossStart = true;
-  ASSERT_EQ(cid2d_findStraightRuns(turned.data(), curvature.data(), n, rules, segments.data()), 4);
-  EXPECT_EQ(segments[0].start, last.start);
-  EXPECT_EQ(segments[0].end, first.end + n);
-  EXPECT_EQ(segments[0].lengthSq, last.lengthSq);  // the last run already reached through
-  EXPECT_EQ(segments[4].lengthSq, 0);
-
-  std::vector<int32_t> flat(n, 1000);
-  auto run = [&](int32_t first, int32_t following) {
-    for (int32_t i = first; i <= first + following; ++i) flat[i] = 0;
-  };
-  run(2, 30);
-  run(42, 30);
-  for (int32_t first : {80, 90, 100, 110}) run(first, 3);
-  run(120, 1);
-  cid2d_runTally tally;
-  rules = cid2d_runRules{64, 3, 576, false};
-  rules.tally = &tally;
-  EXPECT_EQ(cid2d_findStraightRuns(square.data(), flat.data(), n, rules, segments.data()), 2);
-  EXPECT_EQ(tally.droppedShort, 4);
-  EXPECT_EQ(tally.seen, 6);
 }
 
 }  // namespace
