@@ -15,7 +15,7 @@ namespace {
 
 TEST(RunningStatistics, MatchTwoPassMomentsFewSamplesAndCancellation) {
   std::mt19937 random(7);
-  for (const double offset : {0.0, -40.0, 1e4}) {
+  for (const double offset : {0.0, 1e4}) {
     std::normal_distribution<double> sample(offset, 3.0);
     std::vector<double> xs(257);
     for (double& x : xs) x = sample(random);
