@@ -28,8 +28,7 @@ struct trackedContour {
   double y(int32_t i) const { return result.points[i].y / 256.0 + 0.5; }
 };
 
-// Run parameters for a seed on row `row` whose start point lies at column `from` and end
-// point at column `to`.
+// Run parameters for a seed on `row` from column `from` to column `to`.
 cbt_runParams rowSeed(int32_t row, int32_t from, int32_t to, int32_t level, int32_t polarity) {
   cbt_runParams params;
   cbt_runParams_init(&params);

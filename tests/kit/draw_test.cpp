@@ -7,7 +7,6 @@
 #include <numbers>
 #include <random>
 
-#include "kit/pel.h"
 #include "support/held_image.h"
 #include "support/hooks.h"
 
@@ -113,13 +112,6 @@ TEST(DrawRectangle, ClipsToTheClipRectangleAndTheImage) {
       EXPECT_EQ(image.atImage(x, y), inClip ? reference.atImage(x, y) : 0) << x << ", " << y;
     });
   }
-  // Setting a window leaves the pixels beside it.
-  heldImage image({-5, 3, 20, 15}, 0);
-  const cimg_window window = image.window({0, 5, 5, 3});
-  ASSERT_EQ(cip_pelSet8(&window, 9), 0);
-  forEachPixel(image, [&](int32_t x, int32_t y) {
-    EXPECT_EQ(image.atImage(x, y) == 9, x >= 0 && x < 5 && y >= 5 && y < 8);
-  });
 }
 
 TEST(DrawRectangle, FailuresAndArgumentChecks) {
@@ -131,5 +123,4 @@ TEST(DrawRectangle, FailuresAndArgumentChecks) {
   EXPECT_EQ(draw(image, {{2, 2}, 3, 3, 0, 0}, 0, 1, &unbound.image), CIMG_STATUS_UNBOUND);
   EXPECT_CHECK_FAILS(draw(image, {{2, 2}, 3, 3, 0, 0}, 0, 1, &wide.image));
 }
-
 }  // namespace

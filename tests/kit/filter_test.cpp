@@ -33,9 +33,7 @@ std::vector<int64_t> pascalRow(int32_t n) {
   return row;
 }
 
-// The Gaussian at window pixel (cx, cy), border pixels repeated: gain x the weighted mean,
-// rounded or truncated, limited to 255. Sums stay far below 2^63 for the sizes tested
-// with gains other than 1.
+// The Gaussian at window pixel (cx, cy), border pixels repeated: gain x the weighted mean.
 uint8_t gaussAt(const cimg_window& w, int32_t cx, int32_t cy, int32_t nx, int32_t ny, double gain,
                 bool round) {
   const std::vector<int64_t> wx = pascalRow(nx), wy = pascalRow(ny);
@@ -185,5 +183,4 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
     EXPECT_EQ(driveAllocationFailures([&] { return cip_plpf(&from, &target, &box, nullptr); }), 1);
   }
 }
-
 }  // namespace

@@ -1,5 +1,4 @@
-// Kit grey morphology against a naive extremum over the element, for squares, crosses and
-// arbitrary elements; destinations, statuses, argument errors and allocation failures.
+// Kit grey morphology against a naive extremum over the element; statuses and failures.
 #include "kit/morph.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +47,7 @@ struct element {
 
 enum class border { insideOnly, extended };
 
-// The extremum over the element at every pixel of the window: over the element's pixels
-// that fall inside the window, or with the window extended by its border pixels.
+// The extremum over the element inside the window, or over the window extended by its border.
 std::vector<uint8_t> naive(const cimg_windowConst& in, const offsetList& offsets, bool dilate,
                            border rule) {
   std::vector<uint8_t> out;
@@ -213,5 +211,4 @@ TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
   farOut.array.radius = 2;  // an offset beyond the stated radius
   EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), &out.image, &farOut.array));
 }
-
 }  // namespace

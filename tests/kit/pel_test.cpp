@@ -45,8 +45,7 @@ cimg_window randomPlace(randomImage& image, int32_t width, int32_t height, std::
   return image.window(x, y, width, height);
 }
 
-// target's bytes once window `to` holds window `from` of source (through table if given),
-// read from a copy of source taken aside first.
+// target's bytes once `to` holds `from` of source (through table), from a copy taken first.
 std::vector<uint8_t> written(const randomImage& source, const cimg_window& from,
                              const randomImage& target, const cimg_window& to,
                              const uint8_t* table) {
@@ -160,5 +159,4 @@ TEST(KitPel, SizeMismatchesAndArgumentErrors) {
   EXPECT_EQ(b.bytes(), before);
   EXPECT_EQ(b.bytes(), before);
 }
-
 }  // namespace

@@ -131,19 +131,7 @@ TEST(Once, RunsOnceAcrossThreadsAndRetriesAFailedRun) {
   EXPECT_EQ(attempts, 2);
 }
 
-TEST(Once, CriticalSectionSingletonAndShutdownOrder) {
-  static csys_criticalSection* section = nullptr;
-  ASSERT_EQ(csys_criticalSection_constructSingleton(&section), 0);
-  csys_criticalSection* same = section;
-  ASSERT_EQ(csys_criticalSection_constructSingleton(&section), 0);
-  EXPECT_EQ(section, same);
-  int value = 0;
-  auto incrementAndReturn5 = [](void* v) -> int32_t {
-    ++*static_cast<int*>(v);
-    return 5;
-  };
-  EXPECT_EQ(csys_criticalSection_protect(section, incrementAndReturn5, &value), 5);
-  EXPECT_EQ(value, 1);
+TEST(Once, ShutdownHooksRunOnceNewestFirst) {
 
   static std::vector<int> order;
   csys_shutdown_register([](void*) { order.push_back(1); }, nullptr);
