@@ -278,7 +278,7 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   expectSameEdges(copy.edges(), wholeEdges);
 }
 
-TEST(KitEdgeChains, TheEdgeOfADiscIsOneClosedChain) {
+TEST(KitEdgeChains, ADiscIsOneClosedChainADotHasNoLinks) {
   leakGuard guard;
   greyScene scene(50, 50, 30);
   scene.paint([&](double x, double y) { return std::hypot(x - 24.6, y - 25.2) < 16.7; }, 210);
@@ -301,6 +301,13 @@ TEST(KitEdgeChains, TheEdgeOfADiscIsOneClosedChain) {
     EXPECT_LE(std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)), 1) << k;
     EXPECT_LT(codeDistance(a.angle, b.angle), 32) << k;
   }
+  // Around a bright dot the angle codes turn by 32 from one edgelet to the next: no links.
+  testImage dot(9, 9, 0);
+  dot.at(4, 4) = 255;
+  edgeList dotList(100);
+  ASSERT_EQ(detect(dot, dotList, &chains.record), 0);
+  EXPECT_GT(chains.record.count, 0);
+  EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
 }
 
 TEST(KitEdgeDetect, AllocationFailuresLeaveListsAndChainsAsTheyWere) {
