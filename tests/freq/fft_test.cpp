@@ -44,6 +44,20 @@ TEST(PelFFT, OutputModesDeriveFromTheComplexBins) {
     }
   }
 
+  // The buffer form: the bins in the caller's buffer, their power as a new image.
+  cimg_windowConst window;
+  ASSERT_EQ(cimg_windowConst_init(&window, in.image.constImage()), 0);
+  std::vector<double> buffer(256);
+  heldImage bufferPower, complex;
+  ASSERT_EQ(cidut_2dFFTPwrSpec_win8_(&window, buffer.data(), 256, &bufferPower.image), 0);
+  ASSERT_EQ(cfPelFFT(in.image.constImage(), &complex.image, CF_FFT_COMPLEX, 0), 0);
+  for (int32_t i = 0; i < 128; ++i) {
+    const double re = complex.at<double>(i % 16 * 2, i / 16), im = buffer[2 * i + 1];
+    EXPECT_EQ(buffer[2 * i], re);
+    EXPECT_EQ(im, complex.at<double>(i % 16 * 2 + 1, i / 16));
+    EXPECT_EQ(bufferPower.at<double>(i % 16, i / 16), re * re + im * im);
+  }
+
   // A bound output, larger than needed: only the magnitudes are written.
   heldImage magnitude, bound(CIMG_TYPE_DOUBLE, 40, 10, -7);
   ASSERT_EQ(cfPelFFT(in.image.constImage(), &magnitude.image, CF_FFT_MAGNITUDE, 0), 0);

@@ -1,4 +1,4 @@
-// Kit smoothing filters against direct convolutions with Pascal weights; failure exits.
+// Kit smoothing filters against direct convolutions with Pascal weights; flags, failure exits.
 #include "kit/filter.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +89,52 @@ TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
         ASSERT_EQ(pixel(result, i, j),
                   gaussAt(in, i * sx + (sx - 1) / 2, j * sy + (sy - 1) / 2, nx, ny, 1.0, true))
             << "trial " << trial << " at " << i << ", " << j;
+  }
+}
+
+TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
+  std::mt19937 random(8);
+  heldImage image({0, 0, 70, 40}, random);
+  const cimg_window in = image.window({4, 3, 61, 33});
+  csIRegion region;
+  const csIRegion source{4, 3, 61, 33};
+  ASSERT_EQ(cfGaussGetDstReg(&source, 2, 3, 1, 2, &region), 0);
+  EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height), std::tuple(6, 4, 19, 16));
+
+  struct variant {
+    int32_t flags;
+    double gain;
+  };
+  const variant variants[] = {{CS_FILTER_STANDARD & ~CS_FILTER_ROUND, 1.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_X, 1.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_SAMPLE_SKIP, 256.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_GAIN, 256.0}};
+  for (const variant& v : variants) {
+    csGaussParams params = csGaussParamsNull;
+    params.xSize = params.xSample = 2;
+    params.ySize = params.ySample = 1;
+    params.flags = v.flags;
+    params.gain = v.gain;
+    const bool useX = v.flags & CS_FILTER_X, skip = v.flags & CS_FILTER_SAMPLE_SKIP;
+    const int32_t nx = useX ? 2 : 0, sx = useX ? (skip ? 3 : 2) : 1, ny = 1, sy = skip ? 2 : 1;
+    const double gain = (v.flags & CS_FILTER_GAIN) ? v.gain : 1.0;
+    const int32_t width = (61 - 2 * nx - 1) / sx + 1, height = (33 - 2 * ny - 1) / sy + 1;
+
+    const heldImage out(width, height, 0);
+    const cimg_window result = out.window();
+    csVImageClientCoords placement;
+    const cimg_windowConst source = readOnly(in);
+    ASSERT_EQ(cip_gauss(&source, &result, &params, &placement), 0);
+    for (int32_t j = 0; j < height; ++j)
+      for (int32_t i = 0; i < width; ++i)
+        ASSERT_EQ(pixel(result, i, j),
+                  gaussAt(in, nx + i * sx, ny + j * sy, nx, ny, gain, v.flags & CS_FILTER_ROUND))
+            << "flags " << std::hex << v.flags << std::dec << " gain " << v.gain << " at " << i
+            << ", " << j;
+    const cmath_vect o = placement.origin;
+    EXPECT_EQ(std::tuple(o.x, o.y, placement.xEnd.x - o.x, placement.xEnd.y, placement.yEnd.x,
+                         placement.yEnd.y - o.y),
+              std::tuple(4 + nx + 0.5 - sx / 2.0, 3 + ny + 0.5 - sy / 2.0, sx, o.y, o.x, sy));
   }
 }
 
