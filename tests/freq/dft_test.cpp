@@ -46,7 +46,8 @@ TEST(DirectDFT, RowAndTwoDimensionalDFTsAndSpectraOfAnyShape) {
   for (int32_t y = 0; y < 3; ++y)
     for (int32_t x = 0; x < 5; ++x) big.at(x + 2, y + 1) = in.pixels[size_t(y) * 5 + x];
   ASSERT_EQ(cimg_image_window(big.image(), 2, 1, 5, 3, 0), 0);
-  heldImage pel(CIMG_TYPE_DOUBLE, 7, 4, -1), limited(CIMG_TYPE_DOUBLE, 5, 3, -1);
+  heldImage spectrum, pel(CIMG_TYPE_DOUBLE, 7, 4, -1), limited(CIMG_TYPE_DOUBLE, 5, 3, -1);
+  ASSERT_EQ(cfPowerSpectrum(big.constImage(), &spectrum.image), 0);
   cimg_windowConst window;
   ASSERT_EQ(cimg_windowConst_init(&window, big.constImage()), 0);
   const cimg_window pelWindow = pel.window(), limitedWindow = limited.window();
@@ -55,6 +56,7 @@ TEST(DirectDFT, RowAndTwoDimensionalDFTsAndSpectraOfAnyShape) {
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 5; ++x) {
       const double m = magnitude[size_t(y) * 5 + x];
+      EXPECT_EQ(spectrum.at<double>(x, y), m);
       EXPECT_EQ(pel.at<double>(x, y), m);
       // Band 1 keeps the columns 0 and 4 and, in them, the rows 0 and 2.
       EXPECT_EQ(limited.at<double>(x, y), (x == 0 || x == 4) && y != 1 ? m : 0.0);
