@@ -105,6 +105,7 @@ TEST(ReedSolomon, DataMatrixVectorStatusesAndChecks) {
   word_t tooLong(256, 0);
   EXPECT_EQ(cid2d_ReedSolomonCode_CorrectErrs(&c.code, tooLong.data(), 256, &count),
             CIDUT_ERR_BAD_LENGTH);
+  EXPECT_EQ(cid2d_ReedSolomonCode_GetECCWords(&c.code, data, 251, ecc, 5), CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(cid2d_ReedSolomonCode_GetECCWords(&c.code, data, 3, ecc, 4), CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(ecc[0], 102);  // untouched
 
@@ -270,6 +271,8 @@ TEST(ReedSolomon929, LimitsChecksAndAllocationFailure) {
             CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(corrected, 0);
   EXPECT_EQ(length, 77);
+  EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 929, 8, 0, nullptr, &length, &corrected),
+            CIDUT_ERR_BAD_LENGTH);
   EXPECT_EQ(cid_RSSCCA_RSCorrectErrors_(c.data(), 928, 512, 0, nullptr, &length, &corrected), 0);
   EXPECT_EQ(corrected, 1);
   c[0] = 929;
