@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -164,9 +165,14 @@ TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
   const element square(CIP_GMORPH_SQUARE, 1), wide(CIP_GMORPH_SQUARE, 8),
       cross(CIP_GMORPH_CROSS, 2);
 
-  // A new destination covers the source window's pixels.
+  const cmath_xformLinear xform{{2, 0.5, 0, 3}, {4, -7}};
+  ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source.image.image, &xform), 0);
+  // A new destination covers the source window's pixels, with the source's transforms.
   heldImage out;
   ASSERT_EQ(cip_gmorphErode8(source.image.constImage(), &out.image, &square.array), 0);
+  cmath_xformLinear copied;
+  cimg_image_getLinearImageFromClientXform(&out.image, &copied);
+  EXPECT_EQ(std::memcmp(&copied, &xform, sizeof xform), 0);
   const cstd_rect32 sourceWindow = source.image.windowRect(), outWindow = out.windowRect();
   EXPECT_EQ(std::make_tuple(outWindow.x, outWindow.y, outWindow.width, outWindow.height),
             std::make_tuple(sourceWindow.x, sourceWindow.y, 30, 20));
