@@ -13,16 +13,12 @@ void fillIndexed(heldImage& image, int32_t width, int32_t height) {
 }
 
 TEST(SpectrumShift, QuadrantSwapAndHalfRowShift) {
-  heldImage in(CIMG_TYPE_DOUBLE, 6, 4, 0), once, twice;
+  heldImage in(CIMG_TYPE_DOUBLE, 6, 4, 0), once;
   fillIndexed(in, 6, 4);
   ASSERT_EQ(cfPowerSpectrumShift(in.constImage(), &once.image), 0);
-  ASSERT_EQ(cfPowerSpectrumShift(once.constImage(), &twice.image), 0);
-  for (int32_t y = 0; y < 4; ++y) {
-    for (int32_t x = 0; x < 6; ++x) {
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 6; ++x)
       EXPECT_EQ(once.at<double>((x + 3) % 6, (y + 2) % 4), in.at<double>(x, y));
-      EXPECT_EQ(twice.at<double>(x, y), in.at<double>(x, y));
-    }
-  }
   EXPECT_CHECK_FAILS(cfPowerSpectrumShift(in.constImage(), &in.image));  // in place
 
   // cfFFTShift: the left half of each row, rows rotated by H/2; odd H leaves the last row.
@@ -47,13 +43,9 @@ TEST(ViewableFFT, RescalesOntoTheByteRange) {
   ASSERT_EQ(cfViewableFFT(in.constImage(), &out.image), 0);
   const uint8_t expected[6] = {0, 255, 127, 153, 51, 254};  // 51 per unit, truncated
   for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(out.at<uint8_t>(i % 3, i / 3), expected[i]);
-
   heldImage flat(CIMG_TYPE_DOUBLE, 2, 2, 42), flatOut;
   ASSERT_EQ(cfViewableFFT(flat.constImage(), &flatOut.image), 0);
-  EXPECT_EQ(flatOut.at<uint8_t>(1, 1), 0);
-
-  for (auto op : {cfViewableFFT, cfFFTShift, cfPowerSpectrumShift})
-    EXPECT_EQ(op(unbound.constImage(), &flatOut.image), CIDUT_ERR_IMAGE_UNBOUND);
+  EXPECT_EQ(flatOut.at<uint8_t>(1, 1), 0);  // a flat input maps to 0
+  EXPECT_EQ(cfViewableFFT(unbound.constImage(), &flatOut.image), CIDUT_ERR_IMAGE_UNBOUND);
 }
-
 }  // namespace

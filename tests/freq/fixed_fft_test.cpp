@@ -1,5 +1,4 @@
-// The fixed-point FFT against the direct DFT within its Q12 error, full scale, and the
-// wrapping 32-bit output modes.
+// The fixed-point FFT against the direct DFT within its Q12 error, full scale, output modes.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +7,7 @@
 
 namespace {
 
-// Exact for 2 and 4 points (factors 1 and -i); beyond, truncated Q12 factors keep the bins
-// within 1% of the pixel sum.
+// Exact for 2 and 4 points; beyond, truncated Q12 factors keep bins within 1% of the sum.
 TEST(PelFFTBin, MatchesTheDirectDFTWithinFixedPointError) {
   for (int32_t n = 2; n <= 1024; n *= 2) {
     SCOPED_TRACE(n);
@@ -46,5 +44,4 @@ TEST(PelFFTBin, OutputModesSumSquaresIn32Bits) {
     }
   }
 }
-
 }  // namespace

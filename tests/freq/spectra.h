@@ -1,5 +1,4 @@
-// Shared helpers of the frequency tests: random 8-bit images and the distance of an FFT
-// from the direct DFT.
+// Frequency test helpers: random 8-bit images, the distance of an FFT from the direct DFT.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,9 +25,8 @@ struct randomImage {
   double sum() const { return std::accumulate(pixels.begin(), pixels.end(), 0.0); }
 };
 
-// Largest distance between an FFT (cfPelFFT or cfPelFFTBin, output pixels Pixel) of a
-// random image and the direct DFT, relative to the pixel sum: the 2-D transform, or each
-// row's first width/2 bins against cfRowDFT.
+// Largest distance of an FFT of a random image from the direct DFT (2-D, or each row's
+// first width/2 bins), relative to the pixel sum.
 template <class Pixel>
 double fftError(decltype(&cfPelFFT) fft, int32_t width, int32_t height, uint32_t seed,
                 int32_t rowOnly) {

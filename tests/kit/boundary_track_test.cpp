@@ -1,5 +1,4 @@
-// The boundary tracker on synthetic shapes: closed and open contours, sub-pixel accuracy
-// against the analytic outline, direction, limits and failures.
+// The boundary tracker on synthetic shapes: closed and open contours, accuracy, limits.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,8 +28,7 @@ struct trackedContour {
   double y(int32_t i) const { return result.points[i].y / 256.0 + 0.5; }
 };
 
-// Run parameters for a seed on row `row` whose start point lies at column `from` and end
-// point at column `to`.
+// Run parameters for a seed on `row` from column `from` to column `to`.
 cbt_runParams rowSeed(int32_t row, int32_t from, int32_t to, int32_t level, int32_t polarity) {
   cbt_runParams params;
   cbt_runParams_init(&params);
@@ -72,12 +70,9 @@ TEST(BoundaryTrack, SharpBlurredAndRotatedRectanglesAreClosedAndAccurate) {
   struct rectangle {
     double blur, angle, cx, cy, hu, hv;
   };
-  // A sharp and a blurred square with sub-pixel sides on the 1/8 grid that paint samples
-  // exactly ([20.25, 50.625]^2), then rotated rectangles.
-  std::vector<rectangle> shapes = {{0, 0, 35.4375, 35.4375, 15.1875, 15.1875},
-                                   {1.5, 0, 35.4375, 35.4375, 15.1875, 15.1875}};
-  for (double angle = 0.05; angle < 1.6; angle += 0.25)
-    shapes.push_back({1, angle, 60.3, 59.8, 30, 18});
+  // A sharp square with sub-pixel sides that paint samples exactly, a blurred rotated one.
+  const rectangle shapes[] = {{0, 0, 35.4375, 35.4375, 15.1875, 15.1875},
+                              {1, 0.55, 60.3, 59.8, 30, 18}};
   for (const rectangle& r : shapes) {
     const double c = std::cos(r.angle), s = std::sin(r.angle);
     auto frame = [&](double x, double y) {
@@ -132,10 +127,8 @@ TEST(BoundaryTrack, ShapeTouchingTheBorderIsOpenAndWhole) {
   EXPECT_LT(contour.x(0), 1.5);
   EXPECT_LT(contour.x(n - 1), 1.5);
   EXPECT_NEAR(n, 2 * 25 + 20, 4);
-  // Consecutive points are neighbours: the backward half was joined in order.
-  for (int32_t i = 1; i < n; ++i)
-    ASSERT_LT(std::hypot(contour.x(i) - contour.x(i - 1), contour.y(i) - contour.y(i - 1)), 1.5)
-        << i;
+  for (int32_t i = 1; i < n; ++i)  // neighbours throughout: the halves joined in order
+    ASSERT_LT(std::hypot(contour.x(i) - contour.x(i - 1), contour.y(i) - contour.y(i - 1)), 1.5);
 
   // The adaptive run tells its caller to leave the points at the border unmarked, and to
   // mark nothing of a contour cut at the point limit.
@@ -149,7 +142,6 @@ TEST(BoundaryTrack, ShapeTouchingTheBorderIsOpenAndWhole) {
   marked.result.markMode = CBT_MARK_ALL;
   ASSERT_EQ(marked.trackAdaptive(image, adaptive), 0);
   EXPECT_EQ(marked.result.markMode, CBT_MARK_NONE);
-
 }
 
 TEST(BoundaryTrack, LimitsAndFailures) {
@@ -163,11 +155,8 @@ TEST(BoundaryTrack, LimitsAndFailures) {
   EXPECT_EQ(contour.result.numPoints, 40);
   EXPECT_EQ(contour.result.flags, CBT_FLAG_USABLE | CBT_FLAG_REJECTED);
 
-
-  // A start segment that crosses nothing, or leaves the image.
+  // A start segment that crosses nothing.
   params = rowSeed(5, 8, 2, 125, 0);
-  EXPECT_EQ(contour.track(image, params), CBT_STATUS_NO_BOUNDARY);
-  params = rowSeed(32, 2, -3, 125, 0);
   EXPECT_EQ(contour.track(image, params), CBT_STATUS_NO_BOUNDARY);
 
   // Growing the point buffer fails cleanly.
@@ -205,5 +194,4 @@ TEST(BoundaryTrack, AdaptiveLevelFollowsAnEdgeUnderAStrongGradient) {
   EXPECT_NEAR(maxX, 90, 1.0);                      // reached the far side of the square
   EXPECT_NE(fixed.result.flags, CBT_FLAG_USABLE);  // the fixed level could not close it
 }
-
 }  // namespace

@@ -1,10 +1,8 @@
-// The Sobel edge detector: exact gradients, an independent reference, worked ramps, the
-// border, edgelet lists and chains, failure exits.
+// The Sobel edge detector: exact gradients, a reference on a noisy scene, edgelet lists and chains.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -186,33 +184,14 @@ TEST(KitEdgeGradient, EveryGradientGivesTheExactMagnitudeAndAngle) {
   EXPECT_EQ(cedge::angleCode(0, -5), 192);
   EXPECT_EQ(cedge::angleCode(0, 0), 0);
   EXPECT_EQ(cedge::scaledMagnitude(400, 0, 0.25), 25);
-
-  // The row kernels agree on rows of every width, chunk overlaps included.
-  std::mt19937 random(7);
-  for (int32_t width : {3, 4, 17, 18, 19, 33, 34, 50, 100, 641}) {
-    std::vector<uint8_t> rows(3 * size_t(width)), m0(width), a0(width), m1(width), a1(width);
-    for (int trial = 0; trial < 20; ++trial) {
-      for (uint8_t& p : rows) p = uint8_t(trial % 2 ? random() % 256 : (random() % 2) * 255);
-      const uint8_t *above = rows.data(), *centre = above + width, *below = centre + width;
-      cedge::gradientRowWith(cedge::kernel::portable, above, centre, below, width, 1, m0.data(),
-                             a0.data());
-      for (cedge::kernel k : {cedge::kernel::sse2, cedge::kernel::avx}) {
-        if (!cedge::kernelAvailable(k)) continue;
-        cedge::gradientRowWith(k, above, centre, below, width, 1, m1.data(), a1.data());
-        EXPECT_TRUE(std::equal(m0.begin(), m0.end() - 2, m1.begin())) << width;
-        EXPECT_TRUE(std::equal(a0.begin(), a0.end() - 2, a1.begin())) << width;
-      }
-    }
-  }
 }
 
-TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
+TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnANoisyScene) {
   leakGuard guard;
-  const csEdgeParams cases[] = {csEdgeParamsDefault, params(1, 0, 0),     params(1, 25.5f, 1),
-                                params(0.6f, 4, 1),  params(1.7f, 10, 0), params(1, 255, 0)};
-  const std::tuple<int32_t, int32_t, uint32_t> scenes[] = {{61, 47, 1}, {203, 117, 2}};
-  for (auto [width, height, seed] : scenes) {
-    testImage image(noisyScene(width, height, seed));
+  const csEdgeParams cases[] = {csEdgeParamsDefault, params(1, 0, 0), params(1.7f, 10, 0)};
+  {
+    const int32_t width = 203, height = 117;
+    testImage image(noisyScene(width, height, 2));
     // A window away from the image's edges, with its own stride.
     ASSERT_EQ(cimg_image_window(image.image(), 3, 2, width - 7, height - 5, 0), 0);
     for (const csEdgeParams& p : cases) {
@@ -224,24 +203,10 @@ TEST(KitEdgeDetect, MatchesAnIndependentReferenceOnNoisyScenes) {
       expectSameEdges(together.edges(), want.edges);
       EXPECT_EQ(pixelsOf(magnitude), want.magnitude);
       EXPECT_EQ(pixelsOf(angle), want.angle);
-      // The list alone gives the same.
-      ASSERT_EQ(csEdgeDetect(source, nullptr, nullptr, alone.list, nullptr, &p), 0);
+      ASSERT_EQ(csEdgeDetect(source, nullptr, nullptr, alone.list, nullptr, &p), 0);  // list only
       expectSameEdges(alone.edges(), want.edges);
     }
   }
-}
-
-TEST(KitEdgeDetect, AThreeByThreeSourceHasNoEdgelet) {
-  // A 3 x 3 source has one interior pixel: its magnitude is written; with all its
-  // neighbours in the border it is no edgelet.
-  testImage tiny(3, 3, 0), magnitude(1, 1, 7);
-  tiny.at(2, 0) = tiny.at(2, 1) = tiny.at(2, 2) = 200;
-  edgeList list(4);
-  ASSERT_EQ(csEdgeDetect(view(tiny.image()), view(magnitude.image()), nullptr, list.list, nullptr,
-                         &csEdgeParamsDefault),
-            0);
-  EXPECT_EQ(magnitude.at(0, 0), 200);
-  EXPECT_EQ(csEdgeListLen(list.list), 0);
 }
 
 TEST(KitEdgeDetect, StatusesAndChecks) {
@@ -256,20 +221,8 @@ TEST(KitEdgeDetect, StatusesAndChecks) {
   EXPECT_EQ(wrong.at(0, 0), 9);
   EXPECT_EQ(csEdgeListLen(list.list), 0);
 
-  cimg_image unbound;
-  cimg_image_constructUnbound(&unbound);
-  cxImage95 wrapper;
-  EXPECT_EQ(wrapper.init(&unbound), CIMG_STATUS_UNBOUND);
-
   const csEdgeParams threshold256 = params(1, 256, 1);
   EXPECT_CHECK_FAILS(csEdgeDetect(source, nullptr, nullptr, list.list, nullptr, &threshold256));
-  edgeChains chains;  // chains need a list
-  EXPECT_CHECK_FAILS(
-      csEdgeDetect(source, nullptr, nullptr, nullptr, &chains.record, &csEdgeParamsDefault));
-  EXPECT_CHECK_FAILS(csEdgeListInit(list.list, 2, 0));
-  csEdgeList* none = nullptr;
-  EXPECT_CHECK_FAILS(csEdgeListNew(-1, &none));
-  EXPECT_EQ(csEdgeListDelete(&none), 0);
 }
 
 TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
@@ -288,27 +241,20 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   ASSERT_EQ(detect(small, one), 0);
   const int32_t m = csEdgeListLen(one.list);
   ASSERT_GT(m, 0);
-  for (int32_t capacity : {n + m - 1, n + m}) {
-    edgeList list(capacity);
+  {
+    edgeList list(n + m - 1);
     edgeChains chains;
     ASSERT_EQ(detect(small, list, &chains.record), 0);
     const std::vector<csEdge> before = list.edges();
     const int32_t* storage = chains.record.starts;
     const int32_t count = chains.record.count;
-    const int32_t status = detect(image, list, &chains.record);
-    if (capacity < n + m) {
-      EXPECT_EQ(status, CSYS_STATUS_NO_MEMORY);
-      expectSameEdges(list.edges(), before);
-      EXPECT_EQ(chains.record.starts, storage);
-      EXPECT_EQ(chains.record.count, count);
-    } else {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(csEdgeListLen(list.list), n + m);
-    }
+    EXPECT_EQ(detect(image, list, &chains.record), CSYS_STATUS_NO_MEMORY);
+    expectSameEdges(list.edges(), before);
+    EXPECT_EQ(chains.record.starts, storage);
+    EXPECT_EQ(chains.record.count, count);
   }
 
-  // Frame 1 places a later detection in the frame of the first (the library's bands rely on
-  // it), frame 0 in its own window.
+  // Frame 1 places a later detection in the frame of the first, frame 0 in its own window.
   for (int32_t frame : {1, 0}) {
     edgeList list(2 * m, frame);
     ASSERT_EQ(cimg_image_setEntire(small.image()), 0);
@@ -332,75 +278,38 @@ TEST(KitEdgeList, CapacityFrameRuleAndAssign) {
   ASSERT_EQ(csEdgeListAssign(copy.list, all.list), 0);
   EXPECT_EQ(csEdgeListCapacity(copy.list), n);
   expectSameEdges(copy.edges(), wholeEdges);
-  ASSERT_EQ(csEdgeListAssign(copy.list, one.list), 0);
-  EXPECT_EQ(csEdgeListCapacity(copy.list), n);
-  EXPECT_EQ(csEdgeListLen(copy.list), m);
 }
 
-TEST(KitEdgeChains, LoopsPathsAndSingles) {
+TEST(KitEdgeChains, ADiscIsOneClosedChainADotHasNoLinks) {
   leakGuard guard;
-  // Each chain: consecutive members are 8-neighbours with angle codes within 31; every
-  // edgelet appended by the detection is in exactly one chain.
-  const auto checkChains = [](const edgeList& list, const edgeChains& chains, int32_t first) {
-    const std::vector<csEdge> edges = list.edges();
-    std::vector<int32_t> seen(edges.size(), 0);
-    for (int32_t c = 0; c < chains.record.count; ++c) {
-      const std::vector<int32_t> members = chains.chain(c);
-      EXPECT_FALSE(members.empty());
-      for (size_t k = 0; k < members.size(); ++k) {
-        ++seen.at(members[k]);
-        if (k == 0) continue;
-        const csEdge &a = edges[members[k - 1]], &b = edges[members[k]];
-        EXPECT_LE(std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)), 1);
-        EXPECT_LT(codeDistance(a.angle, b.angle), 32);
-      }
-    }
-    for (size_t k = 0; k < seen.size(); ++k) EXPECT_EQ(seen[k], int32_t(k) >= first) << k;
-  };
-  const auto closed = [](const edgeList& list, const std::vector<int32_t>& members) {
-    const csEdge &a = *csEdgeListAt(list.list, members.front()),
-                 &b = *csEdgeListAt(list.list, members.back());
-    return members.size() > 2 && std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)) == 1;
-  };
-
-  // The edge of a disc is one closed chain.
-  {
-    greyScene scene(50, 50, 30);
-    scene.paint([&](double x, double y) { return std::hypot(x - 24.6, y - 25.2) < 16.7; }, 210);
-    scene.gaussianBlur(1.0);
-    testImage image(scene);
-    edgeList list(2000);
-    edgeChains chains;
-    ASSERT_EQ(detect(image, list, &chains.record), 0);
-    checkChains(list, chains, 0);
-    ASSERT_EQ(chains.record.count, 1);
-    EXPECT_TRUE(closed(list, chains.chain(0)));
-  }
-
-  // A step is one open chain from border to border; chains of a second detection count
-  // from the list's start and replace the first ones.
-  greyScene scene(40, 30, 50);
-  scene.paint([](double x, double y) { return x - 0.4 * y > 12.2; }, 180);
-  scene.gaussianBlur(0.8);
+  greyScene scene(50, 50, 30);
+  scene.paint([&](double x, double y) { return std::hypot(x - 24.6, y - 25.2) < 16.7; }, 210);
+  scene.gaussianBlur(1.0);
   testImage image(scene);
   edgeList list(2000);
   edgeChains chains;
   ASSERT_EQ(detect(image, list, &chains.record), 0);
+  // One chain holding every edgelet once; consecutive members (last and first too) are
+  // 8-neighbours with angle codes within 31.
   ASSERT_EQ(chains.record.count, 1);
-  EXPECT_FALSE(closed(list, chains.chain(0)));
-  const int32_t first = csEdgeListLen(list.list);
-  ASSERT_EQ(detect(image, list, &chains.record), 0);
-  checkChains(list, chains, first);
-
+  const std::vector<int32_t> members = chains.chain(0);
+  const std::vector<csEdge> edges = list.edges();
+  std::vector<int32_t> sorted = members;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::unique(sorted.begin(), sorted.end()) - sorted.begin(), int64_t(edges.size()));
+  ASSERT_GT(members.size(), 2u);
+  for (size_t k = 0; k < members.size(); ++k) {
+    const csEdge &a = edges[members[k]], &b = edges[members[(k + 1) % members.size()]];
+    EXPECT_LE(std::max(std::abs(a.pi - b.pi), std::abs(a.pj - b.pj)), 1) << k;
+    EXPECT_LT(codeDistance(a.angle, b.angle), 32) << k;
+  }
   // Around a bright dot the angle codes turn by 32 from one edgelet to the next: no links.
   testImage dot(9, 9, 0);
   dot.at(4, 4) = 255;
   edgeList dotList(100);
   ASSERT_EQ(detect(dot, dotList, &chains.record), 0);
-  EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
   EXPECT_GT(chains.record.count, 0);
-  checkChains(dotList, chains, 0);
-
+  EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
 }
 
 TEST(KitEdgeDetect, AllocationFailuresLeaveListsAndChainsAsTheyWere) {
@@ -429,5 +338,4 @@ TEST(KitEdgeDetect, AllocationFailuresLeaveListsAndChainsAsTheyWere) {
             }),
             3);  // working rows, chain links, chain storage
 }
-
 }  // namespace

@@ -1,5 +1,4 @@
-// Kit smoothing filters (Gaussian and box) against direct convolutions with Pascal weights;
-// regions, placements, flags, bad destinations, failure exits.
+// Kit smoothing filters against direct convolutions with Pascal weights; flags, failure exits.
 #include "kit/filter.h"
 
 #include <gtest/gtest.h>
@@ -34,9 +33,7 @@ std::vector<int64_t> pascalRow(int32_t n) {
   return row;
 }
 
-// The Gaussian at window pixel (cx, cy), border pixels repeated: gain x the weighted mean,
-// rounded or truncated, limited to 255. Sums stay far below 2^63 for the sizes tested
-// with gains other than 1.
+// The Gaussian at window pixel (cx, cy), border pixels repeated: gain x the weighted mean.
 uint8_t gaussAt(const cimg_window& w, int32_t cx, int32_t cy, int32_t nx, int32_t ny, double gain,
                 bool round) {
   const std::vector<int64_t> wx = pascalRow(nx), wy = pascalRow(ny);
@@ -67,10 +64,9 @@ TEST(KitFilter, SmoothingMatchesDirectConvolutionWithBorderRepeated) {
   std::mt19937 random(5);
   // Sizes through the 16-bit and 32-bit column sums, the plain loop (large or sampled
   // kernels), widths with and without a tail, windows narrower than the kernel.
-  const int32_t sizes[][2] = {{0, 0}, {1, 1}, {2, 2}, {1, 3}, {4, 0},  {3, 3},
-                              {4, 4}, {4, 8}, {0, 8}, {5, 1}, {12, 2}, {2, 12}};
-  for (int trial = 0; trial < 96; ++trial) {
-    const int32_t nx = sizes[trial % 12][0], ny = sizes[trial % 12][1];
+  const int32_t sizes[][2] = {{0, 0}, {1, 3}, {4, 0}, {4, 8}, {12, 2}, {2, 12}};
+  for (int trial = 0; trial < 24; ++trial) {
+    const int32_t nx = sizes[trial % 6][0], ny = sizes[trial % 6][1];
     const int32_t width = 1 + int32_t(random() % 45), height = 1 + int32_t(random() % 23);
     heldImage image({0, 0, width + 7, height + 5}, random);
     ASSERT_EQ(cimg_image_window(&image.image, 3, 2, width, height, 0), 0);
@@ -103,18 +99,15 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
   csIRegion region;
   const csIRegion source{4, 3, 61, 33};
   ASSERT_EQ(cfGaussGetDstReg(&source, 2, 3, 1, 2, &region), 0);
-  // From the first kernel's centre, ceil((61 - 4) / 3) by ceil((33 - 2) / 2).
   EXPECT_EQ(std::tie(region.x, region.y, region.width, region.height), std::tuple(6, 4, 19, 16));
 
   struct variant {
     int32_t flags;
     double gain;
   };
-  const variant variants[] = {{CS_FILTER_STANDARD, 1.0},
-                              {CS_FILTER_STANDARD & ~CS_FILTER_ROUND, 1.0},
+  const variant variants[] = {{CS_FILTER_STANDARD & ~CS_FILTER_ROUND, 1.0},
                               {CS_FILTER_STANDARD & ~CS_FILTER_X, 1.0},
-                              {CS_FILTER_STANDARD & ~CS_FILTER_SAMPLE_SKIP, 1.0},
-                              {CS_FILTER_STANDARD, 256.0},
+                              {CS_FILTER_STANDARD & ~CS_FILTER_SAMPLE_SKIP, 256.0},
                               {CS_FILTER_STANDARD & ~CS_FILTER_GAIN, 256.0}};
   for (const variant& v : variants) {
     csGaussParams params = csGaussParamsNull;
@@ -138,7 +131,6 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
                   gaussAt(in, nx + i * sx, ny + j * sy, nx, ny, gain, v.flags & CS_FILTER_ROUND))
             << "flags " << std::hex << v.flags << std::dec << " gain " << v.gain << " at " << i
             << ", " << j;
-    // Destination pixel (i, j) covers one step around its kernel's centre.
     const cmath_vect o = placement.origin;
     EXPECT_EQ(std::tuple(o.x, o.y, placement.xEnd.x - o.x, placement.xEnd.y, placement.yEnd.x,
                          placement.yEnd.y - o.y),
@@ -148,7 +140,7 @@ TEST(KitFilter, WindowGaussianCoversTheKernelsInsideWithFlagsAndPlacement) {
 
 TEST(KitFilter, BoxFilterMatchesDirectMeans) {
   std::mt19937 random(13);
-  for (int trial = 0; trial < 60; ++trial) {
+  for (int trial = 0; trial < 20; ++trial) {
     const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 30);
     heldImage image({0, 0, width + 3, height + 2}, random);
     const cimg_window in = image.window({2, 1, width, height});
@@ -194,7 +186,7 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
   params.xSize = params.ySize = 1;
   params.flags = CS_FILTER_STANDARD;
 
-  // The window forms: wrong size, overlap with the source, a null region writes nothing.
+  // Wrong size, overlap with the source; a source smaller than the kernel writes nothing.
   heldImage small(27, 18, 0);
   const cimg_window wrong = small.window();
   EXPECT_EQ(cip_gauss(&from, &wrong, &params, nullptr), CIMG_STATUS_BAD_SIZE);
@@ -205,28 +197,20 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
   csVImageClientCoords placement{};
   EXPECT_EQ(cip_gauss(&tiny, &wrong, &params, &placement), 0);  // 2 x 2 holds no 3 x 3 kernel
   EXPECT_DOUBLE_EQ(placement.xEnd.x - placement.origin.x, 1.0);
-  csPlpfParams box = csPlpfParamsNull;
-  box.xSize = box.ySize = 3;
-  box.flags = CS_FILTER_STANDARD;
-  EXPECT_EQ(cip_plpf(&tiny, &wrong, &box, nullptr), 0);
 
   params.gain = 257;
   EXPECT_CHECK_FAILS(cip_gauss(&from, &wrong, &params, nullptr));
   params.gain = 1;
+  csPlpfParams box = csPlpfParamsNull;
+  box.ySize = 3;
   box.xSize = CS_PLPF_MAX_SIZE + 1;
+  box.flags = CS_FILTER_STANDARD;
   EXPECT_CHECK_FAILS(cip_plpf(&from, &wrong, &box, nullptr));
 
-  // The handle form: unbound source, a bound destination of the wrong size or on the
-  // source's pixels, allocation failures leaving the destination as it was.
-  heldImage unbound, out;
-  EXPECT_EQ(cip_gauss_smooth8_8(unbound.constImage(), &out.image, &params), CIMG_STATUS_UNBOUND);
-  EXPECT_EQ(cip_gauss_smooth8_8(image.constImage(), &small.image, &params), CIMG_STATUS_BAD_SIZE);
-  heldImage same;
-  cimg_image_assign(&same.image, &image.image);
-  EXPECT_EQ(cip_gauss_smooth8_8(image.constImage(), &same.image, &params),
-            CIP_STATUS_MEMORY_OVERLAP);
+  // Allocation failures leave a new destination unbound.
   {
     leakGuard guard;
+    heldImage out;
     const int failures = driveAllocationFailures([&] {
       const int32_t status = cip_gauss_smooth8_8(image.constImage(), &out.image, &params);
       EXPECT_EQ(out.bound(), status >= 0);
@@ -245,5 +229,4 @@ TEST(KitFilter, DestinationsArgumentsAndFailureExits) {
     EXPECT_EQ(driveAllocationFailures([&] { return cip_plpf(&from, &target, &box, nullptr); }), 1);
   }
 }
-
 }  // namespace

