@@ -31,7 +31,7 @@ CKIT_API int32_t cstd_rect32_containsRect(const cstd_rect32* outer, const cstd_r
 CKIT_API int32_t cstd_rect32_getIsNull(const cstd_rect32* r, int32_t* isNull);
 
 // ---------------------------------------------------------------------------------------
-// Optimisation inhibition. When set, routines with a processor-specific variant call it
+// Optimisation inhibition. When set, routines with a processor-tuned variant call it
 // with their own name ("rowExtremaMax", "cf2DFFT_32x32_fixed", ...) and take the
 // portable path when it returns non-zero. Null by default; tests set it.
 

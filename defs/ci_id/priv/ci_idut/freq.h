@@ -123,7 +123,7 @@ CIDUT_API int32_t cfViewableFFT(const cimg_imageConst* input, cimg_image* output
 // Output: double, W/2 x H; with an odd H its last row is not written.
 CIDUT_API int32_t cfFFTShift(const cimg_imageConst* input, cimg_image* output);
 
-// Fixed-size fixed-point transforms of a processor-specific library. None is available:
+// Fixed-size fixed-point transforms of a processor-tuned library. None is available:
 // each returns CIDUT_ERR_NOT_AVAILABLE, whatever the inhibition hook says, and touches
 // nothing.
 CIDUT_API int32_t cf2DFFT_32x32_fixed(const int32_t* source, int32_t* destination,

@@ -1,4 +1,4 @@
-// Optimised-variant dispatch. A routine with a processor-specific variant runs it unless
+// Optimised-variant dispatch. A routine with a processor-tuned variant runs it unless
 // the kit's inhibition hook vetoes the routine by name; when the variant reports status
 // class 0x30 (not available), the portable implementation runs instead.
 #pragma once

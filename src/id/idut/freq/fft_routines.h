@@ -1,5 +1,5 @@
 // The FFT routines that go through the optimised-variant dispatch, by their routine names.
-// No processor-specific variant exists: each variant slot reports "not available", so the
+// No processor-tuned variant exists: each variant slot reports "not available", so the
 // portable code runs unless the dispatch is changed.
 #pragma once
 

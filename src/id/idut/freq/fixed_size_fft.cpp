@@ -1,4 +1,4 @@
-// The fixed-size fixed-point FFT entry points. They exist only as processor-specific
+// The fixed-size fixed-point FFT entry points. They exist only as processor-tuned
 // variants, none of which is available here, and have no portable code: the dispatch
 // reports "not available" on either path.
 #include "ci_id/priv/ci_idut/freq.h"

@@ -1,5 +1,5 @@
 // cidut_divideBufferByConstant32_8: 32-bit values divided by one divisor, kept to their
-// low 8 bits. A processor-specific variant may be asked first; none is available here.
+// low 8 bits. A processor-tuned variant may be asked first; none is available here.
 #include "ci_id/priv/ci_idut/prep.h"
 #include "id/idut/frame/check.h"
 #include "id/idut/frame/dispatch.h"

@@ -63,7 +63,7 @@ int32_t rowExtrema(int32_t k, const uint8_t* source, uint8_t* destination, int32
   return frame.exit();
 }
 
-// The processor-specific variant: none in this library.
+// The processor-tuned variant: none in this library.
 int32_t rowExtremaOptimized() {
   return CIDUT_ERR_NOT_AVAILABLE;
 }
