@@ -27,10 +27,17 @@ struct pixel {
   bool operator==(const pixel&) const = default;
 };
 
+// The four unit steps, a quarter turn apart: +x, +y, -x, -y.
+constexpr pixel unitSteps[4] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+
+// A dark pixel, the step to its light neighbour and both pixels' offsets, kept so that
+// each step of the walk reads only the two pixels ahead.
 struct crossing {
   pixel dark;
-  pixel light;
-  bool operator==(const crossing&) const = default;
+  int32_t toLight;  // index into unitSteps
+  int32_t darkOffset, lightOffset;
+  pixel light() const { return dark + unitSteps[toLight]; }
+  bool isAt(const crossing& o) const { return dark == o.dark && toLight == o.toLight; }
 };
 
 enum class ending { closed, border, limit, noMemory };
@@ -106,7 +113,11 @@ class contourTracer {
   }
 
  private:
-  bool isDark(pixel p) const { return level_.offset(grid_, p) <= 0; }
+  static crossing makeCrossing(pixel dark, int32_t darkOffset, pixel light, int32_t lightOffset) {
+    const pixel e = light - dark;
+    const int32_t toLight = e.x != 0 ? 1 - e.x : 2 - e.y;
+    return crossing{dark, toLight, darkOffset, lightOffset};
+  }
 
   // The crossing nearest the start point on a 4-connected pixel path to the end point.
   bool findStart(crossing* start) const {
@@ -122,9 +133,10 @@ class contourTracer {
       const pixel next = previous + (takeX ? stepX : stepY);
       (takeX ? nx : ny)++;
       if (!grid_.inside(next)) return false;
-      const bool previousDark = isDark(previous);
-      if (previousDark != isDark(next)) {
-        *start = previousDark ? crossing{previous, next} : crossing{next, previous};
+      const int32_t gPrevious = level_.offset(grid_, previous), gNext = level_.offset(grid_, next);
+      if ((gPrevious <= 0) != (gNext <= 0)) {
+        *start = gPrevious <= 0 ? makeCrossing(previous, gPrevious, next, gNext)
+                                : makeCrossing(next, gNext, previous, gPrevious);
         return true;
       }
       previous = next;
@@ -132,32 +144,32 @@ class contourTracer {
     return false;
   }
 
+  // Each step looks at the two pixels beyond the crossing in direction t = hand * (e.y,
+  // -e.x), a quarter turn from e = light - dark.
   ending trace(const crossing& start, int32_t hand) {
+    const int32_t quarterTurn = hand > 0 ? 3 : 1;
     crossing c = start;
     for (;;) {
-      const pixel e = c.light - c.dark;
-      const pixel t{hand * e.y, -hand * e.x};
-      const pixel dark2 = c.dark + t, light2 = c.light + t;
+      const int32_t t = (c.toLight + quarterTurn) & 3;
+      const pixel dark2 = c.dark + unitSteps[t], light2 = c.light() + unitSteps[t];
       if (!grid_.inside(dark2) || !grid_.inside(light2)) return ending::border;
-      const bool d2 = isDark(dark2), l2 = isDark(light2);
-      if (d2 && !l2) {
-        c = {dark2, light2};
-      } else if (d2 == l2 ? l2 : centreIsDark(c, dark2, light2)) {
-        c = {light2, c.light};  // dark ahead on both sides: leave beside the light pixel
-      } else {
-        c = {c.dark, dark2};  // light ahead on both sides: leave beside the dark pixel
-      }
-      if (c == start) return ending::closed;
+      const int32_t g2 = level_.offset(grid_, dark2), h2 = level_.offset(grid_, light2);
+      // Dark ahead beside the dark pixel only: straight on. Dark ahead beside the light
+      // pixel (both sides, or a saddle cell whose mean is dark): leave beside the light
+      // pixel. Otherwise leave beside the dark pixel. Chosen without branches: on noisy
+      // contours the turns are unpredictable.
+      const bool d2 = g2 <= 0, l2 = h2 <= 0;
+      const bool straight = d2 && !l2;
+      const bool aroundLight = l2 && (d2 || c.darkOffset + c.lightOffset + g2 + h2 <= 0);
+      const pixel next = straight ? dark2 : aroundLight ? light2 : c.dark;
+      const int32_t toLight = straight ? c.toLight : aroundLight ? (t + 2) & 3 : t;
+      const int32_t darkOffset = straight ? g2 : aroundLight ? h2 : c.darkOffset;
+      const int32_t lightOffset = straight ? h2 : aroundLight ? c.lightOffset : g2;
+      c = {next, toLight, darkOffset, lightOffset};
+      if (c.isAt(start)) return ending::closed;
       if (result_->numPoints >= params_.maxPoints) return ending::limit;
       if (!emit(c)) return ending::noMemory;
     }
-  }
-
-  // Saddle cell (dark pixels on one diagonal only): the mean offset of its corners decides.
-  bool centreIsDark(const crossing& c, pixel dark2, pixel light2) const {
-    return level_.offset(grid_, c.dark) + level_.offset(grid_, c.light) +
-               level_.offset(grid_, dark2) + level_.offset(grid_, light2) <=
-           0;
   }
 
   // Appends the sub-pixel position of a crossing, growing the point buffer as needed.
@@ -166,11 +178,10 @@ class contourTracer {
     int32_t offset = 128;
     if (params_.interpolate) {
       // Where the offset changes sign between the two pixels, in 1/256 pixel, rounded.
-      const int32_t gd = level_.offset(grid_, c.dark), gl = level_.offset(grid_, c.light);
-      const int32_t num = -gd * 256, den = gl - gd;
+      const int32_t num = -c.darkOffset * 256, den = c.lightOffset - c.darkOffset;
       offset = (num + den / 2) / den;
     }
-    const pixel e = c.light - c.dark;
+    const pixel e = unitSteps[c.toLight];
     result_->points[result_->numPoints++] =
         cbt_point{c.dark.x * 256 + e.x * offset, c.dark.y * 256 + e.y * offset};
     return true;

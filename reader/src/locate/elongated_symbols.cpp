@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ci_id/priv/ci_idut/locate2d.h"
+#include "contour_hull.h"
 #include "quadrilateral.h"
 #include "kit/bt.h"
 #include "search_state.h"
@@ -28,31 +29,7 @@ constexpr int32_t maxContourPoints = 6000;
 // symbol's edges come before the texture's.
 constexpr int32_t pointBudget = 20000;
 
-struct point {
-  double x, y;
-};
-
-double cross(const point& o, const point& a, const point& b) {
-  return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
-// The convex hull, counter-clockwise (monotone chain); sorts the points.
-std::vector<point> convexHull(std::vector<point> points) {
-  std::sort(points.begin(), points.end(),
-            [](const point& a, const point& b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
-  std::vector<point> hull(2 * points.size());
-  size_t k = 0;
-  for (size_t i = 0; i < points.size(); ++i) {
-    while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-    hull[k++] = points[i];
-  }
-  for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-    hull[k++] = points[i];
-  }
-  hull.resize(k > 1 ? k - 1 : k);
-  return hull;
-}
+using point = idread_hullPoint;
 
 // The smallest-area rectangle around a convex hull: one of its sides lies on a hull edge.
 // false for a hull of fewer than three points.
@@ -137,16 +114,14 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
     if (status < 0 || !(contour.flags & CBT_FLAG_USABLE) || contour.numPoints == 0) continue;
     budget -= contour.numPoints;
     // Tracker points: window pixels x 256, pixel centres on whole numbers.
-    std::vector<point> points(size_t(contour.numPoints));
     for (int32_t k = 0; k < contour.numPoints; ++k) {
       const cbt_point& p = contour.points[k];
-      points[size_t(k)] = point{p.x / 256.0 + 0.5, p.y / 256.0 + 0.5};
       tracked.mark(std::clamp((p.x + 128) >> 8, 0, window.width - 1),
                    std::clamp((p.y + 128) >> 8, 0, window.height - 1));
     }
     if (contour.numPoints < minPoints || (contour.flags & CBT_FLAG_REJECTED)) continue;
     std::array<point, 4> corners;
-    if (!smallestRectangle(convexHull(points), &corners)) continue;
+    if (!smallestRectangle(idread_contourHull(contour), &corners)) continue;
     const double width = std::hypot(corners[1].x - corners[0].x, corners[1].y - corners[0].y);
     const double height = std::hypot(corners[3].x - corners[0].x, corners[3].y - corners[0].y);
     const double shorter = std::min(width, height), longer = std::max(width, height);

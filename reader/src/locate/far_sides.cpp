@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "clock_tracks.h"
+#include "contour_hull.h"
 #include "grey_sampler.h"
 
 namespace {
 
-struct point {
-  double x, y;
-};
+using point = idread_hullPoint;
 point operator-(point a, point b) { return {a.x - b.x, a.y - b.y}; }
 point operator+(point a, point b) { return {a.x + b.x, a.y + b.y}; }
 point operator*(double s, point a) { return {s * a.x, s * a.y}; }
@@ -45,24 +44,6 @@ struct quad {
 // ---------------------------------------------------------------------------------------
 // On the contour. Where the contour reaches the clock modules, its convex hull runs along
 // a far side in nearly collinear edges from the first ink module to the last.
-
-// Convex hull, Andrew's monotone chain; collinear points dropped.
-std::vector<point> convexHull(std::vector<point> points) {
-  std::sort(points.begin(), points.end(),
-            [](point a, point b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
-  if (points.size() < 3) return points;
-  std::vector<point> hull(2 * points.size());
-  size_t k = 0;
-  auto add = [&](point p, size_t floor) {
-    while (k >= floor && cross(hull[k - 1] - hull[k - 2], p - hull[k - 1]) <= 0) --k;
-    hull[k++] = p;
-  };
-  for (const point& p : points) add(p, 2);
-  const size_t lower = k + 1;
-  for (size_t i = points.size() - 1; i-- > 0;) add(points[i], lower);
-  hull.resize(k - 1);
-  return hull;
-}
 
 // The hull along the side from a to b: the longest run of consecutive hull edges within
 // 20 degrees of the side, nearer it than `reach` (at their middles) and turning by less
@@ -115,12 +96,8 @@ bool hullAlong(const std::vector<point>& hull, point a, point b, double reach, l
 }
 
 bool farSidesOnContour(const cbt_result& contour, const quad& q, line* farX, line* farY) {
-  if (contour.numPoints < 3) return false;
-  // Tracker points have pixel centres on integers; window points have them at + 1/2.
-  std::vector<point> points(contour.numPoints);
-  for (int32_t i = 0; i < contour.numPoints; ++i)
-    points[i] = point{contour.points[i].x / 256.0 + 0.5, contour.points[i].y / 256.0 + 0.5};
-  const std::vector<point> hull = convexHull(std::move(points));
+  const std::vector<point> hull = idread_contourHull(contour);
+  if (hull.size() < 3) return false;
   return hullAlong(hull, q.xEnd, q.opposite, length(q.xEnd - q.corner) / 5, farX) &&
          hullAlong(hull, q.yEnd, q.opposite, length(q.yEnd - q.corner) / 5, farY);
 }
