@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 #include "datamatrix_symbols.h"
@@ -137,6 +138,25 @@ TEST(Read, CorrectsDamageUpToCapacityAndNoFurther) {
     const auto readings = paintAndRead(blotted, 5, light);
     const idread_reading* r = expectRead(readings, "BLOTS 2026", "blots");
     EXPECT_TRUE(r && r->correctedErrors > 0);
+  }
+}
+
+// Images cut to the symbol's edges: no quiet zone for the finder, or one pixel a module.
+TEST(Read, SymbolsCutToTheirEdges) {
+  if (!zintInstalled()) GTEST_SKIP() << "zint is not installed";
+  const moduleGrid rectangle = zintSymbolOfSize(12, 26, "CUT TO EDGES");
+  const moduleGrid square = zintSymbolOfSize(10, 10, "c++");
+  for (const auto& [grid, module, margin] : {std::tuple{&rectangle, 2.3, 0}, {&square, 1.0, 1}}) {
+    const int32_t width = int32_t(grid->columns * module) + 2 * margin;
+    const int32_t height = int32_t(grid->rows * module) + 2 * margin;
+    greyScene scene(width, height, 225);
+    const cmath_vect c[4] = {{double(margin), double(margin)},
+                             {width - double(margin), double(margin)},
+                             {width - double(margin), height - double(margin)},
+                             {double(margin), height - double(margin)}};
+    paintModules(scene, *grid, c, 25);
+    testImage image(scene);
+    expectRead(readAll(image.image()), grid == &square ? "c++" : "CUT TO EDGES", "cut");
   }
 }
 

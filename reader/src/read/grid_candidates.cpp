@@ -50,7 +50,7 @@ std::vector<idread_grid> idread_gridsForSymbol(const idread_symbol& symbol, int3
   return grids;
 }
 
-std::vector<idread_grid> idread_gridsForRectangle(const cmath_vect corners[4]) {
+std::vector<idread_grid> idread_gridsForRectangle(const cmath_vect corners[4], double minModule) {
   const double xSide = std::hypot(corners[1].x - corners[0].x, corners[1].y - corners[0].y);
   const double ySide = std::hypot(corners[3].x - corners[0].x, corners[3].y - corners[0].y);
   std::vector<std::pair<double, idread_grid>> fits;
@@ -60,7 +60,7 @@ std::vector<idread_grid> idread_gridsForRectangle(const cmath_vect corners[4]) {
     for (const idread_grid& g :
          {idread_grid{sizes[i].rows, sizes[i].columns}, idread_grid{sizes[i].columns, sizes[i].rows}}) {
       const double miss = std::fabs(std::log(g.second / xSide * ySide / g.first));
-      if (miss < 0.15 && xSide / g.second >= minModulePixels && ySide / g.first >= minModulePixels)
+      if (miss < 0.15 && xSide / g.second >= minModule && ySide / g.first >= minModule)
         fits.push_back({miss, g});
     }
   }

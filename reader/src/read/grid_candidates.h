@@ -18,5 +18,5 @@ using idread_grid = std::pair<int32_t, int32_t>;
 std::vector<idread_grid> idread_gridsForSymbol(const idread_symbol& symbol, int32_t slack);
 
 // The symbol sizes whose sides come out in the rectangle's ratio (within 15 %), with
-// modules of at least 1.5 pixels, nearest ratio first; x side along columns.
-std::vector<idread_grid> idread_gridsForRectangle(const cmath_vect corners[4]);
+// modules of at least minModule pixels, nearest ratio first; x side along columns.
+std::vector<idread_grid> idread_gridsForRectangle(const cmath_vect corners[4], double minModule);

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "cropped_symbol.h"
 #include "elongated_symbols.h"
 #include "grid_candidates.h"
 #include "idread/read.h"
@@ -29,6 +30,10 @@ const std::vector<idread_sampling> foundSamplings = {
     {0.0, -0.3, 0.0}, {0.0, 0.0, 0.3},  {0.0, 0.0, -0.3}};
 // A long rectangle's corners are its contour's extremes, measured, not fitted: no shifts.
 const std::vector<idread_sampling> rectangleSamplings = {{0.0, 0.0, 0.0}, {0.75, 0.0, 0.0}};
+// Smallest modules tried on a rectangle, pixels: on a long one found in a scene, and on a
+// small image cut to the symbol's edges, where a clean print may take one pixel a module.
+constexpr double elongatedMinModule = 1.5;
+constexpr double croppedMinModule = 1.0;
 
 void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) {
   reading->read = 1;
@@ -116,10 +121,29 @@ int32_t readLocated(idread_reader* reader, const cimg_image* image,
   return 0;
 }
 
+// Reads a symbol known only as a rectangle, with each of its corners taken for the L's;
+// the first that decodes is kept. One that reads nowhere is not reported: without the
+// finder's L it need not be a symbol at all.
+int32_t readRectangle(idread_reader* reader, const cimg_image* image,
+                      const std::array<cmath_vect, 4>& rectangle, double minModule,
+                      std::vector<idread_reading>* readings) {
+  for (int32_t first = 0; first < 4; ++first) {
+    idread_reading reading;
+    for (int32_t k = 0; k < 4; ++k) reading.symbol.corners[k] = rectangle[size_t((first + k) % 4)];
+    if (const int32_t status = readSymbol(reader, image, idread_gridsForRectangle(reading.symbol.corners, minModule),
+                                          rectangleSamplings, &reading);
+        status < 0)
+      return status;
+    if (reading.read) {
+      readings->push_back(std::move(reading));
+      break;
+    }
+  }
+  return 0;
+}
+
 // Symbols too long for the finder (the extended rectangles): each long rectangle no
-// symbol already covers is read with each of its corners taken for the L's; the first
-// that decodes is kept. Rectangles that read nowhere are not reported: without the
-// finder's L they need not be symbols at all.
+// symbol already covers.
 int32_t readElongated(idread_reader* reader, const cimg_image* image,
                       const idread_readOptions& options, std::vector<idread_reading>* readings) {
   std::vector<std::array<cmath_vect, 4>> rectangles;
@@ -133,18 +157,8 @@ int32_t readElongated(idread_reader* reader, const cimg_image* image,
           return idread_isInsideQuadrilateral(centre, r.symbol.corners);
         }))
       continue;
-    for (int32_t first = 0; first < 4; ++first) {
-      idread_reading reading;
-      for (int32_t k = 0; k < 4; ++k) reading.symbol.corners[k] = rectangle[size_t((first + k) % 4)];
-      if (const int32_t status = readSymbol(reader, image, idread_gridsForRectangle(reading.symbol.corners),
-                                            rectangleSamplings, &reading);
-          status < 0)
-        return status;
-      if (reading.read) {
-        readings->push_back(std::move(reading));
-        break;
-      }
-    }
+    if (const int32_t status = readRectangle(reader, image, rectangle, elongatedMinModule, readings); status < 0)
+      return status;
   }
   return 0;
 }
@@ -204,7 +218,12 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
       status < 0)
     return status;
   if (anyRead()) return 0;
-  // Symbols too long for the finder last: that search tracks contours the finder has
-  // tracked already, which costs more than the rest.
-  return readElongated(reader, image, options, readings);
+  // Symbols too long for the finder: that search tracks contours the finder has tracked
+  // already, which costs more than the rest.
+  if (const int32_t status = readElongated(reader, image, options, readings); status < 0)
+    return status;
+  if (anyRead()) return 0;
+  // Last, a small image that may be a symbol cut to its edges.
+  std::array<cmath_vect, 4> box;
+  return idread_croppedSymbolBox(image, &box) ? readRectangle(reader, image, box, croppedMinModule, readings) : 0;
 }
