@@ -160,6 +160,36 @@ TEST(Read, SymbolsCutToTheirEdges) {
   }
 }
 
+// A large symbol printed on a bend: its rows bow by a module from the middle
+// to the sides, which no one perspective over the whole symbol follows; each data region
+// is painted through the bent corners of its block.
+TEST(Read, BentSymbolReadRegionByRegion) {
+  if (!zintInstalled()) GTEST_SKIP() << "zint is not installed";
+  const std::string text = "BENT PRINT, READ REGION BY REGION 0123456789";
+  const moduleGrid grid = zintSymbolOfSize(64, 64, text);
+  const int32_t block = 16;  // a 14 x 14 region with the modules around it
+  const double module = 3.5, margin = 30, side = 64 * module, bow = 1.0 * module;
+  const auto bent = [&](double x, double y) {
+    const double across = (x - margin) / side * 2 - 1;  // -1 to 1
+    return cmath_vect{x, y + bow * (1 - across * across)};
+  };
+  greyScene scene(int32_t(2 * margin + side), int32_t(2 * margin + side + bow), 220);
+  for (int32_t i = 0; i < 64 / block; ++i) {
+    for (int32_t j = 0; j < 64 / block; ++j) {
+      moduleGrid region{block, block, {}};
+      for (int32_t r = 0; r < block; ++r)
+        for (int32_t c = 0; c < block; ++c) region.dark.push_back(grid.at(i * block + r, j * block + c));
+      const double x0 = margin + j * block * module, y0 = margin + i * block * module;
+      const double x1 = x0 + block * module, y1 = y0 + block * module;
+      const cmath_vect c[4] = {bent(x0, y0), bent(x1, y0), bent(x1, y1), bent(x0, y1)};
+      paintModules(scene, region, c, 30);
+    }
+  }
+  scene.gaussianBlur(0.7);
+  testImage image(scene);
+  expectRead(readAll(image.image()), text, "bent");
+}
+
 TEST(Read, DemoImage) {
   ccGreyImage image;
   std::string error;

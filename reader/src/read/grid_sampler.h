@@ -23,6 +23,14 @@ class ccGridSampler {
     return cmath_xformPerspective_constructPointsAllowNonUnique(&toWindow_, grid, window, 4) >= 0;
   }
 
+  // Grid point (u, v) in client coordinates; false off the mapping.
+  bool clientPoint(double u, double v, cmath_vect* client) const {
+    cmath_vect p{u, v};
+    if (cmath_xformPerspective_mapPoint(&toWindow_, &p, &p) < 0) return false;
+    *client = sampler_.toClient(p.x, p.y);
+    return true;
+  }
+
   // The mean grey at the centre of module (u, v) of the grid (module units, u along the x
   // side, v up the y side) and four points a quarter module away along the sides; -1 when
   // the grid runs off the image there. The quarter-module steps are taken as the same

@@ -7,6 +7,7 @@
 
 #include "ci_id/priv/ci_idut/prep.h"
 #include "grid_sampler.h"
+#include "idread/datamatrix.h"
 #include "idread/read.h"
 #include "module_sampling.h"
 
@@ -81,6 +82,53 @@ void sharpen(int32_t rows, int32_t columns, double share, std::vector<double>* g
   }
 }
 
+// A data region with the modules around it, (height + 2) x (width + 2) modules, transposed
+// on a mirrored symbol's grid; false for a size of one region.
+bool regionBlock(int32_t rows, int32_t columns, int32_t* blockRows, int32_t* blockColumns) {
+  if (const idread_DataMatrixSize* size = idread_dataMatrixSizeFind(rows, columns)) {
+    *blockRows = size->regionHeight + 2, *blockColumns = size->regionWidth + 2;
+  } else if (const idread_DataMatrixSize* mirrored = idread_dataMatrixSizeFind(columns, rows)) {
+    *blockRows = mirrored->regionWidth + 2, *blockColumns = mirrored->regionHeight + 2;
+  } else {
+    return false;
+  }
+  return *blockRows < rows || *blockColumns < columns;
+}
+
+// The greys of the modules (row by row from the top; -1 off the image) through one
+// perspective over the whole grid, or one per data region.
+int32_t sampleGreys(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
+                    int32_t columns, const idread_sampling& sampling, std::vector<double>* greys) {
+  ccGridSampler grid(image);
+  if (!grid.place(symbol.corners, rows, columns)) return CMATH_STATUS_DEGENERATE_POINTS;
+  int32_t blockRows = rows, blockColumns = columns;
+  const bool perRegion = sampling.perRegion && regionBlock(rows, columns, &blockRows, &blockColumns);
+  for (int32_t top = 0; top < rows; top += blockRows) {
+    for (int32_t left = 0; left < columns; left += blockColumns) {
+      ccGridSampler block(image);
+      if (perRegion) {
+        // The block's corners on the whole grid (v up from the bottom), fitted to its own
+        // border modules.
+        const double u0 = left, u1 = left + blockColumns;
+        const double v0 = rows - top - blockRows, v1 = rows - top;
+        idread_symbol region = symbol;
+        const double u[4] = {u0, u1, u1, u0}, v[4] = {v0, v0, v1, v1};
+        for (int32_t k = 0; k < 4; ++k)
+          if (!grid.clientPoint(u[k], v[k], &region.corners[k])) return CMATH_STATUS_DEGENERATE_POINTS;
+        idread_symbol fitted;
+        idread_fitCornersToFinder(image, region, blockRows, blockColumns, &fitted);
+        if (!block.place(fitted.corners, blockRows, blockColumns)) return CMATH_STATUS_DEGENERATE_POINTS;
+      }
+      const ccGridSampler& over = perRegion ? block : grid;
+      for (int32_t r = 0; r < blockRows; ++r)
+        for (int32_t c = 0; c < blockColumns; ++c)
+          (*greys)[size_t(top + r) * columns + left + c] =
+              over.moduleGrey(c + 0.5 + sampling.shiftX, blockRows - r - 0.5 + sampling.shiftY);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int32_t idread_sampleModules(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
@@ -93,18 +141,12 @@ int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& sym
                                std::vector<uint8_t>* modules) {
   modules->assign(size_t(rows) * columns, 0);
   if (rows < 2 || columns < 2) return 0;
-  ccGridSampler grid(image);
-  if (!grid.place(symbol.corners, rows, columns)) return CMATH_STATUS_DEGENERATE_POINTS;
   std::vector<double> greys(modules->size());
+  if (const int32_t status = sampleGreys(image, symbol, rows, columns, sampling, &greys); status < 0)
+    return status;
   uint32_t histogram[256] = {};
-  for (int32_t r = 0; r < rows; ++r) {
-    for (int32_t c = 0; c < columns; ++c) {
-      const double g =
-          grid.moduleGrey(c + 0.5 + sampling.shiftX, rows - r - 0.5 + sampling.shiftY);
-      greys[size_t(r) * columns + c] = g;
-      if (g >= 0) ++histogram[std::lround(g)];
-    }
-  }
+  for (const double g : greys)
+    if (g >= 0) ++histogram[std::lround(g)];
   sharpen(rows, columns, sampling.sharpening, &greys);
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;

@@ -17,6 +17,9 @@ struct idread_sampling {
   // off shift the whole grid.
   double shiftX = 0.0;
   double shiftY = 0.0;
+  // Each data region sampled through its own corners, fitted to the solid and alternating
+  // modules around it: a print that bends moves the regions of a large symbol apart.
+  bool perRegion = false;
 };
 
 // As idread_sampleModules, sampled as `sampling` says.

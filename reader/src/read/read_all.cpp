@@ -24,10 +24,10 @@ namespace {
 
 // The samplings tried on each grid of a found symbol: as sampled; sharpened, for prints
 // blurred into their neighbours; shifted by a fraction of a module each way, for corners
-// placed a little off.
+// placed a little off; region by region, for a large symbol printed on a bend.
 const std::vector<idread_sampling> foundSamplings = {
-    {0.0, 0.0, 0.0},  {0.75, 0.0, 0.0}, {0.0, 0.3, 0.0},
-    {0.0, -0.3, 0.0}, {0.0, 0.0, 0.3},  {0.0, 0.0, -0.3}};
+    {0.0, 0.0, 0.0},  {0.75, 0.0, 0.0}, {0.0, 0.3, 0.0},       {0.0, -0.3, 0.0},
+    {0.0, 0.0, 0.3},  {0.0, 0.0, -0.3}, {0.0, 0.0, 0.0, true}};
 // A long rectangle's corners are its contour's extremes, measured, not fitted: no shifts.
 const std::vector<idread_sampling> rectangleSamplings = {{0.0, 0.0, 0.0}, {0.75, 0.0, 0.0}};
 // Smallest modules tried on a rectangle, pixels: on a long one found in a scene, and on a
@@ -64,16 +64,20 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
   reading->status = IDREAD_ERR_NOT_A_SYMBOL_SIZE;
   int32_t budget = maxSamplings;
   for (const auto& [rows, columns] : grids) {
-    if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
-      continue;
+    const idread_DataMatrixSize* size = idread_dataMatrixSizeFind(rows, columns);
+    if (!size) size = idread_dataMatrixSizeFind(columns, rows);
+    if (!size) continue;
+    const bool oneRegion = size->regionRows * size->regionColumns == 1;
     // The corners as found; then, when no sampling decodes, fitted to this grid's finder.
     idread_symbol fitted;
     bool refitted = false;
-    for (size_t attempt = 0; attempt < 2 * tried.size() && budget-- > 0; ++attempt) {
+    for (size_t attempt = 0; attempt < 2 * tried.size() && budget > 0; ++attempt) {
       if (attempt == tried.size() &&
           !(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
         break;
       const idread_sampling& sampling = tried[attempt % tried.size()];
+      if (sampling.perRegion && oneRegion) continue;
+      --budget;
       const idread_symbol& symbol = refitted ? fitted : reading->symbol;
       const int32_t sampled =
           idread_sampleModulesAs(image, symbol, rows, columns, sampling, &reader->modules);
