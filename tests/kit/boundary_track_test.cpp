@@ -131,7 +131,7 @@ TEST(BoundaryTrack, ShapeTouchingTheBorderIsOpenAndWhole) {
     ASSERT_LT(std::hypot(contour.x(i) - contour.x(i - 1), contour.y(i) - contour.y(i - 1)), 1.5);
 
   // The adaptive run tells its caller to leave the points at the border unmarked, and to
-  // mark nothing of a contour cut at the point limit.
+  // mark all of a contour cut at the point limit (a seed on it would walk it again).
   cbt_runParams adaptive = params;
   adaptive.strength = 3 * 190;
   trackedContour marked;
@@ -141,7 +141,8 @@ TEST(BoundaryTrack, ShapeTouchingTheBorderIsOpenAndWhole) {
   adaptive.maxPoints = 10;
   marked.result.markMode = CBT_MARK_ALL;
   ASSERT_EQ(marked.trackAdaptive(image, adaptive), 0);
-  EXPECT_EQ(marked.result.markMode, CBT_MARK_NONE);
+  EXPECT_EQ(marked.result.flags & CBT_FLAG_REJECTED, CBT_FLAG_REJECTED);
+  EXPECT_EQ(marked.result.markMode, CBT_MARK_ALL);
 }
 
 TEST(BoundaryTrack, LimitsAndFailures) {

@@ -60,10 +60,10 @@ enum {
 };
 
 // What the caller of an adaptive run should mark in its visit map (the markMode byte): set
-// it to CBT_MARK_ALL before the call. Afterwards it is left so for a closed contour;
+// it to CBT_MARK_ALL before the call. Afterwards it is left so for a closed contour and
+// for one cut at the point limit (a seed on it would only walk it again);
 // CBT_MARK_ALL_BUT_LAST_10 for an open one (its last points run into the border and stay
-// free for other seeds); CBT_MARK_NONE when the run failed or the contour was rejected (a
-// finder then marks only what it has verified).
+// free for other seeds); CBT_MARK_NONE when the run failed.
 enum {
   CBT_MARK_NONE = 0,
   CBT_MARK_ALL = 1,

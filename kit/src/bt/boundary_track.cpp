@@ -238,9 +238,10 @@ extern "C" int32_t cbt_boundaryTrack_Adaptive(const cimg_imageConst* image,
                                               const cbt_runParams* params, int32_t /*extra*/,
                                               cbt_result* result) {
   const int32_t status = track<adaptiveLevel>(image, params, result);
-  // What the caller should mark: nothing of a failed run or of a contour cut at the
-  // point limit; of an open contour all but its last points at the border.
-  if (status < 0 || (result->flags & CBT_FLAG_REJECTED)) {
+  // What the caller should mark: nothing of a failed run; of an open contour all but its
+  // last points at the border, which stay free for seeds there; all of any other contour,
+  // one cut at the point limit included: a seed on it would only walk it again.
+  if (status < 0) {
     result->markMode = CBT_MARK_NONE;
   } else if (result->flags & CBT_FLAG_OPEN) {
     result->markMode = CBT_MARK_ALL_BUT_LAST_10;
