@@ -100,10 +100,11 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
   return 0;
 }
 
-// Locates with `locate` and reads each find that no reading from `first` on covers.
+// Locates with `locate` and reads each find that no reading from `first` on covers; finds
+// that do not read are reported when `keepUnread` says so.
 int32_t readLocated(idread_reader* reader, const cimg_image* image,
                     const idread_readOptions& options, const idread_locateOptions& locate,
-                    size_t first, std::vector<idread_reading>* readings) {
+                    size_t first, bool keepUnread, std::vector<idread_reading>* readings) {
   std::vector<idread_symbol> symbols;
   if (const int32_t status = idread_locateAll(image, locate, &symbols); status < 0) return status;
   for (const idread_symbol& symbol : symbols) {
@@ -120,7 +121,7 @@ int32_t readLocated(idread_reader* reader, const cimg_image* image,
                                           foundSamplings, &reading);
         status < 0)
       return status;
-    readings->push_back(std::move(reading));
+    if (reading.read || keepUnread) readings->push_back(std::move(reading));
   }
   return 0;
 }
@@ -202,7 +203,8 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
     return std::any_of(readings->begin() + ptrdiff_t(first), readings->end(),
                        [](const idread_reading& r) { return r.read; });
   };
-  if (const int32_t status = readLocated(reader, image, options, options.locate, first, readings);
+  if (const int32_t status =
+          readLocated(reader, image, options, options.locate, first, true, readings);
       status < 0)
     return status;
   if (anyRead()) return 0;
@@ -210,7 +212,7 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
   // none of the checks that keep clutter out of a locate (the L's polarity against the
   // ground, the fit's score, corners inside the image), which refuse symbols whose quiet
   // zone is cut short or whose print is skewed: here the decoder tells symbols from
-  // clutter.
+  // clutter, and only what reads is reported.
   idread_locateOptions loose = options.locate;
   loose.rowSpacing = std::max(2, loose.rowSpacing / 2);
   loose.relaxedFit = 1;
@@ -218,7 +220,7 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
   loose.polarity = idread_polarityAny;
   loose.minScore = 0;
   loose.allowBorderTouch = 1;
-  if (const int32_t status = readLocated(reader, image, options, loose, first, readings);
+  if (const int32_t status = readLocated(reader, image, options, loose, first, false, readings);
       status < 0)
     return status;
   if (anyRead()) return 0;
