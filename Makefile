@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: all build test sanitize demo bench scenes clean
+.PHONY: all build test sanitize install demo bench scenes clean
 
 all: build
 
@@ -19,6 +19,12 @@ sanitize:
 	$(CMAKE) --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
+
+# Installs the headers, the libraries, the idut program, the CMake package and the
+# pkg-config files under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	$(CMAKE) --install build --prefix $(PREFIX)
 
 # Reads the DataMatrix symbols of the sample label image, prints their texts and where
 # they are, and draws them over it.
