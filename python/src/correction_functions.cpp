@@ -106,6 +106,8 @@ void idutpy_addCorrectionFunctions(py::module_& module) {
                    "n_ecc check words followed by the data words. The code is over\n"
                    "GF(2^bits) with the field polynomial (its x^bits term included) and the\n"
                    "generator's powers as roots; the defaults are those of DataMatrix.\n"
+                   "Words are lowest degree first: a symbol's codewords in printed order,\n"
+                   "data then checks, are rs_encode(data[::-1], n_ecc)[::-1].\n"
                    "Data words lie in 0 .. 2^bits - 1; at most 2^bits - 1 - n_ecc of them,\n"
                    "else idut.Error.\n",
                    arguments...);
