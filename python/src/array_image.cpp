@@ -37,11 +37,10 @@ int32_t checkedSide(py::ssize_t side) {
 
 idutpy_arrayImage::idutpy_arrayImage(const py::array& array) : array_(array) {
   if (!array.dtype().is(py::dtype::of<uint8_t>()))
-    throw py::type_error("image must be a uint8 array, not " +
-                         std::string(py::str(array.dtype())));
+    throw py::type_error("image must be a uint8 array, not " + std::string(py::str(array.dtype())));
   if (array.ndim() != 2)
-    throw py::value_error("image must be 2-D (rows, columns), not " +
-                          std::to_string(array.ndim()) + "-D");
+    throw py::value_error("image must be 2-D (rows, columns), not " + std::to_string(array.ndim()) +
+                          "-D");
   cimg_image_constructUnbound(&image_);
   height_ = checkedSide(array.shape(0));
   width_ = checkedSide(array.shape(1));
@@ -50,13 +49,12 @@ idutpy_arrayImage::idutpy_arrayImage(const py::array& array) : array_(array) {
   const auto* pixels = static_cast<const uint8_t*>(array.data());
   if (columnStep == 1 && (rowStep == rowPitch || height_ == 1)) {
     lentPixels = const_cast<uint8_t*>(pixels);
-    idutpy_throwOnFailure(
-        cimg_image_constructCustomAllocFunc(&image_, CIMG_TYPE_8, width_, height_, lendPixels,
-                                            keepPixels),
-        "image");
+    idutpy_throwOnFailure(cimg_image_constructCustomAllocFunc(&image_, CIMG_TYPE_8, width_, height_,
+                                                              lendPixels, keepPixels),
+                          "image");
     return;
   }
-  array_ = py::array();  // copied: the array is not needed past this call
+  array_ = py::object();  // copied: the array is not needed past this call
   idutpy_throwOnFailure(cimg_image_construct(&image_, CIMG_TYPE_8, width_, height_), "image");
   cimg_window window;
   cimg_window_init(&window, &image_);
@@ -71,7 +69,9 @@ idutpy_arrayImage::idutpy_arrayImage(const py::array& array) : array_(array) {
   }
 }
 
-idutpy_arrayImage::~idutpy_arrayImage() { cimg_image_destruct(&image_); }
+idutpy_arrayImage::~idutpy_arrayImage() {
+  cimg_image_destruct(&image_);
+}
 
 template <class Pixel>
 py::array_t<Pixel> idutpy_arrayFromImage(const cimg_image* image, const cstd_rect32& area) {
@@ -96,6 +96,5 @@ py::array_t<Pixel> idutpy_arrayFromImage(const cimg_image* image, const cstd_rec
   return array;
 }
 
-template py::array_t<uint8_t> idutpy_arrayFromImage<uint8_t>(const cimg_image*,
-                                                             const cstd_rect32&);
+template py::array_t<uint8_t> idutpy_arrayFromImage<uint8_t>(const cimg_image*, const cstd_rect32&);
 template py::array_t<double> idutpy_arrayFromImage<double>(const cimg_image*, const cstd_rect32&);

@@ -26,7 +26,7 @@ class idutpy_arrayImage {
   int32_t height() const { return height_; }
 
  private:
-  pybind11::array array_;  // holds the pixels used in place
+  pybind11::object array_;  // holds the pixels used in place
   cimg_image image_;
   int32_t width_;
   int32_t height_;

@@ -66,10 +66,10 @@ py::array_t<int32_t> rsEncode(const py::object& data, int32_t checkWords, int32_
   std::copy(words.begin(), words.end(), codeword.begin() + checkWords);
   {
     py::gil_scoped_release unlocked;
-    idutpy_throwOnFailure(cid2d_ReedSolomonCode_GetECCWords(code.get(), words.data(),
-                                                            int32_t(words.size()),
-                                                            codeword.data(), checkWords),
-                          "rs_encode");
+    idutpy_throwOnFailure(
+        cid2d_ReedSolomonCode_GetECCWords(code.get(), words.data(), int32_t(words.size()),
+                                          codeword.data(), checkWords),
+        "rs_encode");
   }
   return py::array_t<int32_t>(py::ssize_t(codeword.size()), codeword.data());
 }
@@ -87,8 +87,7 @@ py::tuple rsCorrect(const py::object& received, int32_t checkWords, int32_t bits
                           "rs_correct");
   }
   if (corrected < 0) idutpy_throwOnFailure(IDREAD_ERR_UNCORRECTABLE, "rs_correct");
-  return py::make_tuple(py::array_t<int32_t>(py::ssize_t(words.size()), words.data()),
-                        corrected);
+  return py::make_tuple(py::array_t<int32_t>(py::ssize_t(words.size()), words.data()), corrected);
 }
 
 }  // namespace

@@ -10,18 +10,19 @@ namespace py = pybind11;
 namespace {
 
 // The FFT of the image in one of the CF_FFT_* output modes, as the double image it gives.
-py::array_t<double> transform(const py::array& image, int32_t mode, int32_t columns,
-                              bool shift, const char* what) {
+py::array_t<double> transform(const py::array& image, int32_t mode, int32_t columns, bool shift,
+                              const char* what) {
   const idutpy_arrayImage source(image);
   cimg_image bins, shifted;
   const cc_ImageAutoPtr heldBins(&bins, true), heldShifted(&shifted, true);
   {
     py::gil_scoped_release unlocked;
     idutpy_throwOnFailure(cfPelFFT(source.imageConst(), &bins, mode, 0), what);
-    if (shift) idutpy_throwOnFailure(cfPowerSpectrumShift(cimg_image_asConst(&bins), &shifted), what);
+    if (shift)
+      idutpy_throwOnFailure(cfPowerSpectrumShift(cimg_image_asConst(&bins), &shifted), what);
   }
-  return idutpy_arrayFromImage<double>(shift ? &shifted : &bins,
-                                       cstd_rect32{0, 0, columns * source.width(), source.height()});
+  return idutpy_arrayFromImage<double>(
+      shift ? &shifted : &bins, cstd_rect32{0, 0, columns * source.width(), source.height()});
 }
 
 py::array fft2(const py::array& image) {

@@ -20,7 +20,7 @@ namespace py = pybind11;
 namespace {
 
 const idutpy_namedValue binarizeMethods[] = {
-    {"midrange", CIDUT_BINARIZE_GLOBAL_MIDRANGE}, {"otsu", CIDUT_BINARIZE_GLOBAL_WGV},
+    {"midrange", CIDUT_BINARIZE_GLOBAL_MIDRANGE},    {"otsu", CIDUT_BINARIZE_GLOBAL_WGV},
     {"tile-midrange", CIDUT_BINARIZE_TILE_MIDRANGE}, {"tile-max", CIDUT_BINARIZE_TILE_MAX},
     {"local-range", CIDUT_BINARIZE_LOCAL_MINMAX},    {"local-mean", CIDUT_BINARIZE_LOCAL_MEAN}};
 
@@ -32,8 +32,7 @@ cstd_rect32 wholeOf(const idutpy_arrayImage& image) {
   return cstd_rect32{0, 0, image.width(), image.height()};
 }
 
-py::array binarize(const py::array& image, const std::string& method, int32_t offset,
-                   int32_t box) {
+py::array binarize(const py::array& image, const std::string& method, int32_t offset, int32_t box) {
   cidut_binarizeParams params;
   cidut_binarizeParams_construct(&params);
   params.method = idutpy_valueOf(binarizeMethods, method, "method");
@@ -99,13 +98,12 @@ py::array edges(const py::array& image, const std::string& operatorName, int32_t
       idutpy_throwOnFailure(
           cip_edge_detectMagAng(source.imageConst(), &params, &magnitudes, &angles), "edges");
     if (op == peaks)
-      idutpy_throwOnFailure(
-          cip_truepeak8(source.imageConst(), &marks, uint8_t(threshold), &count), "edges");
+      idutpy_throwOnFailure(cip_truepeak8(source.imageConst(), &marks, uint8_t(threshold), &count),
+                            "edges");
     if (op == hysteresis)
       idutpy_throwOnFailure(cip_edge_hysteresisThreshold(cimg_image_asConst(&magnitudes), &marks,
-                                                         uint8_t(lowThreshold),
-                                                         uint8_t(threshold), &count, -1, 0, 255,
-                                                         1),
+                                                         uint8_t(lowThreshold), uint8_t(threshold),
+                                                         &count, -1, 0, 255, 1),
                             "edges");
   }
   return idutpy_arrayFromImage<uint8_t>(op == magnitude ? &magnitudes : &marks, wholeOf(source));

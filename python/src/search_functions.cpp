@@ -35,7 +35,13 @@ void setShape(const py::object& shape, idread_locateOptions* options) {
     options->symbolCols = idutpy_valueOf(shapeColumns, name, "shape");
     return;
   }
-  const auto [rows, columns] = shape.cast<std::pair<int32_t, int32_t>>();
+  std::pair<int32_t, int32_t> counts;
+  try {
+    counts = shape.cast<std::pair<int32_t, int32_t>>();
+  } catch (const py::cast_error&) {
+    throw py::type_error("shape must be 'any', 'square', 'rectangular' or (rows, columns)");
+  }
+  const auto [rows, columns] = counts;
   idutpy_checkRange("shape rows", rows, 1, 255);
   idutpy_checkRange("shape columns", columns, 1, 255);
   options->symbolRows = rows;
@@ -80,8 +86,8 @@ py::tuple corners(const idread_symbol& symbol) {
 }
 
 py::list locateSymbols(const py::array& image, int32_t rowSpacing, double minSize, double maxSize,
-                const py::object& shape, const std::string& fit, const std::string& polarity,
-                int32_t minScore, const std::vector<std::string>& passes, bool borderTouch) {
+                       const py::object& shape, const std::string& fit, const std::string& polarity,
+                       int32_t minScore, const std::vector<std::string>& passes, bool borderTouch) {
   const idread_locateOptions options = locateOptions(rowSpacing, minSize, maxSize, shape, fit,
                                                      polarity, minScore, passes, borderTouch);
   const idutpy_arrayImage source(image);
@@ -110,9 +116,9 @@ idread_reader* threadReader() {
 }
 
 py::list readSymbols(const py::array& image, int32_t rowSpacing, double minSize, double maxSize,
-              const py::object& shape, const std::string& fit, const std::string& polarity,
-              int32_t minScore, const std::vector<std::string>& passes, bool borderTouch,
-              int32_t sizeSlack) {
+                     const py::object& shape, const std::string& fit, const std::string& polarity,
+                     int32_t minScore, const std::vector<std::string>& passes, bool borderTouch,
+                     int32_t sizeSlack) {
   idread_readOptions options;
   options.locate = locateOptions(rowSpacing, minSize, maxSize, shape, fit, polarity, minScore,
                                  passes, borderTouch);
@@ -129,10 +135,10 @@ py::list readSymbols(const py::array& image, int32_t rowSpacing, double minSize,
   py::list found;
   for (const idread_reading& r : readings) {
     const py::object text = r.read ? py::object(py::bytes(r.text)) : py::object(py::none());
-    const py::tuple size = r.read ? py::make_tuple(r.rows, r.columns)
-                                  : py::make_tuple(r.symbol.rows, r.symbol.cols);
-    found.append(readingType(corners(r.symbol), size, text, r.symbol.score, r.status,
-                             r.correctedErrors));
+    const py::tuple size =
+        r.read ? py::make_tuple(r.rows, r.columns) : py::make_tuple(r.symbol.rows, r.symbol.cols);
+    found.append(
+        readingType(corners(r.symbol), size, text, r.symbol.score, r.status, r.correctedErrors));
   }
   return found;
 }
@@ -143,32 +149,33 @@ auto searchArguments() {
   const idread_locateOptions d;
   std::vector<std::string> passes;
   for (const idread_pass pass : d.passes) passes.push_back(idread_pass_name(pass));
-  return std::make_tuple(
-      py::arg("image"), py::kw_only(), py::arg("row_spacing") = d.rowSpacing,
-      py::arg("min_size") = d.minSize, py::arg("max_size") = d.maxSize,
-      py::arg("shape") = "any", py::arg("fit") = idutpy_nameOf(fits, d.relaxedFit + d.extraRelaxedFit),
-      py::arg("polarity") = idutpy_nameOf(polarities, d.polarity), py::arg("min_score") = d.minScore,
-      py::arg("passes") = passes, py::arg("border_touch") = bool(d.allowBorderTouch));
+  return std::make_tuple(py::arg("image"), py::kw_only(), py::arg("row_spacing") = d.rowSpacing,
+                         py::arg("min_size") = d.minSize, py::arg("max_size") = d.maxSize,
+                         py::arg("shape") = "any",
+                         py::arg("fit") = idutpy_nameOf(fits, d.relaxedFit + d.extraRelaxedFit),
+                         py::arg("polarity") = idutpy_nameOf(polarities, d.polarity),
+                         py::arg("min_score") = d.minScore, py::arg("passes") = passes,
+                         py::arg("border_touch") = bool(d.allowBorderTouch));
 }
 
 // The part of the docstrings of locate and read on the image and the search options.
 const char* const searchOptionsDoc =
-  "image: 2-D uint8 array (rows, columns); used in place when its rows are laid out as\n"
-  "  the library's own (C order, width a multiple of 16), else copied once.\n"
-  "row_spacing: pixels between scan rows.\n"
-  "min_size, max_size: symbol sides in pixels.\n"
-  "shape: 'any', 'square', 'rectangular' or (rows, columns) in modules.\n"
-  "fit: 'strict' (L corners 77 to 103 degrees), 'relaxed' (70 to 110, and the corner\n"
-  "  opposite the L searched) or 'extra-relaxed' (60 to 120 with shape 'any').\n"
-  "polarity: 'dark' (on light), 'light' (on dark) or 'any'.\n"
-  "min_score: finds scoring below it (0 to 1000) are dropped.\n"
-  "passes: the search passes in order: 'rows', 'low-contrast', 'adaptive'.\n"
-  "border_touch: accept symbols cut by the image border.\n"
-  "\n"
-  "Corners are in pixels, pixel (x, y) covering [x, x+1) x [y, y+1), in perimeter order:\n"
-  "the corner of the finder L, the end of its x side, the opposite corner, the end of\n"
-  "its y side. Raises TypeError or ValueError for a bad image or option, idut.Error when\n"
-  "the library fails. The GIL is released during the search.\n";
+    "image: 2-D uint8 array (rows, columns); used in place when its rows are laid out as\n"
+    "  the library's own (C order, width a multiple of 16), else copied once.\n"
+    "row_spacing: pixels between scan rows.\n"
+    "min_size, max_size: symbol sides in pixels.\n"
+    "shape: 'any', 'square', 'rectangular' or (rows, columns) in modules.\n"
+    "fit: 'strict' (L corners 77 to 103 degrees), 'relaxed' (70 to 110, and the corner\n"
+    "  opposite the L searched) or 'extra-relaxed' (60 to 120 with shape 'any').\n"
+    "polarity: 'dark' (on light), 'light' (on dark) or 'any'.\n"
+    "min_score: finds scoring below it (0 to 1000) are dropped.\n"
+    "passes: the search passes in order: 'rows', 'low-contrast', 'adaptive'.\n"
+    "border_touch: accept symbols cut by the image border.\n"
+    "\n"
+    "Corners are in pixels, pixel (x, y) covering [x, x+1) x [y, y+1), in perimeter order:\n"
+    "the corner of the finder L, the end of its x side, the opposite corner, the end of\n"
+    "its y side. Raises TypeError or ValueError for a bad image or option, idut.Error when\n"
+    "the library fails. The GIL is released during the search.\n";
 
 }  // namespace
 

@@ -24,7 +24,9 @@ struct argumentCheckFailure {
 // own teardown of the module.
 PyObject* errorType = nullptr;
 
-[[noreturn]] void throwArgumentCheck(int32_t line) { throw argumentCheckFailure{line}; }
+[[noreturn]] void throwArgumentCheck(int32_t line) {
+  throw argumentCheckFailure{line};
+}
 
 void raiseError(int32_t status, const std::string& what) {
   char text[32];
@@ -42,8 +44,7 @@ void idutpy_throwOnFailure(int32_t status, const char* what) {
 
 void idutpy_addErrors(py::module_& module) {
   errorType = PyErr_NewExceptionWithDoc(
-      "idut.Error",
-      "A library call failed; .status holds its status (a negative 32-bit value).",
+      "idut.Error", "A library call failed; .status holds its status (a negative 32-bit value).",
       PyExc_RuntimeError, nullptr);
   if (!errorType) throw py::error_already_set();
   module.add_object("Error", py::reinterpret_borrow<py::object>(errorType));

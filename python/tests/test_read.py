@@ -43,8 +43,9 @@ def test_every_layout_reads_alike(labels):
 def test_bad_images_and_options_raise(labels):
     with pytest.raises(TypeError):
         idut.read(labels.astype(np.float32))
-    with pytest.raises(TypeError):
-        idut.locate(labels.tolist())
+    for bad in dict(image=labels.tolist()), dict(image=labels, shape=(10.5, 10)):
+        with pytest.raises(TypeError):
+            idut.locate(**bad)
     with pytest.raises(ValueError):
         idut.read(np.dstack([labels, labels]))
     with pytest.raises(ValueError):
