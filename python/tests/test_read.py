@@ -26,6 +26,16 @@ def test_demo_symbols_read_where_they_are(labels):
     assert all(s.score == r.score and s.pitch > 5 for s, r in zip(symbols, readings))
 
 
+def test_damage_is_corrected_or_reported(labels):
+    image = labels.copy()
+    image[360:390, 830:860] ^= 255  # a few codewords of Q042ULNZG inverted
+    image[560:610, 140:190] = np.random.default_rng(1).integers(0, 2, (50, 50)) * 255  # OWRGJ9
+    corrected, kept, lost = idut.read(image)
+    assert corrected.text == b"Q042ULNZG" and corrected.corrected_errors > 0
+    assert kept.text == b"MCVQBF3" and kept.corrected_errors == 0
+    assert lost.text is None and lost.status == 0x80000A02 - 2**32 and lost.size == (16, 16)
+
+
 def test_every_layout_reads_alike(labels):
     expected = idut.read(labels)  # C order, width a multiple of 16: used in place
     assert idut.read(np.asfortranarray(labels)) == expected
