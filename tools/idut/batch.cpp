@@ -129,8 +129,8 @@ class progressLine {
 }  // namespace
 
 const char* const idut_batchUsage =
-    "  -j N               threads reading images at once, 1 to 256 [one per core]; the\n"
-    "                     output keeps the order of the images\n"
+    "  -j N               threads, each taking the next image, 1 to 256 [one per core];\n"
+    "                     the output keeps the order of the images\n"
     "  IMAGE              a PGM or PNG file, or a folder: the .pgm and .png files below\n"
     "                     it, sorted by path\n";
 

@@ -210,7 +210,7 @@ int idut_binarizeCommand(const std::vector<std::string>& args) {
 void idut_printThresholdUsage(FILE* out) {
   std::fprintf(
       out,
-      "usage: idut threshold [--json] IMAGE...\n"
+      "usage: idut threshold [--json] [-j N] IMAGE...\n"
       "\n"
       "Prints, per image, the two-class (Otsu) threshold, the first grey level of the light\n"
       "class, with its separability (between-class over total variance, 0 to 1); the mean\n"
