@@ -202,4 +202,43 @@ TEST_F(IdutCli, UsageAndErrors) {
                      "locate --overlay o.png a.pgm b.pgm", "frobnicate"});
 }
 
+TEST_F(IdutCli, Batches) {
+  // The large label image first, so that later small ones are done before it.
+  const std::filesystem::path folder = dir_ / "batch";
+  std::filesystem::create_directories(folder / "sub");
+  std::filesystem::copy_file(std::string(IDUT_DATA_DIR) + "/labels.pgm", folder / "0.pgm");
+  for (const char* name : {"1.pgm", "2.pgm", "3.pgm", "4.pgm", "sub/5.pgm", "sub/6.PGM"})
+    std::filesystem::copy_file(image_, folder / name);
+  std::ofstream(folder / "notes.txt") << "not an image";
+  const std::string missing = (dir_ / "missing.pgm").string();
+  const auto withoutTimes = [](const runResult& r) {
+    return std::regex_replace(r.output, std::regex(R"("ms": [0-9.]+)"), "");
+  };
+  const std::string images = folder.string() + " " + missing + " " + image_;
+  const runResult one = run("read --json -j 1 " + images);
+  const runResult two = run("read --json -j 2 " + images);
+  EXPECT_EQ(one.status, 1);  // the missing file
+  EXPECT_EQ(two.status, 1);
+  EXPECT_EQ(withoutTimes(one), withoutTimes(two));
+  EXPECT_EQ(std::count(one.output.begin(), one.output.end(), '\n'), 9) << one.output;
+  std::string order;
+  const std::regex image(R"re("image": "([^"]*)")re");
+  for (std::sregex_iterator m(one.output.begin(), one.output.end(), image), end; m != end; ++m)
+    order += (*m)[1].str().substr(dir_.string().size() + 1) + " ";
+  EXPECT_EQ(order,
+            "batch/0.pgm batch/1.pgm batch/2.pgm batch/3.pgm batch/4.pgm batch/sub/5.pgm "
+            "batch/sub/6.PGM symbol.pgm ");
+  EXPECT_EQ(one.output.find('\r'), std::string::npos);  // no progress line into a pipe
+  EXPECT_LT(one.output.find("sub/6.PGM"), one.output.find("cannot open " + missing));
+
+  const runResult folderAsImage = run("edges --out o.png " + folder.string());
+  EXPECT_EQ(folderAsImage.status, 1);
+  EXPECT_NE(folderAsImage.output.find("not a regular file"), std::string::npos);
+  std::filesystem::create_directories(dir_ / "empty");
+  expectUsageErrors({"read -j 0 x.pgm", "locate -j x.pgm", "barcode -j 257 x.pgm", "threshold -j",
+                     "threshold -j two x.pgm",
+                     ("locate --overlay o.png " + folder.string()).c_str(),
+                     ("threshold " + (dir_ / "empty").string()).c_str()});
+}
+
 }  // namespace

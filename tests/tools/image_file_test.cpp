@@ -77,6 +77,8 @@ TEST_F(ImageFile, Errors) {
   std::string error;
   EXPECT_FALSE(idut_readGreyImage((dir_ / "missing.pgm").string(), &image, &error));
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+  EXPECT_FALSE(idut_readGreyImage(dir_.string(), &image, &error));  // once std::bad_alloc
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
   EXPECT_FALSE(idut_readGreyImage(write("t.txt", "hello"), &image, &error));
   EXPECT_NE(error.find("not a PGM"), std::string::npos) << error;
   EXPECT_FALSE(idut_readGreyImage(write("short.pgm", "P5 4 4 255\nabc"), &image, &error));

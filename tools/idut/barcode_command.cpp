@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "arguments.h"
+#include "batch.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "idread/locate.h"
 #include "image_file.h"
@@ -19,7 +20,8 @@ struct barcodeOptions {
   bool withRegion = false;
   cmath_shapeAffineRect region{};  // Po, Px, Py of --region
   std::string overlay;
-  std::vector<std::string> images;
+  std::vector<std::string> images;  // folders expanded
+  int32_t jobs = 0;                 // -j; 0: one thread per core
 };
 
 // What was measured on one image.
@@ -51,7 +53,7 @@ bool parseBarcode(const std::vector<std::string>& args, barcodeOptions* options,
     const std::string& arg = args[i];
     if (arg == "--json") {
       options->json = true;
-    } else if (arg == "--region" || arg == "--overlay") {
+    } else if (arg == "--region" || arg == "--overlay" || arg == "-j") {
       if (i + 1 == args.size()) {
         *error = arg + " needs a value";
         return false;
@@ -59,6 +61,11 @@ bool parseBarcode(const std::vector<std::string>& args, barcodeOptions* options,
       const std::string& value = args[++i];
       if (arg == "--overlay") {
         options->overlay = value;
+      } else if (arg == "-j") {
+        if (!idut_parseJobs(value, &options->jobs)) {
+          *error = "bad value '" + value + "' for -j: " + idut_jobsExpected;
+          return false;
+        }
       } else if (!(options->withRegion = idut_parseCorners(value, &options->region))) {
         *error = "bad value '" + value + "' for --region: X,Y,X,Y,X,Y (Po, Px, Py)";
         return false;
@@ -72,6 +79,8 @@ bool parseBarcode(const std::vector<std::string>& args, barcodeOptions* options,
   }
   if (options->images.empty())
     *error = "no IMAGE given";
+  else if (!idut_expandImages(&options->images, error))
+    return false;
   else if (!options->overlay.empty() && options->images.size() != 1)
     *error = "--overlay takes exactly one IMAGE";
   return error->empty();
@@ -96,52 +105,53 @@ int32_t measure(const cimg_image* image, const barcodeOptions& options, barcodeF
   return 0;
 }
 
-void printCorners(const cmath_vect corners[4], bool json) {
+void printCorners(FILE* out, const cmath_vect corners[4], bool json) {
   for (int32_t k = 0; k < 4; ++k) {
     if (json)
-      std::printf("%s[%.3f, %.3f]", k ? ", " : "", corners[k].x, corners[k].y);
+      std::fprintf(out, "%s[%.3f, %.3f]", k ? ", " : "", corners[k].x, corners[k].y);
     else
-      std::printf(" (%.1f, %.1f)", corners[k].x, corners[k].y);
+      std::fprintf(out, " (%.1f, %.1f)", corners[k].x, corners[k].y);
   }
 }
 
-void printFinding(const std::string& path, const barcodeOptions& options,
+void printFinding(FILE* out, const std::string& path, const barcodeOptions& options,
                   const barcodeFinding& f) {
   cmath_vect corners[4];
   if (options.json) {
-    std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": %d", idut_jsonString(path).c_str(), f.ms,
-                f.barcode.found);
+    std::fprintf(out, "{\"image\": %s, \"ms\": %.3f, \"found\": %d", idut_jsonString(path).c_str(),
+                 f.ms, f.barcode.found);
     if (f.barcode.found) {
       rectCorners(f.barcode.rect, corners);
-      std::printf(", \"barAngle\": %.3f, \"corners\": [", f.barcode.barAngle);
-      printCorners(corners, true);
-      std::printf("]");
+      std::fprintf(out, ", \"barAngle\": %.3f, \"corners\": [", f.barcode.barAngle);
+      printCorners(out, corners, true);
+      std::fprintf(out, "]");
     }
     if (options.withRegion) {
       regionCorners(f.aligned, corners);
-      std::printf(", \"region\": {\"barLike\": %d, \"aligned\": [", f.isLike);
-      printCorners(corners, true);
-      std::printf("]}");
+      std::fprintf(out, ", \"region\": {\"barLike\": %d, \"aligned\": [", f.isLike);
+      printCorners(out, corners, true);
+      std::fprintf(out, "]}");
     }
-    std::printf("}\n");
+    std::fprintf(out, "}\n");
     return;
   }
-  std::printf("%s: ", path.c_str());
+  std::fprintf(out, "%s: ", path.c_str());
   if (f.barcode.found) {
     rectCorners(f.barcode.rect, corners);
-    std::printf("bars at %.1f degrees, rectangle", f.barcode.barAngle);
-    printCorners(corners, false);
+    std::fprintf(out, "bars at %.1f degrees, rectangle", f.barcode.barAngle);
+    printCorners(out, corners, false);
   } else {
-    std::printf("no bar direction measured");
+    std::fprintf(out, "no bar direction measured");
   }
-  std::printf(", %.2f ms\n", f.ms);
+  std::fprintf(out, ", %.2f ms\n", f.ms);
   if (options.withRegion) {
-    std::printf("  region: %s", f.isLike ? "bar-like, turned onto the bars:" : "not bar-like");
+    std::fprintf(out, "  region: %s",
+                 f.isLike ? "bar-like, turned onto the bars:" : "not bar-like");
     if (f.isLike) {
       regionCorners(f.aligned, corners);
-      printCorners(corners, false);
+      printCorners(out, corners, false);
     }
-    std::printf("\n");
+    std::fprintf(out, "\n");
   }
 }
 
@@ -166,25 +176,24 @@ bool drawOverlay(const cimg_image* image, const barcodeOptions& options, const b
   return idut_writePng(options.overlay, picture, error);
 }
 
-bool barcodeOne(const barcodeOptions& options, const std::string& path) {
+bool barcodeOne(const barcodeOptions& options, const std::string& path, FILE* out, FILE* err) {
   ccGreyImage image;
   std::string error;
   if (!idut_readGreyImage(path, &image, &error)) {
-    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    std::fprintf(err, "idut: %s\n", error.c_str());
     return false;
   }
   barcodeFinding finding;
   if (const int32_t status = measure(image.image(), options, &finding); status < 0) {
-    std::fprintf(stderr, "idut: %s: the barcode search failed with status 0x%08x\n", path.c_str(),
+    std::fprintf(err, "idut: %s: the barcode search failed with status 0x%08x\n", path.c_str(),
                  uint32_t(status));
     return false;
   }
-  printFinding(path, options, finding);
+  printFinding(out, path, options, finding);
   if (!options.overlay.empty() && !drawOverlay(image.image(), options, finding, &error)) {
-    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    std::fprintf(err, "idut: %s\n", error.c_str());
     return false;
   }
-  std::fflush(stdout);
   return true;
 }
 
@@ -213,8 +222,10 @@ void idut_printBarcodeUsage(FILE* out) {
       "                     \"corners\", \"region\": {\"barLike\", \"aligned\"}}\n"
       "  --overlay OUT.png  draw the rectangle, a line along the bars and the turned region\n"
       "                     (one IMAGE only)\n"
+      "%s"
       "\n"
-      "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n");
+      "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n",
+      idut_batchUsage);
 }
 
 int idut_barcodeCommand(const std::vector<std::string>& args) {
@@ -224,7 +235,9 @@ int idut_barcodeCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "idut barcode: %s\n(idut barcode --help for usage)\n", error.c_str());
     return 2;
   }
-  bool allDone = true;
-  for (const std::string& path : options.images) allDone = barcodeOne(options, path) && allDone;
+  const bool allDone = idut_runBatch(options.images, options.jobs,
+                                     [&](int32_t, const std::string& path, FILE* out, FILE* err) {
+                                       return barcodeOne(options, path, out, err);
+                                     });
   return allDone ? 0 : 1;
 }

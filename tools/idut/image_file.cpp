@@ -7,7 +7,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace {
 
@@ -20,9 +22,16 @@ bool fail(std::string* error, const std::string& message) {
   return false;
 }
 
+// Regular files only: a folder or a device has no size to read up front, and a pipe
+// would block.
 bool readFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+  std::error_code code;
+  const std::filesystem::file_status status = std::filesystem::status(path, code);
+  if (code) return fail(error, "cannot open " + path + ": " + code.message());
+  if (!std::filesystem::is_regular_file(status)) return fail(error, path + ": not a regular file");
   std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return fail(error, "cannot open " + path + ": " + std::strerror(errno));
+  if (!in)
+    return fail(error, "cannot open " + path + ": " + std::generic_category().message(errno));
   const std::streamoff size = in.tellg();
   if (size < 0) return fail(error, "cannot read " + path);
   bytes->resize(size_t(size));

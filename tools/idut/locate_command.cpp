@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "batch.h"
 #include "image_file.h"
 #include "json.h"
 #include "overlay.h"
@@ -12,56 +13,57 @@
 
 namespace {
 
-void printJson(const std::string& path, double ms, const std::vector<idread_symbol>& symbols,
-               bool withGrid) {
-  std::printf("{\"image\": %s, \"ms\": %.3f, \"found\": [", idut_jsonString(path).c_str(), ms);
+void printJson(FILE* out, const std::string& path, double ms,
+               const std::vector<idread_symbol>& symbols, bool withGrid) {
+  std::fprintf(out, "{\"image\": %s, \"ms\": %.3f, \"found\": [", idut_jsonString(path).c_str(),
+               ms);
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idread_symbol& s = symbols[i];
-    std::printf("%s{\"corners\": [", i ? ", " : "");
+    std::fprintf(out, "%s{\"corners\": [", i ? ", " : "");
     for (int32_t k = 0; k < 4; ++k)
-      std::printf("%s[%.3f, %.3f]", k ? ", " : "", s.corners[k].x, s.corners[k].y);
-    std::printf("], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d", s.score,
-                s.threshold, s.fourthCornerInferred);
+      std::fprintf(out, "%s[%.3f, %.3f]", k ? ", " : "", s.corners[k].x, s.corners[k].y);
+    std::fprintf(out, "], \"score\": %d, \"threshold\": %d, \"fourthCornerInferred\": %d", s.score,
+                 s.threshold, s.fourthCornerInferred);
     if (withGrid)
-      std::printf(", \"rows\": %d, \"cols\": %d, \"pitch\": %.3f", s.rows, s.cols, s.pitch);
-    std::printf("}");
+      std::fprintf(out, ", \"rows\": %d, \"cols\": %d, \"pitch\": %.3f", s.rows, s.cols, s.pitch);
+    std::fprintf(out, "}");
   }
-  std::printf("]}\n");
+  std::fprintf(out, "]}\n");
 }
 
-void printTable(const std::string& path, double ms, const std::vector<idread_symbol>& symbols,
-                bool withGrid) {
-  std::printf("%s: %zu symbol%s, %.1f ms\n", path.c_str(), symbols.size(),
-              symbols.size() == 1 ? "" : "s", ms);
+void printTable(FILE* out, const std::string& path, double ms,
+                const std::vector<idread_symbol>& symbols, bool withGrid) {
+  std::fprintf(out, "%s: %zu symbol%s, %.1f ms\n", path.c_str(), symbols.size(),
+               symbols.size() == 1 ? "" : "s", ms);
   if (symbols.empty()) return;
-  std::printf(
-      "   #  score  grey  L corner          x-side end        opposite          "
-      "y-side end        4th corner%s\n",
-      withGrid ? "  modules   pitch" : "");
+  std::fprintf(out,
+               "   #  score  grey  L corner          x-side end        opposite          "
+               "y-side end        4th corner%s\n",
+               withGrid ? "  modules   pitch" : "");
   for (size_t i = 0; i < symbols.size(); ++i) {
     const idread_symbol& s = symbols[i];
-    std::printf("%4zu  %5d  %4d", i + 1, s.score, s.threshold);
+    std::fprintf(out, "%4zu  %5d  %4d", i + 1, s.score, s.threshold);
     for (const cmath_vect& c : s.corners) {
       char point[40];
       std::snprintf(point, sizeof point, "(%.1f, %.1f)", c.x, c.y);
-      std::printf("  %-16s", point);
+      std::fprintf(out, "  %-16s", point);
     }
-    std::printf("  %-10s", s.fourthCornerInferred ? "inferred" : "measured");
+    std::fprintf(out, "  %-10s", s.fourthCornerInferred ? "inferred" : "measured");
     if (withGrid) {
       char modules[24];
       std::snprintf(modules, sizeof modules, "%dx%d", s.rows, s.cols);
-      std::printf("  %-7s  %6.2f", modules, s.pitch);
+      std::fprintf(out, "  %-7s  %6.2f", modules, s.pitch);
     }
-    std::printf("\n");
+    std::fprintf(out, "\n");
   }
 }
 
 // Searches one image and reports it; false when it could not be read or searched.
-bool locateOne(const idut_searchArguments& command, const std::string& path) {
+bool locateOne(const idut_searchArguments& command, const std::string& path, FILE* out, FILE* err) {
   ccGreyImage image;
   std::string error;
   if (!idut_readGreyImage(path, &image, &error)) {
-    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    std::fprintf(err, "idut: %s\n", error.c_str());
     return false;
   }
   std::vector<idread_symbol> symbols;
@@ -72,24 +74,23 @@ bool locateOne(const idut_searchArguments& command, const std::string& path) {
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (status < 0) {
-    std::fprintf(stderr, "idut: %s: the search failed with status 0x%08x\n", path.c_str(),
+    std::fprintf(err, "idut: %s: the search failed with status 0x%08x\n", path.c_str(),
                  uint32_t(status));
     return false;
   }
   if (command.json)
-    printJson(path, ms, symbols, !command.rings);
+    printJson(out, path, ms, symbols, !command.rings);
   else
-    printTable(path, ms, symbols, !command.rings);
+    printTable(out, path, ms, symbols, !command.rings);
   if (!command.overlay.empty()) {
     idut_rgbPicture picture = idut_rgbPicture_fromGrey(image.image());
     idut_drawSymbols(&picture, symbols, !command.rings);
     if (!idut_writePng(command.overlay, picture, &error)) {
-      std::fprintf(stderr, "idut: %s\n", error.c_str());
+      std::fprintf(err, "idut: %s\n", error.c_str());
       return false;
     }
-    if (!command.json) std::printf("overlay: %s\n", command.overlay.c_str());
+    if (!command.json) std::fprintf(out, "overlay: %s\n", command.overlay.c_str());
   }
-  std::fflush(stdout);
   return true;
 }
 
@@ -102,7 +103,9 @@ int idut_locateCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "idut locate: %s\n(idut --help for usage)\n", error.c_str());
     return 2;
   }
-  bool allDone = true;
-  for (const std::string& path : command.images) allDone = locateOne(command, path) && allDone;
+  const bool allDone = idut_runBatch(command.images, command.jobs,
+                                     [&](int32_t, const std::string& path, FILE* out, FILE* err) {
+                                       return locateOne(command, path, out, err);
+                                     });
   return allDone ? 0 : 1;
 }

@@ -8,11 +8,12 @@
 #include <cstdio>
 
 #include "arguments.h"
+#include "batch.h"
 #include "ci_id/priv/ci_idut/prep.h"
+#include "idread/locate.h"
 #include "image_file.h"
 #include "json.h"
 #include "kit/pel.h"
-#include "idread/locate.h"
 
 namespace {
 
@@ -21,10 +22,10 @@ double msSince(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
-bool readImage(const std::string& path, ccGreyImage* image) {
+bool readImage(const std::string& path, ccGreyImage* image, FILE* err) {
   std::string error;
   if (idut_readGreyImage(path, image, &error)) return true;
-  std::fprintf(stderr, "idut: %s\n", error.c_str());
+  std::fprintf(err, "idut: %s\n", error.c_str());
   return false;
 }
 
@@ -105,9 +106,9 @@ int32_t countWhite(const cimg_image* image) {
 // threshold
 
 // Prints the threshold figures of one image; false when it could not be read or measured.
-bool thresholdOne(const std::string& path, bool json) {
+bool thresholdOne(const std::string& path, bool json, FILE* out, FILE* err) {
   ccGreyImage image;
-  if (!readImage(path, &image)) return false;
+  if (!readImage(path, &image, err)) return false;
   const cimg_imageConst* source = cimg_image_asConst(image.image());
   cid_thresholdResult otsu;
   uint32_t histogram[256] = {};
@@ -121,19 +122,20 @@ bool thresholdOne(const std::string& path, bool json) {
                                             &darkDeviation, &lightDeviation);
   if (status >= 0) status = cidut_getImageSharpnessFromSymbolRegion_(source, 0, &sharpness);
   if (status < 0) {
-    std::fprintf(stderr, "idut: %s: measuring failed with status 0x%08x\n", path.c_str(),
+    std::fprintf(err, "idut: %s: measuring failed with status 0x%08x\n", path.c_str(),
                  uint32_t(status));
     return false;
   }
   if (json) {
-    std::printf(
-        "{\"image\": %s, \"threshold\": %d, \"separability\": %.4f, \"dark\": {\"mean\": "
-        "%.2f, \"deviation\": %.2f}, \"light\": {\"mean\": %.2f, \"deviation\": %.2f}, "
-        "\"sharpness\": %.4f}\n",
-        idut_jsonString(path).c_str(), otsu.threshold, otsu.quality, darkMean, darkDeviation,
-        lightMean, lightDeviation, sharpness);
+    std::fprintf(out,
+                 "{\"image\": %s, \"threshold\": %d, \"separability\": %.4f, \"dark\": {\"mean\": "
+                 "%.2f, \"deviation\": %.2f}, \"light\": {\"mean\": %.2f, \"deviation\": %.2f}, "
+                 "\"sharpness\": %.4f}\n",
+                 idut_jsonString(path).c_str(), otsu.threshold, otsu.quality, darkMean,
+                 darkDeviation, lightMean, lightDeviation, sharpness);
   } else {
-    std::printf(
+    std::fprintf(
+        out,
         "%s: threshold %d (separability %.3f); darkest 10 %%: %.1f +- %.1f, lightest 10 %%: "
         "%.1f +- %.1f; sharpness %.3f\n",
         path.c_str(), otsu.threshold, otsu.quality, darkMean, darkDeviation, lightMean,
@@ -172,7 +174,7 @@ int idut_binarizeCommand(const std::vector<std::string>& args) {
     return 2;
   }
   ccGreyImage image, result;
-  if (!readImage(options.image, &image)) return 1;
+  if (!readImage(options.image, &image, stderr)) return 1;
   cidut_binarizeParams params;
   cidut_binarizeParams_construct(&params);
   params.method = options.method;
@@ -208,33 +210,43 @@ int idut_binarizeCommand(const std::vector<std::string>& args) {
 void idut_printThresholdUsage(FILE* out) {
   std::fprintf(
       out,
-      "usage: idut threshold [--json] IMAGE...\n"
+      "usage: idut threshold [--json] [-j N] IMAGE...\n"
       "\n"
       "Prints, per image, the two-class (Otsu) threshold, the first grey level of the light\n"
       "class, with its separability (between-class over total variance, 0 to 1); the mean\n"
       "and deviation of the darkest and of the lightest 10 %% of the pixels; and the\n"
       "sharpness, the strongest gradients over the dark/light contrast (0 to 1).\n"
-      "  --json             one JSON line per image\n");
+      "  --json             one JSON line per image\n"
+      "%s",
+      idut_batchUsage);
 }
 
 int idut_thresholdCommand(const std::vector<std::string>& args) {
   bool json = false;
+  int32_t jobs = 0;
   std::vector<std::string> images;
-  for (const std::string& arg : args) {
+  std::string error;
+  for (size_t i = 0; i < args.size() && error.empty(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--json") {
       json = true;
+    } else if (arg == "-j") {
+      if (i + 1 == args.size() || !idut_parseJobs(args[++i], &jobs))
+        error = std::string("-j takes ") + idut_jobsExpected;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "idut threshold: unknown option %s\n", arg.c_str());
-      return 2;
+      error = "unknown option " + arg;
     } else {
       images.push_back(arg);
     }
   }
-  if (images.empty()) {
-    std::fprintf(stderr, "idut threshold: no IMAGE given\n");
+  if (error.empty() && images.empty()) error = "no IMAGE given";
+  if (!error.empty() || !idut_expandImages(&images, &error)) {
+    std::fprintf(stderr, "idut threshold: %s\n", error.c_str());
     return 2;
   }
-  bool allDone = true;
-  for (const std::string& path : images) allDone = thresholdOne(path, json) && allDone;
+  const bool allDone =
+      idut_runBatch(images, jobs, [&](int32_t, const std::string& path, FILE* out, FILE* err) {
+        return thresholdOne(path, json, out, err);
+      });
   return allDone ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "batch.h"
 #include "idread/read.h"
 #include "image_file.h"
 #include "json.h"
@@ -25,57 +26,63 @@ const char* statusName(int32_t status) {
   return "not read";
 }
 
-void printJson(const std::string& path, double ms, const std::vector<idread_reading>& readings) {
-  std::printf("{\"image\": %s, \"ms\": %.3f, \"symbols\": [", idut_jsonString(path).c_str(), ms);
+void printJson(FILE* out, const std::string& path, double ms,
+               const std::vector<idread_reading>& readings) {
+  std::fprintf(out, "{\"image\": %s, \"ms\": %.3f, \"symbols\": [", idut_jsonString(path).c_str(),
+               ms);
   for (size_t i = 0; i < readings.size(); ++i) {
     const idread_reading& r = readings[i];
-    std::printf("%s{\"read\": %d", i ? ", " : "", r.read);
+    std::fprintf(out, "%s{\"read\": %d", i ? ", " : "", r.read);
     if (r.read) {
-      std::printf(", \"text\": %s, \"rows\": %d, \"cols\": %d, \"correctedErrors\": %d, "
-                  "\"mirrored\": %d, \"gs1\": %d",
-                  idut_jsonLatin1String(r.text).c_str(), r.rows, r.columns, r.correctedErrors,
-                  r.mirrored, r.gs1);
+      std::fprintf(out,
+                   ", \"text\": %s, \"rows\": %d, \"cols\": %d, \"correctedErrors\": %d, "
+                   "\"mirrored\": %d, \"gs1\": %d",
+                   idut_jsonLatin1String(r.text).c_str(), r.rows, r.columns, r.correctedErrors,
+                   r.mirrored, r.gs1);
       if (!r.ecis.empty()) {
-        std::printf(", \"ecis\": [");
+        std::fprintf(out, ", \"ecis\": [");
         for (size_t k = 0; k < r.ecis.size(); ++k)
-          std::printf("%s[%d, %d]", k ? ", " : "", r.ecis[k].number, r.ecis[k].offset);
-        std::printf("]");
+          std::fprintf(out, "%s[%d, %d]", k ? ", " : "", r.ecis[k].number, r.ecis[k].offset);
+        std::fprintf(out, "]");
       }
     } else {
-      std::printf(", \"reason\": \"%s\"", statusName(r.status));
+      std::fprintf(out, ", \"reason\": \"%s\"", statusName(r.status));
     }
-    std::printf(", \"corners\": [");
+    std::fprintf(out, ", \"corners\": [");
     for (int32_t k = 0; k < 4; ++k)
-      std::printf("%s[%.3f, %.3f]", k ? ", " : "", r.symbol.corners[k].x, r.symbol.corners[k].y);
-    std::printf("]}");
+      std::fprintf(out, "%s[%.3f, %.3f]", k ? ", " : "", r.symbol.corners[k].x,
+                   r.symbol.corners[k].y);
+    std::fprintf(out, "]}");
   }
-  std::printf("]}\n");
+  std::fprintf(out, "]}\n");
 }
 
-void printTable(const std::string& path, double ms, const std::vector<idread_reading>& readings) {
+void printTable(FILE* out, const std::string& path, double ms,
+                const std::vector<idread_reading>& readings) {
   int32_t read = 0;
   for (const idread_reading& r : readings) read += r.read;
-  std::printf("%s: %zu symbol%s, %d read, %.1f ms\n", path.c_str(), readings.size(),
-              readings.size() == 1 ? "" : "s", read, ms);
+  std::fprintf(out, "%s: %zu symbol%s, %d read, %.1f ms\n", path.c_str(), readings.size(),
+               readings.size() == 1 ? "" : "s", read, ms);
   for (size_t i = 0; i < readings.size(); ++i) {
     const idread_reading& r = readings[i];
     const cmath_vect& c = r.symbol.corners[0];
     if (r.read)
-      std::printf("%4zu  %dx%d, %d corrected, L corner (%.1f, %.1f): %s\n", i + 1, r.rows,
-                  r.columns, r.correctedErrors, c.x, c.y, idut_jsonLatin1String(r.text).c_str());
+      std::fprintf(out, "%4zu  %dx%d, %d corrected, L corner (%.1f, %.1f): %s\n", i + 1, r.rows,
+                   r.columns, r.correctedErrors, c.x, c.y, idut_jsonLatin1String(r.text).c_str());
     else
-      std::printf("%4zu  not read (%s), L corner (%.1f, %.1f)\n", i + 1, statusName(r.status),
-                  c.x, c.y);
+      std::fprintf(out, "%4zu  not read (%s), L corner (%.1f, %.1f)\n", i + 1, statusName(r.status),
+                   c.x, c.y);
   }
 }
 
 // Reads one image and reports it; false when it could not be read or searched, or gave
 // no text.
-bool readOne(idread_reader* reader, const idut_searchArguments& command, const std::string& path) {
+bool readOne(idread_reader* reader, const idut_searchArguments& command, const std::string& path,
+             FILE* out, FILE* err) {
   ccGreyImage image;
   std::string error;
   if (!idut_readGreyImage(path, &image, &error)) {
-    std::fprintf(stderr, "idut: %s\n", error.c_str());
+    std::fprintf(err, "idut: %s\n", error.c_str());
     return false;
   }
   std::vector<idread_reading> readings;
@@ -86,30 +93,52 @@ bool readOne(idread_reader* reader, const idut_searchArguments& command, const s
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (status < 0) {
-    std::fprintf(stderr, "idut: %s: reading failed with status 0x%08x\n", path.c_str(),
+    std::fprintf(err, "idut: %s: reading failed with status 0x%08x\n", path.c_str(),
                  uint32_t(status));
     return false;
   }
   if (command.json)
-    printJson(path, ms, readings);
+    printJson(out, path, ms, readings);
   else
-    printTable(path, ms, readings);
+    printTable(out, path, ms, readings);
   if (!command.overlay.empty()) {
     std::vector<idread_symbol> symbols;
     for (const idread_reading& r : readings) symbols.push_back(r.symbol);
     idut_rgbPicture picture = idut_rgbPicture_fromGrey(image.image());
     idut_drawSymbols(&picture, symbols, true);
     if (!idut_writePng(command.overlay, picture, &error)) {
-      std::fprintf(stderr, "idut: %s\n", error.c_str());
+      std::fprintf(err, "idut: %s\n", error.c_str());
       return false;
     }
-    if (!command.json) std::printf("overlay: %s\n", command.overlay.c_str());
+    if (!command.json) std::fprintf(out, "overlay: %s\n", command.overlay.c_str());
   }
-  std::fflush(stdout);
   for (const idread_reading& r : readings)
     if (r.read) return true;
   return false;
 }
+
+// One reader per worker thread, released with the set.
+class readerSet {
+ public:
+  readerSet() = default;
+  readerSet(const readerSet&) = delete;
+  readerSet& operator=(const readerSet&) = delete;
+  ~readerSet() {
+    for (idread_reader*& reader : readers_) idread_reader_release(&reader);
+  }
+
+  // Returns the first failing creation's status, or 0.
+  int32_t create(int32_t count) {
+    readers_.assign(size_t(count), nullptr);
+    for (idread_reader*& reader : readers_)
+      if (const int32_t status = idread_reader_create(&reader); status < 0) return status;
+    return 0;
+  }
+  idread_reader* operator[](int32_t worker) const { return readers_[size_t(worker)]; }
+
+ private:
+  std::vector<idread_reader*> readers_;
+};
 
 }  // namespace
 
@@ -145,13 +174,16 @@ int idut_readCommand(const std::vector<std::string>& args) {
                  command.rings ? "only DataMatrix symbols are read" : error.c_str());
     return 2;
   }
-  idread_reader* reader = nullptr;
-  if (const int32_t status = idread_reader_create(&reader); status < 0) {
+  readerSet readers;
+  if (const int32_t status = readers.create(idut_batchWorkers(command.jobs, command.images.size()));
+      status < 0) {
     std::fprintf(stderr, "idut: no reader: status 0x%08x\n", uint32_t(status));
     return 1;
   }
-  bool allRead = true;
-  for (const std::string& path : command.images) allRead = readOne(reader, command, path) && allRead;
-  idread_reader_release(&reader);
+  const bool allRead =
+      idut_runBatch(command.images, command.jobs,
+                    [&](int32_t worker, const std::string& path, FILE* out, FILE* err) {
+                      return readOne(readers[worker], command, path, out, err);
+                    });
   return allRead ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "arguments.h"
+#include "batch.h"
 
 namespace {
 
@@ -124,6 +125,8 @@ const valueOption valueOptions[] = {
      }},
     {"--passes", "a comma-separated list of rows, low-contrast, adaptive",
      [](const std::string& v, idut_searchArguments* c) { return parsePasses(v, &c->options.passes); }},
+    {"-j", idut_jobsExpected,
+     [](const std::string& v, idut_searchArguments* c) { return idut_parseJobs(v, &c->jobs); }},
 };
 
 }  // namespace
@@ -178,6 +181,7 @@ void idut_printLocateUsage(FILE* out) {
       "                     --min-size, --max-size and --json apply [datamatrix]\n"
       "  --three-sides      pdp: also complete rings seen on three sides only (other\n"
       "                     squarish shapes, DataMatrix symbols among them, may pass)\n"
+      "%s"
       "  -h, --help         this text\n"
       "\n"
       "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n"
@@ -186,7 +190,7 @@ void idut_printLocateUsage(FILE* out) {
       "(black and white), idut threshold (grey-level statistics), idut barcode (bar\n"
       "direction of a linear barcode).\n",
       d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str(),
-      idread_ringOptions{}.rowSpacing);
+      idread_ringOptions{}.rowSpacing, idut_batchUsage);
 }
 
 bool idut_parseSearchArguments(const std::vector<std::string>& args, idut_searchArguments* command,
@@ -226,6 +230,8 @@ bool idut_parseSearchArguments(const std::vector<std::string>& args, idut_search
     *error = "--min-size is larger than --max-size";
   else if (command->images.empty())
     *error = "no IMAGE given";
+  else if (!idut_expandImages(&command->images, error))
+    return false;
   else if (!command->overlay.empty() && command->images.size() != 1)
     *error = "--overlay takes exactly one IMAGE";
   return error->empty();
