@@ -18,21 +18,11 @@ namespace py = pybind11;
 
 namespace {
 
-// The symbol shapes as module counts: any; the smallest square and rectangular symbols,
-// whose counts only select the shape test.
-const idutpy_namedValue shapeRows[] = {{"any", 0}, {"square", 10}, {"rectangular", 8}};
-const idutpy_namedValue shapeColumns[] = {{"any", 0}, {"square", 10}, {"rectangular", 18}};
-const idutpy_namedValue polarities[] = {{"dark", idread_polarityDarkOnLight},
-                                        {"light", idread_polarityLightOnDark},
-                                        {"any", idread_polarityAny}};
-// relaxedFit + extraRelaxedFit
-const idutpy_namedValue fits[] = {{"strict", 0}, {"relaxed", 1}, {"extra-relaxed", 2}};
-
 void setShape(const py::object& shape, idread_locateOptions* options) {
   if (py::isinstance<py::str>(shape)) {
     const std::string name = shape.cast<std::string>();
-    options->symbolRows = idutpy_valueOf(shapeRows, name, "shape");
-    options->symbolCols = idutpy_valueOf(shapeColumns, name, "shape");
+    if (!idread_setShapeByName(name, options))
+      throw py::value_error("shape must be one of any, square, rectangular, not '" + name + "'");
     return;
   }
   std::pair<int32_t, int32_t> counts;
@@ -61,10 +51,10 @@ idread_locateOptions locateOptions(int32_t rowSpacing, double minSize, double ma
   options.minSize = minSize;
   options.maxSize = maxSize;
   setShape(shape, &options);
-  const int32_t looseness = idutpy_valueOf(fits, fit, "fit");
-  options.relaxedFit = looseness >= 1;
-  options.extraRelaxedFit = looseness == 2;
-  options.polarity = idread_polarity(idutpy_valueOf(polarities, polarity, "polarity"));
+  if (!idread_setFitByName(fit, &options))
+    throw py::value_error("fit must be one of strict, relaxed, extra-relaxed, not '" + fit + "'");
+  if (!idread_polarity_fromName(polarity, &options.polarity))
+    throw py::value_error("polarity must be one of dark, light, any, not '" + polarity + "'");
   options.minScore = minScore;
   options.passes.clear();
   for (const std::string& name : passes) {
@@ -152,8 +142,8 @@ auto searchArguments() {
   return std::make_tuple(py::arg("image"), py::kw_only(), py::arg("row_spacing") = d.rowSpacing,
                          py::arg("min_size") = d.minSize, py::arg("max_size") = d.maxSize,
                          py::arg("shape") = "any",
-                         py::arg("fit") = idutpy_nameOf(fits, d.relaxedFit + d.extraRelaxedFit),
-                         py::arg("polarity") = idutpy_nameOf(polarities, d.polarity),
+                         py::arg("fit") = idread_fit_name(d),
+                         py::arg("polarity") = idread_polarity_name(d.polarity),
                          py::arg("min_score") = d.minScore, py::arg("passes") = passes,
                          py::arg("border_touch") = bool(d.allowBorderTouch));
 }

@@ -18,39 +18,12 @@ bool parsePositive(const std::string& text, double* value) {
   return true;
 }
 
-// any: 0, 0; square: 10, 10 and rectangular: 8, 18 (the smallest symbols of each shape;
-// counts up to 32 only select the shape test); ROWSxCOLS: the given counts.
-bool parseShape(const std::string& text, int32_t* rows, int32_t* cols) {
-  if (text == "any" || text == "square" || text == "rectangular") {
-    *rows = text == "any" ? 0 : text == "square" ? 10 : 8;
-    *cols = text == "any" ? 0 : text == "square" ? 10 : 18;
-    return true;
-  }
+// A shape name, or ROWSxCOLS: the given counts.
+bool parseShape(const std::string& text, idread_locateOptions* options) {
+  if (idread_setShapeByName(text, options)) return true;
   const size_t x = text.find('x');
-  return x != std::string::npos && idut_parseInt(text.substr(0, x), 1, 255, rows) &&
-         idut_parseInt(text.substr(x + 1), 1, 255, cols);
-}
-
-// strict: the library's default fit; relaxed: looser angle and side-ratio limits and a
-// search for the corner opposite the L; extra-relaxed: relaxed, and the loosest limits
-// when the shape is any.
-bool parseFit(const std::string& text, idread_locateOptions* options) {
-  if (text != "strict" && text != "relaxed" && text != "extra-relaxed") return false;
-  options->relaxedFit = text != "strict";
-  options->extraRelaxedFit = text == "extra-relaxed";
-  return true;
-}
-
-bool parsePolarity(const std::string& text, idread_polarity* polarity) {
-  if (text == "dark")
-    *polarity = idread_polarityDarkOnLight;
-  else if (text == "light")
-    *polarity = idread_polarityLightOnDark;
-  else if (text == "any")
-    *polarity = idread_polarityAny;
-  else
-    return false;
-  return true;
+  return x != std::string::npos && idut_parseInt(text.substr(0, x), 1, 255, &options->symbolRows) &&
+         idut_parseInt(text.substr(x + 1), 1, 255, &options->symbolCols);
 }
 
 bool parsePasses(const std::string& text, std::vector<idread_pass>* passes) {
@@ -108,12 +81,12 @@ const valueOption valueOptions[] = {
      }},
     {"--shape", "any, square, rectangular or ROWSxCOLS",
      [](const std::string& v, idut_searchArguments* c) {
-       return parseShape(v, &c->options.symbolRows, &c->options.symbolCols);
+       return parseShape(v, &c->options);
      }},
     {"--fit", "strict, relaxed or extra-relaxed",
-     [](const std::string& v, idut_searchArguments* c) { return parseFit(v, &c->options); }},
+     [](const std::string& v, idut_searchArguments* c) { return idread_setFitByName(v, &c->options); }},
     {"--polarity", "dark, light or any",
-     [](const std::string& v, idut_searchArguments* c) { return parsePolarity(v, &c->options.polarity); }},
+     [](const std::string& v, idut_searchArguments* c) { return idread_polarity_fromName(v, &c->options.polarity); }},
     {"--min-score", "a score, 0 to 1000",
      [](const std::string& v, idut_searchArguments* c) {
        return idut_parseInt(v, 0, 1000, &c->options.minScore);
@@ -136,10 +109,8 @@ void idut_printLocateUsage(FILE* out) {
   std::string passes;
   for (const idread_pass pass : d.passes)
     passes += std::string(passes.empty() ? "" : ",") + idread_pass_name(pass);
-  const char* fit = d.extraRelaxedFit ? "extra-relaxed" : d.relaxedFit ? "relaxed" : "strict";
-  const char* polarity = d.polarity == idread_polarityDarkOnLight   ? "dark"
-                         : d.polarity == idread_polarityLightOnDark ? "light"
-                                                                  : "any";
+  const char* fit = idread_fit_name(d);
+  const char* polarity = idread_polarity_name(d.polarity);
   std::fprintf(
       out,
       "usage: idut locate [options] IMAGE...\n"

@@ -61,9 +61,20 @@ struct idread_symbol {
   double pitch = 0.0;
 };
 
-// The pass names of the command line: "rows", "low-contrast", "adaptive".
+// The option names of the command line and the Python package. Passes: "rows",
+// "low-contrast", "adaptive". Shapes: "any", "square", "rectangular" (the smallest
+// symbol of each shape, whose counts only select the shape test). Fits: "strict" (the
+// library's default), "relaxed" (looser angle and side-ratio limits and a search for the
+// corner opposite the L), "extra-relaxed" (the loosest limits when the shape is any).
+// Polarities: "dark" (on light), "light" (on dark), "any". A name that is none of these
+// gives false and changes nothing.
 IDREAD_API const char* idread_pass_name(idread_pass pass);
 IDREAD_API bool idread_pass_fromName(const std::string& name, idread_pass* pass);
+IDREAD_API bool idread_setShapeByName(const std::string& name, idread_locateOptions* options);
+IDREAD_API const char* idread_fit_name(const idread_locateOptions& options);
+IDREAD_API bool idread_setFitByName(const std::string& name, idread_locateOptions* options);
+IDREAD_API const char* idread_polarity_name(idread_polarity polarity);
+IDREAD_API bool idread_polarity_fromName(const std::string& name, idread_polarity* polarity);
 
 // Finds the symbols of the image's window in the order the passes meet them and appends
 // them to *symbols. Returns 0 or the first failing library status.

@@ -59,28 +59,6 @@ bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed& previous
 
 }  // namespace
 
-const char* idread_pass_name(idread_pass pass) {
-  switch (pass) {
-    case idread_passRows:
-      return "rows";
-    case idread_passLowContrast:
-      return "low-contrast";
-    case idread_passAdaptive:
-      return "adaptive";
-  }
-  return "?";
-}
-
-bool idread_pass_fromName(const std::string& name, idread_pass* pass) {
-  for (idread_pass p : {idread_passRows, idread_passLowContrast, idread_passAdaptive}) {
-    if (name == idread_pass_name(p)) {
-      *pass = p;
-      return true;
-    }
-  }
-  return false;
-}
-
 int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& options,
                        std::vector<idread_symbol>* symbols) {
   const cimg_imageConst* source = cimg_image_asConst(image);
