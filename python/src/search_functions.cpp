@@ -31,11 +31,9 @@ void setShape(const py::object& shape, idread_locateOptions* options) {
   } catch (const py::cast_error&) {
     throw py::type_error("shape must be 'any', 'square', 'rectangular' or (rows, columns)");
   }
-  const auto [rows, columns] = counts;
-  idutpy_checkRange("shape rows", rows, 1, 255);
-  idutpy_checkRange("shape columns", columns, 1, 255);
-  options->symbolRows = rows;
-  options->symbolCols = columns;
+  if (!idread_setShapeBySize(counts.first, counts.second, options))
+    throw py::value_error("shape (" + std::to_string(counts.first) + ", " +
+                          std::to_string(counts.second) + ") is not a DataMatrix size");
 }
 
 idread_locateOptions locateOptions(int32_t rowSpacing, double minSize, double maxSize,

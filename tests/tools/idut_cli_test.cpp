@@ -199,7 +199,19 @@ TEST_F(IdutCli, UsageAndErrors) {
   EXPECT_NE(r.output.find("{\"image\": \"" + image_), std::string::npos) << r.output;
 
   expectUsageErrors({"", "locate --row-spacing 0 x.pgm", "locate --min-size",
-                     "locate --overlay o.png a.pgm b.pgm", "frobnicate"});
+                     "locate --overlay o.png a.pgm b.pgm", "frobnicate", "locate --shape 1x1 x.pgm",
+                     "read --max-pixels 0 x.pgm", "read x.pgm --max-pixels"});
+  r = run("read --max-pixels 1000 " + image_);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(image_ + ": 240 x 200 is more than 1000 pixels"), std::string::npos) << r.output;
+
+  // A file name that is not UTF-8 still gives valid JSON: its bytes as \u escapes.
+  const std::string latin1 = (dir_ / "caf\xe9.pgm").string();
+  std::filesystem::copy_file(image_, latin1);
+  r = run("locate --json '" + latin1 + "'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.output.find("caf\\u00e9.pgm"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find('\xe9'), std::string::npos);
 }
 
 TEST_F(IdutCli, Batches) {

@@ -91,4 +91,46 @@ TEST_F(ImageFile, Errors) {
   EXPECT_EQ(bound, 0);  // failures leave the image as it was
 }
 
+// A crc-32 of a PNG chunk's type and data.
+uint32_t crc32(const std::string& bytes) {
+  uint32_t crc = 0xffffffff;
+  for (const unsigned char b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+  }
+  return ~crc;
+}
+
+std::string bigEndian(uint32_t v) {
+  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// Declared sizes are checked before anything is allocated for the pixels, and every
+// message names the file.
+TEST_F(ImageFile, SizeLimits) {
+  ccGreyImage image;
+  std::string error;
+  // A 69-byte PNG that declares 65536 x 4096 pixels.
+  const std::string ihdr = "IHDR" + bigEndian(65536) + bigEndian(4096) + std::string("\x08\x00\x00\x00\x00", 5);
+  const std::string idat = "IDAT" + std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8);
+  const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(13) + ihdr + bigEndian(crc32(ihdr)) +
+                          bigEndian(8) + idat + bigEndian(crc32(idat)) + bigEndian(0) + "IEND" +
+                          bigEndian(crc32("IEND"));
+  const std::string declared = write("declared.png", png);
+  EXPECT_FALSE(idut_readGreyImage(declared, &image, &error));
+  EXPECT_EQ(error.rfind(declared + ": truncated PNG", 0), 0u) << error;
+  // A width of ten digits is reported as written.
+  const std::string wide = write("wide.pgm", "P5 1234567890 1 255\n");
+  EXPECT_FALSE(idut_readGreyImage(wide, &image, &error));
+  EXPECT_NE(error.find(wide + ": unsupported size 1234567890 x 1"), std::string::npos) << error;
+  // The limit, lowered.
+  const std::string small = write("small.pgm", "P5 4 3 255\n" + std::string(12, 'a'));
+  idut_setMaxImagePixels(11);
+  EXPECT_FALSE(idut_readGreyImage(small, &image, &error));
+  EXPECT_NE(error.find(small + ": 4 x 3 is more than 11 pixels"), std::string::npos) << error;
+  idut_setMaxImagePixels(12);
+  EXPECT_TRUE(idut_readGreyImage(small, &image, &error)) << error;
+  idut_setMaxImagePixels(idut_defaultMaxPixels);
+}
+
 }  // namespace

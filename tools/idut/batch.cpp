@@ -131,6 +131,7 @@ class progressLine {
 const char* const idut_batchUsage =
     "  -j N               threads, each taking the next image, 1 to 256 [one per core];\n"
     "                     the output keeps the order of the images\n"
+    "  --max-pixels N     refuse images of more than N pixels [268435456]\n"
     "  IMAGE              a PGM or PNG file, or a folder: the .pgm and .png files below\n"
     "                     it, sorted by path\n";
 

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -13,13 +14,29 @@
 
 namespace {
 
-// Largest accepted image: 2^28 pixels, 2^16 on a side.
-constexpr int64_t maxPixels = int64_t{1} << 28;
-constexpr int64_t maxSide = int64_t{1} << 16;
-
 bool fail(std::string* error, const std::string& message) {
   *error = message;
   return false;
+}
+
+// Largest side accepted, whatever the pixel limit.
+constexpr int64_t maxSide = int64_t{1} << 16;
+// Deflate expands its input at most 1032 times: a PNG shorter than its pixels' rows (one
+// bit a pixel at the least) over that cannot hold them.
+constexpr int64_t deflateMaxRatio = 1032;
+
+std::atomic<int64_t> maxPixels{idut_defaultMaxPixels};
+
+// The declared size against the limits, before anything is allocated for the pixels.
+bool checkSize(const std::string& path, int64_t width, int64_t height, std::string* error) {
+  if (width < 1 || height < 1 || width > maxSide || height > maxSide)
+    return fail(error, path + ": unsupported size " + std::to_string(width) + " x " +
+                           std::to_string(height));
+  if (width * height > maxPixels)
+    return fail(error, path + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                           " is more than " + std::to_string(maxPixels) +
+                           " pixels (--max-pixels)");
+  return true;
 }
 
 // Regular files only: a folder or a device has no size to read up front, and a pipe
@@ -66,28 +83,28 @@ class ccPgmReader {
  public:
   explicit ccPgmReader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
 
-  bool read(std::vector<uint8_t>* grey, int32_t* width, int32_t* height, std::string* error) {
+  bool read(const std::string& path, std::vector<uint8_t>* grey, int32_t* width, int32_t* height,
+            std::string* error) {
     const bool plain = bytes_[1] == '2';
     pos_ = 2;
     int64_t w, h, maxval;
-    if (!number(&w) || !number(&h) || !number(&maxval)) return fail(error, "bad PGM header");
-    if (w < 1 || h < 1 || w > maxSide || h > maxSide || w * h > maxPixels)
-      return fail(error, "unsupported PGM size " + std::to_string(w) + " x " + std::to_string(h));
+    if (!number(&w) || !number(&h) || !number(&maxval)) return fail(error, path + ": bad PGM header");
+    if (!checkSize(path, w, h, error)) return false;
     if (maxval < 1 || maxval > 65535)
-      return fail(error, "bad PGM maxval " + std::to_string(maxval));
+      return fail(error, path + ": bad PGM maxval " + std::to_string(maxval));
     const size_t count = size_t(w * h);
+    const size_t bytesPerSample = plain ? 1 : maxval > 255 ? 2 : 1;  // plain: a digit at least
+    if (!plain) ++pos_;  // the single white-space byte after maxval
+    if (bytes_.size() < pos_ || (bytes_.size() - pos_) / bytesPerSample < count)
+      return fail(error, path + ": truncated PGM data");
     grey->resize(count);
     if (plain) {
       for (size_t i = 0; i < count; ++i) {
         int64_t v;
-        if (!number(&v) || v > maxval) return fail(error, "bad or missing PGM sample");
+        if (!number(&v) || v > maxval) return fail(error, path + ": bad or missing PGM sample");
         (*grey)[i] = scaled(v, maxval);
       }
     } else {
-      ++pos_;  // the single white-space byte after maxval
-      const size_t bytesPerSample = maxval > 255 ? 2 : 1;
-      if (bytes_.size() < pos_ || bytes_.size() - pos_ < count * bytesPerSample)
-        return fail(error, "truncated PGM data");
       const uint8_t* p = bytes_.data() + pos_;
       for (size_t i = 0; i < count; ++i, p += bytesPerSample) {
         const int64_t v = bytesPerSample == 2 ? (p[0] << 8 | p[1]) : p[0];
@@ -119,9 +136,11 @@ class ccPgmReader {
   bool number(int64_t* value) {
     skipSpaceAndComments();
     if (pos_ >= bytes_.size() || !std::isdigit(bytes_[pos_])) return false;
+    // All the digits, the value held at a bound far above any accepted number.
+    constexpr int64_t bound = int64_t{1} << 40;
     *value = 0;
-    while (pos_ < bytes_.size() && std::isdigit(bytes_[pos_]) && *value <= maxPixels)
-      *value = *value * 10 + (bytes_[pos_++] - '0');
+    while (pos_ < bytes_.size() && std::isdigit(bytes_[pos_]))
+      *value = std::min(bound, *value * 10 + (bytes_[pos_++] - '0'));
     return true;
   }
 
@@ -129,26 +148,30 @@ class ccPgmReader {
   size_t pos_ = 0;
 };
 
-bool readPng(const std::string& path, std::vector<uint8_t>* grey, int32_t* width, int32_t* height,
-             std::string* error) {
+bool readPng(const std::string& path, const std::vector<uint8_t>& bytes, std::vector<uint8_t>* grey,
+             int32_t* width, int32_t* height, std::string* error) {
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str()))
+  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size()))
     return fail(error, path + ": " + png.message);
-  if (int64_t(png.width) > maxSide || int64_t(png.height) > maxSide ||
-      int64_t(png.width) * png.height > maxPixels) {
+  const int64_t w = png.width, h = png.height;
+  if (!checkSize(path, w, h, error)) {
     png_image_free(&png);
-    return fail(error, "unsupported PNG size " + std::to_string(png.width) + " x " +
-                           std::to_string(png.height));
+    return false;
+  }
+  if (int64_t(bytes.size()) * deflateMaxRatio < h * (1 + (w + 7) / 8)) {
+    png_image_free(&png);
+    return fail(error, path + ": truncated PNG: too short for " + std::to_string(w) + " x " +
+                           std::to_string(h) + " pixels");
   }
   png.format = PNG_FORMAT_GRAY;
   grey->resize(PNG_IMAGE_SIZE(png));
   const png_color white{255, 255, 255};
   if (!png_image_finish_read(&png, &white, grey->data(), 0, nullptr))
     return fail(error, path + ": " + png.message);
-  *width = int32_t(png.width);
-  *height = int32_t(png.height);
+  *width = int32_t(w);
+  *height = int32_t(h);
   return true;
 }
 
@@ -162,16 +185,17 @@ bool idut_readGreyImage(const std::string& path, ccGreyImage* image, std::string
   static const uint8_t pngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
   if (bytes.size() >= sizeof pngSignature &&
       std::memcmp(bytes.data(), pngSignature, sizeof pngSignature) == 0) {
-    bytes.clear();
-    if (!readPng(path, &grey, &width, &height, error)) return false;
+    if (!readPng(path, bytes, &grey, &width, &height, error)) return false;
   } else if (bytes.size() >= 2 && bytes[0] == 'P' && (bytes[1] == '5' || bytes[1] == '2')) {
     ccPgmReader reader(bytes);
-    if (!reader.read(&grey, &width, &height, error)) return fail(error, path + ": " + *error);
+    if (!reader.read(path, &grey, &width, &height, error)) return false;
   } else {
     return fail(error, path + ": not a PGM (P5, P2) or PNG image");
   }
   return storeGrey(grey.data(), width, height, image, error);
 }
+
+void idut_setMaxImagePixels(int64_t pixels) { maxPixels = pixels; }
 
 idut_rgbPicture idut_rgbPicture_fromGrey(const cimg_image* image) {
   cimg_window window;

@@ -30,6 +30,12 @@ class ccGreyImage {
 // transforms. On failure returns false, says why in *error and leaves image as it was.
 bool idut_readGreyImage(const std::string& path, ccGreyImage* image, std::string* error);
 
+// Images of more pixels than the limit are refused from their declared size, before
+// anything is allocated for them. The default holds any camera's picture; the limit is
+// the program's, for every thread.
+constexpr int64_t idut_defaultMaxPixels = int64_t{1} << 28;
+void idut_setMaxImagePixels(int64_t pixels);
+
 // A picture in 8-bit RGB, row by row without padding.
 struct idut_rgbPicture {
   int32_t width = 0;

@@ -2,15 +2,35 @@
 // the command and prints the overall usage.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "barcode_command.h"
 #include "edges_command.h"
+#include "image_file.h"
 #include "locate_command.h"
 #include "prep_commands.h"
 #include "read_command.h"
 #include "search_arguments.h"
+
+namespace {
+
+// --max-pixels N, taken out of the arguments of any command: the largest image read.
+bool takeMaxPixels(std::vector<std::string>* args) {
+  const auto at = std::find(args->begin(), args->end(), "--max-pixels");
+  if (at == args->end()) return true;
+  if (at + 1 == args->end()) return false;
+  const std::string& text = *(at + 1);
+  char* end = nullptr;
+  const long long pixels = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || pixels < 1 || pixels > (1LL << 32)) return false;
+  idut_setMaxImagePixels(pixels);
+  args->erase(at, at + 2);
+  return takeMaxPixels(args);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -31,7 +51,11 @@ int main(int argc, char** argv) {
                               {"read", idut_printReadUsage, idut_readCommand}};
   for (const command& c : commands) {
     if (args[0] != c.name) continue;
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (!takeMaxPixels(&rest)) {
+      std::fprintf(stderr, "idut %s: --max-pixels takes a number of pixels, 1 to 2^32\n", c.name);
+      return 2;
+    }
     if (std::find_if(rest.begin(), rest.end(), [](const std::string& a) {
           return a == "-h" || a == "--help";
         }) != rest.end()) {

@@ -18,12 +18,14 @@ bool parsePositive(const std::string& text, double* value) {
   return true;
 }
 
-// A shape name, or ROWSxCOLS: the given counts.
+// A shape name, or ROWSxCOLS: a DataMatrix size's counts.
 bool parseShape(const std::string& text, idread_locateOptions* options) {
   if (idread_setShapeByName(text, options)) return true;
   const size_t x = text.find('x');
-  return x != std::string::npos && idut_parseInt(text.substr(0, x), 1, 255, &options->symbolRows) &&
-         idut_parseInt(text.substr(x + 1), 1, 255, &options->symbolCols);
+  int32_t rows, columns;
+  return x != std::string::npos && idut_parseInt(text.substr(0, x), 1, 255, &rows) &&
+         idut_parseInt(text.substr(x + 1), 1, 255, &columns) &&
+         idread_setShapeBySize(rows, columns, options);
 }
 
 bool parsePasses(const std::string& text, std::vector<idread_pass>* passes) {
@@ -79,7 +81,7 @@ const valueOption valueOptions[] = {
      [](const std::string& v, idut_searchArguments* c) {
        return parsePositive(v, &c->options.maxSize) && parsePositive(v, &c->ringOptions.maxSize);
      }},
-    {"--shape", "any, square, rectangular or ROWSxCOLS",
+    {"--shape", "any, square, rectangular or ROWSxCOLS (a DataMatrix size)",
      [](const std::string& v, idut_searchArguments* c) {
        return parseShape(v, &c->options);
      }},
@@ -134,7 +136,7 @@ void idut_printLocateUsage(FILE* out) {
       "  --row-spacing N    pixels between scan rows [%d]\n"
       "  --min-size PX      smallest symbol side in pixels [%g]\n"
       "  --max-size PX      largest symbol side in pixels [%g]\n"
-      "  --shape SHAPE      any, square, rectangular, or ROWSxCOLS modules [any]\n"
+      "  --shape SHAPE      any, square, rectangular, or ROWSxCOLS (a DataMatrix size) [any]\n"
       "  --fit FIT          strict (L corners 77 to 103 degrees), relaxed (70 to 110, and the\n"
       "                     corner opposite the L searched), extra-relaxed (60 to 120 with\n"
       "                     --shape any) [%s]\n"

@@ -71,6 +71,9 @@ struct idread_symbol {
 IDREAD_API const char* idread_pass_name(idread_pass pass);
 IDREAD_API bool idread_pass_fromName(const std::string& name, idread_pass* pass);
 IDREAD_API bool idread_setShapeByName(const std::string& name, idread_locateOptions* options);
+// The exact module counts of a DataMatrix size, rows x columns either way round; false
+// for counts that are no symbol's.
+IDREAD_API bool idread_setShapeBySize(int32_t rows, int32_t columns, idread_locateOptions* options);
 IDREAD_API const char* idread_fit_name(const idread_locateOptions& options);
 IDREAD_API bool idread_setFitByName(const std::string& name, idread_locateOptions* options);
 IDREAD_API const char* idread_polarity_name(idread_polarity polarity);

@@ -2,6 +2,7 @@
 #include <array>
 #include <utility>
 
+#include "idread/datamatrix.h"
 #include "idread/locate.h"
 
 namespace {
@@ -51,6 +52,14 @@ bool idread_setShapeByName(const std::string& name, idread_locateOptions* option
   if (!valueOf(shapes, name, &counts)) return false;
   options->symbolRows = counts.first;
   options->symbolCols = counts.second;
+  return true;
+}
+
+bool idread_setShapeBySize(int32_t rows, int32_t columns, idread_locateOptions* options) {
+  if (!idread_dataMatrixSizeFind(rows, columns) && !idread_dataMatrixSizeFind(columns, rows))
+    return false;
+  options->symbolRows = rows;
+  options->symbolCols = columns;
   return true;
 }
 
