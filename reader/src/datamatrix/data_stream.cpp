@@ -129,7 +129,7 @@ class dataStream {
     if (idLow < 1 || idHigh < 1 || idHigh > 254 || idLow > 254) return false;
     const int32_t symbolPosition = (sequence >> 4) + 1;
     const int32_t symbolCount = 17 - (sequence & 15);
-    if (symbolCount < 2 || symbolPosition > symbolCount) return false;
+    if (symbolCount < 2 || symbolCount > 16 || symbolPosition > symbolCount) return false;
     result_.appendPosition = symbolPosition;
     result_.appendCount = symbolCount;
     result_.appendFileId = idHigh * 256 + idLow;
