@@ -22,7 +22,7 @@ double finderContrast(ccGridSampler* grid, const cmath_vect corners[4], int32_t 
   double sums[2] = {0, 0};  // space, ink
   int32_t counts[2] = {0, 0};
   auto add = [&](int32_t r, int32_t c, bool ink) {
-    const double g = grid->moduleGrey(c + 0.5, rows - r - 0.5);  // r counts down from the top
+    const double g = grid->pointGrey(c + 0.5, rows - r - 0.5);  // r counts down from the top
     if (g < 0) return false;
     sums[ink] += g;
     ++counts[ink];

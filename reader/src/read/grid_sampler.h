@@ -31,6 +31,13 @@ class ccGridSampler {
     return true;
   }
 
+  // The grey at grid point (u, v) alone; -1 off the image.
+  double pointGrey(double u, double v) const {
+    cmath_vect p{u, v};
+    if (cmath_xformPerspective_mapPoint(&toWindow_, &p, &p) < 0) return -1;
+    return sampler_.bilinear(p.x, p.y);
+  }
+
   // The mean grey at the centre of module (u, v) of the grid (module units, u along the x
   // side, v up the y side) and four points a quarter module away along the sides; -1 when
   // the grid runs off the image there. The quarter-module steps are taken as the same

@@ -76,7 +76,7 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
           !(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
         break;
       const idread_sampling& sampling = tried[attempt % tried.size()];
-      if (sampling.perRegion && oneRegion) continue;
+      if (sampling.perRegion && (oneRegion || !refitted)) continue;  // from corners fitted first
       --budget;
       const idread_symbol& symbol = refitted ? fitted : reading->symbol;
       const int32_t sampled =
