@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,28 +17,6 @@ greyScene drawn(int32_t width, int32_t height, const std::function<double(int32_
   greyScene scene(width, height, 0);
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) scene.at(x, y) = grey(x, y);
-  return scene;
-}
-
-// Lines of 5 x 7 dot-matrix glyphs with cells of `cell` pixels (random glyphs: each dot
-// dark with probability 0.4), dark on light.
-greyScene dotMatrixText(int32_t width, int32_t height, double cell, uint32_t seed) {
-  std::mt19937 random(seed);
-  std::bernoulli_distribution dot(0.4);
-  greyScene scene(width, height, 225);
-  const double glyphWidth = 6 * cell, lineHeight = 10 * cell;
-  for (double top = 2 * cell; top + 7 * cell < height; top += lineHeight) {
-    for (double left = 2 * cell; left + 5 * cell < width; left += glyphWidth) {
-      for (int32_t r = 0; r < 7; ++r)
-        for (int32_t c = 0; c < 5; ++c)
-          if (dot(random)) {
-            const double x0 = left + c * cell, y0 = top + r * cell;
-            scene.paintWithin(int32_t(x0), int32_t(y0), int32_t(x0 + cell) + 1, int32_t(y0 + cell) + 1,
-                              [&](double x, double y) { return x >= x0 && x < x0 + cell && y >= y0 && y < y0 + cell; },
-                              30, 2);
-          }
-    }
-  }
   return scene;
 }
 
@@ -57,15 +34,10 @@ void expectNothing(const greyScene& scene, const std::string& what) {
 }
 
 TEST(NoFalseSymbols, NoiseCheckerboardsTextAndLabels) {
-  std::mt19937 random(11);
-  std::uniform_int_distribution<int32_t> uniform(0, 255);
-  std::normal_distribution<double> gaussian(128, 40);
   for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1600, 1200}}) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    expectNothing(drawn(width, height, [&](int32_t, int32_t) { return uniform(random); }),
-                  "uniform noise " + size);
-    expectNothing(drawn(width, height, [&](int32_t, int32_t) { return std::clamp(gaussian(random), 0.0, 255.0); }),
-                  "gaussian noise " + size);
+    expectNothing(uniformNoise(width, height, 11), "uniform noise " + size);
+    expectNothing(gaussianNoise(width, height, 12), "gaussian noise " + size);
   }
   for (const int32_t square : {4, 8, 40})
     expectNothing(drawn(640, 480, [&](int32_t x, int32_t y) { return (x / square + y / square) % 2 ? 220 : 30; }),

@@ -58,6 +58,43 @@ void greyScene::addNoise(double sigma, uint32_t seed) {
   for (double& g : grey) g += noise(random);
 }
 
+greyScene uniformNoise(int32_t width, int32_t height, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int32_t> grey(0, 255);
+  greyScene scene(width, height, 0);
+  for (double& g : scene.grey) g = grey(random);
+  return scene;
+}
+
+greyScene gaussianNoise(int32_t width, int32_t height, uint32_t seed) {
+  greyScene scene(width, height, 128);
+  scene.addNoise(40, seed);
+  return scene;
+}
+
+greyScene dotMatrixText(int32_t width, int32_t height, double cell, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::bernoulli_distribution dot(0.4);
+  greyScene scene(width, height, 225);
+  const double glyphWidth = 6 * cell, lineHeight = 10 * cell;
+  for (double top = 2 * cell; top + 7 * cell < height; top += lineHeight) {
+    for (double left = 2 * cell; left + 5 * cell < width; left += glyphWidth) {
+      for (int32_t r = 0; r < 7; ++r) {
+        for (int32_t c = 0; c < 5; ++c) {
+          if (!dot(random)) continue;
+          const double x0 = left + c * cell, y0 = top + r * cell;
+          scene.paintWithin(int32_t(x0), int32_t(y0), int32_t(x0 + cell) + 1, int32_t(y0 + cell) + 1,
+                            [&](double x, double y) {
+                              return x >= x0 && x < x0 + cell && y >= y0 && y < y0 + cell;
+                            },
+                            30, 2);
+        }
+      }
+    }
+  }
+  return scene;
+}
+
 void greyScene::light(const std::function<double(double, double)>& gain) {
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) at(x, y) *= gain(x + 0.5, y + 0.5);

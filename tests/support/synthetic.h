@@ -36,6 +36,13 @@ struct greyScene {
   void shade(const std::function<double(double, double)>& offset);
 };
 
+// Scenes without symbols, for the checks that nothing is found in them: uniform noise
+// (0..255), Gaussian noise (mean 128, sigma 40), and lines of 5 x 7 dot-matrix glyphs
+// with cells of `cell` pixels (each dot dark with probability 0.4), dark on light.
+greyScene uniformNoise(int32_t width, int32_t height, uint32_t seed);
+greyScene gaussianNoise(int32_t width, int32_t height, uint32_t seed);
+greyScene dotMatrixText(int32_t width, int32_t height, double cell, uint32_t seed);
+
 // A kit 8-bit image holding a scene (values rounded and clamped to 0..255), released
 // with the object.
 class testImage {

@@ -1,13 +1,16 @@
-// Scenes held in kit images for the tests.
-#include <gtest/gtest.h>
-
+// Scenes held in kit images for the tests, the scene generator and the benchmarks.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "support/synthetic.h"
 
 testImage::testImage(int32_t width, int32_t height, uint8_t fill) {
-  EXPECT_EQ(cimg_image_construct(&image_, CIMG_TYPE_8, width, height), 0);
+  if (cimg_image_construct(&image_, CIMG_TYPE_8, width, height) < 0) {
+    std::fprintf(stderr, "no memory for a %d x %d test image\n", width, height);
+    std::abort();
+  }
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) at(x, y) = fill;
 }
