@@ -201,6 +201,7 @@ TEST_F(DataMatrixDecode, InvalidStreamsAreNotRead) {
       {242},           // nor this one
       {'A' + 1, 233, 1, 1, 1},  // structured append after data
       {233, 0x40, 1, 1},  // structured append of 17 symbols
+      {238, 0, 0},     // X12 pair packing to -1
       {'A' + 1, 236},  // macro after data
       {235, 140},      // upper shift before a digit pair
       {230, 250, 1},   // C40 pair above 39 39 39

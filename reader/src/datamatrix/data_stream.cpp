@@ -177,7 +177,7 @@ class dataStream {
     }
     const int32_t c1 = next();
     const int32_t packed = c1 * 256 + next() - 1;
-    if (packed >= 64000) return streamMode::invalid;
+    if (packed < 0 || packed >= 64000) return streamMode::invalid;  // pairs pack 1..64000
     const int32_t values[3] = {packed / 1600, packed / 40 % 40, packed % 40};
     for (int32_t value : values) {
       const bool ok = mode == streamMode::x12 ? x12Value(value) : c40Value(value, mode == streamMode::text);
