@@ -56,12 +56,13 @@ write_seeds() {
   printf "$(bytes 63 63 3 7 15 255 0 1 1 2 88 1 $cells)" >"$corpora/locate/seed"
   # Ring finder: the same picture, its options in the same bytes' places.
   printf "$(bytes 63 63 3 3 1 15 15 255 0 $cells)" >"$corpora/rings/seed"
-  # Barcode: 96 x 24 pixels of 1-pixel cells, every row the bars of a Code 128 symbol.
+  # Barcode: 160 x 100 pixels of 2-pixel cells, every row of cells the bars of a Code 128
+  # symbol with a quiet zone.
   local bars
-  bars=$(zint -b 20 --dump -d "FZ1" | module_rows 80)
-  bars=$(echo "00000000${bars}00000000" | sed 's/0/224 /g; s/1/32 /g')
+  bars=$(zint -b 20 --dump -d "FZ1" | module_rows 68)
+  bars=$(echo "000000${bars}000000" | sed 's/0/224 /g; s/1/32 /g')
   mkdir -p "$corpora/barcode"
-  printf "$(bytes 95 23 0 $(for _ in $(seq 24); do echo "$bars"; done))" >"$corpora/barcode/seed"
+  printf "$(bytes 159 99 1 $(for _ in $(seq 50); do echo "$bars"; done))" >"$corpora/barcode/seed"
 }
 
 [ -d "$corpora" ] || write_seeds
