@@ -71,7 +71,6 @@ class fuzz_greyImage {
   fuzz_greyImage& operator=(const fuzz_greyImage&) = delete;
 
   cimg_image* image() { return &image_; }
-  const cimg_imageConst* constImage() const { return cimg_image_asConst(&image_); }
   uint8_t& at(int32_t x, int32_t y) { return cimg_window_row<uint8_t>(&window_, y)[x]; }
   int32_t width() const { return window_.width; }
   int32_t height() const { return window_.height; }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of a build tree for SECONDS, one after the other, on its own corpus
-# folder under BUILD/corpus (kept from run to run, seeded on the first). Stops at the first
-# finding: libFuzzer's report is printed and the input is left as BUILD/corpus/<target>-crash-*
-# (or -leak-, -timeout-, -oom-). Prints executions and coverage per target.
+# folder under BUILD/corpus (kept from run to run, seeded on the first). Prints executions
+# and coverage per target; a target that finds something has its report printed and its
+# input left as BUILD/corpus/<target>-crash-* (or -leak-, -timeout-, -oom-), the others
+# still run, and the script fails at the end.
 # Usage: fuzz/run.sh BUILD SECONDS
 set -euo pipefail
 build=$1
@@ -66,6 +67,7 @@ write_seeds() {
 }
 
 [ -d "$corpora" ] || write_seeds
+findings=()
 for target in "$build"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=${target##*/fuzz_}
@@ -74,10 +76,15 @@ for target in "$build"/fuzz/fuzz_*; do
   if ! "$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
       -artifact_prefix="$corpora/$name-" "$corpora/$name" >"$log" 2>&1; then
     tail -n 40 "$log"
-    echo "fuzz_$name: finding, input saved as $corpora/$name-*" >&2
-    exit 1
+    echo "fuzz_$name: finding, input saved as $corpora/$name-*"
+    findings+=("$name")
+    continue
   fi
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1)
   echo "fuzz_$name: $executions executions, $coverage"
 done
+if ((${#findings[@]})); then
+  echo "findings in: ${findings[*]}" >&2
+  exit 1
+fi
