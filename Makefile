@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: all build test sanitize install demo bench scenes clean
+.PHONY: all build test sanitize install demo bench scenes fuzz clean
 
 all: build
 
@@ -41,5 +41,14 @@ scenes:
 	$(CMAKE) --build build -j $(JOBS) --target make_scenes idut_cli
 	build/tools/make_scenes $(SCENES)
 
+# Builds the libFuzzer targets with clang in build-fuzz/ and runs each for FUZZ_SECONDS on
+# its corpus under build-fuzz/corpus/; fails on any finding.
+FUZZ_SECONDS ?= 60
+fuzz:
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DIDUT_FUZZ=ON -DBUILD_TESTING=OFF
+	$(CMAKE) --build build-fuzz -j $(JOBS) --target fuzz_targets
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz
