@@ -156,8 +156,7 @@ class contourTracer {
       const int32_t g2 = level_.offset(grid_, dark2), h2 = level_.offset(grid_, light2);
       // Dark ahead beside the dark pixel only: straight on. Dark ahead beside the light
       // pixel (both sides, or a saddle cell whose mean is dark): leave beside the light
-      // pixel. Otherwise leave beside the dark pixel. Chosen without branches: on noisy
-      // contours the turns are unpredictable.
+      // pixel. Otherwise leave beside the dark pixel.
       const bool d2 = g2 <= 0, l2 = h2 <= 0;
       const bool straight = d2 && !l2;
       const bool aroundLight = l2 && (d2 || c.darkOffset + c.lightOffset + g2 + h2 <= 0);
