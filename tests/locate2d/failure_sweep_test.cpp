@@ -65,11 +65,6 @@ TEST(Locate2dFailureSweep, EveryAllocatingOrPollingCall) {
   int32_t found = -1, isLike = -1;
 
   const std::vector<sweepRow> rows = {
-      {"cid2d_trackingResult_construct", [] {
-         cid2d_trackingResult result;
-         const int32_t status = cid2d_trackingResult_construct(&result);
-         return status < 0 ? status : cid2d_trackingResult_destruct(&result);
-       }},
       {"cf_BndFindDMSymbolFromSeed", [&] { return dmCall([&] { return dm.find(seed); }); },
        CSYS_STATUS_NO_MEMORY, false, anyCount, anyCount},
       {"cf_BndFindDMSymbolFromSeed_Adaptive", [&] {
