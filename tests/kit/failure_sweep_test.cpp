@@ -290,12 +290,14 @@ TEST(KitFailureSweep, EveryAllocatingCall) {
          return onFour({1, 2, 3, 4, 1}, [&](cstd_vector* v) { return cstd_vector__resizeFill(v, 5, 0, &one); });
        }, CSYS_STATUS_NO_MEMORY, false, 2},
       {"cstd_vector8, 32, 32s", [] {
-         cstd_vector8 bytes{};
+         cstd_vector8 bytes{}, byteCopy{};
          cstd_vector32 words{}, copy{};
-         cstd_vector32s signedWords{};
+         cstd_vector32s signedWords{}, signedCopy{};
          int32_t status = cstd_vector8_construct(&bytes, 3);
          if (status >= 0) status = cstd_vector8_pushBack(&bytes, 1);
          if (status >= 0) status = cstd_vector8_resize(&bytes, 9);
+         if (status >= 0) status = cstd_vector8_construct(&byteCopy, 0);
+         if (status >= 0) status = cstd_vector8_assign(&byteCopy, &bytes);
          if (status >= 0) status = cstd_vector32_construct(&words, 2);
          if (status >= 0) status = cstd_vector32_construct(&copy, 0);
          if (status >= 0) status = cstd_vector32_pushBack(&words, 1);
@@ -304,10 +306,11 @@ TEST(KitFailureSweep, EveryAllocatingCall) {
          if (status >= 0) status = cstd_vector32s_construct(&signedWords, 1);
          if (status >= 0) status = cstd_vector32s_pushBack(&signedWords, -1);
          if (status >= 0) status = cstd_vector32s_resize(&signedWords, 5);
-         cstd_vector8_destruct(&bytes);
-         cstd_vector32_destruct(&words);
-         cstd_vector32_destruct(&copy);
-         cstd_vector32s_destruct(&signedWords);
+         if (status >= 0) status = cstd_vector32s_construct(&signedCopy, 0);
+         if (status >= 0) status = cstd_vector32s_assign(&signedCopy, &signedWords);
+         for (cstd_vector8* v : {&bytes, &byteCopy}) cstd_vector8_destruct(v);
+         for (cstd_vector32* v : {&words, &copy}) cstd_vector32_destruct(v);
+         for (cstd_vector32s* v : {&signedWords, &signedCopy}) cstd_vector32s_destruct(v);
          return status;
        }},
       {"cxVector assign keeps its storage", [&] {
