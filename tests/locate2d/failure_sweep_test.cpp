@@ -46,6 +46,13 @@ TEST(Locate2dFailureSweep, EveryAllocatingOrPollingCall) {
   const auto ringOnRowImage = ringImage(ringFinderModules(1, 3), 120, corners, 9);
   ringSetup ring(*ringOnRowImage, 120);
   for (ringSetup* s : {&threeSides, &ring}) cbt_result_destruct(&s->result.tracking.boundary);
+  std::vector<double> line;  // along row 60, across the ring
+  std::vector<uint8_t> profile;
+  for (int32_t x = 5; x < 115; ++x) {
+    line.insert(line.end(), {double(x), 60.0});
+    profile.push_back(ringOnRowImage->at(x, 60));
+  }
+  const std::vector<int16_t> edges = crossings(profile);
   const auto ringCall = [](ringSetup& s, const std::function<int32_t()>& call) {
     return withNewBoundary(&s.result.tracking.boundary, [&] { s.clearVisits(); }, call);
   };
@@ -96,6 +103,14 @@ TEST(Locate2dFailureSweep, EveryAllocatingOrPollingCall) {
       // The tracker's points; polls before and after tracking, after halving.
       {"cf_BndFindNextPDP", [&] { return ringCall(ring, [&] { return ring.onRow(60); }); },
        CSYS_STATUS_NO_MEMORY, false, 1, 3},
+      {"cf_BndFindMatchingPDP", [&] {
+         return ringCall(ring, [&] {
+           return cf_BndFindMatchingPDP(ringOnRowImage->constImage(), &ring.params, &ring.mask, 0,
+                                        &ring.maskXform, ring.visits.image(), 0, edges.data(),
+                                        int32_t(edges.size()), int32_t(profile.size()), 0,
+                                        line.data(), profile.data(), &ring.result);
+         });
+       }, CSYS_STATUS_NO_MEMORY, false, anyCount, anyCount},
       {"cid2d_findOneBarcode leaves its outputs", [&] {
          found = -1;
          rect.po = cmath_vect{};
