@@ -1,4 +1,4 @@
-// The floating radix-2 FFT against the direct DFT, its output modes and failures.
+// The floating radix-2 FFT against the direct DFT, its output modes and refused inputs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -67,7 +67,7 @@ TEST(PelFFT, OutputModesDeriveFromTheComplexBins) {
       EXPECT_EQ(bound.at<double>(x, y), x < 16 && y < 8 ? magnitude.at<double>(x, y) : -7.0);
 }
 
-TEST(PelFFT, FailuresLeaveTheOutputUntouched) {
+TEST(PelFFT, RefusedInputsLeaveTheOutputUntouched) {
   heldImage unbound, fresh, boundDouble(CIMG_TYPE_DOUBLE, 8, 4, -7),
       boundInt(CIMG_TYPE_32, 8, 4, -7);
   testImage tall(64, 48, 1), huge(2048, 2, 0), square(8, 8, 1);
@@ -91,37 +91,6 @@ TEST(PelFFT, FailuresLeaveTheOutputUntouched) {
       EXPECT_EQ(boundInt.at<int32_t>(x, y), -7);
     }
   }
-}
-
-// Runs call(output) through its allocation failures; a failing call leaves it unbound.
-template <class Call>
-int allocationsOf(Call call) {
-  return driveAllocationFailures([&] {
-    heldImage out;
-    const int32_t status = call(&out.image);
-    EXPECT_EQ(out.bound(), status >= 0);
-    return status;
-  });
-}
-
-TEST(PelFFT, AllocationFailuresReleaseEverything) {
-  const randomImage in(16, 8, 5);
-  const cimg_imageConst* input = in.image.constImage();
-  for (auto fft : {cfPelFFT, cfPelFFTBin})
-    for (int32_t rowOnly = 0; rowOnly <= 1; ++rowOnly)
-      EXPECT_GT(allocationsOf([&](cimg_image* out) { return fft(input, out, CF_FFT_MAGNITUDE, rowOnly); }),
-                0);
-  cimg_windowConst window;
-  ASSERT_EQ(cimg_windowConst_init(&window, input), 0);
-  std::vector<double> bins(256), re(128), im(128);
-  EXPECT_GT(allocationsOf([&](cimg_image* out) {
-              return cidut_2dFFTPwrSpec_win8_(&window, bins.data(), 256, out);
-            }),
-            0);
-  EXPECT_GT(allocationsOf([&](cimg_image* out) { return cfPowerSpectrum(input, out); }), 0);
-  EXPECT_EQ(driveAllocationFailures(
-                [&] { return cf2DDFT(in.pixels.data(), 8, 16, re.data(), im.data()); }),
-            1);
 }
 
 }  // namespace

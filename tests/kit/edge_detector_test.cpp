@@ -312,30 +312,4 @@ TEST(KitEdgeChains, ADiscIsOneClosedChainADotHasNoLinks) {
   EXPECT_EQ(chains.record.count, csEdgeListLen(dotList.list));
 }
 
-TEST(KitEdgeDetect, AllocationFailuresLeaveListsAndChainsAsTheyWere) {
-  leakGuard guard;
-  EXPECT_EQ(driveAllocationFailures([] {
-              csEdgeList* list = nullptr;
-              const int32_t status = csEdgeListNew(50, &list);
-              EXPECT_EQ(list == nullptr, status < 0);
-              csEdgeListDelete(&list);
-              return status;
-            }),
-            2);
-  testImage image(noisyScene(40, 30, 9));
-  edgeList list(40 * 30);
-  testImage magnitude(38, 28, 0);
-  edgeChains chains;
-  EXPECT_EQ(driveAllocationFailures([&] {
-              csEdgeListInit(list.list, 1, 0);
-              const int32_t status =
-                  csEdgeDetect(view(image.image()), view(magnitude.image()), nullptr, list.list,
-                               &chains.record, &csEdgeParamsDefault);
-              EXPECT_EQ(csEdgeListLen(list.list) > 0, status == 0);
-              EXPECT_EQ(chains.record.starts != nullptr, status == 0);
-              csEdgeChains_destruct(&chains.record);
-              return status;
-            }),
-            3);  // working rows, chain links, chain storage
-}
 }  // namespace

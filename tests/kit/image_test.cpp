@@ -125,36 +125,4 @@ TEST(KitImage, OriginsAndBadSizes) {
   EXPECT_CHECK_FAILS(cimg_image_window(&image, 0, 0, 1, 1, 1));  // flags must be 0
 }
 
-TEST(KitImage, FailedAllocationsLeaveNothingBehind) {
-  leakGuard guard;
-  cimg_image image, old;
-  const auto construct = [&] {
-    const int32_t status =
-        cimg_image_constructCustomAllocFunc(&image, CIMG_TYPE_8, 1, 1, customAlloc, customFree);
-    int32_t bound = -1;
-    cimg_image_getIsBound(&image, &bound);
-    EXPECT_EQ(bound, status >= 0);
-    if (status >= 0) {
-      EXPECT_EQ(cimg_image_destruct(&image), customFreeStatus);
-    }
-    return status;
-  };
-  EXPECT_EQ(driveAllocationFailures(construct), 2);
-
-  // assignNew lets the old pixels go only once the new ones exist.
-  ASSERT_EQ(cimg_image_construct(&old, CIMG_TYPE_8, 3, 3), 0);
-  cimg_image_window(&old, 1, 1, 1, 1, 0);
-  cimg_image_constructCopy(&image, &old);
-  const auto assignNew = [&] {
-    const int32_t status = cimg_image_assignNew(&image, CIMG_TYPE_DOUBLE, 4, 2);
-    EXPECT_EQ(recordOf(image).storage == recordOf(old).storage, status < 0);
-    EXPECT_EQ(windowOf(image), (status < 0 ? windowOf(old) : box{0, 0, 4, 2}));
-    cimg_image_assign(&image, &old);
-    return status;
-  };
-  EXPECT_EQ(driveAllocationFailures(assignNew), 2);
-  cimg_image_destruct(&image);
-  cimg_image_destruct(&old);
-}
-
 }  // namespace

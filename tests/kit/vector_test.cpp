@@ -104,8 +104,8 @@ TEST(vector, growsGeometricallyFromItsMemoryTable) {
   EXPECT_EQ(tableBlocks, 0);
 }
 
-// Runs op on {1, 2, 3, 4} with each of its copies failing in turn, then with each of its
-// allocations failing: a failure must leave the elements as they were, a success give after.
+// Runs op on {1, 2, 3, 4} with each of its copies failing in turn: a failure must leave the
+// elements as they were, a success give after.
 template <class Op>
 void expectStrongGuarantee(const ints& after, Op op) {
   calls = {};
@@ -124,14 +124,12 @@ void expectStrongGuarantee(const ints& after, Op op) {
     EXPECT_EQ(status, copyFailed);  // passed on unchanged
   }
   calls.failCopy = 0;
-  ASSERT_EQ(cstd_vector__assignElements(&v, before.data(), 4), 0);
-  EXPECT_GE(driveAllocationFailures(attempt), 1);
   EXPECT_EQ(cstd_vector__destruct(&v), 0);
   EXPECT_EQ(calls.live, 0);
 }
 
 // Sources inside the vector itself, across a reallocation.
-TEST(vector, failuresLeaveTheVectorUnchanged) {
+TEST(vector, failedCopiesLeaveTheVectorUnchanged) {
   leakGuard guard;
   expectStrongGuarantee({1, 4, 4, 4, 2, 3, 4}, [](cstd_vector* v) {
     return cstd_vector__insert(v, 1, 3, static_cast<int32_t*>(v->begin) + 3);
@@ -156,15 +154,6 @@ TEST(CxVector, GrowsByItsRuleAndFailsWithoutChange) {
   ASSERT_EQ(v.pushBack(v[0]), 0);  // an element of its own, across a reallocation
   EXPECT_EQ(v[13], 7u);
   EXPECT_EQ(v.capacity(), 26u);
-
-  cxVector<uint32_t> small(1, 1);
-  const uint32_t* storage = small.begin();
-  const auto assign = [&] {
-    const int32_t status = small.assign(v);
-    EXPECT_TRUE(status == 0 || (small.begin() == storage && small.size() == 1));
-    return status;
-  };
-  EXPECT_EQ(driveAllocationFailures(assign), 1);
   csys_memory_failAllocation(1);  // constructors that need storage throw instead
   EXPECT_THROW((void)cxVector<uint32_t>(v), cxException);
   csys_memory_failAllocation(0);

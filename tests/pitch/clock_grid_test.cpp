@@ -39,7 +39,7 @@ TEST(ClockGrid, ExactGridAndIsolatedFeature) {
   EXPECT_EQ(r.inliers, 0);
 }
 
-TEST(ClockGrid, ArgumentChecksAndWorkAreaFailure) {
+TEST(ClockGrid, ArgumentChecks) {
   const ints p{0, 1000, 2000, 3000};
   int32_t S = -1, inliers = -1, pitch = -1;
   auto call = [&](int32_t n, int32_t estimate, int32_t lo, int32_t hi, int32_t tolerance) {
@@ -48,13 +48,7 @@ TEST(ClockGrid, ArgumentChecksAndWorkAreaFailure) {
   };
   EXPECT_CHECK_FAILS(call(4, 1000, 700, 1050, 20));  // 499 / 300 periods: fewer than 2
   EXPECT_EQ(call(4, 1000, 800, 1200, 20), 0);        // 499 / 200 = 2 periods
-  S = inliers = pitch = -1;
-  EXPECT_EQ(driveAllocationFailures([&] {
-              const int32_t status = call(4, 1000, 950, 1050, 20);
-              EXPECT_TRUE(status >= 0 || S + inliers + pitch == -3);  // nothing written
-              return status;
-            }),
-            1);
+
 }
 
 struct onGrid {

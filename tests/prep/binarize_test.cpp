@@ -178,39 +178,6 @@ TEST(Binarize, OutputPlacementAndArgumentChecks) {
   EXPECT_CHECK_FAILS(call(out));
 }
 
-TEST(Binarize, AllocationFailures) {
-  leakGuard guard;
-  std::mt19937 random(8);
-  const plane in = randomPlane(37, 23, random);
-  const heldImage source({3, 4, in.width, in.height}, in.v, 1, 77);
-  heldImage bound(37, 23, 0);
-  struct variant {
-    int32_t method, regionMode, reduction;
-    bool mask;
-  };
-  const variant variants[] = {
-      {2, 1, 2, false}, {3, 2, 2, false}, {4, 2, 2, true}, {5, 2, 2, false}};
-  for (const variant& v : variants) {
-    cidut_binarizeParams p = paramsFor(v.method);
-    p.regionMode = v.regionMode;
-    p.reduction = v.reduction;
-    p.windowWidth = p.windowHeight = 7;
-    p.region = cmath_shapeAffineRect{{3, 4}, {30, 8}, {1, 20}};
-    for (const bool intoBound : {false, true}) {
-      const int failures = driveAllocationFailures([&] {
-        heldImage out, mask;
-        const int32_t status =
-            cidut_binarizeImage(intoBound ? &bound.image : &out.image, nullptr, nullptr,
-                                v.mask ? &mask.image : nullptr, source.constImage(), &p);
-        EXPECT_EQ(out.bound(), status == 0 && !intoBound);
-        EXPECT_EQ(mask.bound(), status == 0 && v.mask);
-        return status;
-      });
-      EXPECT_GE(failures, intoBound ? 0 : 1) << "method " << v.method;
-    }
-  }
-}
-
 int32_t inhibitAll(const char*) {
   return 1;
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -32,24 +31,7 @@ uint8_t binomialAt(const heldImage& image, int32_t cx, int32_t cy, int32_t nx, i
   return uint8_t((sum + total / 2) / total);
 }
 
-// Each allocation failure of the call leaves the output (a 3 x 3 image of 9s) as it was.
-void expectFailuresLeaveOutput(const std::function<int32_t(cimg_image*)>& call) {
-  leakGuard guard;
-  heldImage nines(3, 3, 9), output;
-  const int failures = driveAllocationFailures([&] {
-    cimg_image_assign(&output.image, &nines.image);
-    const int32_t status = call(&output.image);
-    if (status < 0) {
-      EXPECT_EQ(output.window().width, 3);
-      EXPECT_EQ(output.pixels(), std::vector<uint8_t>(9, 9));
-    }
-    cimg_image_assign(&output.image, &nines.image);  // lets a result go
-    return status;
-  });
-  EXPECT_GE(failures, 1);
-}
-
-TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
+TEST(PixelFilters, SmoothIntoClientPlacesNoRegionAndOverlap) {
   std::mt19937 random(1);
   heldImage source({10, 20, 50, 40}, random);
   const cmath_xformLinear clientFromImage{{0.5, 0, 0, 0.5}, {3, -1}};
@@ -95,10 +77,6 @@ TEST(PixelFilters, SmoothIntoClientPlacesNoRegionOverlapAndFailures) {
             CIDUT_ERR_MEMORY_OVERLAP);
 
   EXPECT_CHECK_FAILS(cidut_ip_gauss8(source.constImage(), nullptr, 1, 0, 1, 0));
-  expectFailuresLeaveOutput(
-      [&](cimg_image* out) { return cidut_ip_gauss8(source.constImage(), out, 2, 0, 1, 0); });
-  expectFailuresLeaveOutput(
-      [&](cimg_image* out) { return cidut_ip_plpf8Mask(source.constImage(), out, 3, 1, 2, 0); });
 }
 
 TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
@@ -129,10 +107,6 @@ TEST(PixelResolution, SamplingKeepsCellCentresAndExpansionReplicates) {
 
   heldImage out;
   EXPECT_EQ(cidut_ip_pelSample(source.constImage(), &out.image, 0, 1), CIDUT_ERR_IMAGE_SIZE);
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cidut_ip_pelSample(source.constImage(), o, 2, 2); });
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cidut_ip_pelExpand8(source.constImage(), o, 2, 2); });
 }
 
 TEST(PixelValues, MapExtremesInversionAndTransposition) {
@@ -175,10 +149,6 @@ TEST(PixelValues, MapExtremesInversionAndTransposition) {
   heldImage unbound, out;
   EXPECT_EQ(cidut_ip_pelInvert8(&unbound.image), CIDUT_ERR_IMAGE_UNBOUND);
   EXPECT_CHECK_FAILS(cip_image8_map(&out.image, source.constImage(), nullptr));
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cip_image8_map(o, source.constImage(), table); });
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cidut_ip_pelTranspose8(source.constImage(), o); });
 }
 
 TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
@@ -199,8 +169,6 @@ TEST(PixelProjection, ColumnMeansOfTheCoveredBins) {
     for (int32_t y = 2; y < 6; ++y) sum += source.at(i, y);
     EXPECT_EQ(out.at<uint32_t>(i, 0), uint32_t((sum + 2) / 4)) << i;
   }
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cidut_ip_project8(source.constImage(), &right, &count, o); });
 }
 
 TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
@@ -230,8 +198,6 @@ TEST(PixelArithmetic, SaturatingSubtractionAndAdditionOverTheCommonWindow) {
   ASSERT_EQ(cidut_ip_pelSub8(a.constImage(), apart.constImage(), &copy.image, 3), 0);
   EXPECT_EQ(copy.pixels(), a.pixels());
   EXPECT_CHECK_FAILS(cidut_ip_pelAdd8(a.constImage(), b.constImage(), &copy.image, 1));
-  expectFailuresLeaveOutput(
-      [&](cimg_image* o) { return cidut_ip_pelSub8(a.constImage(), b.constImage(), o, 0); });
 }
 
 TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
@@ -254,11 +220,7 @@ TEST(RowExtrema, WedgeFilterMatchesWindowScanAndCountsDrops) {
   EXPECT_EQ(drops, 8);
 
   EXPECT_CHECK_FAILS(rowExtremaMax(5, worked.data(), out.data(), 5, nullptr));  // n > k
-  leakGuard guard;
-  drops = -1;
-  EXPECT_EQ(driveAllocationFailures(
-                [&] { return rowExtremaMax(3, rising.data(), result.data(), 10, &drops); }),
-            1);  // the index ring
+
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ double sharpnessOf(const cimg_imageConst* image, int32_t ignoreBlack) {
   return sharpness;
 }
 
-TEST(Sharpness, SharpAboveBlurredAboveFlatAndFailures) {
+TEST(Sharpness, SharpAboveBlurredAboveFlatAndChecks) {
   testImage sharp(bars(0)), soft(bars(1.0)), flat(30, 30, 128);
   const double s0 = sharpnessOf(sharp.constImage(), 0);
   const double s1 = sharpnessOf(soft.constImage(), 0);
@@ -136,11 +136,6 @@ TEST(Sharpness, SharpAboveBlurredAboveFlatAndFailures) {
   EXPECT_GT(sharpnessOf(square.constImage(), 0), 0.0);
   EXPECT_EQ(sharpnessOf(square.constImage(), 1), 0.0);
 
-  double sharpness = -1;
-  leakGuard guard;
-  const int allocations = driveAllocationFailures(
-      [&] { return cidut_getImageSharpnessFromSymbolRegion_(soft.constImage(), 0, &sharpness); });
-  EXPECT_GE(allocations, 1);
   EXPECT_CHECK_FAILS(cidut_getImageSharpnessFromSymbolRegion_(soft.constImage(), 0, nullptr));
 }
 

@@ -1,6 +1,6 @@
 // DataMatrix decoding: round trips through zint for every size and encodation, function
 // codewords, hand-built streams, error correction up to capacity and beyond, erasures,
-// mirrored matrices, and the decoder's failure exits.
+// mirrored matrices, bad sizes and argument checks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -273,7 +273,7 @@ TEST_F(DataMatrixDecode, MirroredMatricesAreReadAndReported) {
   }
 }
 
-TEST_F(DataMatrixDecode, FailureExits) {
+TEST_F(DataMatrixDecode, BadSizesAndChecks) {
   if (!zintInstalled()) GTEST_SKIP() << "zint is not installed";
   moduleGrid grid = zintSymbol("x", "--vers=1");
   grid.rows = 9;  // no size
@@ -282,20 +282,6 @@ TEST_F(DataMatrixDecode, FailureExits) {
   EXPECT_CHECK_FAILS(idread_DataMatrixDecoder_decode(decoder_, grid.dark.data(), 10, 10, 9, &result_));
   EXPECT_CHECK_FAILS(idread_DataMatrixDecoder_create(nullptr));
 
-  // Every allocation of the decoder's creation, then the placement table that a size's
-  // first decode builds and the codec's.
-  leakGuard guard;
-  grid.rows = 10;
-  damageCodeword(grid, 0);
-  idread_DataMatrixDecoder* decoder = nullptr;
-  const int allocations = driveAllocationFailures([&] {
-    int32_t status = idread_DataMatrixDecoder_create(&decoder);
-    EXPECT_EQ(decoder == nullptr, status < 0);
-    if (status >= 0) status = idread_DataMatrixDecoder_decode(decoder, grid.dark.data(), 10, 10, 10, &result_);
-    idread_DataMatrixDecoder_release(&decoder);
-    return status;
-  });
-  EXPECT_GT(allocations, 20);  // the record and each code's tables, then two more
 }
 
 }  // namespace
