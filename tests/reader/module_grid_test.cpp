@@ -71,11 +71,11 @@ TEST(ModuleGrid, NoGridOnCrossingStrokes) {
   scene.gaussianBlur(0.7);
   testImage image(scene);
   idread_symbol strokes{{{60, 238}, {250, 238}, {250, 40}, {60, 40}}, 900, 120, 1};
-  EXPECT_FALSE(idread_measureModuleGrid(image.image(), &strokes));
+  EXPECT_EQ(idread_measureModuleGrid(image.image(), &strokes), 0);
   EXPECT_EQ(strokes.rows, 0);
   idread_clockTrack columns, rows;
   for (const double depth : {1.0, 3.0, 6.0})
-    EXPECT_FALSE(idread_measureClockTracks(image.image(), strokes, depth, &columns, &rows)) << depth;
+    EXPECT_EQ(idread_measureClockTracks(image.image(), strokes, depth, &columns, &rows), 0) << depth;
 }
 
 TEST(ModuleGrid, SnapsToDataMatrixSizesWithinTolerance) {

@@ -108,9 +108,11 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       // symbol must show regular teeth on them, from which its module grid is measured.
       if ((scored && symbol.score < options.minScore) ||
           !idread_symbol_hasPolarity(image, symbol, options.polarity) ||
-          (!measured && !idread_symbol_hasClockTracks(image, symbol)) ||
-          !idread_measureModuleGrid(image, &symbol))
+          (!measured && !idread_symbol_hasClockTracks(image, symbol)))
         continue;
+      const int32_t grid = idread_measureModuleGrid(image, &symbol);
+      if (grid < 0) return grid;
+      if (grid == 0) continue;
       symbols->push_back(symbol);
       if (const int32_t claimed = state.claim(symbol.corners); claimed < 0) return claimed;
     }

@@ -120,18 +120,35 @@ class ccSymbolFrame {
 // Teeth records released with the object.
 class ccTeeth {
  public:
-  ccTeeth() { constructed_ = cidut_teethResults_construct(&results) >= 0; }
+  ccTeeth() : status_(cidut_teethResults_construct(&results)) {}
   ~ccTeeth() {
-    if (constructed_) cidut_teethResults_destruct(&results);
+    if (status_ >= 0) cidut_teethResults_destruct(&results);
   }
   ccTeeth(const ccTeeth&) = delete;
   ccTeeth& operator=(const ccTeeth&) = delete;
-  bool constructed() const { return constructed_; }
+  int32_t status() const { return status_; }
 
   cidut_teethResults results;
 
  private:
-  bool constructed_;
+  int32_t status_;
+};
+
+// The first library failure met while measuring (no memory, a cancelled attention poll):
+// the measure stops and its caller returns the status, instead of taking the find for
+// clutter without a grid.
+class ccFailure {
+ public:
+  // Whether status is a failure; the first one is kept.
+  bool failed(int32_t status) {
+    if (status < 0 && status_ == 0) status_ = status;
+    return status < 0;
+  }
+  bool any() const { return status_ < 0; }
+  int32_t status() const { return status_; }
+
+ private:
+  int32_t status_ = 0;
 };
 
 struct trackEdge {
@@ -171,7 +188,7 @@ int32_t percentileContrast(const std::vector<uint8_t>& profile) {
 
 bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec start, vec end,
                  vec across, vec direction, double module, std::vector<trackEdge>* edges,
-                 trackProfile* samples) {
+                 trackProfile* samples, ccFailure* failure) {
   vec a, b;
   if (!frame.toImage(start, &a) || !frame.toImage(end, &b)) return false;
   const double imageLength = length(b - a);
@@ -189,8 +206,9 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
     if (!frame.toImage(start + side * across, &p) || !frame.toImage(end + side * across, &q))
       return false;
     const cmath_vect first = toCmath(p), second = toCmath(q);
-    if (cidut_linePixels(&window, &first, &second, line.data(), n, &mean, &spacing) < 0)
-      return false;
+    // A track that leaves the image has no profile; anything else is a failure.
+    const int32_t sampled = cidut_linePixels(&window, &first, &second, line.data(), n, &mean, &spacing);
+    if (sampled == CIDUT_ERR_OUTSIDE_WINDOW || failure->failed(sampled)) return false;
     for (size_t i = 0; i < size_t(n); ++i) sums[i] += line[i];
   }
   for (size_t i = 0; i < size_t(n); ++i) profile[i] = uint8_t((sums[i] + lines / 2) / lines);
@@ -201,8 +219,8 @@ bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec
   if (contrast < leastContrast) return false;
   std::vector<int32_t> magnitudes(static_cast<size_t>(n)), positions(static_cast<size_t>(n));
   int32_t count = 0;
-  if (cidut_lineEdgeLoc(profile.data(), n, n, std::max(6, contrast / 4), 0, spacing,
-                        magnitudes.data(), positions.data(), &count) < 0)
+  if (failure->failed(cidut_lineEdgeLoc(profile.data(), n, n, std::max(6, contrast / 4), 0, spacing,
+                                        magnitudes.data(), positions.data(), &count)))
     return false;
   edges->clear();
   for (int32_t i = 0; i < count; ++i) {
@@ -234,7 +252,8 @@ double medianSpacing(const std::vector<trackEdge>& edges) {
 // Ink modules paired into teeth along a track of `trackLength` parallelogram pixels
 // starting at `start` along `direction`, for a module pitch of `pitch`.
 int32_t countTeeth(const std::vector<trackEdge>& edges, vec start, vec direction,
-                   double trackLength, double pitch, int32_t slots, bool darkInk) {
+                   double trackLength, double pitch, int32_t slots, bool darkInk,
+                   ccFailure* failure) {
   std::vector<cidut_edge1D> list;
   for (const trackEdge& e : edges)
     list.push_back({int32_t((e.position - trackLength / 2) * 256), e.magnitude * 256});
@@ -251,8 +270,9 @@ int32_t countTeeth(const std::vector<trackEdge>& edges, vec start, vec direction
   cmath_shapeAffineRect rect;
   cmath_shapeAffineRect_initPoints(&rect, points);
   ccTeeth teeth;
-  if (!teeth.constructed() ||
-      cidut_edgesToTeeth(&params, &edgeList, nullptr, nullptr, &rect, nullptr, &teeth.results) < 0)
+  if (failure->failed(teeth.status()) ||
+      failure->failed(cidut_edgesToTeeth(&params, &edgeList, nullptr, nullptr, &rect, nullptr,
+                                         &teeth.results)))
     return 0;
   cidut_toothCand* begin = nullptr;
   int32_t count = 0;
@@ -359,12 +379,12 @@ void countByProfile(const ccSymbolFrame& frame, const trackProfile& samples,
 // the module size the depth was chosen for.
 bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, vec from, vec to,
                   vec across, double margin, double module, bool darkInk, idread_clockTrack* track,
-                  trackProfile* samples) {
+                  trackProfile* samples, ccFailure* failure) {
   const double trackLength = length(to - from);
   const vec direction = (1 / trackLength) * (to - from);
   const vec start = from - margin * direction, end = to + margin * direction;
   std::vector<trackEdge>& edges = samples->edges;
-  if (!locateEdges(window, frame, start, end, across, direction, module, &edges, samples) ||
+  if (!locateEdges(window, frame, start, end, across, direction, module, &edges, samples, failure) ||
       int32_t(edges.size()) < leastEdges)
     return false;
   samples->start = start;
@@ -378,9 +398,9 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
   std::vector<int32_t> positions;
   for (const trackEdge& e : edges) positions.push_back(int32_t(e.position * 256));
   int32_t periodSum = 0, onGrid = 0, pitch = 0;
-  if (cidut_cg1dComputeScaledPitch(int32_t(positions.size()), positions.data(), spacing, 800, 1200,
-                                   std::max(1, spacing / 4), 0, &periodSum, 128, &onGrid,
-                                   &pitch) < 0 ||
+  if (failure->failed(cidut_cg1dComputeScaledPitch(int32_t(positions.size()), positions.data(),
+                                                   spacing, 800, 1200, std::max(1, spacing / 4), 0,
+                                                   &periodSum, 128, &onGrid, &pitch)) ||
       pitch <= 0)
     return false;
   // The edges on the grid give a least-squares pitch, and the span from the first to the
@@ -389,8 +409,8 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
   // module short of the end).
   std::vector<int32_t> indices(positions.size()), work(positions.size());
   int32_t phase = 0, flag = 0;
-  if (cidut_cg1dOnGrid(int32_t(positions.size()), positions.data(), indices.data(), pitch,
-                       std::max(1, pitch / 4), work.data(), &phase, &flag) < 0)
+  if (failure->failed(cidut_cg1dOnGrid(int32_t(positions.size()), positions.data(), indices.data(),
+                                       pitch, std::max(1, pitch / 4), work.data(), &phase, &flag)))
     return false;
   double sumI = 0, sumP = 0, sumII = 0, sumIP = 0;
   int32_t fitted = 0, lastIndex = 0;
@@ -419,10 +439,11 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
 }
 
 // Whether the track measured into `samples` pairs enough of its ink modules into teeth.
-bool hasTeeth(const trackProfile& samples, bool darkInk, idread_clockTrack* track) {
-  track->teeth =
-      countTeeth(samples.edges, samples.start, samples.direction,
-                 samples.length + 2 * samples.offset, track->pitch, track->slots, darkInk);
+bool hasTeeth(const trackProfile& samples, bool darkInk, idread_clockTrack* track,
+              ccFailure* failure) {
+  track->teeth = countTeeth(samples.edges, samples.start, samples.direction,
+                            samples.length + 2 * samples.offset, track->pitch, track->slots,
+                            darkInk, failure);
   return track->teeth >= leastTeeth * track->slots;
 }
 
@@ -456,7 +477,8 @@ bool squarePitches(const idread_clockTrack& columns, const idread_clockTrack& ro
 template <typename Agree>
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
                  double depth, double spread, Agree agree, idread_clockTrack* columns,
-                 idread_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile) {
+                 idread_clockTrack* rows, trackProfile* columnProfile, trackProfile* rowProfile,
+                 ccFailure* failure) {
   cimg_windowConst window;
   if (cimg_windowConst_init(&window, cimg_image_asConst(image)) < 0) return false;
   const bool darkInk = inkIsDark(window, frame, threshold);
@@ -467,11 +489,11 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
   const double margin = std::max(2 * depth, 2.0);
   const vec acrossX = (spread / yLength) * y, acrossY = (spread / xLength) * x;
   return measureTrack(window, frame, o + y - inY, o + x + y - inY, acrossX, margin, 2 * depth,
-                      darkInk, columns, columnProfile) &&
+                      darkInk, columns, columnProfile, failure) &&
          measureTrack(window, frame, o + x - inX, o + x + y - inX, acrossY, margin, 2 * depth,
-                      darkInk, rows, rowProfile) &&
-         agree(*columns, *rows, depth) && hasTeeth(*columnProfile, darkInk, columns) &&
-         hasTeeth(*rowProfile, darkInk, rows);
+                      darkInk, rows, rowProfile, failure) &&
+         agree(*columns, *rows, depth) && hasTeeth(*columnProfile, darkInk, columns, failure) &&
+         hasTeeth(*rowProfile, darkInk, rows, failure);
 }
 
 // The depth search: trial depths from thin modules to thick until a trial's pitch agrees
@@ -480,7 +502,8 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
 // next (once). `spread` is the side lines' distance as a share of the depth. The counts of
 // the tracks found are then their profiles'.
 bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                  double spread, idread_clockTrack* columns, idread_clockTrack* rows) {
+                  double spread, idread_clockTrack* columns, idread_clockTrack* rows,
+                  ccFailure* failure) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   trackProfile columnProfile, rowProfile;
   double suggested = 0;
@@ -495,7 +518,7 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     // The side lines stay the least depth inside, clear of the far side's blurred edge.
     const double side = std::clamp(depth - leastDepth, 0.0, depth * spread);
     if (!measureBoth(image, frame, threshold, depth, side, fitsDepth, columns, rows, &columnProfile,
-                     &rowProfile))
+                     &rowProfile, failure))
       return false;
     const double pitch = (columns->pitch + rows->pitch) / 2;
     // Half a module in, where the track is clearest, unless the trial lay near there.
@@ -503,7 +526,7 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     idread_clockTrack c{}, r{};
     trackProfile cp, rp;
     if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c, &r,
-                    &cp, &rp)) {
+                    &cp, &rp, failure)) {
       *columns = c;
       *rows = r;
       columnProfile = std::move(cp);
@@ -519,13 +542,13 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     tried = depth;
     suggested = 0;
     found = tryDepth(depth);
-    if (!found && suggested > 0 && !followed) {
+    if (!found && suggested > 0 && !followed && !failure->any()) {
       followed = true;
       found = tryDepth(suggested);
     }
-    if (found) break;
+    if (found || failure->any()) break;
   }
-  if (!found) return false;
+  if (!found || failure->any()) return false;
   countByProfile(frame, columnProfile, columns);
   countByProfile(frame, rowProfile, rows);
   return true;
@@ -538,12 +561,14 @@ constexpr int32_t rectangleSizes[][2] = {{8, 18}, {8, 32}, {12, 26}, {12, 36}, {
 
 }  // namespace
 
-bool idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol, double depth,
-                             idread_clockTrack* columns, idread_clockTrack* rows) {
+int32_t idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol, double depth,
+                                  idread_clockTrack* columns, idread_clockTrack* rows) {
   const ccSymbolFrame frame(image, symbol);
   trackProfile columnProfile, rowProfile;
-  return measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, anyPitches,
-                     columns, rows, &columnProfile, &rowProfile);
+  ccFailure failure;
+  const bool regular = measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare,
+                                   anyPitches, columns, rows, &columnProfile, &rowProfile, &failure);
+  return failure.any() ? failure.status() : regular ? 1 : 0;
 }
 
 void idread_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
@@ -568,15 +593,17 @@ void idread_snapModuleCounts(double rows, double columns, int32_t* snappedRows,
   for (const auto& size : rectangleSizes) consider(size[0], size[1]);
 }
 
-bool idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol) {
+int32_t idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol) {
   const ccSymbolFrame frame(image, *symbol);
   idread_clockTrack columns{}, rows{};
+  ccFailure failure;
   // Blur and noise can wipe a thin track's side lines where its middle still shows.
   const bool measured =
-      searchDepths(image, frame, symbol->threshold, spreadShare, &columns, &rows) ||
-      searchDepths(image, frame, symbol->threshold, 0, &columns, &rows);
-  if (!measured) return false;
+      searchDepths(image, frame, symbol->threshold, spreadShare, &columns, &rows, &failure) ||
+      (!failure.any() && searchDepths(image, frame, symbol->threshold, 0, &columns, &rows, &failure));
+  if (failure.any()) return failure.status();
+  if (!measured) return 0;
   idread_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);
   symbol->pitch = (columns.pitch + rows.pitch) / 2;
-  return true;
+  return 1;
 }

@@ -22,16 +22,18 @@ struct idread_clockTrack {
 };
 
 // Measures the clock track along the far side parallel to the x side (columns) and the one
-// parallel to the y side (rows), `depth` pixels inside the symbol. False when a track shows
-// no regular teeth. Library failures count as no teeth.
-bool idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol, double depth,
-                             idread_clockTrack* columns, idread_clockTrack* rows);
+// parallel to the y side (rows), `depth` pixels inside the symbol. 1 when both show
+// regular teeth, 0 when not, or the status of a failing library call (no memory, a
+// cancelled attention poll).
+int32_t idread_measureClockTracks(const cimg_image* image, const idread_symbol& symbol,
+                                  double depth, idread_clockTrack* columns, idread_clockTrack* rows);
 
 // Measures symbol's grid and writes rows, cols and pitch into it: the tracks are sampled
 // half a module inside, the module size being unknown at first and found by trying depths
-// from thin modules to thick ones until the pitch found agrees with the depth. False when
-// no depth shows regular teeth on both tracks; the symbol is then left as it is.
-bool idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol);
+// from thin modules to thick ones until the pitch found agrees with the depth. 1 when
+// measured; 0 when no depth shows regular teeth on both tracks, or the status of a
+// failing library call; the symbol is then left as it is.
+int32_t idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol);
 
 // The DataMatrix size nearest to the measured module counts (rows, columns), when both lie
 // within the snapping tolerance of it; else the measured counts rounded.
