@@ -2,8 +2,6 @@
 // without symbols, at camera sizes from 640 x 480 to 4000 x 3000, so that the cost can be
 // seen to follow the pixels whatever the content. Prints a Markdown table: thread CPU
 // milliseconds, the least of three runs, and the read's nanoseconds per pixel.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -11,24 +9,19 @@
 #include <vector>
 
 #include "idread/read.h"
+#include "sample_sets.h"
 #include "support/datamatrix.h"
 #include "support/symbols.h"
 #include "support/synthetic.h"
 
 namespace {
 
-double threadMs() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
 double leastOfThree(const std::function<void()>& work) {
   double best = 1e300;
   for (int32_t run = 0; run < 3; ++run) {
-    const double start = threadMs();
+    const double start = threadCpuMs();
     work();
-    best = std::min(best, threadMs() - start);
+    best = std::min(best, threadCpuMs() - start);
   }
   return best;
 }
