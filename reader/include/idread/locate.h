@@ -1,6 +1,6 @@
-// Locating symbols the way a reader does. DataMatrix: scan rows a few pixels apart,
-// search, claim what was found in a mask, go on from the row where it was found until
-// the search finds nothing more; then the next pass of the plan. Ring-finder symbols:
+// Locating symbols the way a reader does. DataMatrix: scan rows a few pixels apart, offer
+// each edge that runs on straight through its neighbouring rows to the finder, claim
+// what was found in a mask and go on along the rows; then the next pass of the plan. Ring-finder symbols:
 // band patterns on rows, confirmed on lines through each ring's centre. Linear barcodes:
 // the bar direction through the image's middle.
 #pragma once
@@ -16,7 +16,9 @@
 #include "kit/shapes.h"
 
 // One search over all scan rows. The sequential passes share one visit map (an edge
-// tracked once is not tried again); the adaptive pass keeps its own.
+// tracked once is not tried again); the adaptive pass keeps its own. Edges are offered to
+// the finder only where they run on straight through the rows above and below: grain and
+// texture, whose contours would wander far, are passed over.
 enum idread_pass : int32_t {
   idread_passRows,         // sequential search, row edges of strength 45 (contrast 15)
   idread_passLowContrast,  // sequential search, row edges of strength 33 (contrast 11)

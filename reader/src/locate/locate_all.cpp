@@ -7,6 +7,7 @@
 #include "clock_tracks.h"
 #include "far_sides.h"
 #include "module_grid.h"
+#include "row_search.h"
 #include "search_state.h"
 #include "symbol_polarity.h"
 
@@ -49,14 +50,6 @@ idread_symbol adaptiveSymbol(const cimg_image* image, const cid2d_trackingResult
   return idread_symbol{{po, px, opposite, py}, 0, result.seed.meanGrey, 1};
 }
 
-// Whether a find's seed lies beyond the previous find's in scan order. A search resumed
-// at the previous find's row skips the seeds it tracked before, so each find lies
-// beyond the last; one that does not would be found again and again.
-bool isBeyond(const cid2d_trackingSeed& seed, const cid2d_trackingSeed& previous) {
-  return seed.scanIndex > previous.scanIndex ||
-         (seed.scanIndex == previous.scanIndex && seed.x > previous.x);
-}
-
 }  // namespace
 
 int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& options,
@@ -74,8 +67,6 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
 
   ccSearchState state;
   if (const int32_t status = state.buildMask(image); status < 0) return status;
-  cmath_xformLinear identity;
-  cmath_xformLinear_initIdentity(&identity);
   cid2d_trackingResult& result = state.result();
 
   for (size_t i = 0; i < options.passes.size(); ++i) {
@@ -83,26 +74,18 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
     if (needsFreshVisits(options.passes, i))
       if (const int32_t status = state.clearVisits(window.width, window.height); status < 0)
         return status;
-    params.startScanIndex = 0;
-    cid2d_trackingSeed previous{};
-    previous.scanIndex = -1;
+    ccRowSearch rows(source, params, pass == idread_passLowContrast ? 33 : 45,
+                     pass == idread_passAdaptive);
     for (;;) {
-      const int32_t status =
-          pass == idread_passAdaptive
-              ? cidut_BoundaryTrackerSearchDMSymbolAdaptiveThreshold(
-                    source, &params, state.mask(), &identity, 0, state.visits(), &result)
-              : cf_BndFindNextDMSymbol(source, &params, state.mask(), 0, &identity,
-                                       pass == idread_passLowContrast, state.visits(), &result);
-      if (status < 0) return status;
-      if (!result.found || !isBeyond(result.seed, previous)) break;
-      previous = result.seed;
+      const int32_t found = rows.next(&state);
+      if (found < 0) return found;
+      if (found == 0) break;
       // The sequential finder's legs reach the symbol's corners, so its far sides can be
       // measured; the adaptive finder's legs stop at their straight runs.
       idread_symbol symbol =
           pass == idread_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
       const bool measured =
           pass != idread_passAdaptive && idread_measureFarSides(image, result.boundary, &symbol);
-      params.startScanIndex = result.foundScanIndex;
       const bool scored = pass != idread_passAdaptive;
       // A symbol whose far sides were measured has shown its clock tracks already; every
       // symbol must show regular teeth on them, from which its module grid is measured.

@@ -33,10 +33,9 @@ int32_t ccSearchState::clearVisits(int32_t width, int32_t height) {
           cimg_image_assignNew(&visits_, CIMG_TYPE_8, (width + 3) / 4, (height + 3) / 4);
       status < 0)
     return status;
-  cimg_window window;
-  if (const int32_t status = cimg_window_init(&window, &visits_); status < 0) return status;
-  for (int32_t y = 0; y < window.height; ++y)
-    std::fill_n(cimg_window_row<uint8_t>(&window, y), window.width, uint8_t{0});
+  if (const int32_t status = cimg_window_init(&visitWindow_, &visits_); status < 0) return status;
+  for (int32_t y = 0; y < visitWindow_.height; ++y)
+    std::fill_n(cimg_window_row<uint8_t>(&visitWindow_, y), visitWindow_.width, uint8_t{0});
   return 0;
 }
 
@@ -49,12 +48,20 @@ int32_t ccSearchState::claim(const cmath_vect corners[4]) {
   return cid_mask_appendRegion(&mask_, &region, claimMargin);
 }
 
-void ccSearchState::markVisited(int32_t x, int32_t y) {
-  cimg_window window;
-  if (cimg_window_init(&window, &visits_) < 0) return;
+uint8_t* ccSearchState::visitBlock(int32_t x, int32_t y) {
   const int32_t bx = x >> 2, by = y >> 2;
-  if (bx >= 0 && by >= 0 && bx < window.width && by < window.height)
-    cimg_window_row<uint8_t>(&window, by)[bx] = 1;
+  return bx >= 0 && by >= 0 && bx < visitWindow_.width && by < visitWindow_.height
+             ? cimg_window_row<uint8_t>(&visitWindow_, by) + bx
+             : nullptr;
+}
+
+void ccSearchState::markVisited(int32_t x, int32_t y) {
+  if (uint8_t* block = visitBlock(x, y)) *block = 1;
+}
+
+uint8_t ccSearchState::visitMark(int32_t x, int32_t y) {
+  const uint8_t* block = visitBlock(x, y);
+  return block ? *block : 0;
 }
 
 ccScanRows::ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin,

@@ -25,6 +25,9 @@ class ccSearchState {
   int32_t claim(const cmath_vect corners[4]);
   // Marks the visit-map block of window pixel (x, y), so that no search tries a seed there.
   void markVisited(int32_t x, int32_t y);
+  // The visit-map value of window pixel (x, y)'s block: 0 where no search has tracked a
+  // contour, and outside the map.
+  uint8_t visitMark(int32_t x, int32_t y);
 
   cid_mask* mask() { return &mask_; }
   cimg_image* visits() { return &visits_; }
@@ -35,7 +38,11 @@ class ccSearchState {
  private:
   cid_mask mask_;
   bool maskBuilt_ = false;
+  // The block of window pixel (x, y) in the visit map, null outside it.
+  uint8_t* visitBlock(int32_t x, int32_t y);
+
   cimg_image visits_;
+  cimg_window visitWindow_{};  // of visits_, once cleared
 };
 
 // The search parameters over scan rows `spacing` pixels apart, from spacing / 2 + margin

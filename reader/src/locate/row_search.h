@@ -1,0 +1,51 @@
+// The DataMatrix searches over scan rows, walked by the reader so that each seed's edge is
+// looked at before its contour is tracked.
+#pragma once
+
+#include <stdint.h>
+
+#include <vector>
+
+#include "ci_id/priv/ci_idut/locate2d.h"
+#include "search_state.h"
+
+// Walks the rows of params left to right, top to bottom, and offers each row edge of at
+// least minStrength whose visit-map block is free and whose edge runs on through the rows
+// above and below (idread_isCoherentEdge) to the library's finder: the sequential one, or
+// with `adaptive` the adaptive one, which reports an L in the result's boundary corners.
+// Finds come one at a time; the walk goes on after the last.
+class ccRowSearch {
+ public:
+  ccRowSearch(const cimg_imageConst* image, const cid2d_trackingParams& params,
+              int32_t minStrength, bool adaptive);
+  ccRowSearch(const ccRowSearch&) = delete;
+  ccRowSearch& operator=(const ccRowSearch&) = delete;
+
+  // The next find into state's result: 1, 0 when the rows are done, or a failing status
+  // (window, memory, attention, finder).
+  int32_t next(ccSearchState* state);
+
+ private:
+  bool isTracked(ccSearchState* state, const cid2d_trackingSeed& seed) const;
+
+  const cimg_imageConst* image_;
+  const cid2d_trackingParams& params_;
+  int32_t minStrength_;
+  bool adaptive_;
+  cimg_windowConst window_{};
+  cbt_runParams run_;
+  cmath_xformLinear identity_;
+  std::vector<cid2d_trackingSeed> seeds_;  // of the current row
+  int32_t row_ = -1;                       // scan index of the current row
+  int32_t numSeeds_ = 0;
+  int32_t nextSeed_ = 0;
+};
+
+// Whether the edge of a row seed runs on, straight, through the rows just above and below
+// it: across the six pixels the edge strength is taken over, each pixel's second
+// difference down its column (above + below - 2 x itself), summed, is at most the
+// strength. A straight edge at any angle passes, its profile shifting evenly from row to
+// row, as do blurred and moderately noisy ones; grain and texture, whose pixels do not
+// follow their neighbours, do not. The seed must lie at least one row inside the window
+// and its six pixels inside it, as row seeds do.
+bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed);
