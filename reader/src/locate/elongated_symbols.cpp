@@ -8,8 +8,9 @@
 
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "contour_hull.h"
-#include "quadrilateral.h"
 #include "kit/bt.h"
+#include "quadrilateral.h"
+#include "row_search.h"
 #include "search_state.h"
 
 namespace {
@@ -25,8 +26,9 @@ constexpr int32_t maxSeeds = 4096;
 // Longest contour followed: an 8 x 144 symbol of 3-pixel modules, its inner module edges
 // included. Longer contours wander through texture and are cut short.
 constexpr int32_t maxContourPoints = 6000;
-// Contour points followed per image at most: seeds are taken strongest first, so a
-// symbol's edges come before the texture's.
+// Contour points followed per image at most: seeds are taken strongest first, and only
+// on edges that run on through their neighbouring rows, so a symbol's edges come before
+// the texture's.
 constexpr int32_t pointBudget = 20000;
 
 using point = idread_hullPoint;
@@ -101,7 +103,7 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
   int32_t status = 0, budget = pointBudget;
   for (int32_t i = 0; i < numSeeds && status >= 0 && budget > 0; ++i) {
     const cid2d_trackingSeed& seed = seeds[size_t(i)];
-    if (tracked.marked(seed.x, seed.y)) continue;
+    if (tracked.marked(seed.x, seed.y) || !idread_isCoherentEdge(window, seed)) continue;
     run.polarity = seed.polarity;
     run.startX = seed.startX, run.startY = seed.startY;
     run.endX = seed.endX, run.endY = seed.endY;
