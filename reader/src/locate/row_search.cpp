@@ -68,11 +68,21 @@ int32_t ccRowSearch::next(ccSearchState* state) {
   }
 }
 
-bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed) {
-  const uint8_t* row = cimg_windowConst_row<uint8_t>(&window, seed.y) + seed.x;
-  const ptrdiff_t stride = window.stride;
+namespace {
+
+// The second differences down the columns of the six pixels from `at - 1` on, between
+// the rows `step` above and below, summed in absolute value.
+int32_t columnBend(const uint8_t* at, ptrdiff_t step) {
   int32_t bend = 0;
-  for (int32_t dx = -1; dx <= 4; ++dx)
-    bend += std::abs(row[dx - stride] + row[dx + stride] - 2 * row[dx]);
-  return bend <= seed.strength;
+  for (int32_t dx = -1; dx <= 4; ++dx) bend += std::abs(at[dx - step] + at[dx + step] - 2 * at[dx]);
+  return bend;
+}
+
+}  // namespace
+
+bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed) {
+  if (seed.y < 2 || seed.y + 2 >= window.height) return false;
+  const uint8_t* at = cimg_windowConst_row<uint8_t>(&window, seed.y) + seed.x;
+  return columnBend(at, window.stride) <= seed.strength &&
+         columnBend(at, 2 * ptrdiff_t{window.stride}) <= seed.strength;
 }

@@ -41,11 +41,12 @@ class ccRowSearch {
   int32_t nextSeed_ = 0;
 };
 
-// Whether the edge of a row seed runs on, straight, through the rows just above and below
-// it: across the six pixels the edge strength is taken over, each pixel's second
-// difference down its column (above + below - 2 x itself), summed, is at most the
-// strength. A straight edge at any angle passes, its profile shifting evenly from row to
-// row, as do blurred and moderately noisy ones; grain and texture, whose pixels do not
-// follow their neighbours, do not. The seed must lie at least one row inside the window
-// and its six pixels inside it, as row seeds do.
+// Whether the edge of a row seed runs on, straight, through the rows around it: across
+// the six pixels the edge strength is taken over, each pixel's second difference down its
+// column (above + below - 2 x itself), summed, is at most the strength, both for the rows
+// next to the seed's and for those two away. A straight edge up to 45 degrees off the
+// vertical passes (at 50 a few of its seeds still do), its profile shifting evenly from
+// row to row, blurred or moderately noisy; grain and texture, whose pixels do not follow
+// their neighbours, do not. Every symbol has a side within 45 degrees of the vertical. A
+// seed within two rows of the window's top or bottom does not pass.
 bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed);
