@@ -2,6 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "id/idut/locate2d/row_edges.h"
 
 namespace {
@@ -11,18 +15,64 @@ const uint8_t* windowRow(const cimg_windowConst& window, int32_t r) {
   return static_cast<const uint8_t*>(window.pixels) + ptrdiff_t(r) * window.stride;
 }
 
+// Positions whose strengths are tested at once for a run without seeds.
+constexpr int32_t skipBlock = 16;
+
+// The strength at position x of a row.
+int32_t strengthAt(const uint8_t* row, int32_t x) {
+  return abs(row[x + 2] + row[x + 3] + row[x + 4] - row[x - 1] - row[x] - row[x + 1]);
+}
+
+// Whether the strengths at positions x to x + 15 all lie below the threshold; reads
+// row[x - 1] to row[x + 19].
+bool strengthsBelow(const uint8_t* row, int32_t x, int32_t threshold) {
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  auto load = [&](int32_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)); };
+  const __m128i p[6] = {load(x - 1), load(x), load(x + 1), load(x + 2), load(x + 3), load(x + 4)};
+  // Strengths reach 765 at most, so a threshold above that is 766 here, and 16 bits hold all.
+  const __m128i limit = _mm_set1_epi16(int16_t(std::clamp(threshold, 0, 766)));
+  int32_t below = 0xffff;
+  for (const bool high : {false, true}) {
+    __m128i w[6];
+    for (int32_t i = 0; i < 6; ++i)
+      w[i] = high ? _mm_unpackhi_epi8(p[i], zero) : _mm_unpacklo_epi8(p[i], zero);
+    const __m128i left = _mm_add_epi16(_mm_add_epi16(w[0], w[1]), w[2]);
+    const __m128i right = _mm_add_epi16(_mm_add_epi16(w[3], w[4]), w[5]);
+    const __m128i difference = _mm_sub_epi16(right, left);
+    const __m128i strength = _mm_max_epi16(difference, _mm_sub_epi16(zero, difference));
+    below &= _mm_movemask_epi8(_mm_cmpgt_epi16(limit, strength));
+  }
+  return below == 0xffff;
+#else
+  for (int32_t i = 0; i < skipBlock; ++i)
+    if (strengthAt(row, x + i) >= threshold) return false;
+  return true;
+#endif
+}
+
 // Scans window row r over columns [first, last) and hands each seed to store, which
-// returns false to stop the scan.
+// returns false to stop the scan. Runs of weak strengths, most of a row, are passed over
+// a block at a time: a position reports only when the strength one step back reaches
+// the threshold.
 template <class Store>
 void scanRow(const cimg_windowConst& window, int32_t r, int32_t first, int32_t last,
              int32_t s2Start, int32_t threshold, int32_t scanIndex, Store store) {
   const uint8_t* row = windowRow(window, r);
-  ccRowStrength strength(row, first);
   ccEdgePeak peak(s2Start);
-  for (int32_t x = first; x < last; strength.advance(x), ++x) {
-    if (peak.push(strength.strength(), threshold) &&
-        !store(cid2d_rowSeed(row, x, r, peak.peak(), scanIndex)))
-      return;
+  for (int32_t x = first; x < last;) {
+    if (x + skipBlock <= last && peak.last() < threshold && strengthsBelow(row, x, threshold)) {
+      peak.resume(strengthAt(row, x + skipBlock - 2), strengthAt(row, x + skipBlock - 1));
+      x += skipBlock;
+      continue;
+    }
+    const int32_t end = std::min(last, x + skipBlock);
+    ccRowStrength strength(row, x);
+    for (; x < end; strength.advance(x), ++x) {
+      if (peak.push(strength.strength(), threshold) &&
+          !store(cid2d_rowSeed(row, x, r, peak.peak(), scanIndex)))
+        return;
+    }
   }
 }
 
