@@ -66,11 +66,11 @@ uint8_t ccSearchState::visitMark(int32_t x, int32_t y) {
 
 ccScanRows::ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin,
                        double minSize, double maxSize)
-    : scratch_(CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1) {
+    : scratch_(new uint64_t[CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1]) {
   for (int32_t y = spacing / 2 + margin; y < window.height - margin; y += spacing)
     rows_.push_back(window.y0 + y);
   cid2d_trackingParams_init(&params);
-  params.scratch = scratch_.data();
+  params.scratch = scratch_.get();
   params.scratchBytes = CID2D_SCRATCH_BYTES;
   params.scanPositions = rows_.data();
   params.numScanPositions = int32_t(rows_.size());

@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <vector>
 
 #include "ci_id/priv/ci_idut/geometry.h"
@@ -58,5 +59,5 @@ class ccScanRows {
 
  private:
   std::vector<int32_t> rows_;
-  std::vector<uint64_t> scratch_;
+  std::unique_ptr<uint64_t[]> scratch_;  // the finders write before they read: not cleared
 };
