@@ -4,6 +4,7 @@
 // Pointers are not checked. Calls that fail leave their outputs untouched.
 #pragma once
 
+#include <math.h>
 #include <stdint.h>
 
 #include "kit/export.h"
@@ -60,6 +61,19 @@ CKIT_API int32_t cmath_xformPerspective_getInverse(const cmath_xformPerspective*
 // any other.
 CKIT_API int32_t cmath_xformPerspective_mapPoint(const cmath_xformPerspective* xform,
                                                  const cmath_vect* p, cmath_vect* out);
+// The same, inline, for loops that map a point at a time.
+static inline int32_t cmath_xformPerspective_mapPointInline(const cmath_xformPerspective* xform,
+                                                            const cmath_vect* p, cmath_vect* out) {
+  const double wx = xform->h[2][0] * p->x, wy = xform->h[2][1] * p->y;
+  const double w = wx + wy + xform->h[2][2];
+  if (!(fabs(w) > 1e-12 * (fabs(wx) + fabs(wy) + fabs(xform->h[2][2]))))
+    return CMATH_STATUS_AT_HORIZON;
+  const double x = (xform->h[0][0] * p->x + xform->h[0][1] * p->y + xform->h[0][2]) / w;
+  const double y = (xform->h[1][0] * p->x + xform->h[1][1] * p->y + xform->h[1][2]) / w;
+  out->x = x;
+  out->y = y;
+  return 0;
+}
 
 // ---------------------------------------------------------------------------------------
 // General transforms: a tagged copy of a linear or a perspective transform, so that one

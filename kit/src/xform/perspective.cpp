@@ -133,13 +133,5 @@ extern "C" int32_t cmath_xformPerspective_getInverse(const cmath_xformPerspectiv
 
 extern "C" int32_t cmath_xformPerspective_mapPoint(const cmath_xformPerspective* xform,
                                                    const cmath_vect* p, cmath_vect* out) {
-  const double(&h)[3][3] = xform->h;
-  const double wx = h[2][0] * p->x, wy = h[2][1] * p->y;
-  const double w = wx + wy + h[2][2];
-  if (!(std::fabs(w) > 1e-12 * (std::fabs(wx) + std::fabs(wy) + std::fabs(h[2][2]))))
-    return CMATH_STATUS_AT_HORIZON;
-  const double x = (h[0][0] * p->x + h[0][1] * p->y + h[0][2]) / w;
-  const double y = (h[1][0] * p->x + h[1][1] * p->y + h[1][2]) / w;
-  *out = cmath_vect{x, y};
-  return 0;
+  return cmath_xformPerspective_mapPointInline(xform, p, out);
 }

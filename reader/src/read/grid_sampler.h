@@ -26,7 +26,7 @@ class ccGridSampler {
   // Grid point (u, v) in client coordinates; false off the mapping.
   bool clientPoint(double u, double v, cmath_vect* client) const {
     cmath_vect p{u, v};
-    if (cmath_xformPerspective_mapPoint(&toWindow_, &p, &p) < 0) return false;
+    if (cmath_xformPerspective_mapPointInline(&toWindow_, &p, &p) < 0) return false;
     *client = sampler_.toClient(p.x, p.y);
     return true;
   }
@@ -34,7 +34,7 @@ class ccGridSampler {
   // The grey at grid point (u, v) alone; -1 off the image.
   double pointGrey(double u, double v) const {
     cmath_vect p{u, v};
-    if (cmath_xformPerspective_mapPoint(&toWindow_, &p, &p) < 0) return -1;
+    if (cmath_xformPerspective_mapPointInline(&toWindow_, &p, &p) < 0) return -1;
     return sampler_.bilinear(p.x, p.y);
   }
 
@@ -44,9 +44,9 @@ class ccGridSampler {
   // both ways: within a module the perspective is as good as affine.
   double moduleGrey(double u, double v) const {
     cmath_vect centre{u, v}, alongX{u + 0.25, v}, alongY{u, v + 0.25};
-    if (cmath_xformPerspective_mapPoint(&toWindow_, &centre, &centre) < 0 ||
-        cmath_xformPerspective_mapPoint(&toWindow_, &alongX, &alongX) < 0 ||
-        cmath_xformPerspective_mapPoint(&toWindow_, &alongY, &alongY) < 0)
+    if (cmath_xformPerspective_mapPointInline(&toWindow_, &centre, &centre) < 0 ||
+        cmath_xformPerspective_mapPointInline(&toWindow_, &alongX, &alongX) < 0 ||
+        cmath_xformPerspective_mapPointInline(&toWindow_, &alongY, &alongY) < 0)
       return -1;
     const double dx[2] = {alongX.x - centre.x, alongY.x - centre.x};
     const double dy[2] = {alongX.y - centre.y, alongY.y - centre.y};
