@@ -21,7 +21,6 @@ constexpr double minWidth = 8 * minModule;
 constexpr double minLength = 48 * minModule;
 constexpr double minAspect = 4.5;  // the finder takes up to 5; perspective eats some
 constexpr int32_t minPoints = 60;  // contour points of the smallest symbol worth trying
-constexpr int32_t rowEdgeStrength = 45;
 constexpr int32_t maxSeeds = 4096;
 // Longest contour followed: an 8 x 144 symbol of 3-pixel modules, its inner module edges
 // included. Longer contours wander through texture and are cut short.
@@ -90,7 +89,7 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
   int32_t numSeeds = 0;
   if (const int32_t status = cid2d_getHorizontalTrackingSeeds(
           source, scan.params.scanPositions, scan.params.numScanPositions, maxSeeds,
-          rowEdgeStrength, 1, seeds.data(), &numSeeds, 0, 0.0);
+          idread_rowEdgeStrength, 1, seeds.data(), &numSeeds, 0, 0.0);
       status < 0)
     return status;
   cbt_runParams run;

@@ -74,7 +74,9 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
     if (needsFreshVisits(options.passes, i))
       if (const int32_t status = state.clearVisits(window.width, window.height); status < 0)
         return status;
-    ccRowSearch rows(source, params, pass == idread_passLowContrast ? 33 : 45,
+    ccRowSearch rows(source, params,
+                     pass == idread_passLowContrast ? idread_lowContrastEdgeStrength
+                                                    : idread_rowEdgeStrength,
                      pass == idread_passAdaptive);
     for (;;) {
       const int32_t found = rows.next(&state);

@@ -9,6 +9,11 @@
 #include "ci_id/priv/ci_idut/locate2d.h"
 #include "search_state.h"
 
+// Least row-edge strengths (three-pixel-sum differences, three times the contrast) of the
+// library's searches: the default and the low-contrast one.
+constexpr int32_t idread_rowEdgeStrength = 45;
+constexpr int32_t idread_lowContrastEdgeStrength = 33;
+
 // Walks the rows of params left to right, top to bottom, and offers each row edge of at
 // least minStrength whose visit-map block is free and whose edge runs on through the rows
 // above and below (idread_isCoherentEdge) to the library's finder: the sequential one, or
