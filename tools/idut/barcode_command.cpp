@@ -225,7 +225,7 @@ void idut_printBarcodeUsage(FILE* out) {
       "%s"
       "\n"
       "Exit status: 0 done, 1 an image could not be read or searched, 2 bad usage.\n",
-      idut_batchUsage);
+      idut_batchUsage().c_str());
 }
 
 int idut_barcodeCommand(const std::vector<std::string>& args) {

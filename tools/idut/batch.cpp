@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "arguments.h"
+#include "image_file.h"
 
 namespace fs = std::filesystem;
 
@@ -128,12 +129,15 @@ class progressLine {
 
 }  // namespace
 
-const char* const idut_batchUsage =
-    "  -j N               threads, each taking the next image, 1 to 256 [one per core];\n"
-    "                     the output keeps the order of the images\n"
-    "  --max-pixels N     refuse images of more than N pixels [268435456]\n"
-    "  IMAGE              a PGM or PNG file, or a folder: the .pgm and .png files below\n"
-    "                     it, sorted by path\n";
+std::string idut_batchUsage() {
+  return "  -j N               threads, each taking the next image, 1 to 256 [one per core];\n"
+         "                     the output keeps the order of the images\n"
+         "  --max-pixels N     refuse images of more than N pixels [" +
+         std::to_string(idut_defaultMaxPixels) +
+         "]\n"
+         "  IMAGE              a PGM or PNG file, or a folder: the .pgm and .png files below\n"
+         "                     it, sorted by path\n";
+}
 
 const char* const idut_jobsExpected = "a number of threads, 1 to 256";
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-// The usage lines of -j and of folders among the images, for the commands' help texts.
-extern const char* const idut_batchUsage;
+// The usage lines of -j, of --max-pixels and of folders among the images, for the
+// commands' help texts.
+std::string idut_batchUsage();
 
 // The value of -j: 1 to 256 threads; what it expects, for messages.
 extern const char* const idut_jobsExpected;

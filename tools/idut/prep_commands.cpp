@@ -218,7 +218,7 @@ void idut_printThresholdUsage(FILE* out) {
       "sharpness, the strongest gradients over the dark/light contrast (0 to 1).\n"
       "  --json             one JSON line per image\n"
       "%s",
-      idut_batchUsage);
+      idut_batchUsage().c_str());
 }
 
 int idut_thresholdCommand(const std::vector<std::string>& args) {

@@ -163,7 +163,7 @@ void idut_printLocateUsage(FILE* out) {
       "(black and white), idut threshold (grey-level statistics), idut barcode (bar\n"
       "direction of a linear barcode).\n",
       d.rowSpacing, d.minSize, d.maxSize, fit, polarity, d.minScore, passes.c_str(),
-      idread_ringOptions{}.rowSpacing, idut_batchUsage);
+      idread_ringOptions{}.rowSpacing, idut_batchUsage().c_str());
 }
 
 bool idut_parseSearchArguments(const std::vector<std::string>& args, idut_searchArguments* command,
