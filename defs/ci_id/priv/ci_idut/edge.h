@@ -79,7 +79,9 @@ CIDUT_API int32_t cf_GetTrueEdgePeakXYFromEdgelets(const cimg_imageConst* source
 
 // The true-peak image over the source window narrowed by one column on each side (and the
 // destination window when bound): gradient maxima across the edge at or above the
-// threshold keep their magnitude, the rest is 0; count receives the number of peaks.
+// threshold keep their magnitude, the rest is 0; count receives the number of peaks. A
+// window less than three columns wide (or one that misses the destination's) leaves
+// nothing to do: status 0, and neither the destination nor count is written.
 CIDUT_API int32_t cip_truepeak8(const cimg_imageConst* source, cimg_image* destination,
                                 uint8_t threshold, int32_t* count);
 
