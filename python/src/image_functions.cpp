@@ -12,7 +12,7 @@
 #include "ci_id/priv/ci_idut/image"
 #include "ci_id/priv/ci_idut/prep.h"
 #include "functions.h"
-#include "kit/pel.h"
+#include "idread/grey_levels.h"
 #include "status_error.h"
 
 namespace py = pybind11;
@@ -55,25 +55,16 @@ py::array binarize(const py::array& image, const std::string& method, int32_t of
 py::object threshold(const py::array& image, int32_t percent) {
   idutpy_checkRange("percent", percent, 1, 100);
   const idutpy_arrayImage source(image);
-  cid_thresholdResult otsu;
-  uint32_t histogram[256] = {};
-  double darkMean, lightMean, darkDeviation, lightDeviation, sharpness;
+  idread_greyLevels levels;
   {
     py::gil_scoped_release unlocked;
-    cimg_windowConst window;
-    int32_t status = cid_threshold(source.imageConst(), &otsu);
-    if (status >= 0) status = cimg_windowConst_init(&window, source.imageConst());
-    if (status >= 0) status = cip_pelHistogram8(&window, histogram);
-    if (status >= 0)
-      status = cidut_getDarkLightMeanPercent_(histogram, 256, percent, percent, &darkMean,
-                                              &lightMean, &darkDeviation, &lightDeviation);
-    if (status >= 0)
-      status = cidut_getImageSharpnessFromSymbolRegion_(source.imageConst(), 0, &sharpness);
-    idutpy_throwOnFailure(status, "threshold");
+    idutpy_throwOnFailure(idread_measureGreyLevels(source.imageConst(), percent, &levels),
+                          "threshold");
   }
   return py::module_::import("idut._results")
-      .attr("Threshold")(otsu.threshold, otsu.quality, py::make_tuple(darkMean, darkDeviation),
-                         py::make_tuple(lightMean, lightDeviation), sharpness);
+      .attr("Threshold")(levels.threshold, levels.separability,
+                         py::make_tuple(levels.darkMean, levels.darkDeviation),
+                         py::make_tuple(levels.lightMean, levels.lightDeviation), levels.sharpness);
 }
 
 py::array edges(const py::array& image, const std::string& operatorName, int32_t threshold,

@@ -10,10 +10,10 @@
 #include "arguments.h"
 #include "batch.h"
 #include "ci_id/priv/ci_idut/prep.h"
+#include "idread/grey_levels.h"
 #include "idread/locate.h"
 #include "image_file.h"
 #include "json.h"
-#include "kit/pel.h"
 
 namespace {
 
@@ -109,18 +109,8 @@ int32_t countWhite(const cimg_image* image) {
 bool thresholdOne(const std::string& path, bool json, FILE* out, FILE* err) {
   ccGreyImage image;
   if (!readImage(path, &image, err)) return false;
-  const cimg_imageConst* source = cimg_image_asConst(image.image());
-  cid_thresholdResult otsu;
-  uint32_t histogram[256] = {};
-  cimg_windowConst window;
-  double darkMean, lightMean, darkDeviation, lightDeviation, sharpness;
-  int32_t status = cid_threshold(source, &otsu);
-  if (status >= 0) status = cimg_windowConst_init(&window, source);
-  if (status >= 0) status = cip_pelHistogram8(&window, histogram);
-  if (status >= 0)
-    status = cidut_getDarkLightMeanPercent_(histogram, 256, 10, 10, &darkMean, &lightMean,
-                                            &darkDeviation, &lightDeviation);
-  if (status >= 0) status = cidut_getImageSharpnessFromSymbolRegion_(source, 0, &sharpness);
+  idread_greyLevels levels;
+  const int32_t status = idread_measureGreyLevels(cimg_image_asConst(image.image()), 10, &levels);
   if (status < 0) {
     std::fprintf(err, "idut: %s: measuring failed with status 0x%08x\n", path.c_str(),
                  uint32_t(status));
@@ -131,15 +121,16 @@ bool thresholdOne(const std::string& path, bool json, FILE* out, FILE* err) {
                  "{\"image\": %s, \"threshold\": %d, \"separability\": %.4f, \"dark\": {\"mean\": "
                  "%.2f, \"deviation\": %.2f}, \"light\": {\"mean\": %.2f, \"deviation\": %.2f}, "
                  "\"sharpness\": %.4f}\n",
-                 idut_jsonString(path).c_str(), otsu.threshold, otsu.quality, darkMean,
-                 darkDeviation, lightMean, lightDeviation, sharpness);
+                 idut_jsonString(path).c_str(), levels.threshold, levels.separability,
+                 levels.darkMean, levels.darkDeviation, levels.lightMean, levels.lightDeviation,
+                 levels.sharpness);
   } else {
     std::fprintf(
         out,
         "%s: threshold %d (separability %.3f); darkest 10 %%: %.1f +- %.1f, lightest 10 %%: "
         "%.1f +- %.1f; sharpness %.3f\n",
-        path.c_str(), otsu.threshold, otsu.quality, darkMean, darkDeviation, lightMean,
-        lightDeviation, sharpness);
+        path.c_str(), levels.threshold, levels.separability, levels.darkMean,
+        levels.darkDeviation, levels.lightMean, levels.lightDeviation, levels.sharpness);
   }
   return true;
 }
