@@ -3,6 +3,7 @@
 
 #include <stdint.h>
 
+#include <cmath>
 #include <initializer_list>
 
 #include "kit/xform.h"
@@ -40,21 +41,26 @@ class ccGridSampler {
 
   // The mean grey at the centre of module (u, v) of the grid (module units, u along the x
   // side, v up the y side) and four points a quarter module away along the sides; -1 when
-  // the grid runs off the image there. The quarter-module steps are taken as the same
-  // both ways: within a module the perspective is as good as affine.
+  // the grid runs off the image there. The quarter-module steps are taken along the
+  // mapping's derivatives at the centre, the same both ways: within a module the
+  // perspective is as good as affine.
   double moduleGrey(double u, double v) const {
-    cmath_vect centre{u, v}, alongX{u + 0.25, v}, alongY{u, v + 0.25};
-    if (cmath_xformPerspective_mapPointInline(&toWindow_, &centre, &centre) < 0 ||
-        cmath_xformPerspective_mapPointInline(&toWindow_, &alongX, &alongX) < 0 ||
-        cmath_xformPerspective_mapPointInline(&toWindow_, &alongY, &alongY) < 0)
-      return -1;
-    const double dx[2] = {alongX.x - centre.x, alongY.x - centre.x};
-    const double dy[2] = {alongX.y - centre.y, alongY.y - centre.y};
-    double sum = sampler_.bilinear(centre.x, centre.y);
+    const double(&h)[3][3] = toWindow_.h;
+    const double wu = h[2][0] * u, wv = h[2][1] * v;
+    const double w = wu + wv + h[2][2];
+    if (!(std::fabs(w) > 1e-12 * (std::fabs(wu) + std::fabs(wv) + std::fabs(h[2][2])))) return -1;
+    const double inverse = 1 / w;
+    const double x = (h[0][0] * u + h[0][1] * v + h[0][2]) * inverse;
+    const double y = (h[1][0] * u + h[1][1] * v + h[1][2]) * inverse;
+    // A quarter module along u and along v: d(x, y)/du = (h[.][0] - (x, y) h[2][0]) / w.
+    const double q = 0.25 * inverse;
+    const double dx[2] = {q * (h[0][0] - x * h[2][0]), q * (h[0][1] - x * h[2][1])};
+    const double dy[2] = {q * (h[1][0] - y * h[2][0]), q * (h[1][1] - y * h[2][1])};
+    double sum = sampler_.bilinear(x, y);
     if (sum < 0) return -1;
     for (int32_t k = 0; k < 2; ++k) {
       for (const double sign : {1.0, -1.0}) {
-        const double g = sampler_.bilinear(centre.x + sign * dx[k], centre.y + sign * dy[k]);
+        const double g = sampler_.bilinear(x + sign * dx[k], y + sign * dy[k]);
         if (g < 0) return -1;
         sum += g;
       }
