@@ -23,27 +23,36 @@ int32_t strengthAt(const uint8_t* row, int32_t x) {
   return abs(row[x + 2] + row[x + 3] + row[x + 4] - row[x - 1] - row[x] - row[x + 1]);
 }
 
+#ifdef __SSE2__
+// Lanes of `limit` above the strengths |(r0 + r1 + r2) - (l0 + l1 + l2)|, as a byte mask;
+// 16-bit lanes.
+inline int32_t strengthsUnder(__m128i limit, __m128i l0, __m128i l1, __m128i l2, __m128i r0,
+                              __m128i r1, __m128i r2) {
+  const __m128i difference =
+      _mm_sub_epi16(_mm_add_epi16(_mm_add_epi16(r0, r1), r2), _mm_add_epi16(_mm_add_epi16(l0, l1), l2));
+  const __m128i strength = _mm_max_epi16(difference, _mm_sub_epi16(_mm_setzero_si128(), difference));
+  return _mm_movemask_epi8(_mm_cmpgt_epi16(limit, strength));
+}
+#endif
+
 // Whether the strengths at positions x to x + 15 all lie below the threshold; reads
 // row[x - 1] to row[x + 19].
-bool strengthsBelow(const uint8_t* row, int32_t x, int32_t threshold) {
+inline bool strengthsBelow(const uint8_t* row, int32_t x, int32_t threshold) {
 #ifdef __SSE2__
-  const __m128i zero = _mm_setzero_si128();
-  auto load = [&](int32_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at)); };
-  const __m128i p[6] = {load(x - 1), load(x), load(x + 1), load(x + 2), load(x + 3), load(x + 4)};
+  const uint8_t* p = row + x;
+  auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  const __m128i l0 = load(p - 1), l1 = load(p), l2 = load(p + 1);
+  const __m128i r0 = load(p + 2), r1 = load(p + 3), r2 = load(p + 4);
   // Strengths reach 765 at most, so a threshold above that is 766 here, and 16 bits hold all.
   const __m128i limit = _mm_set1_epi16(int16_t(std::clamp(threshold, 0, 766)));
-  int32_t below = 0xffff;
-  for (const bool high : {false, true}) {
-    __m128i w[6];
-    for (int32_t i = 0; i < 6; ++i)
-      w[i] = high ? _mm_unpackhi_epi8(p[i], zero) : _mm_unpacklo_epi8(p[i], zero);
-    const __m128i left = _mm_add_epi16(_mm_add_epi16(w[0], w[1]), w[2]);
-    const __m128i right = _mm_add_epi16(_mm_add_epi16(w[3], w[4]), w[5]);
-    const __m128i difference = _mm_sub_epi16(right, left);
-    const __m128i strength = _mm_max_epi16(difference, _mm_sub_epi16(zero, difference));
-    below &= _mm_movemask_epi8(_mm_cmpgt_epi16(limit, strength));
-  }
-  return below == 0xffff;
+  const __m128i zero = _mm_setzero_si128();
+  const int32_t low = strengthsUnder(limit, _mm_unpacklo_epi8(l0, zero), _mm_unpacklo_epi8(l1, zero),
+                                     _mm_unpacklo_epi8(l2, zero), _mm_unpacklo_epi8(r0, zero),
+                                     _mm_unpacklo_epi8(r1, zero), _mm_unpacklo_epi8(r2, zero));
+  const int32_t high = strengthsUnder(limit, _mm_unpackhi_epi8(l0, zero), _mm_unpackhi_epi8(l1, zero),
+                                      _mm_unpackhi_epi8(l2, zero), _mm_unpackhi_epi8(r0, zero),
+                                      _mm_unpackhi_epi8(r1, zero), _mm_unpackhi_epi8(r2, zero));
+  return (low & high) == 0xffff;
 #else
   for (int32_t i = 0; i < skipBlock; ++i)
     if (strengthAt(row, x + i) >= threshold) return false;
