@@ -83,16 +83,15 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       if (found < 0) return found;
       if (found == 0) break;
       // The sequential finder's legs reach the symbol's corners, so its far sides can be
-      // measured; the adaptive finder's legs stop at their straight runs.
-      idread_symbol symbol =
-          pass == idread_passAdaptive ? adaptiveSymbol(image, result) : sequentialSymbol(result);
-      const bool measured =
-          pass != idread_passAdaptive && idread_measureFarSides(image, result.boundary, &symbol);
+      // measured; the adaptive finder's legs stop at their straight runs (and it does not
+      // score). A find scoring too low is dropped before anything is measured on it.
       const bool scored = pass != idread_passAdaptive;
+      idread_symbol symbol = scored ? sequentialSymbol(result) : adaptiveSymbol(image, result);
+      if (scored && symbol.score < options.minScore) continue;
+      const bool measured = scored && idread_measureFarSides(image, result.boundary, &symbol);
       // A symbol whose far sides were measured has shown its clock tracks already; every
       // symbol must show regular teeth on them, from which its module grid is measured.
-      if ((scored && symbol.score < options.minScore) ||
-          !idread_symbol_hasPolarity(image, symbol, options.polarity) ||
+      if (!idread_symbol_hasPolarity(image, symbol, options.polarity) ||
           (!measured && !idread_symbol_hasClockTracks(image, symbol)))
         continue;
       const int32_t grid = idread_measureModuleGrid(image, &symbol);
