@@ -50,8 +50,8 @@ class ccRowSearch {
 // the six pixels the edge strength is taken over, each pixel's second difference down its
 // column (above + below - 2 x itself), summed, is at most the strength, both for the rows
 // next to the seed's and for those two away. A straight edge up to 45 degrees off the
-// vertical passes (at 50 a few of its seeds still do), its profile shifting evenly from
-// row to row, blurred or moderately noisy; grain and texture, whose pixels do not follow
-// their neighbours, do not. Every symbol has a side within 45 degrees of the vertical. A
-// seed within two rows of the window's top or bottom does not pass.
+// vertical passes (at 50 degrees some of its seeds still do), its profile shifting evenly
+// from row to row, blurred or moderately noisy; grain and texture, whose pixels do not
+// follow their neighbours, do not. Every symbol has a side within 45 degrees of the
+// vertical. A seed within two rows of the window's top or bottom does not pass.
 bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed);
