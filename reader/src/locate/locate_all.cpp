@@ -88,10 +88,14 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       const bool scored = pass != idread_passAdaptive;
       idread_symbol symbol = scored ? sequentialSymbol(result) : adaptiveSymbol(image, result);
       if (scored && symbol.score < options.minScore) continue;
+      // The L's polarity is checked on the finder's corners first, and again once the far
+      // sides have moved them: most of what the finder takes for a symbol in a scene (the
+      // outline of a symbol and its quiet zone, a label) fails it at once.
+      if (!idread_symbol_hasPolarity(image, symbol, options.polarity)) continue;
       const bool measured = scored && idread_measureFarSides(image, result.boundary, &symbol);
       // A symbol whose far sides were measured has shown its clock tracks already; every
       // symbol must show regular teeth on them, from which its module grid is measured.
-      if (!idread_symbol_hasPolarity(image, symbol, options.polarity) ||
+      if ((measured && !idread_symbol_hasPolarity(image, symbol, options.polarity)) ||
           (!measured && !idread_symbol_hasClockTracks(image, symbol)))
         continue;
       const int32_t grid = idread_measureModuleGrid(image, &symbol);
