@@ -4,7 +4,6 @@
 
 #include <stdint.h>
 
-#include <cmath>
 
 #include "kit/image.h"
 
@@ -32,18 +31,18 @@ class ccGreySampler {
   }
   // The grey of the pixel holding window point (x, y), or -1 outside the window.
   int32_t grey(double x, double y) const {
-    const double i = std::floor(x), j = std::floor(y);
-    if (i < 0 || j < 0 || i >= window_.width || j >= window_.height) return -1;
-    return cimg_window_row<uint8_t>(&window_, int32_t(j))[int32_t(i)];
+    // Within the window a coordinate is not negative, so truncation is its floor.
+    if (!(x >= 0 && y >= 0 && x < window_.width && y < window_.height)) return -1;
+    return cimg_window_row<uint8_t>(&window_, int32_t(y))[int32_t(x)];
   }
   // The grey at window point (x, y) interpolated between the four nearest pixel centres
   // (pixel (i, j) centred at (i + 1/2, j + 1/2)), or -1 where one of them is missing.
   double bilinear(double x, double y) const {
     const double fx = x - 0.5, fy = y - 0.5;
-    const double i = std::floor(fx), j = std::floor(fy);
-    if (i < 0 || j < 0 || i + 1 >= window_.width || j + 1 >= window_.height) return -1;
-    const uint8_t* row0 = cimg_window_row<uint8_t>(&window_, int32_t(j)) + int32_t(i);
-    const uint8_t* row1 = cimg_window_row<uint8_t>(&window_, int32_t(j) + 1) + int32_t(i);
+    if (!(fx >= 0 && fy >= 0 && fx < window_.width - 1 && fy < window_.height - 1)) return -1;
+    const int32_t i = int32_t(fx), j = int32_t(fy);  // floors: both are not negative
+    const uint8_t* row0 = cimg_window_row<uint8_t>(&window_, j) + i;
+    const uint8_t* row1 = row0 + window_.stride;
     const double ax = fx - i, ay = fy - j;
     return (1 - ay) * ((1 - ax) * row0[0] + ax * row0[1]) + ay * ((1 - ax) * row1[0] + ax * row1[1]);
   }
