@@ -6,25 +6,10 @@
 #include <vector>
 
 #include "ci_id/priv/ci_idut/ecc.h"
+#include "ecc/reference_fields.h"
 #include "fuzz_support.h"
 
 namespace {
-
-constexpr int32_t prime = 929;
-
-int32_t mulMod(int32_t a, int32_t b) { return int32_t(int64_t(a) * b % prime); }
-
-// c(x) = sum of c[n - 1 - j] x^j at x = 3^k, k = 1..nEcc, all zero.
-bool isCodeword(const std::vector<int32_t>& c, int32_t nEcc) {
-  int32_t root = 1;
-  for (int32_t k = 1; k <= nEcc; ++k) {
-    root = mulMod(root, 3);
-    int32_t value = 0;
-    for (int32_t symbol : c) value = (mulMod(value, root) + symbol) % prime;
-    if (value != 0) return false;
-  }
-  return true;
-}
 
 // c[0..n - nEcc - 1] holds the data; the check words after it are minus the remainder of
 // data(x) x^nEcc divided by the generator, product of (x - 3^k).
@@ -33,9 +18,11 @@ void encode(std::vector<int32_t>* c, int32_t nEcc) {
   g[0] = 1;
   int32_t root = 1;
   for (int32_t k = 1; k <= nEcc; ++k) {
-    root = mulMod(root, 3);
-    for (int32_t i = k; i >= 1; --i)
-      g[size_t(i)] = (g[size_t(i)] + prime - mulMod(g[size_t(i) - 1], root)) % prime;
+    root = gf929Multiply(root, 3);
+    for (int32_t i = k; i >= 1; --i) {
+      const int32_t lower = gf929Multiply(g[size_t(i) - 1], root);
+      g[size_t(i)] = (g[size_t(i)] + gf929Prime - lower) % gf929Prime;
+    }
   }
   const size_t dataWords = c->size() - size_t(nEcc);
   std::vector<int32_t> rest(c->begin(), c->end());  // long division, highest order first
@@ -43,9 +30,9 @@ void encode(std::vector<int32_t>* c, int32_t nEcc) {
   for (size_t i = 0; i < dataWords; ++i) {
     const int32_t factor = rest[i];
     for (size_t j = 0; j <= size_t(nEcc); ++j)
-      rest[i + j] = (rest[i + j] + prime - mulMod(factor, g[j])) % prime;
+      rest[i + j] = (rest[i + j] + gf929Prime - gf929Multiply(factor, g[j])) % gf929Prime;
   }
-  for (size_t i = dataWords; i < c->size(); ++i) (*c)[i] = (prime - rest[i]) % prime;
+  for (size_t i = dataWords; i < c->size(); ++i) (*c)[i] = (gf929Prime - rest[i]) % gf929Prime;
 }
 
 }  // namespace
@@ -55,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t n = int32_t(in.range(1, 928));
   const int32_t nEcc = int32_t(in.range(1, std::min(n, 512)));
   std::vector<int32_t> word(size_t(n), 0);
-  for (int32_t i = 0; i < n - nEcc; ++i) word[size_t(i)] = int32_t(in.range(0, prime - 1));
+  for (int32_t i = 0; i < n - nEcc; ++i) word[size_t(i)] = int32_t(in.range(0, gf929Prime - 1));
   encode(&word, nEcc);
-  FUZZ_REQUIRE(isCodeword(word, nEcc));
+  FUZZ_REQUIRE(isGf929Codeword(word, nEcc));
 
   // Erasures (positions 1..n, their words set to any value) and errors, all distinct.
   const bool withinCapacity = in.flag();
@@ -69,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t& k : positions) k += 1;
   std::vector<int32_t> received = word;
   for (int32_t i = 0; i < e; ++i)
-    received[size_t(n - positions[size_t(i)])] = int32_t(in.range(0, prime - 1));
+    received[size_t(n - positions[size_t(i)])] = int32_t(in.range(0, gf929Prime - 1));
   for (int32_t i = e; i < e + t; ++i) {
     int32_t& symbol = received[size_t(n - positions[size_t(i)])];
-    symbol = (symbol + int32_t(in.range(1, prime - 1))) % prime;
+    symbol = (symbol + int32_t(in.range(1, gf929Prime - 1))) % gf929Prime;
   }
 
   std::vector<int32_t> decoded = received;
@@ -89,6 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (corrected == 0)
     FUZZ_REQUIRE(decoded == received);
   else
-    FUZZ_REQUIRE(isCodeword(decoded, nEcc));
+    FUZZ_REQUIRE(isGf929Codeword(decoded, nEcc));
   return 0;
 }

@@ -1,4 +1,4 @@
-// The Reed-Solomon codec over GF(2^m), against field arithmetic of its own: a word encoded
+// The Reed-Solomon codec over GF(2^m), against independent field arithmetic: a word encoded
 // from random data and hit by errors and erasures within the code's capacity decodes to
 // itself with the right count; beyond it, the decoder either gives up or hands back a
 // word whose syndromes all vanish, changed in no more places than it reports.
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ci_id/priv/ci_idut/ecc.h"
+#include "ecc/reference_fields.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -15,31 +16,12 @@ struct field {
   int32_t poly;
   int32_t N;
 
-  int32_t mul(int32_t a, int32_t b) const {
-    int32_t product = 0;
-    for (; b != 0; b >>= 1) {
-      if (b & 1) product ^= a;
-      a <<= 1;
-      if (a >> m) a ^= poly;
-    }
-    return product;
-  }
+  int32_t mul(int32_t a, int32_t b) const { return gf2mMultiply(a, b, m, poly); }
   // True when the powers of g run through all N non-zero elements.
   bool generates(int32_t g) const {
     int32_t power = g, order = 1;
     for (; power != 1 && order <= N; ++order) power = mul(power, g);
     return power == 1 && order == N;
-  }
-  // True when w(g^k) = 0 for k = 1..nEcc, w[j] the coefficient of x^j.
-  bool isCodeword(const std::vector<int32_t>& w, int32_t g, int32_t nEcc) const {
-    int32_t root = 1;
-    for (int32_t k = 1; k <= nEcc; ++k) {
-      root = mul(root, g);
-      int32_t value = 0;
-      for (size_t j = w.size(); j-- > 0;) value = mul(value, root) ^ w[j];
-      if (value != 0) return false;
-    }
-    return true;
   }
 };
 
@@ -81,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t i = 0; i < k; ++i) word[size_t(nEcc + i)] = int32_t(in.range(0, f.N));
   FUZZ_REQUIRE(cid2d_ReedSolomonCode_GetECCWords(code.get(), word.data() + nEcc, k, word.data(),
                                                  nEcc) == 0);
-  FUZZ_REQUIRE(f.isCodeword(word, g, nEcc));
+  FUZZ_REQUIRE(isGf2mCodeword(word, f.m, f.poly, g, nEcc));
 
   // Errors and erasures at distinct positions; an error always changes its symbol.
   const bool withinCapacity = in.flag();
@@ -106,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_REQUIRE(count >= -1 && count <= nEcc);
   if (count == -1) return 0;
-  FUZZ_REQUIRE(f.isCodeword(decoded, g, nEcc));
+  FUZZ_REQUIRE(isGf2mCodeword(decoded, f.m, f.poly, g, nEcc));
   int32_t changed = 0;
   for (int32_t i = 0; i < n; ++i)
     if (received[size_t(i)] < 0 || decoded[size_t(i)] != received[size_t(i)]) ++changed;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ci_id/priv/ci_idut/ecc.h"
+#include "ecc/reference_fields.h"
 #include "support/hooks.h"
 
 namespace {
@@ -20,28 +21,6 @@ word_t shuffled(size_t n, std::mt19937& rng) {
   std::iota(positions.begin(), positions.end(), 0);
   std::shuffle(positions.begin(), positions.end(), rng);
   return positions;
-}
-
-int32_t slowMul(int32_t a, int32_t b, int32_t m, int32_t poly) {
-  int32_t product = 0;
-  for (; b != 0; b >>= 1) {
-    if (b & 1) product ^= a;
-    a <<= 1;
-    if (a >> m) a ^= poly;
-  }
-  return product;
-}
-
-// True when word(alpha^k) = 0 for k = 1..nEcc, alpha = x.
-bool isCodeword(const word_t& word, int32_t m, int32_t poly, int32_t nEcc) {
-  int32_t root = 1;
-  for (int32_t k = 1; k <= nEcc; ++k) {
-    root = slowMul(root, 2, m, poly);
-    int32_t value = 0;
-    for (auto w = word.rbegin(); w != word.rend(); ++w) value = slowMul(value, root, m, poly) ^ *w;
-    if (value != 0) return false;
-  }
-  return true;
 }
 
 struct rsCase {
@@ -89,7 +68,8 @@ TEST(ReedSolomon, DataMatrixVectorStatusesAndChecks) {
   int32_t ecc[5];
   ASSERT_EQ(cid2d_ReedSolomonCode_GetECCWords(&c.code, data, 3, ecc, 5), 0);
   EXPECT_EQ(word_t(ecc, ecc + 5), (word_t{102, 88, 5, 25, 114}));
-  EXPECT_TRUE(isCodeword(word_t(c.code.generatorPoly, c.code.generatorPoly + 6), 8, 0x12D, 5));
+  const word_t generator(c.code.generatorPoly, c.code.generatorPoly + 6);
+  EXPECT_TRUE(isGf2mCodeword(generator, 8, 0x12D, 2, 5));
 
   word_t word{102, 88, 5, 25, 114, 186, 164, 142};
   const word_t sent = word;
@@ -124,7 +104,7 @@ TEST_P(ReedSolomonRoundTrip, WithinCapacityExactBeyondDetectedOrValid) {
     for (int32_t e = 0; 2 * t + e <= p.nEcc; ++e) {
       for (int trial = 0; trial < 8; ++trial) {
         const word_t sent = c.randomCodeword(rng);
-        ASSERT_TRUE(isCodeword(sent, p.m, p.poly, p.nEcc));
+        ASSERT_TRUE(isGf2mCodeword(sent, p.m, p.poly, 2, p.nEcc));
         word_t word = c.corrupt(sent, t, e, rng);
         ASSERT_EQ(c.correct(word), t + e) << "t " << t << " e " << e;
         ASSERT_EQ(word, sent);
@@ -138,7 +118,7 @@ TEST_P(ReedSolomonRoundTrip, WithinCapacityExactBeyondDetectedOrValid) {
     word_t word = c.corrupt(c.randomCodeword(rng), t, e, rng);
     const int32_t count = c.correct(word);
     if (count != -1) {
-      EXPECT_TRUE(isCodeword(word, p.m, p.poly, p.nEcc));
+      EXPECT_TRUE(isGf2mCodeword(word, p.m, p.poly, 2, p.nEcc));
       EXPECT_LE(count, p.nEcc);
     }
   }
@@ -147,11 +127,9 @@ TEST_P(ReedSolomonRoundTrip, WithinCapacityExactBeyondDetectedOrValid) {
 INSTANTIATE_TEST_SUITE_P(Fields, ReedSolomonRoundTrip,
                          ::testing::Values(rsCase{8, 0x12D, 16, 255}, rsCase{10, 0x409, 12, 400}));
 
-constexpr int32_t p929 = 929;
-
 int32_t power3(int32_t e) {
   int64_t v = 1;
-  for (int32_t i = 0; i < e; ++i) v = v * 3 % p929;
+  for (int32_t i = 0; i < e; ++i) v = v * 3 % gf929Prime;
   return int32_t(v);
 }
 
@@ -160,25 +138,16 @@ word_t multiply(const word_t& a, const word_t& b) {
   word_t product(a.size() + b.size() - 1, 0);
   for (size_t i = 0; i < a.size(); ++i)
     for (size_t j = 0; j < b.size(); ++j)
-      product[i + j] = int32_t((product[i + j] + int64_t(a[i]) * b[j]) % p929);
+      product[i + j] = int32_t((product[i + j] + int64_t(a[i]) * b[j]) % gf929Prime);
   return product;
 }
 
 word_t randomCodeword929(int32_t n, int32_t nEcc, std::mt19937& rng) {
-  std::uniform_int_distribution<int32_t> symbol(0, p929 - 1);
+  std::uniform_int_distribution<int32_t> symbol(0, gf929Prime - 1);
   word_t message(n - nEcc), g{1};
   for (int32_t& m : message) m = symbol(rng);
-  for (int32_t i = 1; i <= nEcc; ++i) g = multiply(g, {1, p929 - power3(i)});
+  for (int32_t i = 1; i <= nEcc; ++i) g = multiply(g, {1, gf929Prime - power3(i)});
   return multiply(message, g);
-}
-
-bool isCodeword929(const word_t& c, int32_t nEcc) {
-  for (int32_t i = 1; i <= nEcc; ++i) {
-    int64_t value = 0;
-    for (int32_t w : c) value = (value * power3(i) + w) % p929;
-    if (value != 0) return false;
-  }
-  return true;
 }
 
 // t errors at random positions and e erasures (zeroed), given as positions k (c[n - k]).
@@ -187,8 +156,9 @@ word_t corrupt929(word_t c, int32_t t, int32_t e, word_t& erasures, std::mt19937
   erasures.clear();
   for (int32_t i = 0; i < e; ++i) erasures.push_back(int32_t(c.size()) - positions[i]);
   for (int32_t i = 0; i < e; ++i) c[positions[i]] = 0;
-  std::uniform_int_distribution<int32_t> change(1, p929 - 1);
-  for (int32_t i = e; i < e + t; ++i) c[positions[i]] = (c[positions[i]] + change(rng)) % p929;
+  std::uniform_int_distribution<int32_t> change(1, gf929Prime - 1);
+  for (int32_t i = e; i < e + t; ++i)
+    c[positions[i]] = (c[positions[i]] + change(rng)) % gf929Prime;
   return c;
 }
 
@@ -231,7 +201,7 @@ TEST(ReedSolomon929, RandomErrorsAndErasures) {
         EXPECT_EQ(c, received);
       } else {
         ++miscorrected;
-        EXPECT_TRUE(isCodeword929(c, s.nEcc));
+        EXPECT_TRUE(isGf929Codeword(c, s.nEcc));
       }
     }
     EXPECT_LE(miscorrected, 10) << "n " << s.n << " nEcc " << s.nEcc;
@@ -256,11 +226,11 @@ TEST(ReedSolomon929, LimitsAndChecks) {
   std::mt19937 rng(3);
   const word_t full = randomCodeword929(928, 6, rng);
   c = full;
-  c[0] = (c[0] + 1) % p929;
+  c[0] = (c[0] + 1) % gf929Prime;
   c[927] = 0;
   EXPECT_EQ(correct929(c, 6, {1}, &length), 1);
   c[0] = 0;
-  c[500] = (c[500] + 3) % p929;
+  c[500] = (c[500] + 3) % gf929Prime;
   EXPECT_EQ(correct929(c, 6, {928}, &length), 1);
   EXPECT_EQ(c, full);
 
