@@ -13,6 +13,11 @@
 
 namespace {
 
+// Modules beyond a symbol's sides claimed with it: its quiet zone (a module at least) and
+// the edge where the quiet zone meets the ground, whose contour would run around the
+// whole label.
+constexpr double claimedQuietZone = 1.5;
+
 // Whether a pass starts on a fresh visit map: the first pass, the adaptive pass (its map
 // values mean something else) and any pass after an adaptive one.
 bool needsFreshVisits(const std::vector<idread_pass>& passes, size_t i) {
@@ -102,7 +107,7 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       if (grid < 0) return grid;
       if (grid == 0) continue;
       symbols->push_back(symbol);
-      if (const int32_t claimed = state.claim(symbol.corners); claimed < 0) return claimed;
+      if (const int32_t claimed = state.claim(symbol.corners, claimedQuietZone * symbol.pitch); claimed < 0) return claimed;
     }
   }
   return 0;

@@ -39,13 +39,13 @@ int32_t ccSearchState::clearVisits(int32_t width, int32_t height) {
   return 0;
 }
 
-int32_t ccSearchState::claim(const cmath_vect corners[4]) {
+int32_t ccSearchState::claim(const cmath_vect corners[4], double quiet) {
   cid_region region;
   if (const int32_t status =
           cid_region_initPoPxPyPopp(&region, &corners[0], &corners[1], &corners[3], &corners[2]);
       status < 0)
     return status;
-  return cid_mask_appendRegion(&mask_, &region, claimMargin);
+  return cid_mask_appendRegion(&mask_, &region, claimMargin + 2 * quiet);
 }
 
 uint8_t* ccSearchState::visitBlock(int32_t x, int32_t y) {

@@ -21,9 +21,10 @@ class ccSearchState {
   int32_t buildMask(const cimg_image* image);
   // A zeroed visit map with one byte per 4 x 4 block of a width x height window.
   int32_t clearVisits(int32_t width, int32_t height);
-  // Claims the quadrilateral (perimeter order, client coordinates) in the mask, a little
-  // wider, so that seeds on its outer edge are not tried again.
-  int32_t claim(const cmath_vect corners[4]);
+  // Claims the quadrilateral (perimeter order, client coordinates) in the mask, `quiet`
+  // client units wider on each side and a little more, so that seeds on its outer edge
+  // and its quiet zone's are not tried again.
+  int32_t claim(const cmath_vect corners[4], double quiet = 0);
   // Marks the visit-map block of window pixel (x, y), so that no search tries a seed there.
   void markVisited(int32_t x, int32_t y);
   // The visit-map value of window pixel (x, y)'s block: 0 where no search has tracked a
