@@ -15,73 +15,92 @@ const uint8_t* windowRow(const cimg_windowConst& window, int32_t r) {
   return static_cast<const uint8_t*>(window.pixels) + ptrdiff_t(r) * window.stride;
 }
 
-// Positions whose strengths are tested at once for a run without seeds.
-constexpr int32_t skipBlock = 16;
-
-// The strength at position x of a row.
-int32_t strengthAt(const uint8_t* row, int32_t x) {
-  return abs(row[x + 2] + row[x + 3] + row[x + 4] - row[x - 1] - row[x] - row[x + 1]);
-}
+// Positions whose peaks are tested at once.
+constexpr int32_t block = 16;
 
 #ifdef __SSE2__
-// Lanes of `limit` above the strengths |(r0 + r1 + r2) - (l0 + l1 + l2)|, as a byte mask;
-// 16-bit lanes.
-inline int32_t strengthsUnder(__m128i limit, __m128i l0, __m128i l1, __m128i l2, __m128i r0,
-                              __m128i r1, __m128i r2) {
+// The strengths |(r0 + r1 + r2) - (l0 + l1 + l2)| of eight positions, in 16-bit lanes
+// (765 at most).
+inline __m128i strengths8(__m128i l0, __m128i l1, __m128i l2, __m128i r0, __m128i r1, __m128i r2) {
   const __m128i difference =
       _mm_sub_epi16(_mm_add_epi16(_mm_add_epi16(r0, r1), r2), _mm_add_epi16(_mm_add_epi16(l0, l1), l2));
-  const __m128i strength = _mm_max_epi16(difference, _mm_sub_epi16(_mm_setzero_si128(), difference));
-  return _mm_movemask_epi8(_mm_cmpgt_epi16(limit, strength));
+  return _mm_max_epi16(difference, _mm_sub_epi16(_mm_setzero_si128(), difference));
 }
-#endif
 
-// Whether the strengths at positions x to x + 15 all lie below the threshold; reads
-// row[x - 1] to row[x + 19].
-inline bool strengthsBelow(const uint8_t* row, int32_t x, int32_t threshold) {
-#ifdef __SSE2__
+// The peak test of eight positions at once: lanes where current > previous, current >=
+// next and current >= limit, as all-ones.
+inline __m128i peaks8(__m128i previous, __m128i current, __m128i next, __m128i limit) {
+  const __m128i rises = _mm_cmpgt_epi16(current, previous);
+  const __m128i falls = _mm_cmpgt_epi16(next, current);
+  const __m128i weak = _mm_cmpgt_epi16(limit, current);
+  return _mm_andnot_si128(_mm_or_si128(falls, weak), rises);
+}
+
+// The positions x to x + 15 of a row that report a peak one step back, given the
+// strengths at x - 2 and x - 1, as bits 0 to 15 of the result, with the peaks' strengths
+// in strengthsOut[0..15];
+// the strengths at x + 14 and x + 15 are left in *beforeLast and *last. Reads row[x - 1]
+// to row[x + 19].
+inline int32_t peaks16(const uint8_t* row, int32_t x, int32_t threshold, int32_t* beforeLast,
+                       int32_t* last, int16_t strengthsOut[16]) {
   const uint8_t* p = row + x;
   auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
   const __m128i l0 = load(p - 1), l1 = load(p), l2 = load(p + 1);
   const __m128i r0 = load(p + 2), r1 = load(p + 3), r2 = load(p + 4);
-  // Strengths reach 765 at most, so a threshold above that is 766 here, and 16 bits hold all.
-  const __m128i limit = _mm_set1_epi16(int16_t(std::clamp(threshold, 0, 766)));
   const __m128i zero = _mm_setzero_si128();
-  const int32_t low = strengthsUnder(limit, _mm_unpacklo_epi8(l0, zero), _mm_unpacklo_epi8(l1, zero),
-                                     _mm_unpacklo_epi8(l2, zero), _mm_unpacklo_epi8(r0, zero),
-                                     _mm_unpacklo_epi8(r1, zero), _mm_unpacklo_epi8(r2, zero));
-  const int32_t high = strengthsUnder(limit, _mm_unpackhi_epi8(l0, zero), _mm_unpackhi_epi8(l1, zero),
-                                      _mm_unpackhi_epi8(l2, zero), _mm_unpackhi_epi8(r0, zero),
-                                      _mm_unpackhi_epi8(r1, zero), _mm_unpackhi_epi8(r2, zero));
-  return (low & high) == 0xffff;
-#else
-  for (int32_t i = 0; i < skipBlock; ++i)
-    if (strengthAt(row, x + i) >= threshold) return false;
-  return true;
-#endif
+  // Strengths at x .. x + 7 and x + 8 .. x + 15.
+  const __m128i low = strengths8(_mm_unpacklo_epi8(l0, zero), _mm_unpacklo_epi8(l1, zero),
+                                 _mm_unpacklo_epi8(l2, zero), _mm_unpacklo_epi8(r0, zero),
+                                 _mm_unpacklo_epi8(r1, zero), _mm_unpacklo_epi8(r2, zero));
+  const __m128i high = strengths8(_mm_unpackhi_epi8(l0, zero), _mm_unpackhi_epi8(l1, zero),
+                                  _mm_unpackhi_epi8(l2, zero), _mm_unpackhi_epi8(r0, zero),
+                                  _mm_unpackhi_epi8(r1, zero), _mm_unpackhi_epi8(r2, zero));
+  // Candidates at x - 1 .. x + 6 and x + 7 .. x + 14, with their neighbours either side.
+  // Strengths reach 765 at most, so a threshold above that is 766 here.
+  const __m128i limit = _mm_set1_epi16(int16_t(std::clamp(threshold, 0, 766)));
+  const __m128i currentLow = _mm_insert_epi16(_mm_slli_si128(low, 2), *last, 0);
+  const __m128i previousLow =
+      _mm_insert_epi16(_mm_insert_epi16(_mm_slli_si128(low, 4), *beforeLast, 0), *last, 1);
+  const __m128i currentHigh = _mm_or_si128(_mm_srli_si128(low, 14), _mm_slli_si128(high, 2));
+  const __m128i previousHigh = _mm_or_si128(_mm_srli_si128(low, 12), _mm_slli_si128(high, 4));
+  const int32_t bits = _mm_movemask_epi8(_mm_packs_epi16(peaks8(previousLow, currentLow, low, limit),
+                                                         peaks8(previousHigh, currentHigh, high, limit)));
+  *beforeLast = _mm_extract_epi16(high, 6);
+  *last = _mm_extract_epi16(high, 7);
+  if (bits != 0) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(strengthsOut), currentLow);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(strengthsOut + 8), currentHigh);
+  }
+  return bits;
 }
+#endif
 
 // Scans window row r over columns [first, last) and hands each seed to store, which
-// returns false to stop the scan. Runs of weak strengths, most of a row, are passed over
-// a block at a time: a position reports only when the strength one step back reaches
-// the threshold.
+// returns false to stop the scan. Sixteen positions are tested at a time where SSE2 is
+// there; the rest of the row goes one position at a time.
 template <class Store>
 void scanRow(const cimg_windowConst& window, int32_t r, int32_t first, int32_t last,
              int32_t s2Start, int32_t threshold, int32_t scanIndex, Store store) {
   const uint8_t* row = windowRow(window, r);
   ccEdgePeak peak(s2Start);
-  for (int32_t x = first; x < last;) {
-    if (x + skipBlock <= last && peak.last() < threshold && strengthsBelow(row, x, threshold)) {
-      peak.resume(strengthAt(row, x + skipBlock - 2), strengthAt(row, x + skipBlock - 1));
-      x += skipBlock;
-      continue;
+  int32_t x = first;
+#ifdef __SSE2__
+  int32_t beforeLast = s2Start, lastStrength = 0;
+  for (; x + block <= last; x += block) {
+    int16_t strengths[16];
+    for (int32_t bits = peaks16(row, x, threshold, &beforeLast, &lastStrength, strengths); bits;
+         bits &= bits - 1) {
+      const int32_t k = __builtin_ctz(uint32_t(bits));
+      if (!store(cid2d_rowSeed(row, x + k, r, strengths[k], scanIndex))) return;
     }
-    const int32_t end = std::min(last, x + skipBlock);
-    ccRowStrength strength(row, x);
-    for (; x < end; strength.advance(x), ++x) {
-      if (peak.push(strength.strength(), threshold) &&
-          !store(cid2d_rowSeed(row, x, r, peak.peak(), scanIndex)))
-        return;
-    }
+  }
+  peak.resume(beforeLast, lastStrength);
+#endif
+  if (x >= last) return;
+  for (ccRowStrength strength(row, x); x < last; strength.advance(x), ++x) {
+    if (peak.push(strength.strength(), threshold) &&
+        !store(cid2d_rowSeed(row, x, r, peak.peak(), scanIndex)))
+      return;
   }
 }
 
