@@ -49,8 +49,6 @@ class ccEdgePeak {
     return isPeak;
   }
   int32_t peak() const { return peak_; }
-  // The strength one step back.
-  int32_t last() const { return s1_; }
   // Goes on as if the strengths two and one steps back had been pushed.
   void resume(int32_t beforeLast, int32_t last) {
     s2_ = beforeLast;
