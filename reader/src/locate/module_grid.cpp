@@ -156,15 +156,11 @@ struct trackEdge {
   int32_t magnitude;  // grey, positive rising
 };
 
-// Edges along the track from start to end (parallelogram points), in parallelogram pixels
-// from start along `direction` (unit), consecutive edges of one polarity merged into the
-// stronger. Unless `across` is zero the profile is the mean of three lines, the track's
-// and the two `across` to either side of it, which thins the noise without blurring along
-// the track.
 // A track's samples kept for pairing its teeth and counting its modules: the greys
 // sampled evenly from image point a to b, the track in the parallelogram's frame (`offset`
 // from `start` along `direction`, `length` long) and its edges there.
 struct trackProfile {
+  bool darkInk = true;  // ink darker than space
   std::vector<uint8_t> grey;
   vec a, b, start, direction;
   double offset, length;
@@ -186,6 +182,11 @@ int32_t percentileContrast(const std::vector<uint8_t>& profile) {
   return ranked(n - 1 - n / 10) - ranked(n / 10);
 }
 
+// Edges along the track from start to end (parallelogram points), in parallelogram pixels
+// from start along `direction` (unit), consecutive edges of one polarity merged into the
+// stronger. Unless `across` is zero the profile is the mean of three lines, the track's
+// and the two `across` to either side of it, which thins the noise without blurring along
+// the track.
 bool locateEdges(const cimg_windowConst& window, const ccSymbolFrame& frame, vec start, vec end,
                  vec across, vec direction, double module, std::vector<trackEdge>* edges,
                  trackProfile* samples, ccFailure* failure) {
@@ -387,6 +388,7 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
   if (!locateEdges(window, frame, start, end, across, direction, module, &edges, samples, failure) ||
       int32_t(edges.size()) < leastEdges)
     return false;
+  samples->darkInk = darkInk;
   samples->start = start;
   samples->direction = direction;
   samples->offset = margin;
@@ -439,12 +441,17 @@ bool measureTrack(const cimg_windowConst& window, const ccSymbolFrame& frame, ve
 }
 
 // Whether the track measured into `samples` pairs enough of its ink modules into teeth.
-bool hasTeeth(const trackProfile& samples, bool darkInk, idread_clockTrack* track,
-              ccFailure* failure) {
+bool hasTeeth(const trackProfile& samples, idread_clockTrack* track, ccFailure* failure) {
   track->teeth = countTeeth(samples.edges, samples.start, samples.direction,
                             samples.length + 2 * samples.offset, track->pitch, track->slots,
-                            darkInk, failure);
+                            samples.darkInk, failure);
   return track->teeth >= leastTeeth * track->slots;
+}
+
+// Whether both measured tracks show teeth: paired last, the costliest step.
+bool bothHaveTeeth(const trackProfile& columnProfile, const trackProfile& rowProfile,
+                   idread_clockTrack* columns, idread_clockTrack* rows, ccFailure* failure) {
+  return hasTeeth(columnProfile, columns, failure) && hasTeeth(rowProfile, rows, failure);
 }
 
 // Whether the symbol's ink is darker than its space: the grey just inside the middle of
@@ -471,9 +478,9 @@ bool squarePitches(const idread_clockTrack& columns, const idread_clockTrack& ro
 }
 
 // Both tracks `depth` inside the far sides, each profile averaged over lines `spread`
-// either side of it (0: one line): true when both lie on a grid, their pitches agree with
-// the depth as `agree(columns, rows, depth)` asks, and both show teeth (paired last, the
-// costliest step).
+// either side of it (0: one line): true when both lie on a grid and their pitches agree
+// with the depth as `agree(columns, rows, depth)` asks. Their teeth are left to
+// bothHaveTeeth.
 template <typename Agree>
 bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
                  double depth, double spread, Agree agree, idread_clockTrack* columns,
@@ -492,8 +499,7 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
                       darkInk, columns, columnProfile, failure) &&
          measureTrack(window, frame, o + x - inX, o + x + y - inX, acrossY, margin, 2 * depth,
                       darkInk, rows, rowProfile, failure) &&
-         agree(*columns, *rows, depth) && hasTeeth(*columnProfile, darkInk, columns, failure) &&
-         hasTeeth(*rowProfile, darkInk, rows, failure);
+         agree(*columns, *rows, depth);
 }
 
 // The depth search: trial depths from thin modules to thick until a trial's pitch agrees
@@ -521,18 +527,23 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
                      &rowProfile, failure))
       return false;
     const double pitch = (columns->pitch + rows->pitch) / 2;
-    // Half a module in, where the track is clearest, unless the trial lay near there.
-    if (depth >= closeToHalf * pitch && depth <= (1 - closeToHalf) * pitch) return true;
-    idread_clockTrack c{}, r{};
-    trackProfile cp, rp;
-    if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c, &r,
-                    &cp, &rp, failure)) {
-      *columns = c;
-      *rows = r;
-      columnProfile = std::move(cp);
-      rowProfile = std::move(rp);
+    // Half a module in, where the track is clearest, unless the trial lay near there; the
+    // trial's own teeth are paired only when the tracks there show none.
+    if (depth < closeToHalf * pitch || depth > (1 - closeToHalf) * pitch) {
+      idread_clockTrack c{}, r{};
+      trackProfile cp, rp;
+      if (measureBoth(image, frame, threshold, pitch / 2, pitch / 2 * spread, squarePitches, &c,
+                      &r, &cp, &rp, failure) &&
+          bothHaveTeeth(cp, rp, &c, &r, failure)) {
+        *columns = c;
+        *rows = r;
+        columnProfile = std::move(cp);
+        rowProfile = std::move(rp);
+        return true;
+      }
+      if (failure->any()) return false;
     }
-    return true;
+    return bothHaveTeeth(columnProfile, rowProfile, columns, rows, failure);
   };
   double tried = 0;
   bool followed = false, found = false;
@@ -566,8 +577,10 @@ int32_t idread_measureClockTracks(const cimg_image* image, const idread_symbol& 
   const ccSymbolFrame frame(image, symbol);
   trackProfile columnProfile, rowProfile;
   ccFailure failure;
-  const bool regular = measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare,
-                                   anyPitches, columns, rows, &columnProfile, &rowProfile, &failure);
+  const bool regular =
+      measureBoth(image, frame, symbol.threshold, depth, depth * spreadShare, anyPitches, columns,
+                  rows, &columnProfile, &rowProfile, &failure) &&
+      bothHaveTeeth(columnProfile, rowProfile, columns, rows, &failure);
   return failure.any() ? failure.status() : regular ? 1 : 0;
 }
 
