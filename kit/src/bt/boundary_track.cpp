@@ -182,48 +182,70 @@ class contourTracer {
   }
 
   // Each step looks at the two pixels beyond the crossing in direction t = hand * (e.y,
-  // -e.x), a quarter turn from e = light - dark.
+  // -e.x), a quarter turn from e = light - dark. The walk keeps what it reads in locals:
+  // a store of a point could otherwise alias them.
   ending trace(const crossing& start, int32_t hand) {
     const int32_t quarterTurn = hand > 0 ? 3 : 1;
+    const pixelGrid grid = grid_;
+    const Level level = level_;
+    const int32_t maxPoints = params_.maxPoints;
+    const bool interpolate = params_.interpolate != 0;
+    int32_t count = result_->numPoints, capacity = result_->capacity;
+    cbt_point* points = result_->points;
     crossing c = start;
     for (;;) {
       const int32_t t = (c.toLight + quarterTurn) & 3;
       const pixel dark2 = c.dark + unitSteps[t], light2 = c.light() + unitSteps[t];
-      if (!grid_.inside(dark2) || !grid_.inside(light2)) return ending::border;
-      const int32_t g2 = level_.offset(grid_, dark2), h2 = level_.offset(grid_, light2);
+      if (!grid.inside(dark2) || !grid.inside(light2)) return finish(count, ending::border);
+      const int32_t g2 = level.offset(grid, dark2), h2 = level.offset(grid, light2);
       // Dark ahead beside the dark pixel only: straight on. Dark ahead beside the light
       // pixel (both sides, or a saddle cell whose mean is dark): leave beside the light
       // pixel. Otherwise leave beside the dark pixel.
       const bool d2 = g2 <= 0, l2 = h2 <= 0;
       const bool straight = d2 && !l2;
       const bool aroundLight = l2 && (d2 || c.darkOffset + c.lightOffset + g2 + h2 <= 0);
-      const pixel next = straight ? dark2 : aroundLight ? light2 : c.dark;
-      const int32_t toLight = straight ? c.toLight : aroundLight ? (t + 2) & 3 : t;
-      const int32_t darkOffset = straight ? g2 : aroundLight ? h2 : c.darkOffset;
-      const int32_t lightOffset = straight ? h2 : aroundLight ? c.lightOffset : g2;
-      c = {next, toLight, darkOffset, lightOffset};
-      if (c.isAt(start)) return ending::closed;
-      if (result_->numPoints >= params_.maxPoints) return ending::limit;
-      if (!emit(c)) return ending::noMemory;
+      c = crossing{straight ? dark2 : aroundLight ? light2 : c.dark,
+                   straight ? c.toLight : aroundLight ? (t + 2) & 3 : t,
+                   straight ? g2 : aroundLight ? h2 : c.darkOffset,
+                   straight ? h2 : aroundLight ? c.lightOffset : g2};
+      if (c.isAt(start)) return finish(count, ending::closed);
+      if (count >= maxPoints) return finish(count, ending::limit);
+      if (count == capacity) {
+        result_->numPoints = count;
+        if (!grow()) return ending::noMemory;
+        points = result_->points;
+        capacity = result_->capacity;
+      }
+      points[count++] = pointOf(c, interpolate);
     }
+  }
+
+  ending finish(int32_t count, ending end) {
+    result_->numPoints = count;
+    return end;
   }
 
   // Appends the sub-pixel position of a crossing, growing the point buffer as needed.
   bool emit(const crossing& c) {
     if (result_->numPoints == result_->capacity && !grow()) return false;
+    result_->points[result_->numPoints++] = pointOf(c, params_.interpolate != 0);
+    return true;
+  }
+
+  // The crossing's position in 1/256 pixel: where the offset changes sign between its two
+  // pixels, rounded, or half way between them.
+  static cbt_point pointOf(const crossing& c, bool interpolate) {
     int32_t offset = 128;
-    if (params_.interpolate) {
-      // Where the offset changes sign between the two pixels, in 1/256 pixel, rounded.
+    if (interpolate) {
       const int32_t num = -c.darkOffset * 256, den = c.lightOffset - c.darkOffset;
       offset = (num + den / 2) / den;
     }
     const pixel e = unitSteps[c.toLight];
-    result_->points[result_->numPoints++] =
-        cbt_point{c.dark.x * 256 + e.x * offset, c.dark.y * 256 + e.y * offset};
-    return true;
+    return cbt_point{c.dark.x * 256 + e.x * offset, c.dark.y * 256 + e.y * offset};
   }
 
-  bool grow() {
+  // Out of line: it runs a few times a contour at most.
+  [[gnu::noinline]] bool grow() {
     const int64_t wanted = std::max<int64_t>(firstCapacity, 2 * int64_t{result_->capacity});
     const int32_t capacity = int32_t(std::min<int64_t>(wanted, params_.maxPoints));
     void* block = nullptr;
