@@ -139,15 +139,29 @@ int32_t idread_sampleModules(const cimg_image* image, const idread_symbol& symbo
 int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& symbol, int32_t rows,
                                int32_t columns, const idread_sampling& sampling,
                                std::vector<uint8_t>* modules) {
-  modules->assign(size_t(rows) * columns, 0);
-  if (rows < 2 || columns < 2) return 0;
-  std::vector<double> greys(modules->size());
-  if (const int32_t status = sampleGreys(image, symbol, rows, columns, sampling, &greys); status < 0)
+  std::vector<double> greys;
+  if (const int32_t status = idread_sampleModuleGreys(image, symbol, rows, columns, sampling, &greys);
+      status < 0)
     return status;
+  return idread_modulesFromGreys(std::move(greys), rows, columns, sampling.sharpening, modules);
+}
+
+int32_t idread_sampleModuleGreys(const cimg_image* image, const idread_symbol& symbol,
+                                 int32_t rows, int32_t columns, const idread_sampling& sampling,
+                                 std::vector<double>* greys) {
+  greys->assign(size_t(std::max(rows, 0)) * std::max(columns, 0), -1);
+  if (rows < 2 || columns < 2) return 0;
+  return sampleGreys(image, symbol, rows, columns, sampling, greys);
+}
+
+int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t columns,
+                                double sharpening, std::vector<uint8_t>* modules) {
+  modules->assign(size_t(std::max(rows, 0)) * std::max(columns, 0), 0);
+  if (rows < 2 || columns < 2) return 0;
   uint32_t histogram[256] = {};
   for (const double g : greys)
     if (g >= 0) ++histogram[std::lround(g)];
-  sharpen(rows, columns, sampling.sharpening, &greys);
+  sharpen(rows, columns, sharpening, &greys);
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;
   const double global = split.threshold - 0.5;

@@ -27,6 +27,16 @@ int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& sym
                                int32_t columns, const idread_sampling& sampling,
                                std::vector<uint8_t>* modules);
 
+// The two halves of a sampling, for a caller that tries several sharpenings on the same
+// greys: the modules' greys, row by row from the top (-1 off the image), sampled at the
+// sampling's shift and regions; then the modules from those greys with its sharpening.
+// Samplings that differ in sharpening alone share the greys.
+int32_t idread_sampleModuleGreys(const cimg_image* image, const idread_symbol& symbol,
+                                 int32_t rows, int32_t columns, const idread_sampling& sampling,
+                                 std::vector<double>* greys);
+int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t columns,
+                                double sharpening, std::vector<uint8_t>* modules);
+
 // Moves each corner of the symbol by up to a module along its sides so that, on a rows x
 // columns grid, the finder's ink modules (the L, every other clock module) stand out most
 // against its spaces. False, with *fitted = symbol, when that changes nothing or the grid

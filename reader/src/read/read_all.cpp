@@ -17,7 +17,8 @@
 
 struct idread_reader {
   idread_DataMatrixDecoder* decoder = nullptr;
-  std::vector<uint8_t> modules;  // reused from symbol to symbol
+  std::vector<double> greys;     // reused from symbol to symbol
+  std::vector<uint8_t> modules;
 };
 
 namespace {
@@ -54,6 +55,11 @@ void takeResult(const idread_DataMatrixResult& result, idread_reading* reading) 
                        result.ecis + std::min(result.eciCount, IDREAD_DATAMATRIX_MAX_ECIS));
 }
 
+// Whether two samplings take the same greys: they differ in sharpening alone.
+bool sharesGreys(const idread_sampling& a, const idread_sampling& b) {
+  return a.shiftX == b.shiftX && a.shiftY == b.shiftY && a.perRegion == b.perRegion;
+}
+
 // Samplings decoded per symbol at most: a symbol that will not read must not cost more
 // than a few milliseconds.
 constexpr int32_t maxSamplings = 36;
@@ -74,19 +80,29 @@ int32_t readSymbol(idread_reader* reader, const cimg_image* image, const std::ve
     // The corners as found; then, when no sampling decodes, fitted to this grid's finder.
     idread_symbol fitted;
     bool refitted = false;
+    const idread_sampling* sampledAs = nullptr;  // the sampling the greys were taken for
     const size_t attempts = refit ? 2 * tried.size() : tried.size();
     for (size_t attempt = 0; attempt < attempts && budget > 0; ++attempt) {
-      if (attempt == tried.size() &&
-          !(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
-        break;
+      if (attempt == tried.size()) {
+        if (!(refitted = idread_fitCornersToFinder(image, reading->symbol, rows, columns, &fitted)))
+          break;
+        sampledAs = nullptr;
+      }
       const idread_sampling& sampling = tried[attempt % tried.size()];
       if (sampling.perRegion && (oneRegion || !refitted)) continue;  // from corners fitted first
       --budget;
       const idread_symbol& symbol = refitted ? fitted : reading->symbol;
-      const int32_t sampled =
-          idread_sampleModulesAs(image, symbol, rows, columns, sampling, &reader->modules);
-      if (sampled == CMATH_STATUS_DEGENERATE_POINTS) return 0;  // corners that span no grid
-      if (sampled < 0) return sampled;
+      if (!sampledAs || !sharesGreys(*sampledAs, sampling)) {
+        const int32_t sampled =
+            idread_sampleModuleGreys(image, symbol, rows, columns, sampling, &reader->greys);
+        if (sampled == CMATH_STATUS_DEGENERATE_POINTS) return 0;  // corners that span no grid
+        if (sampled < 0) return sampled;
+        sampledAs = &sampling;
+      }
+      if (const int32_t status = idread_modulesFromGreys(reader->greys, rows, columns,
+                                                         sampling.sharpening, &reader->modules);
+          status < 0)
+        return status;
       const int32_t status = idread_DataMatrixDecoder_decode(
           reader->decoder, reader->modules.data(), rows, columns, columns, &result);
       if (status == 0) {
