@@ -106,8 +106,18 @@ TEST_P(ReedSolomonRoundTrip, WithinCapacityExactBeyondDetectedOrValid) {
         const word_t sent = c.randomCodeword(rng);
         ASSERT_TRUE(isGf2mCodeword(sent, p.m, p.poly, 2, p.nEcc));
         word_t word = c.corrupt(sent, t, e, rng);
+        // The corrupted positions p, in the order of their locator roots alpha^(N - p).
+        word_t changed;
+        for (int32_t i = 0; i < p.n; ++i)
+          if (word[size_t(i)] != sent[size_t(i)]) changed.push_back(i);
+        std::sort(changed.begin(), changed.end(), [&](int32_t a, int32_t b) {
+          return c.code.expTable[c.code.N - a] < c.code.expTable[c.code.N - b];
+        });
         ASSERT_EQ(c.correct(word), t + e) << "t " << t << " e " << e;
         ASSERT_EQ(word, sent);
+        if (e == 0) {
+          EXPECT_EQ(word_t(c.code.work, c.code.work + t), changed);
+        }
       }
     }
   }

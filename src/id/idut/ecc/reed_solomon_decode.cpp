@@ -1,5 +1,7 @@
 // Errors-and-erasures decoding of the Reed-Solomon code over GF(2^m): erasure locator,
 // syndromes, Berlekamp-Massey, exhaustive root search, Forney values, final re-check.
+#include <utility>
+
 #include "ci_id/priv/ci_idut/ecc.h"
 #include "id/idut/ecc/gf2m_field.h"
 #include "id/idut/frame/check.h"
@@ -54,9 +56,9 @@ class ccRsDecoder {
     berlekampMassey(erasures);
     rsPoly_trim(lambda_);
     if (lambda_.degree > nEcc_) return uncorrectable;  // more roots than the arrays hold
-    if (findRoots() != lambda_.degree) return uncorrectable;
+    if (findRoots(n) != lambda_.degree) return uncorrectable;
     computeEvaluator();
-    if (!applyForneyValues(received, n)) return uncorrectable;
+    applyForneyValues(received);
     if (!computeSyndromes(received, n)) return uncorrectable;
     return lambda_.degree;
   }
@@ -129,18 +131,21 @@ class ccRsDecoder {
     }
   }
 
-  // Every non-zero field element in increasing order (Lambda(0) = 1 is never a root);
-  // stops early once deg Lambda roots are found, as no more can exist. Horner at four
-  // consecutive elements at once, so that the four chains overlap.
-  int32_t findRoots() {
+  // The roots of Lambda that map into the word: the elements alpha^L whose logarithms L
+  // run from N - n + 1 to N (positions n - 1 down to 0). A root beyond the word makes it
+  // uncorrectable, found or not, so the rest of the field is not searched. Stops once deg
+  // Lambda roots are found, as no more can exist; Horner at four elements at once, so
+  // that the four chains overlap. The roots are then put in increasing order of their
+  // elements, the order a search through the whole field meets them in.
+  int32_t findRoots(int32_t n) {
     constexpr int32_t lanes = 4;
     const int32_t degree = lambda_.degree;
     int32_t found = 0;
-    for (int32_t first = 1; first <= code_.N && found < degree; first += lanes) {
-      int32_t logV[lanes];  // elements past N are evaluated at 1 and ignored
+    for (int32_t first = code_.N - n + 1; first <= code_.N && found < degree; first += lanes) {
+      int32_t logV[lanes];  // logarithms past N are evaluated at N and ignored
       int32_t value[lanes];
       for (int32_t q = 0; q < lanes; ++q) {
-        logV[q] = field_.log(first + q <= code_.N ? first + q : 1);
+        logV[q] = first + q <= code_.N ? first + q : code_.N;
         value[q] = lambda_.c[degree];
       }
       for (int32_t j = degree - 1; j >= 0; --j) {
@@ -149,11 +154,16 @@ class ccRsDecoder {
       }
       for (int32_t q = 0; q < lanes && first + q <= code_.N && found < degree; ++q) {
         if (value[q] != 0) continue;
-        roots_[found] = first + q;
+        roots_[found] = field_.pow(logV[q]);
         rootLogs_[found] = logV[q];
         ++found;
       }
     }
+    for (int32_t i = 1; i < found; ++i)
+      for (int32_t j = i; j > 0 && roots_[j - 1] > roots_[j]; --j) {
+        std::swap(roots_[j - 1], roots_[j]);
+        std::swap(rootLogs_[j - 1], rootLogs_[j]);
+      }
     return found;
   }
 
@@ -171,7 +181,7 @@ class ccRsDecoder {
   }
 
   // Error value at root v: Omega(v) / (v Lambda'(v)), at position N - log v.
-  bool applyForneyValues(int32_t* received, int32_t n) {
+  void applyForneyValues(int32_t* received) {
     for (int32_t r = 0; r < lambda_.degree; ++r) {
       const int32_t logV = rootLogs_[r];
       // Lambda(v) and Lambda'(v) together; in characteristic 2 the Horner sum of the
@@ -185,11 +195,9 @@ class ccRsDecoder {
       const int32_t error = field_.div(rsPoly_evaluate(omega_, field_, logV),
                                        field_.mul(roots_[r], derivative));
       const int32_t position = code_.N - logV;
-      if (position >= n) return false;
       code_.work[r] = position;
       received[position] ^= error;
     }
-    return true;
   }
 
   cid2d_ReedSolomonCode& code_;
