@@ -94,6 +94,8 @@ class ccSymbolFrame {
   ccSymbolFrame(const ccSymbolFrame&) = delete;
   ccSymbolFrame& operator=(const ccSymbolFrame&) = delete;
 
+  // Whether the symbol is the parallelogram itself (no perspective mapping).
+  bool isParallelogram() const { return !perspective_; }
   // The image point of parallelogram point p; false beyond the mapping's horizon.
   bool toImage(vec p, vec* out) const { return map(forward_, p, out); }
   bool toParallelogram(vec p, vec* out) const { return map(inverse_, p, out); }
@@ -346,13 +348,24 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
   if (inside == 0) return 0;
   mean /= inside;
   // Per count, the sum of (grey - mean) e^(i pi count x / length): each sample's phasor
-  // starts at the least count and turns by the step of two counts.
+  // starts at the least count and turns by the step of two counts. On a parallelogram the
+  // samples lie evenly along the track, so both phasors turn by one factor from sample to
+  // sample; under perspective each is taken afresh.
   std::vector<phasor> sums(static_cast<size_t>((most - least) / 2 + 1), phasor{0, 0});
+  auto turnedBy = [&](double distance) {
+    const double turn = 2 * M_PI * distance / samples.length;
+    return phasor{std::cos(turn), std::sin(turn)};
+  };
+  const bool even = frame.isParallelogram() && n > 1;
+  const phasor stepTurn = even ? turnedBy(along[1] - along[0]) : phasor{1, 0};
+  const phasor firstTurn = power(stepTurn, least / 2);
+  phasor step = turnedBy(along[0]), first = power(step, least / 2);
   for (size_t i = 0; i < n; ++i) {
+    if (i > 0) {
+      step = even ? step * stepTurn : turnedBy(along[i]);
+      first = even ? first * firstTurn : power(step, least / 2);
+    }
     if (!onTrack(i)) continue;
-    const double turn = 2 * M_PI * along[i] / samples.length;
-    const phasor step{std::cos(turn), std::sin(turn)};
-    const phasor first = power(step, least / 2);
     phasor z{(samples.grey[i] - mean) * first.re, (samples.grey[i] - mean) * first.im};
     for (phasor& sum : sums) {
       sum.re += z.re;
