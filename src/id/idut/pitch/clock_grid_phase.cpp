@@ -36,20 +36,22 @@ struct ccPhaseWindow {
 
 // The window of sorted phases that holds the most features within minGap of its first,
 // the narrowest among equals, the first found on a tie; windows that run past the end
-// into the start (phases + pitch) are tried after those that do not.
+// into the start (phases + pitch) are tried after those that do not. The phases ascend,
+// so each window's end lies no earlier than the one before: one sweep per pass.
 ccPhaseWindow largestWindow(int32_t n, const int32_t* phases, const int32_t* sorted, int32_t pitch,
                             int32_t minGap) {
   ccPhaseWindow best;
   int32_t bestSpread = INT32_MAX;
+  // Sorted phase j of the sequence that runs on into the start, one pitch up.
+  auto phaseAt = [&](int32_t j) { return j < n ? phases[sorted[j]] : phases[sorted[j - n]] + pitch; };
   for (bool wraps : {false, true}) {
+    int32_t end = 0;  // one past the current window's last member
     for (int32_t i = 0; i < n; ++i) {
-      ccPhaseWindow window{i, 1, phases[sorted[i]], phases[sorted[i]]};
-      for (int32_t j = i + 1; j < i + n && (wraps || j < n); ++j) {
-        const int32_t phase = j < n ? phases[sorted[j]] : phases[sorted[j - n]] + pitch;
-        if (phase - window.firstPhase >= minGap) break;
-        ++window.count;
-        window.lastPhase = phase;
-      }
+      const int32_t first = phaseAt(i);
+      const int32_t limit = wraps ? i + n : n;
+      if (end < i + 1) end = i + 1;
+      while (end < limit && phaseAt(end) - first < minGap) ++end;
+      const ccPhaseWindow window{i, end - i, first, phaseAt(end - 1)};
       const int32_t spread = window.lastPhase - window.firstPhase;
       if (window.count > best.count || (window.count == best.count && spread < bestSpread)) {
         best = window;
