@@ -48,6 +48,28 @@ TEST(ModuleGrid, CountsAndPitchOfRenderedSymbols) {
   }
 }
 
+// A guess of the module size in the symbol (the clock-track check's) is tried first; a
+// wrong one, half or twice the module, costs time, not the grid.
+TEST(ModuleGrid, WrongGuessesOfTheModuleKeepTheGrid) {
+  const sizeCase cases[] = {{26, 26, 2.6, 0.4}, {32, 32, 3.2, 0.9}};
+  for (const sizeCase& c : cases) {
+    const double extent = c.rows * c.module * 1.5 + 60;
+    const int32_t side = static_cast<int32_t>(extent);
+    greyScene scene(side, side, 200);
+    paintDataMatrix(scene, c.rows, c.columns, c.module, c.angle, {extent / 2, extent / 2}, 70, 5);
+    scene.gaussianBlur(1.2);
+    testImage image(scene);
+    const idread_symbol found = onlySymbol(image);
+    for (const double guess : {0.5, 2.0}) {
+      idread_symbol s = found;
+      s.pitch = guess * c.module;
+      ASSERT_EQ(idread_measureModuleGrid(image.image(), &s), 1) << c.rows << " guess " << guess;
+      EXPECT_EQ(s.rows, c.rows) << c.rows << " guess " << guess;
+      EXPECT_EQ(s.cols, c.columns) << c.rows << " guess " << guess;
+    }
+  }
+}
+
 // Thin modules under strong blur: the clock tracks lose runs of edges, the profile keeps
 // its alternation.
 TEST(ModuleGrid, CountsOfBlurredThinTracks) {

@@ -28,9 +28,10 @@ cmath_vect inwardNormal(const cmath_vect& a, const cmath_vect& b, const cmath_ve
 }
 
 // Follows the profile from a to b, `inset` pixels inside, and tells whether it alternates
-// like a clock track.
+// like a clock track; if so, *pitch gets the span followed over its runs.
 bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_vect& b,
-                const cmath_vect& centre, double inset, int32_t threshold, bool darkInk) {
+                const cmath_vect& centre, double inset, int32_t threshold, bool darkInk,
+                double* pitch) {
   const cmath_vect n = inwardNormal(a, b, centre);
   const double length = std::hypot(b.x - a.x, b.y - a.y);
   const int32_t samples = int32_t(length * (1 - 2 * endMargin) / sampleStep);
@@ -51,13 +52,17 @@ bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_v
       ++runs[colour];
     }
   }
-  return runs[0] >= leastRuns && runs[1] >= leastRuns && cover[0] <= mostCover * samples &&
-         cover[1] <= mostCover * samples;
+  if (runs[0] < leastRuns || runs[1] < leastRuns || cover[0] > mostCover * samples ||
+      cover[1] > mostCover * samples)
+    return false;
+  *pitch = length * (1 - 2 * endMargin) / (runs[0] + runs[1]);
+  return true;
 }
 
 }  // namespace
 
-bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol) {
+bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol,
+                                  double* modulePitch) {
   const ccGreySampler sampler(image);
   cmath_vect c[4];
   for (int32_t i = 0; i < 4; ++i) c[i] = sampler.toWindow(symbol.corners[i]);
@@ -73,12 +78,16 @@ bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& 
   const bool darkInk = ink < symbol.threshold;
   // The module size is not known: the clock track is looked for at growing depths, up
   // to an eighth of the shorter side (a symbol has at least 8 modules a side).
-  auto sideAlternates = [&](const cmath_vect& end) {
+  auto sideAlternates = [&](const cmath_vect& end, double* pitch) {
     for (const double inset : insets) {
       if (inset > shorter / 8) break;
-      if (alternates(sampler, end, c[2], centre, inset, symbol.threshold, darkInk)) return true;
+      if (alternates(sampler, end, c[2], centre, inset, symbol.threshold, darkInk, pitch))
+        return true;
     }
     return false;
   };
-  return sideAlternates(c[1]) && sideAlternates(c[3]);
+  double xPitch = 0, yPitch = 0;
+  if (!sideAlternates(c[1], &xPitch) || !sideAlternates(c[3], &yPitch)) return false;
+  if (modulePitch) *modulePitch = (xPitch + yPitch) / 2;
+  return true;
 }

@@ -8,6 +8,9 @@
 
 // Whether ink and space alternate at least three times each just inside both far sides
 // (at one of a few depths up to an eighth of the shorter side), neither taking more than
-// 85 % of a side. Ink is the grey of the L: darker or lighter
-// than the symbol's contour threshold.
-bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol);
+// 85 % of a side. Ink is the grey of the L: darker or lighter than the symbol's contour
+// threshold. When they do and modulePitch is given, it gets the module size the
+// alternation shows (each side's span over its runs of ink and space, the mean of the two
+// sides, pixels): a first guess for measuring the grid.
+bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol,
+                                  double* modulePitch = nullptr);

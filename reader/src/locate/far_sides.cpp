@@ -228,7 +228,7 @@ bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
     const point corners[3] = {xEnd, opposite, yEnd};
     for (int32_t i = 0; i < 3; ++i) moved.corners[i + 1] = sampler.toClient(corners[i].x, corners[i].y);
     moved.fourthCornerInferred = 0;
-    if (!idread_symbol_hasClockTracks(image, moved)) return false;
+    if (!idread_symbol_hasClockTracks(image, moved, &moved.pitch)) return false;
     *symbol = moved;
     return true;
   };

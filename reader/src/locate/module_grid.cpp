@@ -39,6 +39,10 @@ constexpr double spreadShare = 1.0 / 3;
 // A trial depth within this share of a module from either side of the track counts as
 // half a module in.
 constexpr double closeToHalf = 0.3;
+// The share of a guessed module size first tried as the depth: just inside the half-module
+// band, so that a guess too large by half still keeps the trial within the track (a depth
+// beyond it lands in the data, whose edges may fall on a grid of their own).
+constexpr double guessedDepth = 0.35;
 
 struct vec {
   double x, y;
@@ -515,14 +519,14 @@ bool measureBoth(const cimg_image* image, const ccSymbolFrame& frame, int32_t th
          agree(*columns, *rows, depth);
 }
 
-// The depth search: trial depths from thin modules to thick until a trial's pitch agrees
-// with its depth, then the tracks half a module in. A trial whose tracks show a square grid
-// too thin or too thick for its depth suggests the depth of half that grid's pitch, tried
-// next (once). `spread` is the side lines' distance as a share of the depth. The counts of
-// the tracks found are then their profiles'.
+// The depth search: `firstDepth` when one is guessed, then trial depths from thin modules
+// to thick until a trial's pitch agrees with its depth, then the tracks half a module in. A
+// trial whose tracks show a square grid too thin or too thick for its depth suggests the
+// depth of half that grid's pitch, tried next (once). `spread` is the side lines' distance
+// as a share of the depth. The counts of the tracks found are then their profiles'.
 bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t threshold,
-                  double spread, idread_clockTrack* columns, idread_clockTrack* rows,
-                  ccFailure* failure) {
+                  double spread, double firstDepth, idread_clockTrack* columns,
+                  idread_clockTrack* rows, ccFailure* failure) {
   const double shorter = std::min(length(frame.xSide), length(frame.ySide));
   trackProfile columnProfile, rowProfile;
   double suggested = 0;
@@ -559,8 +563,10 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
     return bothHaveTeeth(columnProfile, rowProfile, columns, rows, failure);
   };
   double tried = 0;
-  bool followed = false, found = false;
+  bool followed = false;
+  bool found = firstDepth > 0 && tryDepth(std::max(leastDepth, firstDepth));
   for (const int32_t count : trialCounts) {
+    if (found || failure->any()) break;
     const double depth = std::max(leastDepth, shorter / count / 2);
     if (depth == tried) continue;  // thin trials all clamped to the least depth
     tried = depth;
@@ -570,7 +576,6 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
       followed = true;
       found = tryDepth(suggested);
     }
-    if (found || failure->any()) break;
   }
   if (!found || failure->any()) return false;
   countByProfile(frame, columnProfile, columns);
@@ -625,8 +630,10 @@ int32_t idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol)
   ccFailure failure;
   // Blur and noise can wipe a thin track's side lines where its middle still shows.
   const bool measured =
-      searchDepths(image, frame, symbol->threshold, spreadShare, &columns, &rows, &failure) ||
-      (!failure.any() && searchDepths(image, frame, symbol->threshold, 0, &columns, &rows, &failure));
+      searchDepths(image, frame, symbol->threshold, spreadShare, guessedDepth * symbol->pitch, &columns,
+                   &rows, &failure) ||
+      (!failure.any() &&
+       searchDepths(image, frame, symbol->threshold, 0, 0, &columns, &rows, &failure));
   if (failure.any()) return failure.status();
   if (!measured) return 0;
   idread_snapModuleCounts(rows.modules, columns.modules, &symbol->rows, &symbol->cols);

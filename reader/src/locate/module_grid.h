@@ -29,8 +29,9 @@ int32_t idread_measureClockTracks(const cimg_image* image, const idread_symbol& 
                                   double depth, idread_clockTrack* columns, idread_clockTrack* rows);
 
 // Measures symbol's grid and writes rows, cols and pitch into it: the tracks are sampled
-// half a module inside, the module size being unknown at first and found by trying depths
-// from thin modules to thick ones until the pitch found agrees with the depth. 1 when
+// half a module inside, the module size being found by trying depths from thin modules to
+// thick ones until the pitch found agrees with the depth; a pitch already in the symbol (a
+// guess, such as the clock-track check gives) is tried first. 1 when
 // measured; 0 when no depth shows regular teeth on both tracks, or the status of a
 // failing library call; the symbol is then left as it is.
 int32_t idread_measureModuleGrid(const cimg_image* image, idread_symbol* symbol);
