@@ -19,43 +19,55 @@ constexpr int32_t localReach = 3;
 // marked unsure.
 constexpr double unsureShare = 0.12;
 
-// Sums over the modules of one class within localReach of each module, from running
-// sums over the rows and columns (a summed-area table).
+// Sums over the dark and the light modules within localReach of each module, from
+// running sums over the rows and columns (a summed-area table holding both classes).
 class ccClassSums {
  public:
-  ccClassSums(int32_t rows, int32_t columns) : rows_(rows), columns_(columns),
-      sum_(size_t(rows + 1) * (columns + 1)), count_(sum_.size()) {}
-  void add(int32_t r, int32_t c, double grey) {
-    sum_[index(r + 1, c + 1)] = grey;
-    count_[index(r + 1, c + 1)] = 1;
+  ccClassSums(int32_t rows, int32_t columns)
+      : rows_(rows), columns_(columns), cells_(size_t(rows + 1) * (columns + 1)) {}
+  void add(int32_t r, int32_t c, bool dark, double grey) {
+    cell& at = cells_[index(r + 1, c + 1)];
+    at.sum[dark] = grey;
+    at.count[dark] = 1;
   }
   void integrate() {
     for (int32_t r = 1; r <= rows_; ++r)
       for (int32_t c = 1; c <= columns_; ++c) {
-        const size_t i = index(r, c);
-        sum_[i] += sum_[index(r - 1, c)] + sum_[index(r, c - 1)] - sum_[index(r - 1, c - 1)];
-        count_[i] += count_[index(r - 1, c)] + count_[index(r, c - 1)] - count_[index(r - 1, c - 1)];
+        cell& at = cells_[index(r, c)];
+        const cell &up = cells_[index(r - 1, c)], &left = cells_[index(r, c - 1)],
+                   &corner = cells_[index(r - 1, c - 1)];
+        for (const int32_t k : {0, 1}) {
+          at.sum[k] += up.sum[k] + left.sum[k] - corner.sum[k];
+          at.count[k] += up.count[k] + left.count[k] - corner.count[k];
+        }
       }
   }
-  // Mean over the box around module (r, c); false when fewer than two modules fall in it.
-  bool mean(int32_t r, int32_t c, double* mean) const {
+  // The means of the dark and the light modules in the box around module (r, c); false
+  // when fewer than two of either fall in it.
+  bool means(int32_t r, int32_t c, double* darkMean, double* lightMean) const {
     const int32_t r0 = std::max(0, r - localReach), r1 = std::min(rows_, r + localReach + 1);
     const int32_t c0 = std::max(0, c - localReach), c1 = std::min(columns_, c + localReach + 1);
-    const int32_t n = box(count_, r0, c0, r1, c1);
-    if (n < 2) return false;
-    *mean = box(sum_, r0, c0, r1, c1) / n;
+    const cell &a = cells_[index(r1, c1)], &b = cells_[index(r0, c1)], &d = cells_[index(r1, c0)],
+               &e = cells_[index(r0, c0)];
+    double mean[2];
+    for (const int32_t k : {0, 1}) {
+      const int32_t n = a.count[k] - b.count[k] - d.count[k] + e.count[k];
+      if (n < 2) return false;
+      mean[k] = (a.sum[k] - b.sum[k] - d.sum[k] + e.sum[k]) / n;
+    }
+    *darkMean = mean[1];
+    *lightMean = mean[0];
     return true;
   }
 
  private:
+  struct cell {
+    double sum[2] = {0, 0};  // light, dark
+    int32_t count[2] = {0, 0};
+  };
   size_t index(int32_t r, int32_t c) const { return size_t(r) * (columns_ + 1) + c; }
-  template <class T>
-  T box(const std::vector<T>& table, int32_t r0, int32_t c0, int32_t r1, int32_t c1) const {
-    return table[index(r1, c1)] - table[index(r0, c1)] - table[index(r1, c0)] + table[index(r0, c0)];
-  }
   int32_t rows_, columns_;
-  std::vector<double> sum_;
-  std::vector<int32_t> count_;
+  std::vector<cell> cells_;
 };
 
 // Blur spreads each module into its neighbours; subtracting a share of the neighbours'
@@ -160,24 +172,23 @@ int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t
   if (rows < 2 || columns < 2) return 0;
   uint32_t histogram[256] = {};
   for (const double g : greys)
-    if (g >= 0) ++histogram[std::lround(g)];
+    if (g >= 0) ++histogram[int32_t(g + 0.5)];  // rounded half up, as greys are not negative
   sharpen(rows, columns, sharpening, &greys);
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;
   const double global = split.threshold - 0.5;
 
-  ccClassSums dark(rows, columns), light(rows, columns);
+  ccClassSums sums(rows, columns);
   double inkOfL = 0;  // the L: the left column and the bottom row
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < columns; ++c) {
       const double g = greys[size_t(r) * columns + c];
       if (g < 0) continue;
-      (g < global ? dark : light).add(r, c, g);
+      sums.add(r, c, g < global, g);
       if (c == 0 || r == rows - 1) inkOfL += g < global ? 1 : -1;
     }
   }
-  dark.integrate();
-  light.integrate();
+  sums.integrate();
   const bool darkInk = inkOfL >= 0;
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < columns; ++c) {
@@ -188,7 +199,7 @@ int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t
         continue;
       }
       double darkMean, lightMean, threshold = global, contrast = 0;
-      if (dark.mean(r, c, &darkMean) && light.mean(r, c, &lightMean)) {
+      if (sums.means(r, c, &darkMean, &lightMean)) {
         threshold = (darkMean + lightMean) / 2;
         contrast = lightMean - darkMean;
       }
