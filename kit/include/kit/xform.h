@@ -61,13 +61,20 @@ CKIT_API int32_t cmath_xformPerspective_getInverse(const cmath_xformPerspective*
 // any other.
 CKIT_API int32_t cmath_xformPerspective_mapPoint(const cmath_xformPerspective* xform,
                                                  const cmath_vect* p, cmath_vect* out);
-// The same, inline, for loops that map a point at a time.
+// The homogeneous weight w of p's image (its third coordinate), inline, with the horizon
+// test of cmath_xformPerspective_mapPoint.
+static inline int32_t cmath_xformPerspective_weightInline(const cmath_xformPerspective* xform,
+                                                          const cmath_vect* p, double* w) {
+  const double wx = xform->h[2][0] * p->x, wy = xform->h[2][1] * p->y;
+  *w = wx + wy + xform->h[2][2];
+  return fabs(*w) > 1e-12 * (fabs(wx) + fabs(wy) + fabs(xform->h[2][2])) ? 0
+                                                                            : CMATH_STATUS_AT_HORIZON;
+}
+// cmath_xformPerspective_mapPoint, inline, for loops that map a point at a time.
 static inline int32_t cmath_xformPerspective_mapPointInline(const cmath_xformPerspective* xform,
                                                             const cmath_vect* p, cmath_vect* out) {
-  const double wx = xform->h[2][0] * p->x, wy = xform->h[2][1] * p->y;
-  const double w = wx + wy + xform->h[2][2];
-  if (!(fabs(w) > 1e-12 * (fabs(wx) + fabs(wy) + fabs(xform->h[2][2]))))
-    return CMATH_STATUS_AT_HORIZON;
+  double w;
+  if (cmath_xformPerspective_weightInline(xform, p, &w) < 0) return CMATH_STATUS_AT_HORIZON;
   const double x = (xform->h[0][0] * p->x + xform->h[0][1] * p->y + xform->h[0][2]) / w;
   const double y = (xform->h[1][0] * p->x + xform->h[1][1] * p->y + xform->h[1][2]) / w;
   out->x = x;

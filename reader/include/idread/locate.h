@@ -1,8 +1,8 @@
 // Locating symbols the way a reader does. DataMatrix: scan rows a few pixels apart, offer
 // each edge that runs on straight through its neighbouring rows to the finder, claim
-// what was found in a mask and go on along the rows; then the next pass of the plan. Ring-finder symbols:
-// band patterns on rows, confirmed on lines through each ring's centre. Linear barcodes:
-// the bar direction through the image's middle.
+// what was found in a mask and go on along the rows; then the next pass of the plan.
+// Ring-finder symbols: band patterns on rows, confirmed on lines through each ring's
+// centre. Linear barcodes: the bar direction through the image's middle.
 #pragma once
 
 #include <stdint.h>

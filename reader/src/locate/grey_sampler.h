@@ -4,7 +4,6 @@
 
 #include <stdint.h>
 
-
 #include "kit/image.h"
 
 class ccGreySampler {

@@ -107,7 +107,9 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       if (grid < 0) return grid;
       if (grid == 0) continue;
       symbols->push_back(symbol);
-      if (const int32_t claimed = state.claim(symbol.corners, claimedQuietZone * symbol.pitch); claimed < 0) return claimed;
+      if (const int32_t claimed = state.claim(symbol.corners, claimedQuietZone * symbol.pitch);
+          claimed < 0)
+        return claimed;
     }
   }
   return 0;

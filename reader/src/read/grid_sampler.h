@@ -3,7 +3,6 @@
 
 #include <stdint.h>
 
-#include <cmath>
 #include <initializer_list>
 
 #include "kit/xform.h"
@@ -46,9 +45,9 @@ class ccGridSampler {
   // perspective is as good as affine.
   double moduleGrey(double u, double v) const {
     const double(&h)[3][3] = toWindow_.h;
-    const double wu = h[2][0] * u, wv = h[2][1] * v;
-    const double w = wu + wv + h[2][2];
-    if (!(std::fabs(w) > 1e-12 * (std::fabs(wu) + std::fabs(wv) + std::fabs(h[2][2])))) return -1;
+    const cmath_vect p{u, v};
+    double w;
+    if (cmath_xformPerspective_weightInline(&toWindow_, &p, &w) < 0) return -1;
     const double inverse = 1 / w;
     const double x = (h[0][0] * u + h[0][1] * v + h[0][2]) * inverse;
     const double y = (h[1][0] * u + h[1][1] * v + h[1][2]) * inverse;

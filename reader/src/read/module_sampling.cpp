@@ -72,9 +72,9 @@ class ccClassSums {
 
 // Blur spreads each module into its neighbours; subtracting a share of the neighbours'
 // mean from each module takes some of that back (modules off the image stay off).
-void sharpen(int32_t rows, int32_t columns, double share, std::vector<double>* greys) {
-  if (share == 0) return;
-  const std::vector<double> g = *greys;
+std::vector<double> sharpened(int32_t rows, int32_t columns, double share,
+                              const std::vector<double>& g) {
+  std::vector<double> greys = g;
   for (int32_t r = 0; r < rows; ++r) {
     for (int32_t c = 0; c < columns; ++c) {
       const double centre = g[size_t(r) * columns + c];
@@ -89,9 +89,10 @@ void sharpen(int32_t rows, int32_t columns, double share, std::vector<double>* g
         sum += v;
         ++n;
       }
-      if (n > 0) (*greys)[size_t(r) * columns + c] = std::clamp(centre + share * (centre - sum / n), 0.0, 255.0);
+      if (n > 0) greys[size_t(r) * columns + c] = std::clamp(centre + share * (centre - sum / n), 0.0, 255.0);
     }
   }
+  return greys;
 }
 
 // A data region with the modules around it, (height + 2) x (width + 2) modules, transposed
@@ -155,7 +156,7 @@ int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& sym
   if (const int32_t status = idread_sampleModuleGreys(image, symbol, rows, columns, sampling, &greys);
       status < 0)
     return status;
-  return idread_modulesFromGreys(std::move(greys), rows, columns, sampling.sharpening, modules);
+  return idread_modulesFromGreys(greys, rows, columns, sampling.sharpening, modules);
 }
 
 int32_t idread_sampleModuleGreys(const cimg_image* image, const idread_symbol& symbol,
@@ -166,14 +167,16 @@ int32_t idread_sampleModuleGreys(const cimg_image* image, const idread_symbol& s
   return sampleGreys(image, symbol, rows, columns, sampling, greys);
 }
 
-int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t columns,
+int32_t idread_modulesFromGreys(const std::vector<double>& sampled, int32_t rows, int32_t columns,
                                 double sharpening, std::vector<uint8_t>* modules) {
   modules->assign(size_t(std::max(rows, 0)) * std::max(columns, 0), 0);
   if (rows < 2 || columns < 2) return 0;
   uint32_t histogram[256] = {};
-  for (const double g : greys)
+  for (const double g : sampled)
     if (g >= 0) ++histogram[int32_t(g + 0.5)];  // rounded half up, as greys are not negative
-  sharpen(rows, columns, sharpening, &greys);
+  std::vector<double> sharpenedGreys;
+  if (sharpening != 0) sharpenedGreys = sharpened(rows, columns, sharpening, sampled);
+  const std::vector<double>& greys = sharpening != 0 ? sharpenedGreys : sampled;
   cid_thresholdResult split;
   if (const int32_t status = cid_thresholdHist(histogram, 256, &split); status < 0) return status;
   const double global = split.threshold - 0.5;

@@ -34,7 +34,7 @@ int32_t idread_sampleModulesAs(const cimg_image* image, const idread_symbol& sym
 int32_t idread_sampleModuleGreys(const cimg_image* image, const idread_symbol& symbol,
                                  int32_t rows, int32_t columns, const idread_sampling& sampling,
                                  std::vector<double>* greys);
-int32_t idread_modulesFromGreys(std::vector<double> greys, int32_t rows, int32_t columns,
+int32_t idread_modulesFromGreys(const std::vector<double>& greys, int32_t rows, int32_t columns,
                                 double sharpening, std::vector<uint8_t>* modules);
 
 // Moves each corner of the symbol by up to a module along its sides so that, on a rows x

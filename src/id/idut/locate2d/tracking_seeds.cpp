@@ -37,10 +37,9 @@ inline __m128i peaks8(__m128i previous, __m128i current, __m128i next, __m128i l
 }
 
 // The positions x to x + 15 of a row that report a peak one step back, given the
-// strengths at x - 2 and x - 1, as bits 0 to 15 of the result, with the peaks' strengths
-// in strengthsOut[0..15];
-// the strengths at x + 14 and x + 15 are left in *beforeLast and *last. Reads row[x - 1]
-// to row[x + 19].
+// strengths at x - 2 and x - 1 in *beforeLast and *last: bits 0 to 15 of the result, the
+// peaks' strengths in strengthsOut[0..15]. The strengths at x + 14 and x + 15 are left in
+// *beforeLast and *last. Reads row[x - 1] to row[x + 19].
 inline int32_t peaks16(const uint8_t* row, int32_t x, int32_t threshold, int32_t* beforeLast,
                        int32_t* last, int16_t strengthsOut[16]) {
   const uint8_t* p = row + x;
