@@ -37,13 +37,23 @@ class ccGreySampler {
   // The grey at window point (x, y) interpolated between the four nearest pixel centres
   // (pixel (i, j) centred at (i + 1/2, j + 1/2)), or -1 where one of them is missing.
   double bilinear(double x, double y) const {
+    return interpolates(x, y, x, y) ? bilinearInside(x, y) : -1;
+  }
+  // Whether every point of the box from (x0, y0) to (x1, y1) has its four nearest pixel
+  // centres in the window.
+  bool interpolates(double x0, double y0, double x1, double y1) const {
+    return x0 >= 0.5 && y0 >= 0.5 && x1 < window_.width - 0.5 && y1 < window_.height - 0.5;
+  }
+  // bilinear() at a point that interpolates().
+  double bilinearInside(double x, double y) const {
     const double fx = x - 0.5, fy = y - 0.5;
-    if (!(fx >= 0 && fy >= 0 && fx < window_.width - 1 && fy < window_.height - 1)) return -1;
     const int32_t i = int32_t(fx), j = int32_t(fy);  // floors: both are not negative
     const uint8_t* row0 = cimg_window_row<uint8_t>(&window_, j) + i;
     const uint8_t* row1 = row0 + window_.stride;
     const double ax = fx - i, ay = fy - j;
-    return (1 - ay) * ((1 - ax) * row0[0] + ax * row0[1]) + ay * ((1 - ax) * row1[0] + ax * row1[1]);
+    const double top = row0[0] + ax * (row0[1] - row0[0]);
+    const double bottom = row1[0] + ax * (row1[1] - row1[0]);
+    return top + ay * (bottom - top);
   }
   // Adds the grey of the pixel holding (x, y) to the sum when it lies in the window.
   void add(double x, double y, int64_t* sum, int32_t* count) const {

@@ -3,7 +3,8 @@
 
 #include <stdint.h>
 
-#include <initializer_list>
+#include <algorithm>
+#include <cmath>
 
 #include "kit/xform.h"
 #include "locate/grey_sampler.h"
@@ -55,15 +56,13 @@ class ccGridSampler {
     const double q = 0.25 * inverse;
     const double dx[2] = {q * (h[0][0] - x * h[2][0]), q * (h[0][1] - x * h[2][1])};
     const double dy[2] = {q * (h[1][0] - y * h[2][0]), q * (h[1][1] - y * h[2][1])};
-    double sum = sampler_.bilinear(x, y);
-    if (sum < 0) return -1;
-    for (int32_t k = 0; k < 2; ++k) {
-      for (const double sign : {1.0, -1.0}) {
-        const double g = sampler_.bilinear(x + sign * dx[k], y + sign * dy[k]);
-        if (g < 0) return -1;
-        sum += g;
-      }
-    }
+    // The five points lie within the box around the centre reaching the longer step.
+    const double reachX = std::max(std::fabs(dx[0]), std::fabs(dx[1]));
+    const double reachY = std::max(std::fabs(dy[0]), std::fabs(dy[1]));
+    if (!sampler_.interpolates(x - reachX, y - reachY, x + reachX, y + reachY)) return -1;
+    double sum = sampler_.bilinearInside(x, y);
+    for (int32_t k = 0; k < 2; ++k)
+      sum += sampler_.bilinearInside(x + dx[k], y + dy[k]) + sampler_.bilinearInside(x - dx[k], y - dy[k]);
     return sum / 5;
   }
 
