@@ -228,13 +228,12 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
       status < 0)
     return status;
   if (anyRead()) return 0;
-  // Where nothing read, a second look: scan rows twice as dense, the loosest L fit, and
-  // none of the checks that keep clutter out of a locate (the L's polarity against the
+  // Where nothing read, a second look over the same rows: the loosest L fit, and none of
+  // the checks that keep clutter out of a locate (the L's polarity against the
   // ground, the fit's score, corners inside the image), which refuse symbols whose quiet
   // zone is cut short or whose print is skewed: here the decoder tells symbols from
   // clutter, and only what reads is reported.
   idread_locateOptions loose = options.locate;
-  loose.rowSpacing = std::max(2, loose.rowSpacing / 2);
   loose.relaxedFit = 1;
   loose.extraRelaxedFit = 1;
   loose.polarity = idread_polarityAny;
