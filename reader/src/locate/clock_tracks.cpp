@@ -28,10 +28,10 @@ cmath_vect inwardNormal(const cmath_vect& a, const cmath_vect& b, const cmath_ve
 }
 
 // Follows the profile from a to b, `inset` pixels inside, and tells whether it alternates
-// like a clock track; if so, *pitch gets the span followed over its runs.
+// like a clock track; if so, *runs gets its runs of ink and space.
 bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_vect& b,
                 const cmath_vect& centre, double inset, int32_t threshold, bool darkInk,
-                double* pitch) {
+                int32_t* runCount) {
   const cmath_vect n = inwardNormal(a, b, centre);
   const double length = std::hypot(b.x - a.x, b.y - a.y);
   const int32_t samples = int32_t(length * (1 - 2 * endMargin) / sampleStep);
@@ -55,14 +55,14 @@ bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_v
   if (runs[0] < leastRuns || runs[1] < leastRuns || cover[0] > mostCover * samples ||
       cover[1] > mostCover * samples)
     return false;
-  *pitch = length * (1 - 2 * endMargin) / (runs[0] + runs[1]);
+  *runCount = runs[0] + runs[1];
   return true;
 }
 
 }  // namespace
 
 bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& symbol,
-                                  double* modulePitch) {
+                                  ccClockTrackCheck* check) {
   const ccGreySampler sampler(image);
   cmath_vect c[4];
   for (int32_t i = 0; i < 4; ++i) c[i] = sampler.toWindow(symbol.corners[i]);
@@ -78,16 +78,18 @@ bool idread_symbol_hasClockTracks(const cimg_image* image, const idread_symbol& 
   const bool darkInk = ink < symbol.threshold;
   // The module size is not known: the clock track is looked for at growing depths, up
   // to an eighth of the shorter side (a symbol has at least 8 modules a side).
-  auto sideAlternates = [&](const cmath_vect& end, double* pitch) {
+  auto sideAlternates = [&](const cmath_vect& end, ccClockTrackCheck::side* side) {
     for (const double inset : insets) {
       if (inset > shorter / 8) break;
-      if (alternates(sampler, end, c[2], centre, inset, symbol.threshold, darkInk, pitch))
+      if (alternates(sampler, end, c[2], centre, inset, symbol.threshold, darkInk, &side->runs)) {
+        side->span = std::hypot(c[2].x - end.x, c[2].y - end.y) * (1 - 2 * endMargin);
         return true;
+      }
     }
     return false;
   };
-  double xPitch = 0, yPitch = 0;
-  if (!sideAlternates(c[1], &xPitch) || !sideAlternates(c[3], &yPitch)) return false;
-  if (modulePitch) *modulePitch = (xPitch + yPitch) / 2;
+  ccClockTrackCheck tracks;
+  if (!sideAlternates(c[1], &tracks.x) || !sideAlternates(c[3], &tracks.y)) return false;
+  if (check) *check = tracks;
   return true;
 }

@@ -215,6 +215,7 @@ bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
   // The symbol moved onto measured far sides, if the corners stay near and the clock
   // tracks run along the new sides (a contour that leaked into dark ground past a narrow
   // quiet zone gives a side out in the ground).
+  int32_t foundRuns = -1;  // the clock-track runs on the finder's far sides, once needed
   auto movedOnto = [&](const line& farX, const line& farY) {
     point xEnd, yEnd, opposite;
     if (!intersect(legX, farX, &xEnd) || !intersect(legY, farY, &yEnd) ||
@@ -228,7 +229,20 @@ bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
     const point corners[3] = {xEnd, opposite, yEnd};
     for (int32_t i = 0; i < 3; ++i) moved.corners[i + 1] = sampler.toClient(corners[i].x, corners[i].y);
     moved.fourthCornerInferred = 0;
-    if (!idread_symbol_hasClockTracks(image, moved, &moved.pitch)) return false;
+    ccClockTrackCheck tracks;
+    if (!idread_symbol_hasClockTracks(image, moved, &tracks)) return false;
+    // Where the contour misses clock modules its hull may cut across data modules, at a
+    // slant the corner limit lets pass; such sides meet fewer runs than the finder's. A
+    // move of less than a module is not worth the check.
+    const double module = tracks.modulePitch();
+    const bool small = length(xEnd - q.xEnd) < module && length(yEnd - q.yEnd) < module &&
+                       length(opposite - q.opposite) < module;
+    if (!small && foundRuns < 0) {
+      ccClockTrackCheck found;
+      foundRuns = idread_symbol_hasClockTracks(image, *symbol, &found) ? found.runs() : 0;
+    }
+    if (!small && tracks.runs() < foundRuns) return false;
+    moved.pitch = tracks.modulePitch();
     *symbol = moved;
     return true;
   };

@@ -100,9 +100,11 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
       const bool measured = scored && idread_measureFarSides(image, result.boundary, &symbol);
       // A symbol whose far sides were measured has shown its clock tracks already; every
       // symbol must show regular teeth on them, from which its module grid is measured.
-      if ((measured && !idread_symbol_hasPolarity(image, symbol, options.polarity)) ||
-          (!measured && !idread_symbol_hasClockTracks(image, symbol, &symbol.pitch)))
+      ccClockTrackCheck tracks;
+      if (measured ? !idread_symbol_hasPolarity(image, symbol, options.polarity)
+                   : !idread_symbol_hasClockTracks(image, symbol, &tracks))
         continue;
+      if (!measured) symbol.pitch = tracks.modulePitch();
       const int32_t grid = idread_measureModuleGrid(image, &symbol);
       if (grid < 0) return grid;
       if (grid == 0) continue;
