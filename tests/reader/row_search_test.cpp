@@ -80,3 +80,31 @@ TEST(RowSearch, FindsSymbolsOnGrainyGround) {
     EXPECT_TRUE(isNear(found[0].corners[0], symbol.corners[3], 2.0)) << turn;
   }
 }
+
+// On a row through a symbol and a lone stroke far from it, every edge of the symbol has
+// company and neither edge of the stroke has.
+TEST(RowCompany, SymbolEdgesHaveItALoneStrokeNot) {
+  greyScene scene(400, 200, 210);
+  paintDataMatrix(scene, 16, 16, 5.0, 0.2, {110, 100}, 40, 7);
+  scene.paint([](double x, double) { return x >= 300 && x < 306; }, 40);
+  scene.gaussianBlur(0.7);
+  testImage image(scene);
+  std::vector<cid2d_trackingSeed> seeds(400);
+  int32_t n = 0, y = 100;
+  ASSERT_EQ(cid2d_getHorizontalTrackingSeeds(image.constImage(), &y, 1, int32_t(seeds.size()), 45,
+                                             0, seeds.data(), &n, 0, 0.0),
+            0);
+  int32_t onSymbol = 0, onStroke = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const bool company = idread_hasRowCompany(seeds.data(), n, i);
+    if (seeds[size_t(i)].x < 200) {
+      ++onSymbol;
+      EXPECT_TRUE(company) << seeds[size_t(i)].x;
+    } else {
+      ++onStroke;
+      EXPECT_FALSE(company) << seeds[size_t(i)].x;
+    }
+  }
+  EXPECT_GE(onSymbol, 6);
+  EXPECT_EQ(onStroke, 2);
+}

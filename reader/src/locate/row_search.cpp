@@ -1,6 +1,7 @@
 // The reader's walk over the scan rows.
 #include "row_search.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,7 +49,9 @@ int32_t ccRowSearch::next(ccSearchState* state) {
   for (;;) {
     while (nextSeed_ < numSeeds_) {
       cid2d_trackingSeed& seed = seeds_[size_t(nextSeed_++)];
-      if (isTracked(state, seed) || !idread_isCoherentEdge(window_, seed)) continue;
+      if (isTracked(state, seed) || !idread_hasRowCompany(seeds_.data(), numSeeds_, nextSeed_ - 1) ||
+          !idread_isCoherentEdge(window_, seed))
+        continue;
       seed.scanIndex = row_;
       const int32_t status =
           adaptive_ ? cf_BndFindDMSymbolFromSeed_Adaptive(image_, &params_, &seed, &run_,
@@ -110,4 +113,17 @@ bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingS
   const uint8_t* at = cimg_windowConst_row<uint8_t>(&window, seed.y) + seed.x;
   return columnBend(at, window.stride) <= seed.strength &&
          columnBend(at, 2 * ptrdiff_t{window.stride}) <= seed.strength;
+}
+
+bool idread_hasRowCompany(const cid2d_trackingSeed* edges, int32_t count, int32_t i) {
+  constexpr int32_t leastReach = 24, reachPerNearest = 3, company = 2;
+  const int32_t x = edges[i].x;
+  int32_t nearest = INT32_MAX / reachPerNearest;
+  if (i > 0) nearest = std::min(nearest, x - edges[i - 1].x);
+  if (i + 1 < count) nearest = std::min(nearest, edges[i + 1].x - x);
+  const int32_t reach = std::max(leastReach, reachPerNearest * nearest);
+  int32_t near = 0;
+  for (int32_t k = i - 1; k >= 0 && x - edges[k].x <= reach && near < company; --k) ++near;
+  for (int32_t k = i + 1; k < count && edges[k].x - x <= reach && near < company; ++k) ++near;
+  return near >= company;
 }

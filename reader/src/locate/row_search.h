@@ -15,10 +15,11 @@ constexpr int32_t idread_rowEdgeStrength = 45;
 constexpr int32_t idread_lowContrastEdgeStrength = 33;
 
 // Walks the rows of params left to right, top to bottom, and offers each row edge of at
-// least minStrength whose visit-map block is free and whose edge runs on through the rows
-// above and below (idread_isCoherentEdge) to the library's finder: the sequential one, or
-// with `adaptive` the adaptive one, which reports an L in the result's boundary corners.
-// Finds come one at a time; the walk goes on after the last.
+// least minStrength whose visit-map block is free, that has company on its row
+// (idread_hasRowCompany) and whose edge runs on through the rows above and below
+// (idread_isCoherentEdge) to the library's finder: the sequential one, or with `adaptive`
+// the adaptive one, which reports an L in the result's boundary corners. Finds come one at
+// a time; the walk goes on after the last.
 class ccRowSearch {
  public:
   ccRowSearch(const cimg_imageConst* image, const cid2d_trackingParams& params,
@@ -55,3 +56,10 @@ class ccRowSearch {
 // follow their neighbours, do not. Every symbol has a side within 45 degrees of the
 // vertical. A seed within two rows of the window's top or bottom does not pass.
 bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingSeed& seed);
+
+// Whether edge i of a row's edges (in order along the row) has two more edges near it: within
+// 24 pixels, or three times the distance to its nearest neighbour where that is more (large
+// modules). Every edge of a symbol has its modules' edges around it; a lone stroke, a
+// label's border or the edge of the ground has at most one, and its contour, long and
+// never a symbol's, is not worth tracking.
+bool idread_hasRowCompany(const cid2d_trackingSeed* edges, int32_t count, int32_t i);
