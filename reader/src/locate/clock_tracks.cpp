@@ -28,7 +28,7 @@ cmath_vect inwardNormal(const cmath_vect& a, const cmath_vect& b, const cmath_ve
 }
 
 // Follows the profile from a to b, `inset` pixels inside, and tells whether it alternates
-// like a clock track; if so, *runs gets its runs of ink and space.
+// like a clock track; if so, *runCount gets its runs of ink and space.
 bool alternates(const ccGreySampler& sampler, const cmath_vect& a, const cmath_vect& b,
                 const cmath_vect& centre, double inset, int32_t threshold, bool darkInk,
                 int32_t* runCount) {

@@ -122,8 +122,10 @@ bool idread_hasRowCompany(const cid2d_trackingSeed* edges, int32_t count, int32_
   if (i > 0) nearest = std::min(nearest, x - edges[i - 1].x);
   if (i + 1 < count) nearest = std::min(nearest, edges[i + 1].x - x);
   const int32_t reach = std::max(leastReach, reachPerNearest * nearest);
-  int32_t near = 0;
-  for (int32_t k = i - 1; k >= 0 && x - edges[k].x <= reach && near < company; --k) ++near;
-  for (int32_t k = i + 1; k < count && edges[k].x - x <= reach && near < company; ++k) ++near;
-  return near >= company;
+  int32_t neighbours = 0;
+  for (int32_t k = i - 1; k >= 0 && x - edges[k].x <= reach && neighbours < company; --k)
+    ++neighbours;
+  for (int32_t k = i + 1; k < count && edges[k].x - x <= reach && neighbours < company; ++k)
+    ++neighbours;
+  return neighbours >= company;
 }
