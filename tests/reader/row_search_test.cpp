@@ -1,5 +1,6 @@
-// The reader's walk over the scan rows: which edges it offers to the finder, and that
-// symbols are still found on grainy ground at any turn.
+// The reader's walk over the scan rows: which edges it offers to the finder, that symbols
+// are still found on grainy ground at any turn, and that a seed is passed over as claimed
+// only where the mask holds it.
 #include "row_search.h"
 
 #include <gtest/gtest.h>
@@ -107,4 +108,38 @@ TEST(RowCompany, SymbolEdgesHaveItALoneStrokeNot) {
   }
   EXPECT_GE(onSymbol, 6);
   EXPECT_EQ(onStroke, 2);
+}
+
+// The search state vouches for a claimed seed only where the mask holds it claimed, and
+// does so well inside a claimed quadrilateral, also when client units are not pixels.
+TEST(ClaimedRegions, InsideOnlyWhereTheMaskHoldsTheClaim) {
+  for (const double scale : {1.0, 0.5}) {
+    testImage image(200, 160, 200);
+    cmath_xformLinear clientFromImage;
+    cmath_xformLinear_initIdentity(&clientFromImage);
+    cmath_matrix_init(&clientFromImage.matrix, scale, 0, 0, scale);
+    ASSERT_EQ(cimg_image_setLinearClientFromImageXform(image.image(), &clientFromImage), 0);
+    cmath_xformLinear identity;  // the finders' mask transform
+    cmath_xformLinear_initIdentity(&identity);
+    ccSearchState state;
+    ASSERT_EQ(state.buildMask(image.image()), 0);
+    // A turned quadrilateral in perimeter order, client units.
+    const cmath_vect q[4] = {{30 * scale, 120 * scale}, {140 * scale, 140 * scale},
+                             {160 * scale, 40 * scale}, {50 * scale, 20 * scale}};
+    ASSERT_EQ(state.claim(q, 2 * scale), 0);
+    int32_t vouched = 0;
+    for (int32_t y = 0; y < 160; ++y) {
+      for (int32_t x = 0; x < 200; ++x) {
+        if (!state.insideClaimed(x, y)) continue;
+        ++vouched;
+        const cmath_vect client{x * scale, y * scale};
+        int32_t claimed = 0;
+        ASSERT_EQ(cid_mask_isPointUnMasked(state.mask(), &client, &identity, &claimed), 0);
+        ASSERT_EQ(claimed, 1) << x << ", " << y << " scale " << scale;
+      }
+    }
+    EXPECT_GT(vouched, 8000) << scale;  // most of the quadrilateral's 11,000 pixels
+    EXPECT_TRUE(state.insideClaimed(95, 80));
+    EXPECT_FALSE(state.insideClaimed(20, 80));
+  }
 }

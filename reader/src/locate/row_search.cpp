@@ -50,7 +50,7 @@ int32_t ccRowSearch::next(ccSearchState* state) {
     while (nextSeed_ < numSeeds_) {
       cid2d_trackingSeed& seed = seeds_[size_t(nextSeed_++)];
       if (isTracked(state, seed) || !idread_hasRowCompany(seeds_.data(), numSeeds_, nextSeed_ - 1) ||
-          !idread_isCoherentEdge(window_, seed))
+          !idread_isCoherentEdge(window_, seed) || state->insideClaimed(seed.x, seed.y))
         continue;
       seed.scanIndex = row_;
       const int32_t status =

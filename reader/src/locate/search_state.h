@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,10 @@ class ccSearchState {
   // client units wider on each side and a little more, so that seeds on its outer edge
   // and its quiet zone's are not tried again.
   int32_t claim(const cmath_vect corners[4], double quiet = 0);
+  // Whether window pixel (x, y) lies well inside a claimed convex quadrilateral (its
+  // painted margin aside): the finder would refuse a seed there, so it need not be asked.
+  // A point it does not vouch for may still be claimed.
+  bool insideClaimed(int32_t x, int32_t y) const;
   // Marks the visit-map block of window pixel (x, y), so that no search tries a seed there.
   void markVisited(int32_t x, int32_t y);
   // The visit-map value of window pixel (x, y)'s block: 0 where no search has tracked a
@@ -40,6 +45,14 @@ class ccSearchState {
  private:
   cid_mask mask_;
   bool maskBuilt_ = false;
+  // The claimed quadrilaterals in window pixels, turned counter-clockwise (x right, y
+  // down), each side as the line a x + b y + c = 0 with (a, b) of unit length pointing in.
+  struct side {
+    double a, b, c;
+  };
+  std::vector<std::array<side, 4>> claimed_;
+  cmath_xformLinear imageFromClient_{};
+  int32_t windowX0_ = 0, windowY0_ = 0;
   // The block of window pixel (x, y) in the visit map, null outside it.
   uint8_t* visitBlock(int32_t x, int32_t y);
 
