@@ -143,8 +143,7 @@ TEST(Read, CorrectsDamageUpToCapacityAndNoFurther) {
 }
 
 // Small modules under heavy noise: a guard on how many of a fixed set of such prints
-// read (22 of 48 when written; 15 once a change dropped the dense rows of the second
-// look, 19 before that look began with the first look's rows).
+// read (22 of 48 when written; 15 without the second look's dense rows).
 TEST(Read, NoisyPrintsOfSmallModules) {
   if (!zintInstalled()) GTEST_SKIP() << "zint is not installed";
   idread_reader* reader = nullptr;

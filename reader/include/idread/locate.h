@@ -35,6 +35,8 @@ enum idread_polarity : int32_t {
 
 struct idread_locateOptions {
   int32_t rowSpacing = 8;  // pixels between scan rows
+  int32_t firstRow = -1;   // pixels from the window's top to the first scan row; -1: half
+                           // the spacing
   double minSize = 15.0;   // symbol sides, pixels
   double maxSize = 2000.0;
   int32_t symbolRows = 0;  // modules; 0, 0: any shape; equal: square; different: rectangular

@@ -84,7 +84,8 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
   if (const int32_t status = cimg_imageConst_getLinearClientFromImageXform(source, &clientFromImage);
       status < 0)
     return status;
-  const ccScanRows scan(window, options.rowSpacing, 0, options.minSize, options.maxSize);
+  const ccScanRows scan(window, options.rowSpacing, 0, options.minSize, options.maxSize,
+                        options.firstRow);
   std::vector<cid2d_trackingSeed> seeds(maxSeeds);
   int32_t numSeeds = 0;
   if (const int32_t status = cid2d_getHorizontalTrackingSeeds(

@@ -65,7 +65,7 @@ class ccSearchState {
 class ccScanRows {
  public:
   ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin, double minSize,
-             double maxSize);
+             double maxSize, int32_t first = -1);
   ccScanRows(const ccScanRows&) = delete;
   ccScanRows& operator=(const ccScanRows&) = delete;
 
