@@ -49,8 +49,9 @@ int32_t ccRowSearch::next(ccSearchState* state) {
   for (;;) {
     while (nextSeed_ < numSeeds_) {
       cid2d_trackingSeed& seed = seeds_[size_t(nextSeed_++)];
-      if (isTracked(state, seed) || !idread_hasRowCompany(seeds_.data(), numSeeds_, nextSeed_ - 1) ||
-          !idread_isCoherentEdge(window_, seed) || state->insideClaimed(seed.x, seed.y))
+      if (isTracked(state, seed) || !idread_isCoherentEdge(window_, seed) ||
+          !idread_hasRowCompany(seeds_.data(), numSeeds_, nextSeed_ - 1) ||
+          state->insideClaimed(seed.x, seed.y))
         continue;
       seed.scanIndex = row_;
       const int32_t status =
@@ -116,16 +117,15 @@ bool idread_isCoherentEdge(const cimg_windowConst& window, const cid2d_trackingS
 }
 
 bool idread_hasRowCompany(const cid2d_trackingSeed* edges, int32_t count, int32_t i) {
-  constexpr int32_t leastReach = 24, reachPerNearest = 3, company = 2;
+  constexpr int32_t leastReach = 24, reachPerNearest = 3, absent = INT32_MAX;
+  if (count < 3) return false;  // two others are needed
+  // The distances to the nearest two edges on each side; two of the four within reach. One
+  // side at least has an edge, so the nearest is a distance along the row.
   const int32_t x = edges[i].x;
-  int32_t nearest = INT32_MAX / reachPerNearest;
-  if (i > 0) nearest = std::min(nearest, x - edges[i - 1].x);
-  if (i + 1 < count) nearest = std::min(nearest, edges[i + 1].x - x);
-  const int32_t reach = std::max(leastReach, reachPerNearest * nearest);
-  int32_t neighbours = 0;
-  for (int32_t k = i - 1; k >= 0 && x - edges[k].x <= reach && neighbours < company; --k)
-    ++neighbours;
-  for (int32_t k = i + 1; k < count && edges[k].x - x <= reach && neighbours < company; ++k)
-    ++neighbours;
-  return neighbours >= company;
+  const int32_t left1 = i >= 1 ? x - edges[i - 1].x : absent;
+  const int32_t left2 = i >= 2 ? x - edges[i - 2].x : absent;
+  const int32_t right1 = i + 1 < count ? edges[i + 1].x - x : absent;
+  const int32_t right2 = i + 2 < count ? edges[i + 2].x - x : absent;
+  const int32_t reach = std::max(leastReach, reachPerNearest * std::min(left1, right1));
+  return left2 <= reach || right2 <= reach || (left1 <= reach && right1 <= reach);
 }
