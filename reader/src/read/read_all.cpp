@@ -229,11 +229,11 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
     return status;
   if (anyRead()) return 0;
   // Where nothing read, a second look: over rows twice as dense, the first look's among
-  // them (a noisy symbol may offer a better edge between them), with the loosest L fit and
-  // none of the checks that keep clutter out of a locate (the L's polarity against the
-  // ground, the fit's score, corners inside the image), which refuse symbols whose quiet
-  // zone is cut short or whose print is skewed: here the decoder tells symbols from
-  // clutter, and only what reads is reported.
+  // them for an even spacing (a noisy symbol may offer a better edge between them), with
+  // the loosest L fit and none of the checks that keep clutter out of a locate (the L's
+  // polarity against the ground, the fit's score, corners inside the image), which refuse
+  // symbols whose quiet zone is cut short or whose print is skewed: here the decoder tells
+  // symbols from clutter, and only what reads is reported.
   idread_locateOptions loose = options.locate;
   loose.relaxedFit = 1;
   loose.extraRelaxedFit = 1;
@@ -241,7 +241,8 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
   loose.minScore = 0;
   loose.allowBorderTouch = 1;
   loose.rowSpacing = std::max(1, options.locate.rowSpacing / 2);
-  loose.firstRow = options.locate.firstRow >= 0 ? options.locate.firstRow : options.locate.rowSpacing / 2;
+  loose.firstRow =
+      options.locate.firstRow >= 0 ? options.locate.firstRow : options.locate.rowSpacing / 2;
   if (const int32_t status = readLocated(reader, image, options, loose, first, false, readings);
       status < 0)
     return status;
