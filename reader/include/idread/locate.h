@@ -36,7 +36,7 @@ enum idread_polarity : int32_t {
 struct idread_locateOptions {
   int32_t rowSpacing = 8;  // pixels between scan rows
   int32_t firstRow = -1;   // pixels from the window's top to the first scan row; -1: half
-                           // the spacing
+                           // the spacing (firstScanRow())
   double minSize = 15.0;   // symbol sides, pixels
   double maxSize = 2000.0;
   int32_t symbolRows = 0;  // modules; 0, 0: any shape; equal: square; different: rectangular
@@ -47,6 +47,9 @@ struct idread_locateOptions {
   idread_polarity polarity = idread_polarityDarkOnLight;
   int32_t minScore = 600;  // finds scoring less are dropped, not claimed
   std::vector<idread_pass> passes{idread_passRows};
+
+  // The first scan row as placed: firstRow, or half the spacing.
+  int32_t firstScanRow() const { return firstRow >= 0 ? firstRow : rowSpacing / 2; }
 };
 
 struct idread_symbol {

@@ -85,7 +85,7 @@ int32_t idread_locateElongated(const cimg_image* image, const idread_locateOptio
       status < 0)
     return status;
   const ccScanRows scan(window, options.rowSpacing, 0, options.minSize, options.maxSize,
-                        options.firstRow);
+                        options.firstScanRow());
   std::vector<cid2d_trackingSeed> seeds(maxSeeds);
   int32_t numSeeds = 0;
   if (const int32_t status = cid2d_getHorizontalTrackingSeeds(

@@ -242,7 +242,7 @@ bool idread_measureFarSides(const cimg_image* image, const cbt_result& contour,
       foundRuns = idread_symbol_hasClockTracks(image, *symbol, &found) ? found.runs() : 0;
     }
     if (!small && tracks.runs() < foundRuns) return false;
-    moved.pitch = tracks.modulePitch();
+    moved.pitch = module;
     *symbol = moved;
     return true;
   };

@@ -63,7 +63,7 @@ int32_t idread_locateAll(const cimg_image* image, const idread_locateOptions& op
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
   ccScanRows scan(window, options.rowSpacing, 0, options.minSize, options.maxSize,
-                  options.firstRow);
+                  options.firstScanRow());
   cid2d_trackingParams& params = scan.params;
   params.symbolRows = options.symbolRows;
   params.symbolCols = options.symbolCols;

@@ -170,7 +170,8 @@ int32_t idread_locateRings(const cimg_image* image, const idread_ringOptions& op
   cimg_windowConst window;
   if (const int32_t status = cimg_windowConst_init(&window, source); status < 0) return status;
   // The band search needs 3 rows above a scan row; the rows below confirm it.
-  ccScanRows scan(window, options.rowSpacing, 3, options.minSize, options.maxSize);
+  ccScanRows scan(window, options.rowSpacing, 3, options.minSize, options.maxSize,
+                  options.rowSpacing / 2);
   cid2d_trackingParams& params = scan.params;
 
   ccSearchState state;

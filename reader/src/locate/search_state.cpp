@@ -109,8 +109,7 @@ uint8_t ccSearchState::visitMark(int32_t x, int32_t y) {
 ccScanRows::ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin,
                        double minSize, double maxSize, int32_t first)
     : scratch_(new uint64_t[CID2D_SCRATCH_BYTES / sizeof(uint64_t) + 1]) {
-  for (int32_t y = (first >= 0 ? first : spacing / 2) + margin; y < window.height - margin;
-       y += spacing)
+  for (int32_t y = first + margin; y < window.height - margin; y += spacing)
     rows_.push_back(window.y0 + y);
   cid2d_trackingParams_init(&params);
   params.scratch = scratch_.get();

@@ -60,12 +60,12 @@ class ccSearchState {
   cimg_window visitWindow_{};  // of visits_, once cleared
 };
 
-// The search parameters over scan rows `spacing` pixels apart, from spacing / 2 + margin
-// below the window's top to `margin` above its bottom, with the finders' work memory.
+// The search parameters over scan rows `spacing` pixels apart, from first + margin below
+// the window's top to `margin` above its bottom, with the finders' work memory.
 class ccScanRows {
  public:
   ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin, double minSize,
-             double maxSize, int32_t first = -1);
+             double maxSize, int32_t first);
   ccScanRows(const ccScanRows&) = delete;
   ccScanRows& operator=(const ccScanRows&) = delete;
 

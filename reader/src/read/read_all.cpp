@@ -241,8 +241,7 @@ int32_t idread_readAll(idread_reader* reader, const cimg_image* image,
   loose.minScore = 0;
   loose.allowBorderTouch = 1;
   loose.rowSpacing = std::max(1, options.locate.rowSpacing / 2);
-  loose.firstRow =
-      options.locate.firstRow >= 0 ? options.locate.firstRow : options.locate.rowSpacing / 2;
+  loose.firstRow = options.locate.firstScanRow();
   if (const int32_t status = readLocated(reader, image, options, loose, first, false, readings);
       status < 0)
     return status;
