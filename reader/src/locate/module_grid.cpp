@@ -314,12 +314,41 @@ phasor operator*(phasor u, phasor v) {
   return {u.re * v.re - u.im * v.im, u.re * v.im + u.im * v.re};
 }
 
-// z to the power n >= 0, by squaring: cheaper than another sine and cosine.
-phasor power(phasor z, int32_t n) {
-  phasor result{1, 0};
-  for (; n > 0; n >>= 1, z = z * z)
-    if (n & 1) result = result * z;
-  return result;
+// e^(i angle): by its series where the angle is small, as the turns from one sample to the
+// next are (within 1e-12), cheaper than a sine and a cosine.
+phasor turn(double angle) {
+  if (std::fabs(angle) > 0.5) return {std::cos(angle), std::sin(angle)};
+  const double a2 = angle * angle;
+  const double c = 1 - a2 * (1.0 / 2) * (1 - a2 * (1.0 / 12) * (1 - a2 * (1.0 / 30) *
+                   (1 - a2 * (1.0 / 56) * (1 - a2 * (1.0 / 90) * (1 - a2 * (1.0 / 132))))));
+  const double s = 1 - a2 * (1.0 / 6) * (1 - a2 * (1.0 / 20) * (1 - a2 * (1.0 / 42) *
+                   (1 - a2 * (1.0 / 72) * (1 - a2 * (1.0 / 110) * (1 - a2 * (1.0 / 156))))));
+  return {c, angle * s};
+}
+
+// The distances along the track, from its start, of the profile's samples (sample i at the
+// middle of its sub-interval from a to b). A line maps onto a line, its points' distances
+// as (alpha t + beta) / (gamma t + 1) of their fraction t of the way from a to b: three
+// points fix the map. False beyond the mapping's horizon.
+bool sampleDistances(const ccSymbolFrame& frame, const trackProfile& samples,
+                     std::vector<double>* along) {
+  auto distanceAt = [&](double t, double* distance) {
+    vec q;
+    if (!frame.toParallelogram(samples.a + t * (samples.b - samples.a), &q)) return false;
+    *distance = dot(q - samples.start, samples.direction) - samples.offset;
+    return true;
+  };
+  double s0, sHalf, s1;
+  if (!distanceAt(0, &s0) || !distanceAt(0.5, &sHalf) || !distanceAt(1, &s1) || sHalf == s1)
+    return false;
+  const double beta = s0, gamma = (s1 + s0 - 2 * sHalf) / (sHalf - s1);
+  const double alpha = s1 * (gamma + 1) - beta;
+  const size_t n = along->size();
+  for (size_t i = 0; i < n; ++i) {
+    const double t = (i + 0.5) / n;
+    (*along)[i] = (alpha * t + beta) / (gamma * t + 1);
+  }
+  return true;
 }
 
 // The module count whose clock pattern the track's profile follows best: a track of n
@@ -334,13 +363,8 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
   const int32_t most = 2 * int32_t(estimate * 1.33 / 2);
   const size_t n = samples.grey.size();
   if (most < least || n == 0) return 0;
-  // Sample i lies at the middle of its sub-interval; its distance along the track.
   std::vector<double> along(n);
-  for (size_t i = 0; i < n; ++i) {
-    vec q;
-    if (!frame.toParallelogram(samples.a + ((i + 0.5) / n) * (samples.b - samples.a), &q)) return 0;
-    along[i] = dot(q - samples.start, samples.direction) - samples.offset;
-  }
+  if (!sampleDistances(frame, samples, &along)) return 0;
   auto onTrack = [&](size_t i) { return along[i] >= 0 && along[i] <= samples.length; };
   double mean = 0;
   int32_t inside = 0;
@@ -352,22 +376,26 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
   if (inside == 0) return 0;
   mean /= inside;
   // Per count, the sum of (grey - mean) e^(i pi count x / length): each sample's phasor
-  // starts at the least count and turns by the step of two counts. On a parallelogram the
-  // samples lie evenly along the track, so both phasors turn by one factor from sample to
-  // sample; under perspective each is taken afresh.
+  // starts at the least count and turns by the step of two counts. Both phasors turn from
+  // sample to sample by the angles of the distance between them; on a parallelogram the
+  // samples lie evenly along the track and the turns are the same all along.
   std::vector<phasor> sums(static_cast<size_t>((most - least) / 2 + 1), phasor{0, 0});
-  auto turnedBy = [&](double distance) {
-    const double turn = 2 * M_PI * distance / samples.length;
-    return phasor{std::cos(turn), std::sin(turn)};
-  };
-  const bool even = frame.isParallelogram() && n > 1;
-  const phasor stepTurn = even ? turnedBy(along[1] - along[0]) : phasor{1, 0};
-  const phasor firstTurn = power(stepTurn, least / 2);
-  phasor step = turnedBy(along[0]), first = power(step, least / 2);
+  const double perDistance = 2 * M_PI / samples.length;  // the step's angle per pixel
+  const int32_t half = least / 2;
+  const double evenTurn = n > 1 ? perDistance * (along[1] - along[0]) : 0;
+  const phasor evenStepTurn = turn(evenTurn), evenFirstTurn = turn(half * evenTurn);
+  phasor step{std::cos(perDistance * along[0]), std::sin(perDistance * along[0])};
+  phasor first{std::cos(half * perDistance * along[0]), std::sin(half * perDistance * along[0])};
   for (size_t i = 0; i < n; ++i) {
     if (i > 0) {
-      step = even ? step * stepTurn : turnedBy(along[i]);
-      first = even ? first * firstTurn : power(step, least / 2);
+      if (frame.isParallelogram()) {
+        step = step * evenStepTurn;
+        first = first * evenFirstTurn;
+      } else {
+        const double angle = perDistance * (along[i] - along[i - 1]);
+        step = step * turn(angle);
+        first = first * turn(half * angle);
+      }
     }
     if (!onTrack(i)) continue;
     phasor z{(samples.grey[i] - mean) * first.re, (samples.grey[i] - mean) * first.im};
