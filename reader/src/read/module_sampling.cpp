@@ -30,17 +30,22 @@ class ccClassSums {
     at.sum[dark] = grey;
     at.count[dark] = 1;
   }
+  // Each cell becomes the sums over the modules above and left of it: the running sums
+  // along its row plus the cell above.
   void integrate() {
-    for (int32_t r = 1; r <= rows_; ++r)
-      for (int32_t c = 1; c <= columns_; ++c) {
-        cell& at = cells_[index(r, c)];
-        const cell &up = cells_[index(r - 1, c)], &left = cells_[index(r, c - 1)],
-                   &corner = cells_[index(r - 1, c - 1)];
+    for (int32_t r = 1; r <= rows_; ++r) {
+      cell* at = &cells_[index(r, 1)];
+      const cell* up = &cells_[index(r - 1, 1)];
+      cell running;
+      for (int32_t c = 0; c < columns_; ++c) {
         for (const int32_t k : {0, 1}) {
-          at.sum[k] += up.sum[k] + left.sum[k] - corner.sum[k];
-          at.count[k] += up.count[k] + left.count[k] - corner.count[k];
+          running.sum[k] += at[c].sum[k];
+          running.count[k] += at[c].count[k];
+          at[c].sum[k] = running.sum[k] + up[c].sum[k];
+          at[c].count[k] = running.count[k] + up[c].count[k];
         }
       }
+    }
   }
   // The means of the dark and the light modules in the box around module (r, c); false
   // when fewer than two of either fall in it.
@@ -49,14 +54,11 @@ class ccClassSums {
     const int32_t c0 = std::max(0, c - localReach), c1 = std::min(columns_, c + localReach + 1);
     const cell &a = cells_[index(r1, c1)], &b = cells_[index(r0, c1)], &d = cells_[index(r1, c0)],
                &e = cells_[index(r0, c0)];
-    double mean[2];
-    for (const int32_t k : {0, 1}) {
-      const int32_t n = a.count[k] - b.count[k] - d.count[k] + e.count[k];
-      if (n < 2) return false;
-      mean[k] = (a.sum[k] - b.sum[k] - d.sum[k] + e.sum[k]) / n;
-    }
-    *darkMean = mean[1];
-    *lightMean = mean[0];
+    const int32_t light = a.count[0] - b.count[0] - d.count[0] + e.count[0];
+    const int32_t dark = a.count[1] - b.count[1] - d.count[1] + e.count[1];
+    if (light < 2 || dark < 2) return false;
+    *lightMean = (a.sum[0] - b.sum[0] - d.sum[0] + e.sum[0]) / light;
+    *darkMean = (a.sum[1] - b.sum[1] - d.sum[1] + e.sum[1]) / dark;
     return true;
   }
 
