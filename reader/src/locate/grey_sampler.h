@@ -55,6 +55,17 @@ class ccGreySampler {
     const double bottom = row1[0] + ax * (row1[1] - row1[0]);
     return top + ay * (bottom - top);
   }
+  // The grey at a point given in 1/256 pixel from the first pixel centre (x - 1/2 and
+  // y - 1/2, times 256, truncated), times 65536: bilinear() in whole numbers, for a point
+  // whose four nearest pixel centres lie in the window.
+  int32_t bilinearFixed(int32_t x256, int32_t y256) const {
+    const uint8_t* row0 = cimg_window_row<uint8_t>(&window_, y256 >> 8) + (x256 >> 8);
+    const uint8_t* row1 = row0 + window_.stride;
+    const int32_t ax = x256 & 255, ay = y256 & 255;
+    const int32_t top = (row0[0] << 8) + ax * (row0[1] - row0[0]);
+    const int32_t bottom = (row1[0] << 8) + ax * (row1[1] - row1[0]);
+    return (top << 8) + ay * (bottom - top);
+  }
   // Adds the grey of the pixel holding (x, y) to the sum when it lies in the window.
   void add(double x, double y, int64_t* sum, int32_t* count) const {
     const int32_t g = grey(x, y);

@@ -56,14 +56,19 @@ class ccGridSampler {
     const double q = 0.25 * inverse;
     const double dx[2] = {q * (h[0][0] - x * h[2][0]), q * (h[0][1] - x * h[2][1])};
     const double dy[2] = {q * (h[1][0] - y * h[2][0]), q * (h[1][1] - y * h[2][1])};
-    // The five points lie within the box around the centre reaching the longer step.
-    const double reachX = std::max(std::fabs(dx[0]), std::fabs(dx[1]));
-    const double reachY = std::max(std::fabs(dy[0]), std::fabs(dy[1]));
+    // The five points lie within the box around the centre reaching the longer step; a
+    // margin of 1/128 pixel keeps their positions in whole 1/256 pixels there too.
+    constexpr double margin = 1.0 / 128;
+    const double reachX = std::max(std::fabs(dx[0]), std::fabs(dx[1])) + margin;
+    const double reachY = std::max(std::fabs(dy[0]), std::fabs(dy[1])) + margin;
     if (!sampler_.interpolates(x - reachX, y - reachY, x + reachX, y + reachY)) return -1;
-    double sum = sampler_.bilinearInside(x, y);
-    for (int32_t k = 0; k < 2; ++k)
-      sum += sampler_.bilinearInside(x + dx[k], y + dy[k]) + sampler_.bilinearInside(x - dx[k], y - dy[k]);
-    return sum / 5;
+    const int32_t cx = int32_t((x - 0.5) * 256), cy = int32_t((y - 0.5) * 256);
+    int32_t sum = sampler_.bilinearFixed(cx, cy);
+    for (int32_t k = 0; k < 2; ++k) {
+      const int32_t ox = int32_t(dx[k] * 256), oy = int32_t(dy[k] * 256);
+      sum += sampler_.bilinearFixed(cx + ox, cy + oy) + sampler_.bilinearFixed(cx - ox, cy - oy);
+    }
+    return sum * (1.0 / (5 * 65536));
   }
 
  private:
