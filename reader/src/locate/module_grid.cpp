@@ -351,13 +351,57 @@ bool sampleDistances(const ccSymbolFrame& frame, const trackProfile& samples,
   return true;
 }
 
+// The Fourier power of the centred profile x at each count from `least` on in steps of
+// two, the samples evenly `spacing` apart on a track `length` long: by Goertzel's
+// recurrence, one product a sample and count.
+void evenPowers(const std::vector<double>& x, double spacing, double length, int32_t least,
+                std::vector<double>* powers) {
+  for (size_t k = 0; k < powers->size(); ++k) {
+    const double c = 2 * std::cos(M_PI * (least + 2 * double(k)) * spacing / length);
+    double s1 = 0, s2 = 0;
+    for (const double v : x) {
+      const double s0 = v + c * s1 - s2;
+      s2 = s1;
+      s1 = s0;
+    }
+    (*powers)[k] = s1 * s1 + s2 * s2 - c * s1 * s2;
+  }
+}
+
+// evenPowers() for samples at any distances along the track: per count, the sum of
+// x e^(i pi count distance / length), each sample's phasor starting at the least count and
+// turning by the step of two counts. Both phasors turn from sample to sample by the angles
+// of the distance between the samples.
+void unevenPowers(const std::vector<double>& x, const std::vector<double>& along, double length,
+                  int32_t least, std::vector<double>* powers) {
+  std::vector<phasor> sums(powers->size(), phasor{0, 0});
+  const double perDistance = 2 * M_PI / length;  // the step's angle per pixel
+  const int32_t half = least / 2;
+  phasor step{std::cos(perDistance * along[0]), std::sin(perDistance * along[0])};
+  phasor first{std::cos(half * perDistance * along[0]), std::sin(half * perDistance * along[0])};
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (i > 0) {
+      const double angle = perDistance * (along[i] - along[i - 1]);
+      step = step * turn(angle);
+      first = first * turn(half * angle);
+    }
+    if (x[i] == 0) continue;
+    phasor z{x[i] * first.re, x[i] * first.im};
+    for (phasor& sum : sums) {
+      sum.re += z.re;
+      sum.im += z.im;
+      z = z * step;
+    }
+  }
+  for (size_t k = 0; k < sums.size(); ++k) (*powers)[k] = sums[k].re * sums[k].re + sums[k].im * sums[k].im;
+}
+
 // The module count whose clock pattern the track's profile follows best: a track of n
 // modules alternates ink and space n / 2 times over its length, so n is the even count at
 // whose frequency the profile's Fourier power is greatest. Counts within a third of
 // `estimate` either way are tried (the edges' grid is off by no more, where edges merge
 // under blur or drift under perspective); the power sums over the whole track, so runs of
-// missing edges weaken it little. `offset` is the track's start in the profile's
-// positions; 0 when the profile shows no contrast.
+// missing edges weaken it little. 0 when the profile shows no contrast.
 int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, double estimate) {
   const int32_t least = std::max(2, 2 * int32_t(std::ceil(estimate * 0.75 / 2)));
   const int32_t most = 2 * int32_t(estimate * 1.33 / 2);
@@ -365,6 +409,7 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
   if (most < least || n == 0) return 0;
   std::vector<double> along(n);
   if (!sampleDistances(frame, samples, &along)) return 0;
+  // The profile less its mean on the track, zero off it.
   auto onTrack = [&](size_t i) { return along[i] >= 0 && along[i] <= samples.length; };
   double mean = 0;
   int32_t inside = 0;
@@ -375,40 +420,16 @@ int32_t strongestCount(const ccSymbolFrame& frame, const trackProfile& samples, 
   }
   if (inside == 0) return 0;
   mean /= inside;
-  // Per count, the sum of (grey - mean) e^(i pi count x / length): each sample's phasor
-  // starts at the least count and turns by the step of two counts. Both phasors turn from
-  // sample to sample by the angles of the distance between them; on a parallelogram the
-  // samples lie evenly along the track and the turns are the same all along.
-  std::vector<phasor> sums(static_cast<size_t>((most - least) / 2 + 1), phasor{0, 0});
-  const double perDistance = 2 * M_PI / samples.length;  // the step's angle per pixel
-  const int32_t half = least / 2;
-  const double evenTurn = n > 1 ? perDistance * (along[1] - along[0]) : 0;
-  const phasor evenStepTurn = turn(evenTurn), evenFirstTurn = turn(half * evenTurn);
-  phasor step{std::cos(perDistance * along[0]), std::sin(perDistance * along[0])};
-  phasor first{std::cos(half * perDistance * along[0]), std::sin(half * perDistance * along[0])};
-  for (size_t i = 0; i < n; ++i) {
-    if (i > 0) {
-      if (frame.isParallelogram()) {
-        step = step * evenStepTurn;
-        first = first * evenFirstTurn;
-      } else {
-        const double angle = perDistance * (along[i] - along[i - 1]);
-        step = step * turn(angle);
-        first = first * turn(half * angle);
-      }
-    }
-    if (!onTrack(i)) continue;
-    phasor z{(samples.grey[i] - mean) * first.re, (samples.grey[i] - mean) * first.im};
-    for (phasor& sum : sums) {
-      sum.re += z.re;
-      sum.im += z.im;
-      z = z * step;
-    }
-  }
-  auto norm = [](phasor u) { return u.re * u.re + u.im * u.im; };
-  const auto strongest = std::max_element(sums.begin(), sums.end(),
-                                          [&](phasor u, phasor v) { return norm(u) < norm(v); });
-  return norm(*strongest) > 0 ? least + 2 * int32_t(strongest - sums.begin()) : 0;
+  std::vector<double> x(n);
+  for (size_t i = 0; i < n; ++i) x[i] = onTrack(i) ? samples.grey[i] - mean : 0;
+  // On a parallelogram the samples lie evenly along the track.
+  std::vector<double> powers(static_cast<size_t>((most - least) / 2 + 1));
+  if (frame.isParallelogram() && n > 1)
+    evenPowers(x, along[1] - along[0], samples.length, least, &powers);
+  else
+    unevenPowers(x, along, samples.length, least, &powers);
+  const auto strongest = std::max_element(powers.begin(), powers.end());
+  return *strongest > 0 ? least + 2 * int32_t(strongest - powers.begin()) : 0;
 }
 
 // The track's count and pitch from its profile, where the profile shows a strongest count.
