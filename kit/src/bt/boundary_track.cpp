@@ -54,15 +54,18 @@ struct pixelGrid {
   int32_t width, height, stride;
 
   bool inside(pixel p) const { return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height; }
-  int32_t value(pixel p) const { return pixels[p.y * stride + p.x]; }
+  int32_t index(pixel p) const { return p.y * stride + p.x; }
+  int32_t value(pixel p) const { return pixels[index(p)]; }
 };
 
 // The fixed threshold: level + 1/2 everywhere.
 struct fixedLevel {
   int32_t twiceThreshold;
   explicit fixedLevel(const cbt_runParams& params) : twiceThreshold(2 * params.level + 1) {}
-  int32_t offset(const pixelGrid& grid, pixel p) const {
-    return 2 * grid.value(p) - twiceThreshold;
+  int32_t offset(const pixelGrid& grid, pixel p) const { return offsetAt(grid, p, grid.index(p)); }
+  // offset() of pixel p at `index` in the grid's memory.
+  int32_t offsetAt(const pixelGrid& grid, pixel, int32_t index) const {
+    return 2 * grid.pixels[index] - twiceThreshold;
   }
 };
 
@@ -116,11 +119,12 @@ struct adaptiveLevel {
   int32_t twiceFallback;
   explicit adaptiveLevel(const cbt_runParams& params)
       : leastRange(std::max(8, params.strength / 9)), twiceFallback(2 * params.level + 1) {}
-  int32_t offset(const pixelGrid& grid, pixel p) const {
+  int32_t offset(const pixelGrid& grid, pixel p) const { return offsetAt(grid, p, grid.index(p)); }
+  int32_t offsetAt(const pixelGrid& grid, pixel p, int32_t index) const {
     int32_t lo, hi;
     neighbourhoodRange<2>(grid, p, &lo, &hi);
     const int32_t twiceThreshold = hi - lo >= leastRange ? lo + hi : twiceFallback;
-    return 2 * grid.value(p) - twiceThreshold;
+    return 2 * grid.pixels[index] - twiceThreshold;
   }
 };
 
@@ -182,28 +186,42 @@ class contourTracer {
   }
 
   // Each step looks at the two pixels beyond the crossing in direction t = hand * (e.y,
-  // -e.x), a quarter turn from e = light - dark. The walk keeps what it reads in locals:
-  // a store of a point could otherwise alias them.
+  // -e.x), a quarter turn from e = light - dark. Both lie one step along t from pixels in
+  // the window, at the same coordinate along t, so one comparison tells whether they are
+  // in it too. Pixels are reached by their index in the grid's memory, stepped by fixed
+  // offsets. The walk keeps what it reads in locals: a store of a point could otherwise
+  // alias them.
   ending trace(const crossing& start, int32_t hand) {
     const int32_t quarterTurn = hand > 0 ? 3 : 1;
     const pixelGrid grid = grid_;
     const Level level = level_;
     const int32_t maxPoints = params_.maxPoints;
     const bool interpolate = params_.interpolate != 0;
+    const int32_t indexSteps[4] = {1, grid.stride, -1, -grid.stride};
+    // Per direction, the coordinate of the step's axis one step on stays below this bound
+    // (as unsigned, so that -1 fails too).
+    const uint32_t bounds[2] = {uint32_t(grid.width), uint32_t(grid.height)};
     int32_t count = result_->numPoints, capacity = result_->capacity;
     cbt_point* points = result_->points;
     crossing c = start;
+    int32_t darkIndex = grid.index(c.dark);
     for (;;) {
       const int32_t t = (c.toLight + quarterTurn) & 3;
-      const pixel dark2 = c.dark + unitSteps[t], light2 = c.light() + unitSteps[t];
-      if (!grid.inside(dark2) || !grid.inside(light2)) return finish(count, ending::border);
-      const int32_t g2 = level.offset(grid, dark2), h2 = level.offset(grid, light2);
+      const pixel step = unitSteps[t];
+      const pixel dark2 = c.dark + step;
+      if (uint32_t((t & 1) ? dark2.y : dark2.x) >= bounds[t & 1]) return finish(count, ending::border);
+      const pixel light2 = dark2 + unitSteps[c.toLight];
+      const int32_t dark2Index = darkIndex + indexSteps[t];
+      const int32_t light2Index = dark2Index + indexSteps[c.toLight];
+      const int32_t g2 = level.offsetAt(grid, dark2, dark2Index);
+      const int32_t h2 = level.offsetAt(grid, light2, light2Index);
       // Dark ahead beside the dark pixel only: straight on. Dark ahead beside the light
       // pixel (both sides, or a saddle cell whose mean is dark): leave beside the light
       // pixel. Otherwise leave beside the dark pixel.
       const bool d2 = g2 <= 0, l2 = h2 <= 0;
       const bool straight = d2 && !l2;
       const bool aroundLight = l2 && (d2 || c.darkOffset + c.lightOffset + g2 + h2 <= 0);
+      darkIndex = straight ? dark2Index : aroundLight ? light2Index : darkIndex;
       c = crossing{straight ? dark2 : aroundLight ? light2 : c.dark,
                    straight ? c.toLight : aroundLight ? (t + 2) & 3 : t,
                    straight ? g2 : aroundLight ? h2 : c.darkOffset,
