@@ -90,20 +90,8 @@ bool ccSearchState::insideClaimed(int32_t x, int32_t y) const {
   });
 }
 
-uint8_t* ccSearchState::visitBlock(int32_t x, int32_t y) {
-  const int32_t bx = x >> 2, by = y >> 2;
-  return bx >= 0 && by >= 0 && bx < visitWindow_.width && by < visitWindow_.height
-             ? cimg_window_row<uint8_t>(&visitWindow_, by) + bx
-             : nullptr;
-}
-
 void ccSearchState::markVisited(int32_t x, int32_t y) {
   if (uint8_t* block = visitBlock(x, y)) *block = 1;
-}
-
-uint8_t ccSearchState::visitMark(int32_t x, int32_t y) {
-  const uint8_t* block = visitBlock(x, y);
-  return block ? *block : 0;
 }
 
 ccScanRows::ccScanRows(const cimg_windowConst& window, int32_t spacing, int32_t margin,

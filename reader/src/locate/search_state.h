@@ -10,6 +10,7 @@
 
 #include "ci_id/priv/ci_idut/geometry.h"
 #include "ci_id/priv/ci_idut/locate2d.h"
+#include "kit/image.h"
 
 class ccSearchState {
  public:
@@ -34,7 +35,10 @@ class ccSearchState {
   void markVisited(int32_t x, int32_t y);
   // The visit-map value of window pixel (x, y)'s block: 0 where no search has tracked a
   // contour, and outside the map.
-  uint8_t visitMark(int32_t x, int32_t y);
+  uint8_t visitMark(int32_t x, int32_t y) {
+    const uint8_t* block = visitBlock(x, y);
+    return block ? *block : 0;
+  }
 
   cid_mask* mask() { return &mask_; }
   cimg_image* visits() { return &visits_; }
@@ -54,7 +58,12 @@ class ccSearchState {
   cmath_xformLinear imageFromClient_{};
   int32_t windowX0_ = 0, windowY0_ = 0;
   // The block of window pixel (x, y) in the visit map, null outside it.
-  uint8_t* visitBlock(int32_t x, int32_t y);
+  uint8_t* visitBlock(int32_t x, int32_t y) {
+    const int32_t bx = x >> 2, by = y >> 2;
+    return bx >= 0 && by >= 0 && bx < visitWindow_.width && by < visitWindow_.height
+               ? cimg_window_row<uint8_t>(&visitWindow_, by) + bx
+               : nullptr;
+  }
 
   cimg_image visits_;
   cimg_window visitWindow_{};  // of visits_, once cleared
