@@ -85,15 +85,21 @@ class ccRsDecoder {
     return count;
   }
 
-  // S[k] = received(alpha^k), k = 1..nEcc, by Horner from the highest position down; the
-  // nEcc evaluations advance together, one position at a time, so that they overlap.
-  // True when all are zero.
+  // S[k] = received(alpha^k), k = 1..nEcc: each non-zero symbol r_j adds alpha^(log r_j +
+  // j k) to every S[k], its exponent stepped by j < N from one k to the next (one
+  // subtraction of N keeps it in range). True when all are zero.
   bool computeSyndromes(const int32_t* received, int32_t n) {
     int32_t* s = s_.c;
     for (int32_t k = 1; k <= nEcc_; ++k) s[k] = 0;
-    for (int32_t j = n - 1; j >= 0; --j) {
-      const int32_t symbol = received[j];
-      for (int32_t k = 1; k <= nEcc_; ++k) s[k] = field_.mulByPow(s[k], k) ^ symbol;
+    const int32_t order = code_.N;
+    for (int32_t j = 0; j < n; ++j) {
+      if (received[j] == 0) continue;
+      int32_t e = field_.log(received[j]);
+      for (int32_t k = 1; k <= nEcc_; ++k) {
+        e += j;
+        if (e >= order) e -= order;
+        s[k] ^= field_.pow(e);
+      }
     }
     int32_t any = 0;
     for (int32_t k = 1; k <= nEcc_; ++k) any |= s[k];
