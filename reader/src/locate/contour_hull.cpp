@@ -2,6 +2,8 @@
 // test is exact.
 #include "contour_hull.h"
 
+#include <memory>
+
 namespace {
 
 // Twice the signed area of (a, b, c): positive when c lies left of a -> b.
@@ -27,7 +29,8 @@ std::vector<idread_hullPoint> idread_contourHull(const cbt_result& contour) {
     if (along < 0) a = p;  // beyond a
     else if (along > int64_t{b.x - a.x} * (b.x - a.x) + int64_t{b.y - a.y} * (b.y - a.y)) b = p;
   }
-  std::vector<cbt_point> deque(2 * size_t(n) + 4);
+  // Written before it is read: left uninitialised, as the contour may hold many points.
+  const std::unique_ptr<cbt_point[]> deque(new cbt_point[2 * size_t(n) + 4]);
   size_t bottom = size_t(n) + 1, top = bottom;
   // The walk may keep a point that a later point puts on a hull edge (a chain that ends
   // along the line it began on); such points are dropped here.
