@@ -613,14 +613,18 @@ bool searchDepths(const cimg_image* image, const ccSymbolFrame& frame, int32_t t
   };
   double tried = 0;
   bool followed = false;
-  bool found = firstDepth > 0 && tryDepth(std::max(leastDepth, firstDepth));
+  // A trial at the guessed depth (often the least depth, for thin modules) is not measured
+  // again: it failed as the guess, and the guess's suggestion stands.
+  const double guessed = firstDepth > 0 ? std::max(leastDepth, firstDepth) : 0;
+  bool found = guessed > 0 && tryDepth(guessed);
+  const double guessSuggested = suggested;
   for (const int32_t count : trialCounts) {
     if (found || failure->any()) break;
     const double depth = std::max(leastDepth, shorter / count / 2);
     if (depth == tried) continue;  // thin trials all clamped to the least depth
     tried = depth;
-    suggested = 0;
-    found = tryDepth(depth);
+    suggested = depth == guessed ? guessSuggested : 0;
+    found = depth != guessed && tryDepth(depth);
     if (!found && suggested > 0 && !followed && !failure->any()) {
       followed = true;
       found = tryDepth(suggested);
