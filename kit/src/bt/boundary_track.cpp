@@ -40,7 +40,6 @@ struct crossing {
   pixel dark;
   int32_t toLight;  // index into unitSteps
   int32_t darkOffset, lightOffset;
-  pixel light() const { return dark + unitSteps[toLight]; }
   bool isAt(const crossing& o) const { return dark == o.dark && toLight == o.toLight; }
 };
 
@@ -55,7 +54,6 @@ struct pixelGrid {
 
   bool inside(pixel p) const { return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height; }
   int32_t index(pixel p) const { return p.y * stride + p.x; }
-  int32_t value(pixel p) const { return pixels[index(p)]; }
 };
 
 // The fixed threshold: level + 1/2 everywhere.
@@ -209,7 +207,8 @@ class contourTracer {
       const int32_t t = (c.toLight + quarterTurn) & 3;
       const pixel step = unitSteps[t];
       const pixel dark2 = c.dark + step;
-      if (uint32_t((t & 1) ? dark2.y : dark2.x) >= bounds[t & 1]) return finish(count, ending::border);
+      if (uint32_t((t & 1) ? dark2.y : dark2.x) >= bounds[t & 1])
+        return finish(count, ending::border);
       const pixel light2 = dark2 + unitSteps[c.toLight];
       const int32_t dark2Index = darkIndex + indexSteps[t];
       const int32_t light2Index = dark2Index + indexSteps[c.toLight];

@@ -393,7 +393,8 @@ void unevenPowers(const std::vector<double>& x, const std::vector<double>& along
       z = z * step;
     }
   }
-  for (size_t k = 0; k < sums.size(); ++k) (*powers)[k] = sums[k].re * sums[k].re + sums[k].im * sums[k].im;
+  for (size_t k = 0; k < sums.size(); ++k)
+    (*powers)[k] = sums[k].re * sums[k].re + sums[k].im * sums[k].im;
 }
 
 // The module count whose clock pattern the track's profile follows best: a track of n
