@@ -136,9 +136,8 @@ int32_t sampleGreys(const cimg_image* image, const idread_symbol& symbol, int32_
       }
       const ccGridSampler& over = perRegion ? block : grid;
       for (int32_t r = 0; r < blockRows; ++r)
-        for (int32_t c = 0; c < blockColumns; ++c)
-          (*greys)[size_t(top + r) * columns + left + c] =
-              over.moduleGrey(c + 0.5 + sampling.shiftX, blockRows - r - 0.5 + sampling.shiftY);
+        over.rowGreys(sampling.shiftX, blockRows - r - 0.5 + sampling.shiftY, blockColumns,
+                      greys->data() + size_t(top + r) * columns + left);
     }
   }
   return 0;
