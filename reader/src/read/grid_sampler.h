@@ -112,9 +112,12 @@ class ccGridSampler {
   }
 
   // Whether the grid box [u0, u1] x [v0, v1] maps onto the image with every point's
-  // pixels in the window (margin as moduleGrey's), its weights of one sign and far from
-  // zero: the weight is affine, so its corners bound it, and the box maps onto the
-  // quadrilateral of its corners.
+  // pixels in the window (margin as moduleGrey's), its weights of one sign, far from zero
+  // and within a factor of two of each other: the weight is affine, so its corners bound
+  // it, and the box maps onto the quadrilateral of its corners. The factor bounds the
+  // perspective's curvature within a module, so that a quarter-module step along the
+  // derivatives strays from the mapped point by far less than the quarter module between
+  // the points and their cell's edges.
   bool boxInside(double u0, double u1, double v0, double v1) const {
     const double(&h)[3][3] = toWindow_.h;
     double least = INFINITY, most = -INFINITY, scale = 0;
@@ -129,7 +132,8 @@ class ccGridSampler {
         const double y = (h[1][0] * u + h[1][1] * v + h[1][2]) / w;
         x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
       }
-    const bool clearOfHorizon = least > 1e-9 * scale || most < -1e-9 * scale;
+    const bool clearOfHorizon = (least > 1e-9 * scale && most <= 2 * least) ||
+                                (most < -1e-9 * scale && least >= 2 * most);
     return clearOfHorizon &&
            sampler_.interpolates(x0 - wholeMargin, y0 - wholeMargin, x1 + wholeMargin, y1 + wholeMargin);
   }
