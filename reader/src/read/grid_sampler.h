@@ -68,16 +68,20 @@ class ccGridSampler {
       for (int32_t c = 0; c < count; ++c) greys[c] = moduleGrey(c + 0.5 + shift, v);
       return;
     }
-    const double(&h)[3][3] = toWindow_.h;
     for (int32_t c = 0; c < count; ++c) {
       const double u = c + 0.5 + shift;
-      const double w = h[2][0] * u + h[2][1] * v + h[2][2];  // as weightInline sums it
-      greys[c] = meanOfFive(spotAt(u, v, w));
+      greys[c] = meanOfFive(spotAt(u, v, weightAt(u, v)));
     }
   }
 
  private:
   static constexpr double wholeMargin = 1.0 / 128;
+
+  // The mapping's weight at grid point (u, v), summed as weightInline sums it.
+  double weightAt(double u, double v) const {
+    const double(&h)[3][3] = toWindow_.h;
+    return h[2][0] * u + h[2][1] * v + h[2][2];
+  }
 
   // A module's centre in the window and its quarter-module steps along u and v.
   struct moduleSpot {
@@ -124,18 +128,19 @@ class ccGridSampler {
     double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
     for (const double u : {u0, u1})
       for (const double v : {v0, v1}) {
-        const double w = h[2][0] * u + h[2][1] * v + h[2][2];
+        const double w = weightAt(u, v);
         least = std::min(least, w);
         most = std::max(most, w);
-        scale = std::max(scale, std::fabs(h[2][0] * u) + std::fabs(h[2][1] * v) + std::fabs(h[2][2]));
-        const double x = (h[0][0] * u + h[0][1] * v + h[0][2]) / w;
-        const double y = (h[1][0] * u + h[1][1] * v + h[1][2]) / w;
-        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        scale = std::max(scale,
+                         std::fabs(h[2][0] * u) + std::fabs(h[2][1] * v) + std::fabs(h[2][2]));
+        const moduleSpot corner = spotAt(u, v, w);
+        x0 = std::min(x0, corner.x), x1 = std::max(x1, corner.x);
+        y0 = std::min(y0, corner.y), y1 = std::max(y1, corner.y);
       }
     const bool clearOfHorizon = (least > 1e-9 * scale && most <= 2 * least) ||
                                 (most < -1e-9 * scale && least >= 2 * most);
-    return clearOfHorizon &&
-           sampler_.interpolates(x0 - wholeMargin, y0 - wholeMargin, x1 + wholeMargin, y1 + wholeMargin);
+    return clearOfHorizon && sampler_.interpolates(x0 - wholeMargin, y0 - wholeMargin,
+                                                   x1 + wholeMargin, y1 + wholeMargin);
   }
 
   ccGreySampler sampler_;
